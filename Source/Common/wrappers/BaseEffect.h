@@ -1,0 +1,207 @@
+// Product-independent base of the effect object: the table of parameters with
+// their curves, smoothing and modulated reads, the raw parameter blocks, the
+// MIDI controller map, and the relays to the host adapter and the editor.
+#pragma once
+
+#include "utilities/AccessLock.h"
+#include "utilities/RelaxedAtomic.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CBaseEffect;
+class CBaseEditor;
+class CVstWrapper;
+
+constexpr int kNumParameters = 312;
+constexpr int kMaxModulationEntries = 25;
+constexpr int kNumMidiControllers = 128;
+constexpr int kParamNameSize = 24;
+
+// Value-to-text formatter: (effect, unscaled value) -> display text.
+using PARAM_DECORATOR = std::string (*)(CBaseEffect* effect, float value);
+
+// Curve kinds of the scaled (0..1) <-> unscaled (own units) conversion.
+enum PARAM_CURVE : int
+{
+    kCurveLinear = 0,
+    kCurveLogarithmic = 1,
+    kCurveOctave = 2,
+    kCurvePower = 3,
+    kCurveStepped = 4,
+};
+
+// One parameter. Fields are written on the user-interface thread (and, for a
+// learned controller, on the audio thread) and read on both without a lock.
+struct PARAMETER_INFO
+{
+    RelaxedAtomic<int> curve{kCurveLinear};
+    char name[kParamNameSize] = {};
+    RelaxedAtomic<float> min{0.0f};
+    RelaxedAtomic<float> max{1.0f};
+    RelaxedAtomic<float> value{0.0f}; // unscaled
+    RelaxedAtomic<float> power{1.0f};
+    RelaxedAtomic<float> defaultValue{0.0f};
+    RelaxedAtomic<float> smoothingTime{50.0f}; // milliseconds
+    RelaxedAtomic<bool> locked{false};
+    RelaxedAtomic<float> range{1.0f};
+    RelaxedAtomic<float> logRange{0.0f};
+    RelaxedAtomic<float> octaves{0.0f};
+    RelaxedAtomic<float> inverseRange{1.0f};
+    RelaxedAtomic<float> inverseLogRange{0.0f};
+    RelaxedAtomic<float> inverseOctaves{0.0f};
+    RelaxedAtomic<PARAM_DECORATOR> decorator{nullptr};
+};
+
+// Per-parameter modulation, filled by the modulation matrix once per host block.
+struct PARAM_MODULATION
+{
+    int count = 0;
+    float* buffers[kMaxModulationEntries] = {}; // per-sample signal 0..1 of the block
+    float depths[kMaxModulationEntries] = {};   // -1..+1
+    int sources[kMaxModulationEntries] = {};    // modulator 0..7
+    int slots[kMaxModulationEntries] = {};      // routing slot 0..23
+};
+
+// A named block of opaque state bytes owned by the effect.
+struct CRawParameterBlock
+{
+    int32_t id = 0;
+    int32_t size = 0;
+    uint8_t* data = nullptr;
+};
+
+class CBaseEffect
+{
+public:
+    explicit CBaseEffect(CVstWrapper* wrapper);
+    virtual ~CBaseEffect();
+    CBaseEffect(const CBaseEffect&) = delete;
+    CBaseEffect& operator=(const CBaseEffect&) = delete;
+
+    // --- Engine-facing virtual operations -------------------------------------------------
+    virtual PARAM_MODULATION* GetParameterModulation(int /*id*/) { return nullptr; }
+    virtual float* GetModulationBuffer(int /*index*/) { return nullptr; }
+    // A parameter changed; value is scaled 0..1 (the unscaled default during declaration).
+    virtual void OnSetParameter(int /*id*/, float /*value*/) {}
+    // Clears 24 bytes of text and writes the name / the display text.
+    virtual void GetParameterName(int id, char* text);
+    virtual void GetParameterTextValue(int id, char* text);
+    // State chunk: the base effect keeps no chunk (data null, size 0); the
+    // product writes and reads its own format.
+    virtual void SetChunk(const void* /*data*/, int /*size*/, bool /*isPreset*/) {}
+    virtual void GetChunk(void** data, int* size, bool /*isPreset*/)
+    {
+        if (data && size)
+        {
+            *data = nullptr;
+            *size = 0;
+        }
+    }
+    virtual void SetSampleRate(float sampleRate);
+    virtual void SetBlockSize(int blockSize);
+    virtual void SetHostTempo(float tempoBpm);
+    virtual void SetHostSamplePos(float samplePos);
+    virtual void RequestUpdateDisplay();
+    virtual bool ResizeWindow(int width, int height);
+    virtual void OnTransportStart();
+    virtual void OnTransportStop();
+    virtual bool IsTransportPlaying();
+    virtual void Reset() {}
+    // Once per host block, audio thread, before any Process.
+    virtual void PreProcess(int numSamples) noexcept;
+    // Per sub-block of at most 16 samples, in place, audio thread.
+    virtual void Process(float* /*left*/, float* /*right*/, int /*numSamples*/) noexcept {}
+    virtual void ResetRawParameterBlock(int id);
+    virtual void HostBeginEdit(int id);
+    virtual void HostEndEdit(int id);
+    virtual void HostSetParameterAutomated(int id, float value);
+    // Program name shown to the host; empty when no preset file is loaded.
+    virtual std::string GetCurrentProgramName();
+    // MIDI controllers (audio thread for OnMidiCC).
+    virtual void OnMidiCC(int controller, float value);
+    virtual int ActivateMidiLearn(int id, bool on);
+    virtual int IsMidiLearnActive();
+    virtual int GetAssignedMidiCC(int id);
+    virtual void RemoveAssignedMidiCC(int id);
+
+    // --- Declaration and metadata ------------------------------------------------------------
+    void SetParameterInfo(int id, int curve, const char* name, float min, float max,
+                          float defaultValue, PARAM_DECORATOR decorator, float smoothingMs = 50.0f,
+                          float power = 1.0f);
+    PARAMETER_INFO* GetParameterInfo(int id);
+
+    // --- Value access ------------------------------------------------------------------------
+    void SetParameterScaled(int id, float scaled);
+    void SetParameterUnscaled(int id, float unscaled);
+    // Scaled value 0..1; `smooth` advances the parameter's smoothing filter by one
+    // 16-sample step (audio thread, once per sub-block); `modulated` adds the
+    // modulation of sample `sampleIndex` of the current block.
+    float GetParameterScaled(int id, bool smooth, bool modulated, int sampleIndex) noexcept;
+    float GetParameterUnscaled(int id, bool smooth, bool modulated, int sampleIndex) noexcept;
+    float ScaledValueToUnscaled(int id, float scaled) const noexcept;
+    float UnscaledValueToScaled(int id, float unscaled) const noexcept;
+    void ResetParameter(int id);
+    void RefreshParameter(int id, float scaled);
+    void UpdateParameter(int id, float scaled);
+    void SetParameterLock(int id, bool locked);
+    bool GetParameterLock(int id);
+
+    // --- Raw parameter blocks ----------------------------------------------------------------
+    void AddRawParameterBlock(int id, int size);
+    uint8_t* GetRawParameterBlock(int id);
+    int GetRawParameterBlockSize(int id);
+    void SetRawParameterBlock(int id, const void* data);
+
+    // --- MIDI map ------------------------------------------------------------------------------
+    void ResetMidiMap();
+    int GetMidiMapEntry(int controller) const;
+
+    // --- Editor and adapter --------------------------------------------------------------------
+    void SetEditor(CBaseEditor* editor) { m_editor = editor; }
+    CBaseEditor* GetEditor() { return m_editor; }
+    CVstWrapper* GetWrapper() { return m_wrapper; }
+
+    float GetSampleRate() const { return m_sampleRate; }
+    int GetBlockSize() const { return m_blockSize; }
+    float GetHostTempo() const { return m_hostTempo; }
+    float GetHostSamplePos() const { return m_hostSamplePos; }
+
+    static bool IsValidId(int id) { return id >= 0 && id < kNumParameters; }
+
+protected:
+    // Smoothing filter of one parameter: s = a * target + b * s per 16-sample step.
+    struct PARAM_SMOOTHER
+    {
+        RelaxedAtomic<float> a{0.0f};
+        RelaxedAtomic<float> b{0.0f};
+        float state = 0.0f; // audio thread only
+    };
+
+    static float CurveToUnscaled(const PARAMETER_INFO& info, float scaled) noexcept;
+    static float CurveToScaled(const PARAMETER_INFO& info, float unscaled) noexcept;
+    void UpdateSmoothingCoefficients(int id);
+    CRawParameterBlock* FindRawParameterBlock(int id);
+
+    CVstWrapper* m_wrapper;
+    CBaseEditor* m_editor = nullptr;
+    CAccessLock m_accessLock;
+
+    PARAMETER_INFO m_parameters[kNumParameters];
+    PARAM_SMOOTHER m_smoothers[kNumParameters];
+    PARAM_MODULATION* m_modulation[kNumParameters] = {}; // audio thread only
+
+    std::vector<CRawParameterBlock> m_rawBlocks;
+    char m_currentPresetPath[2048] = {};
+
+    RelaxedAtomic<int32_t> m_midiMap[kNumMidiControllers];
+    RelaxedAtomic<float> m_midiValues[kNumMidiControllers];
+    RelaxedAtomic<int32_t> m_midiLearnTarget{-1};
+
+    RelaxedAtomic<bool> m_transportPlaying{false};
+    float m_sampleRate = 44100.0f;
+    int m_blockSize = 1024;
+    float m_hostTempo = 120.0f;
+    float m_hostSamplePos = 0.0f;
+};
