@@ -7,7 +7,7 @@ CMAKE_FLAGS  ?=
 DEMO_DIR     ?= $(BUILD_DIR)/demo
 VST_DIR      ?= $(HOME)/.vst
 
-.PHONY: all deps build demo test sanitize install clean
+.PHONY: all deps build demo test sanitize bench install clean
 
 all: build
 
@@ -32,6 +32,10 @@ sanitize: deps
 	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DENABLE_SANITIZERS=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(SANITIZE_DIR) --parallel $(JOBS)
 	@cd $(SANITIZE_DIR) && ctest --output-on-failure --parallel $(JOBS)
+
+# CPU cost of the audio path: ns per sample frame for each module and the full patch.
+bench: build
+	@$(BUILD_DIR)/morvex-bench
 
 # Copies the plug-in to ~/.vst, where Linux hosts look by default.
 install: build

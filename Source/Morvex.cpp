@@ -2,17 +2,33 @@
 
 #include "Common/wrappers/BaseEditor.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
+#include "Common/wrappers/dsp/DenormalGuard.h"
 #include "Common/wrappers/dsp/LookupTables.h"
+#include "Common/wrappers/utilities/FileUtils.h"
 #include "Decorators.h"
+#include "Preferences.h"
+#include "Processing/LayerDelay.h"
+#include "Processing/LayerDist.h"
+#include "Processing/LayerFilter.h"
+#include "Processing/LayerFlanger.h"
+#include "Processing/LayerGlitch.h"
+#include "Processing/LayerLoFi.h"
+#include "Processing/LayerTremolo.h"
+#include "Processing/MasterEQ.h"
+#include "Processing/ModulationMatrix.h"
+#include "Processing/Reverb/Reverb.h"
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 using namespace MorvexParam;
 using namespace Decorators;
 
 namespace
 {
+constexpr int kSubBlock = CVstWrapper::kSubBlockSize;
+
 // One row of the parameter table.
 struct PARAM_ROW
 {
@@ -154,11 +170,67 @@ bool IsOn(float value)
 
 CMorvex::CMorvex(CVstWrapper* wrapper) : CBaseEffect(wrapper)
 {
+    m_preferences = new CPreferences(this);
+    const std::string dataFolder = FileUtils::GetMacUserLibraryDirectory();
+    if (!dataFolder.empty())
+        m_defaultPresetPath = dataFolder + "/Brenwick/Morvex/Plug-In Presets/Default Preset.prg";
     LookupTables::Initialize();
+    for (int layer = 0; layer < kNumLayers; ++layer)
+    {
+        m_filter[layer] = std::make_unique<CLayerFilter>(this, layer);
+        m_dist[layer] = std::make_unique<CLayerDist>(this, layer);
+        m_flanger[layer] = std::make_unique<CLayerFlanger>(this, layer);
+        m_delay[layer] = std::make_unique<CLayerDelay>(this, layer);
+        m_lofi[layer] = std::make_unique<CLayerLoFi>(this, layer);
+        m_glitch[layer] = std::make_unique<CLayerGlitch>(this, layer);
+        m_tremolo[layer] = std::make_unique<CLayerTremolo>(this, layer, false);
+        const MODULE_SLOT list[kModulesPerLayer] = {
+            {m_filter[layer].get(), kModuleFilter},   {m_dist[layer].get(), kModuleDist},
+            {m_flanger[layer].get(), kModuleFlanger}, {m_delay[layer].get(), kModuleDelay},
+            {m_lofi[layer].get(), kModuleLoFi},       {m_glitch[layer].get(), kModuleGlitch},
+            {m_tremolo[layer].get(), kModuleTremolo},
+        };
+        for (int i = 0; i < kModulesPerLayer; ++i)
+        {
+            m_modules[layer][i] = list[i];
+            list[i].module->SetSampleRate(44100.0f);
+            list[i].module->SetBlockSize(1024);
+        }
+    }
+    m_masterTremolo = std::make_unique<CLayerTremolo>(this, 0, true);
+    m_matrix = std::make_unique<CModulationMatrix>(this);
+    m_masterEq = std::make_unique<CMasterEQ>(this);
+    m_reverb = std::make_unique<CReverb>(this);
+    m_reverb->SetSampleRate(44100.0f);
+    // Work buffers exist from the start, so a host that never announces a block
+    // size still gets processed.
+    for (CStereoBuffer& buffer : m_layerBuffers)
+        buffer.SetSamplesCount(1024);
+    m_meterDecay = 1.0f / std::pow(10.0f, 1.0f / 44100.0f);
     DeclareParameters();
+    RegisterRawParameterBlocks();
+    LoadPreset(m_defaultPresetPath.c_str()); // silently nothing when there is none
+    // Correlation smoother as for 44.1 kHz until the host sets its rate.
+    m_correlationB = std::exp(-6.28318530717958647692f / (0.75000006f * 44100.0f));
+    m_correlationA = 1.0f - m_correlationB;
 }
 
-CMorvex::~CMorvex() = default;
+CMorvex::~CMorvex()
+{
+    delete m_preferences;
+}
+
+CLayerEffect* CMorvex::GetModule(int layer, int code)
+{
+    if (layer < 0 || layer >= kNumLayers)
+        return nullptr;
+    for (const MODULE_SLOT& slot : m_modules[layer])
+    {
+        if (slot.code == code)
+            return slot.module;
+    }
+    return nullptr;
+}
 
 void CMorvex::DeclareParameters()
 {
@@ -265,7 +337,16 @@ void CMorvex::OnSetParameter(int id, float value)
     switch (id)
     {
     case kPower:
-        Reset();
+        for (auto& layer : m_modules)
+        {
+            for (MODULE_SLOT& slot : layer)
+            {
+                if (slot.module)
+                    slot.module->Reset();
+            }
+        }
+        if (m_reverb)
+            m_reverb->Reset();
         break;
     case kGlitchBuffer:
     case kGlitchBuffer + 1:
@@ -287,9 +368,348 @@ void CMorvex::OnSetParameter(int id, float value)
     }
 }
 
-void CMorvex::Process(float* /*left*/, float* /*right*/, int /*numSamples*/) noexcept
+// ---------------------------------------------------------------------------------------------
+// Engine configuration
+
+PARAM_MODULATION* CMorvex::GetParameterModulation(int id)
 {
-    // The audio passes unchanged until the processing chain is built.
+    return m_matrix->GetModulation(id);
+}
+
+float* CMorvex::GetModulationBuffer(int index)
+{
+    return m_matrix->GetModulationBuffer(index);
+}
+
+int CMorvex::AddModulation(int target, int source, bool setDepth)
+{
+    // Used slots (source set) that already aim at the target, counted before the change;
+    // the target's modulation knob shows this count.
+    int count = 0;
+    for (int k = 0; k < kNumMatrixSlots; ++k)
+    {
+        if (std::trunc(m_parameters[kMtxSource + k].value) >= 0.0f &&
+            std::trunc(m_parameters[kMtxTarget + k].value) == static_cast<float>(target))
+            ++count;
+    }
+    m_matrix->AddModulation(target, source, setDepth);
+    return count;
+}
+
+void CMorvex::SetSampleRate(float sampleRate)
+{
+    for (auto& layer : m_modules)
+    {
+        for (MODULE_SLOT& slot : layer)
+            slot.module->SetSampleRate(sampleRate);
+    }
+    m_masterTremolo->SetSampleRate(sampleRate);
+    m_matrix->SetSampleRate(sampleRate);
+    m_masterEq->SetSampleRate(sampleRate);
+    m_reverb->SetSampleRate(sampleRate);
+    const float samplesPerMs = sampleRate * 0.001f;
+    // Reaches 1 % of the distance in 0.1 ms (attack) and in 500 ms (release).
+    m_limiterAttack = std::pow(0.01f, 1.0f / (0.1f * samplesPerMs));
+    m_limiterRelease = std::pow(0.01f, 1.0f / (500.0f * samplesPerMs));
+    m_correlationB = std::exp(-6.28318530717958647692f / (0.75000006f * sampleRate));
+    m_correlationA = 1.0f - m_correlationB;
+    // Peak meters fall by 20 dB per second.
+    m_meterDecay = 1.0f / std::pow(10.0f, 1.0f / sampleRate);
+    CBaseEffect::SetSampleRate(sampleRate);
+}
+
+void CMorvex::SetBlockSize(int blockSize)
+{
+    for (auto& layer : m_modules)
+    {
+        for (MODULE_SLOT& slot : layer)
+            slot.module->SetBlockSize(blockSize);
+    }
+    m_masterTremolo->SetBlockSize(blockSize);
+    // The engine runs in sub-blocks of at most 16 samples, so the layer buffers need
+    // no more than that whatever the host announces or later passes.
+    for (CStereoBuffer& buffer : m_layerBuffers)
+        buffer.SetSamplesCount(blockSize > kSubBlock ? blockSize : kSubBlock);
+    m_matrix->SetBlockSize(blockSize);
+    CBaseEffect::SetBlockSize(blockSize);
+}
+
+void CMorvex::SetHostTempo(float tempoBpm)
+{
+    for (auto& layer : m_modules)
+    {
+        for (MODULE_SLOT& slot : layer)
+            slot.module->SetHostTempo(tempoBpm);
+    }
+    m_masterTremolo->SetHostTempo(tempoBpm);
+    m_matrix->SetHostTempo(tempoBpm);
+    CBaseEffect::SetHostTempo(tempoBpm);
+}
+
+void CMorvex::SetHostSamplePos(float samplePos)
+{
+    for (auto& layer : m_modules)
+    {
+        for (MODULE_SLOT& slot : layer)
+            slot.module->SetHostSamplePos(samplePos);
+    }
+    m_masterTremolo->SetHostSamplePos(samplePos);
+    m_matrix->SetHostSamplePos(samplePos);
+    CBaseEffect::SetHostSamplePos(samplePos);
+}
+
+void CMorvex::OnTransportStart()
+{
+    Reset();
+    for (auto& layer : m_modules)
+    {
+        for (MODULE_SLOT& slot : layer)
+            slot.module->OnTransportStart();
+    }
+    m_masterTremolo->OnTransportStart();
+    CBaseEffect::OnTransportStart();
+}
+
+void CMorvex::OnTransportStop()
+{
+    for (auto& layer : m_modules)
+    {
+        for (MODULE_SLOT& slot : layer)
+            slot.module->OnTransportStop();
+    }
+    m_masterTremolo->OnTransportStop();
+    CBaseEffect::OnTransportStop();
+}
+
+void CMorvex::Reset()
+{
+    for (auto& layer : m_modules)
+    {
+        for (MODULE_SLOT& slot : layer)
+            slot.module->Reset();
+    }
+    m_masterTremolo->Reset();
+    for (CStereoBuffer& buffer : m_layerBuffers)
+        buffer.Clear();
+    m_matrix->Reset();
+    m_masterEq->Reset();
+    m_reverb->Reset();
+    m_limiterEnvelope = 0.0f;
+    m_peakLeft = 0.0f;
+    m_peakRight = 0.0f;
+    m_correlation = 0.0f;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Processing
+
+int CMorvex::GetProcessingOrder(const int32_t order[kModulesPerLayer], int code) noexcept
+{
+    for (int position = 0; position < kModulesPerLayer; ++position)
+    {
+        if (order[position] == code)
+            return position;
+    }
+    return -1;
+}
+
+void CMorvex::SortModules(int layer) noexcept
+{
+    int32_t order[kModulesPerLayer];
+    const uint8_t* block = GetRawParameterBlock(kRawBlockLayerOrder + layer);
+    if (block)
+        std::memcpy(order, block, sizeof(order));
+    else
+        std::fill(order, order + kModulesPerLayer, -1);
+    MODULE_SLOT* slots = m_modules[layer];
+    for (int i = 0; i < kModulesPerLayer; ++i)
+        slots[i].module->SetProcessingOrder(GetProcessingOrder(order, slots[i].code));
+    // Insertion sort: seven entries, no allocation, stable.
+    for (int i = 1; i < kModulesPerLayer; ++i)
+    {
+        const MODULE_SLOT slot = slots[i];
+        const int key = slot.module->GetProcessingOrder();
+        int j = i - 1;
+        while (j >= 0 && slots[j].module->GetProcessingOrder() > key)
+        {
+            slots[j + 1] = slots[j];
+            --j;
+        }
+        slots[j + 1] = slot;
+    }
+}
+
+void CMorvex::ProcessLayers(float* left, float* right, int numSamples, bool serial) noexcept
+{
+    const size_t bytes = sizeof(float) * static_cast<size_t>(numSamples);
+    const float* sourceLeft = left;
+    const float* sourceRight = right;
+    for (int layer = 0; layer < kNumLayers; ++layer)
+    {
+        float* bufferLeft = m_layerBuffers[layer].GetLeftBuffer();
+        float* bufferRight = m_layerBuffers[layer].GetRightBuffer();
+        std::memcpy(bufferLeft, sourceLeft, bytes);
+        std::memcpy(bufferRight, sourceRight, bytes);
+        SortModules(layer);
+        const bool on = GetParameterScaled(kLayerAOn + layer, false, true, 0) > 0.5f;
+        // In serial mode an off layer still processes; it is only left out of the mix.
+        if (serial || on)
+        {
+            for (MODULE_SLOT& slot : m_modules[layer])
+                slot.module->Process(bufferLeft, bufferRight, numSamples);
+        }
+        if (serial)
+        {
+            sourceLeft = bufferLeft;
+            sourceRight = bufferRight;
+        }
+    }
+}
+
+void CMorvex::MixLayers(int numSamples, const bool layerOn[kNumLayers]) noexcept
+{
+    float gains[kNumLayers];
+    for (int layer = 0; layer < kNumLayers; ++layer)
+    {
+        const float mixDb = GetParameterUnscaled(kLayerAMix + layer, true, true, 0);
+        float gain = std::pow(10.0f, 0.05f * mixDb);
+        if (gain <= 0.001f) // -60 dB and below mutes the layer
+            gain = 0.0f;
+        gains[layer] = gain;
+        m_layerGainRamp[layer].SetTarget(gains[layer], numSamples);
+        m_layerPanRamp[layer].SetTarget(GetParameterScaled(kLayerAPan + layer, true, true, 0),
+                                        numSamples);
+    }
+    float* wetLeft = m_layerBuffers[0].GetLeftBuffer();
+    float* wetRight = m_layerBuffers[0].GetRightBuffer();
+    const float* bLeft = m_layerBuffers[1].GetLeftBuffer();
+    const float* bRight = m_layerBuffers[1].GetRightBuffer();
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const float gainA = m_layerGainRamp[0].Next();
+        const float panA = m_layerPanRamp[0].Next();
+        const float gainB = m_layerGainRamp[1].Next();
+        const float panB = m_layerPanRamp[1].Next();
+        float mixLeft = 0.0f;
+        float mixRight = 0.0f;
+        if (layerOn[0])
+        {
+            mixLeft += (1.0f - panA) * 2.0f * gainA * wetLeft[i];
+            mixRight += panA * 2.0f * gainA * wetRight[i];
+        }
+        if (layerOn[1])
+        {
+            mixLeft += (1.0f - panB) * 2.0f * gainB * bLeft[i];
+            mixRight += panB * 2.0f * gainB * bRight[i];
+        }
+        wetLeft[i] = mixLeft;
+        wetRight[i] = mixRight;
+    }
+}
+
+void CMorvex::PreProcess(int numSamples) noexcept
+{
+    CDenormalGuard guard;
+    CBaseEffect::PreProcess(numSamples);
+    m_matrix->PreProcess(numSamples);
+}
+
+void CMorvex::Process(float* left, float* right, int numSamples) noexcept
+{
+    // The adapter passes sub-blocks of at most 16 samples; anything longer is cut here.
+    while (numSamples > kSubBlock)
+    {
+        Process(left, right, kSubBlock);
+        left += kSubBlock;
+        right += kSubBlock;
+        numSamples -= kSubBlock;
+    }
+    CDenormalGuard guard;
+    if (numSamples <= 0)
+        return;
+    const bool power = GetParameterScaled(kPower, false, true, 0) > 0.5f;
+    if (!power)
+        return; // bypass: the output is the dry input
+    const bool limiter = GetParameterScaled(kLimiter, false, true, 0) > 0.5f;
+    const bool serial = GetParameterScaled(kLayerMode, false, true, 0) > 0.5f;
+
+    m_matrix->Generate(numSamples);
+
+    const bool layerOn[kNumLayers] = {
+        GetParameterScaled(kLayerAOn, false, true, 0) > 0.5f,
+        GetParameterScaled(kLayerBOn, false, true, 0) > 0.5f,
+    };
+    ProcessLayers(left, right, numSamples, serial);
+    MixLayers(numSamples, layerOn);
+
+    float* wetLeft = m_layerBuffers[0].GetLeftBuffer();
+    float* wetRight = m_layerBuffers[0].GetRightBuffer();
+    m_masterTremolo->Process(wetLeft, wetRight, numSamples);
+    m_reverb->Process(wetLeft, wetRight, numSamples);
+    m_masterEq->Process(wetLeft, wetRight, numSamples);
+
+    const float volumeDb = GetParameterUnscaled(kVolume, true, true, 0);
+    m_volumeRamp.SetTarget(std::pow(10.0f, 0.05f * volumeDb), numSamples);
+    m_dryWetRamp.SetTarget(GetParameterScaled(kDryWet, true, true, 0), numSamples);
+    m_panRamp.SetTarget(GetParameterScaled(kPan, true, true, 0), numSamples);
+
+    const float decay = m_meterDecay;
+    float envelope = m_limiterEnvelope;
+    float peakLeft = m_peakLeft;
+    float peakRight = m_peakRight;
+    float correlationState = m_correlationState;
+    float correlation = m_correlation;
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const float volume = m_volumeRamp.Next();
+        const float wet = m_dryWetRamp.Next();
+        const float pan = m_panRamp.Next();
+        float l = left[i] * (1.0f - wet) + wetLeft[i] * wet;
+        float r = right[i] * (1.0f - wet) + wetRight[i] * wet;
+        l = (1.0f - pan) * 2.0f * volume * l;
+        r = pan * 2.0f * volume * r;
+        if (limiter)
+        {
+            // The louder channel drives the envelope, whatever its sign.
+            const float level = std::fmax(std::fabs(l), std::fabs(r));
+            const float coefficient = level > envelope ? m_limiterAttack : m_limiterRelease;
+            envelope = level + (envelope - level) * coefficient;
+            if (envelope >= 1.0f)
+            {
+                l /= envelope;
+                r /= envelope;
+            }
+            l = std::fmin(std::fmax(l, -0.999f), 0.999f);
+            r = std::fmin(std::fmax(r, -0.999f), 0.999f);
+        }
+        left[i] = l;
+        right[i] = r;
+
+        const float absLeft = std::fabs(l);
+        const float absRight = std::fabs(r);
+        peakLeft = absLeft > peakLeft ? absLeft : peakLeft * decay;
+        peakRight = absRight > peakRight ? absRight : peakRight * decay;
+
+        const float product = l * l * r * r;
+        const float divisor = std::fabs(product) < 1e-16f ? 1.0f : std::sqrt(product);
+        const float q = l * r / divisor;
+        if (std::fabs(correlationState) < 1e-20f)
+            correlationState = 0.0f;
+        if (std::fabs(q - correlationState) >= 1e-5f)
+        {
+            correlationState = q * m_correlationA + correlationState * m_correlationB;
+            correlation = correlationState;
+        }
+        else
+        {
+            correlation = q;
+        }
+    }
+    m_limiterEnvelope = envelope;
+    m_peakLeft = peakLeft;
+    m_peakRight = peakRight;
+    m_correlationState = correlationState;
+    m_correlation = correlation;
 }
 
 CBaseEffect* createBaseEffect(CVstWrapper* wrapper)

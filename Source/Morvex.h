@@ -4,6 +4,10 @@
 #pragma once
 
 #include "Common/wrappers/BaseEffect.h"
+#include "Common/wrappers/dsp/ParamInterpolator.h"
+#include "Common/wrappers/utilities/StereoBuffer.h"
+
+#include <memory>
 
 // Parameter ids. Layer parameters: the id of layer A; layer B is the next id.
 namespace MorvexParam
@@ -114,7 +118,42 @@ constexpr int kNumModulators = 8;
 constexpr int kNumMatrixSlots = 24;
 } // namespace MorvexParam
 
+// Module codes as stored in a layer's order block.
+enum MODULE_CODE : int
+{
+    kModuleFilter = 0,
+    kModuleDist = 1,
+    kModuleLoFi = 2,
+    kModuleFlanger = 3,
+    kModuleDelay = 4,
+    kModuleTremolo = 5,
+    kModuleGlitch = 6,
+};
+
+constexpr int kNumLayers = 2;
+constexpr int kModulesPerLayer = 7;
+constexpr int kRawBlockLayerOrder = 10001; // + layer: int32[7] module code per position
+constexpr int kRawBlockMsegPoints = 10003;    // + modulator: 64 x (position, level, tension)
+constexpr int kRawBlockSteps = 10011;         // + modulator: 32 steps (end position, level)
+constexpr int kRawBlockModPresetPath = 10019; // + modulator: char[2048] envelope preset path
+constexpr int kRawBlockLayerOrderSize = 28;
+constexpr int kRawBlockMsegPointsSize = 768;
+constexpr int kRawBlockStepsSize = 256;
+constexpr int kRawBlockModPresetPathSize = 2048;
+
 class CVstWrapper;
+class CLayerEffect;
+class CLayerFilter;
+class CLayerDist;
+class CLayerFlanger;
+class CLayerDelay;
+class CLayerLoFi;
+class CLayerGlitch;
+class CLayerTremolo;
+class CModulationMatrix;
+class CMasterEQ;
+class CReverb;
+class CPreferences;
 
 class CMorvex : public CBaseEffect
 {
@@ -123,7 +162,34 @@ public:
     ~CMorvex() override;
 
     void OnSetParameter(int id, float value) override;
+    PARAM_MODULATION* GetParameterModulation(int id) override;
+    float* GetModulationBuffer(int index) override;
+    void SetSampleRate(float sampleRate) override;
+    void SetBlockSize(int blockSize) override;
+    void SetHostTempo(float tempoBpm) override;
+    void SetHostSamplePos(float samplePos) override;
+    void OnTransportStart() override;
+    void OnTransportStop() override;
+    void Reset() override;
+    void PreProcess(int numSamples) noexcept override;
     void Process(float* left, float* right, int numSamples) noexcept override;
+
+    // Position 0..6 at which `order` (a layer order block) holds `code`, or -1.
+    static int GetProcessingOrder(const int32_t order[kModulesPerLayer], int code) noexcept;
+
+    // Meter values for the editor: written by the audio thread, read by the editor.
+    float GetPeakLeft() const { return m_peakLeft; }
+    float GetPeakRight() const { return m_peakRight; }
+    float GetCorrelation() const { return m_correlation; }
+
+    CModulationMatrix* GetModulationMatrix() { return m_matrix.get(); }
+    // Routes modulator `source` (0..7) to parameter `target` in the matrix's first free
+    // slot (depth +-15 %, +-100 % for a switch, when setDepth; else 0 %). Returns how many
+    // used slots aimed at `target` before the call. User-interface thread.
+    int AddModulation(int target, int source, bool setDepth);
+    CLayerEffect* GetModule(int layer, int code);
+    // Module at a processing position of the layer's list as last sorted (0..6).
+    CLayerEffect* GetModuleAt(int layer, int position) { return m_modules[layer][position].module; }
 
     // Declares `id` as a speed parameter: a note-length index when synchronized,
     // milliseconds otherwise, keeping the value's relative position.
@@ -131,8 +197,70 @@ public:
                                float syncMax, float syncDefault, float freeMin, float freeMax,
                                float freeDefault);
 
+    // --- State (MorvexState.cpp), user-interface thread ------------------------------------
+    // Reads a chunk or preset of any version: before 1100 it holds 307 values and
+    // "Flanger Mode" .. "Reverb Input" (307..311) return to their defaults.
+    void SetChunk(const void* data, int size, bool isPreset) override;
+    // The base reset, then the user's default preset when there is one.
+    void ResetPreset() override;
+    // Factory contents of the raw blocks: layer orders, envelopes, steps, paths.
+    void ResetRawParameterBlock(int id) override;
+    // Saves the current state as the user's default preset (creating its folder).
+    bool MakeDefaultPreset();
+    // Deletes the user's default preset and resets to the factory defaults.
+    void ResetDefaultPreset();
+    CPreferences* GetPreferences() { return m_preferences; }
+    const std::string& GetDefaultPresetPath() const { return m_defaultPresetPath; }
+
 private:
     void DeclareParameters();
     void DeclareSpeedFor(int speedId, bool synchronized);
     void RedeclareGlitchScale(int bufferId);
+    // Registers the 26 raw parameter blocks in the order of their chunk records.
+    void RegisterRawParameterBlocks();
+    // Ends every path block with a zero, whatever was loaded into it.
+    void TerminatePathBlocks();
+    // Re-reads the layer's order block and sorts its module list by it.
+    void SortModules(int layer) noexcept;
+    void ProcessLayers(float* left, float* right, int numSamples, bool serial) noexcept;
+    void MixLayers(int numSamples, const bool layerOn[kNumLayers]) noexcept;
+
+    struct MODULE_SLOT
+    {
+        CLayerEffect* module;
+        int code;
+    };
+
+    std::unique_ptr<CLayerFilter> m_filter[kNumLayers];
+    std::unique_ptr<CLayerDist> m_dist[kNumLayers];
+    std::unique_ptr<CLayerFlanger> m_flanger[kNumLayers];
+    std::unique_ptr<CLayerDelay> m_delay[kNumLayers];
+    std::unique_ptr<CLayerLoFi> m_lofi[kNumLayers];
+    std::unique_ptr<CLayerGlitch> m_glitch[kNumLayers];
+    std::unique_ptr<CLayerTremolo> m_tremolo[kNumLayers];
+    MODULE_SLOT m_modules[kNumLayers][kModulesPerLayer] = {};
+    std::unique_ptr<CLayerTremolo> m_masterTremolo;
+    std::unique_ptr<CModulationMatrix> m_matrix;
+    std::unique_ptr<CMasterEQ> m_masterEq;
+    std::unique_ptr<CReverb> m_reverb;
+    CPreferences* m_preferences = nullptr; // owned
+    std::string m_defaultPresetPath;       // empty when there is no data folder
+
+    CStereoBuffer m_layerBuffers[kNumLayers];
+    ParamInterpolator m_layerGainRamp[kNumLayers];
+    ParamInterpolator m_layerPanRamp[kNumLayers];
+    ParamInterpolator m_volumeRamp;
+    ParamInterpolator m_dryWetRamp;
+    ParamInterpolator m_panRamp;
+
+    float m_limiterEnvelope = 0.0f;
+    float m_limiterAttack = 0.0f;
+    float m_limiterRelease = 0.0f;
+    float m_meterDecay = 0.0f;
+    RelaxedAtomic<float> m_peakLeft{0.0f};
+    RelaxedAtomic<float> m_peakRight{0.0f};
+    RelaxedAtomic<float> m_correlation{0.0f};
+    float m_correlationA = 0.0f;
+    float m_correlationB = 0.0f;
+    float m_correlationState = 0.0f;
 };

@@ -121,22 +121,3 @@ TEST_F(CMorvexParametersTest, ConstructionLeavesTheScaleInItsBufferShape)
     EXPECT_EQ(scale->decorator.Load(), &Decorators::glitchRepear2str);
     EXPECT_EQ(Text(kGlitchScale + 1), "off");
 }
-
-TEST_F(CMorvexParametersTest, ProcessLeavesTheAudioUnchanged)
-{
-    float left[37];
-    float right[37];
-    for (int i = 0; i < 37; ++i)
-    {
-        left[i] = std::sin(0.1f * static_cast<float>(i));
-        right[i] = -left[i];
-    }
-    float in[2][37];
-    std::memcpy(in[0], left, sizeof(left));
-    std::memcpy(in[1], right, sizeof(right));
-    float* inputs[2] = {in[0], in[1]};
-    float* outputs[2] = {left, right};
-    m_wrapper->processReplacing(inputs, outputs, 37);
-    EXPECT_EQ(std::memcmp(left, in[0], sizeof(left)), 0);
-    EXPECT_EQ(std::memcmp(right, in[1], sizeof(right)), 0);
-}

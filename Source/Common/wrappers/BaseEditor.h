@@ -16,6 +16,9 @@ public:
     virtual void OnSetParameter(int /*id*/, float /*value*/) {}
     // A parameter was redeclared (new range or formatter): the control re-reads it.
     virtual void UpdateControl(int /*id*/) {}
+    // The whole state changed (chunk, preset, reset, undo): every control, the
+    // routing and the preset names are read again from the effect.
+    virtual void UpdateAllControls() {}
     // Native view of the open frame resized to width x height pixels, origin kept.
     // Returns false when no frame is open.
     virtual bool SetFrameSize(int /*width*/, int /*height*/) { return false; }

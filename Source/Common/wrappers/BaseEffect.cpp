@@ -1,7 +1,12 @@
 #include "BaseEffect.h"
 
+#include "ActionStack.h"
 #include "BaseEditor.h"
 #include "VSTwrapper/VstWrapper.h"
+#include "utilities/AlertDialog.h"
+#include "utilities/ByteReader.h"
+#include "utilities/ByteWriter.h"
+#include "utilities/FileUtils.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +20,9 @@ constexpr float kLog2E = 1.442695f; // log2(x) = ln(x) * log2(e)
 constexpr float kSmoothingSnap = 1e-5f;
 constexpr float kDenormalFloor = 1e-20f;
 constexpr int kSubBlockSize = 16;
+constexpr int32_t kBlockRecordMarker = 1;
+// Preset files are 28 KB; anything past this is no part of one.
+constexpr size_t kMaxPresetFileSize = 1 << 20;
 
 float Truncate(float x)
 {
@@ -30,10 +38,12 @@ CBaseEffect::CBaseEffect(CVstWrapper* wrapper) : m_wrapper(wrapper)
         value = 0.0f;
     for (int id = 0; id < kNumParameters; ++id)
         UpdateSmoothingCoefficients(id);
+    m_actionStack = new CActionStack(this, kUndoDepth);
 }
 
 CBaseEffect::~CBaseEffect()
 {
+    delete m_actionStack;
     for (auto& block : m_rawBlocks)
         delete[] block.data;
 }
@@ -270,6 +280,9 @@ bool CBaseEffect::GetParameterLock(int id)
 
 void CBaseEffect::HostBeginEdit(int id)
 {
+    // The value from before the gesture is the undo step (0 for a bad id).
+    if (m_actionStack)
+        m_actionStack->AddParameterChange(id, GetParameterScaled(id, false, false, 0));
     if (m_wrapper)
         m_wrapper->HostBeginEdit(id);
 }
@@ -500,4 +513,244 @@ int CBaseEffect::GetMidiMapEntry(int controller) const
     if (controller < 0 || controller >= kNumMidiControllers)
         return -1;
     return m_midiMap[controller];
+}
+
+// ---------------------------------------------------------------------------------------------
+// State chunk and preset files
+//
+// Little-endian, IEEE single floats, no padding:
+//   0     uint32      magic 0x4D767851 ('MvxQ')
+//   4     int32       version (written: 1140)
+//   8     char[2048]  current preset path, terminated and zero-filled
+//   2056  int32[128]  MIDI map: parameter id per controller, -1 = none (host chunk only)
+//   then  float[312]  unscaled parameter values in id order (the product's versions
+//                     before 1100 stored fewer)
+//   then  per registered raw block, in registration order:
+//         int32 marker (1, ignored on reading), int32 id, int32 size, size bytes.
+
+void CBaseEffect::GetChunk(void** data, int* size, bool isPreset)
+{
+    if (!data || !size)
+        return;
+    CAccessLock::CScoped lock(m_accessLock);
+    m_chunkBuffer.clear();
+    CByteWriter writer(m_chunkBuffer);
+    writer.WriteUInt32(kChunkMagic);
+    writer.WriteInt32(kChunkVersion);
+    writer.WriteBytes(m_currentPresetPath, kPresetPathSize);
+    if (!isPreset)
+    {
+        for (const auto& entry : m_midiMap)
+            writer.WriteInt32(entry);
+    }
+    for (const PARAMETER_INFO& info : m_parameters)
+        writer.WriteFloat(info.value);
+    for (const CRawParameterBlock& block : m_rawBlocks)
+    {
+        writer.WriteInt32(kBlockRecordMarker);
+        writer.WriteInt32(block.id);
+        writer.WriteInt32(block.size);
+        writer.WriteBytes(block.data, static_cast<size_t>(block.size));
+    }
+    *data = m_chunkBuffer.data();
+    *size = static_cast<int>(m_chunkBuffer.size());
+}
+
+void CBaseEffect::SetChunk(const void* data, int size, bool isPreset)
+{
+    CByteReader reader(data, size > 0 ? static_cast<size_t>(size) : 0);
+    int32_t version = 0;
+    if (!ReadChunkHeader(reader, version))
+        return;
+    ReadChunkPath(reader, isPreset);
+    {
+        CAccessLock::CScoped lock(m_accessLock);
+        ReadChunkMidiMap(reader, isPreset);
+        ReadChunkValues(reader, kNumParameters);
+        ReadChunkBlocks(reader);
+    }
+    AnnounceNewState();
+}
+
+bool CBaseEffect::ReadChunkHeader(CByteReader& reader, int32_t& version)
+{
+    uint32_t magic = 0;
+    return reader.ReadUInt32(magic) && magic == kChunkMagic && reader.ReadInt32(version);
+}
+
+void CBaseEffect::ReadChunkPath(CByteReader& reader, bool isPreset)
+{
+    char path[kPresetPathSize];
+    if (!reader.ReadBytes(path, sizeof(path)) || isPreset)
+        return;
+    // The stored text need not be terminated.
+    path[kPresetPathSize - 1] = 0;
+    SetCurrentPresetPath(path);
+}
+
+void CBaseEffect::ReadChunkMidiMap(CByteReader& reader, bool isPreset)
+{
+    if (isPreset)
+        return;
+    for (auto& entry : m_midiMap)
+    {
+        int32_t id = 0;
+        if (!reader.ReadInt32(id))
+            return;
+        entry = IsValidId(id) ? id : -1;
+    }
+}
+
+void CBaseEffect::ReadChunkValues(CByteReader& reader, int count)
+{
+    for (int id = 0; id < count && id < kNumParameters; ++id)
+    {
+        float value = 0.0f;
+        if (!reader.ReadFloat(value))
+            return;
+        PARAMETER_INFO& info = m_parameters[id];
+        if (info.locked)
+            continue;
+        // The range is read now: a switch read before may have redeclared this parameter.
+        const float min = info.min;
+        const float max = info.max;
+        if (!std::isfinite(value))
+            value = info.defaultValue;
+        else if (value < min)
+            value = min;
+        else if (value > max)
+            value = max;
+        info.value = value;
+        OnSetParameter(id, value);
+    }
+}
+
+void CBaseEffect::ReadChunkBlocks(CByteReader& reader)
+{
+    for (;;)
+    {
+        int32_t marker = 0;
+        int32_t id = 0;
+        int32_t size = 0;
+        if (!reader.ReadInt32(marker) || !reader.ReadInt32(id) || !reader.ReadInt32(size))
+            return;
+        if (size < 0 || static_cast<size_t>(size) > reader.GetRemaining())
+            return; // a broken record: nothing after it can be trusted
+        CRawParameterBlock* block = FindRawParameterBlock(id);
+        if (block && block->size == size)
+            std::memcpy(block->data, reader.GetCurrent(), static_cast<size_t>(size));
+        reader.Skip(static_cast<size_t>(size));
+    }
+}
+
+void CBaseEffect::AnnounceNewState()
+{
+    if (m_editor)
+        m_editor->UpdateAllControls();
+    // While the product is still being built, its adapter does not hold it yet and
+    // the host does not know the plug-in: it learns every value when it asks.
+    if (m_wrapper && m_wrapper->GetBaseEffect() != this)
+        return;
+    for (int id = 0; id < kNumParameters; ++id)
+        HostSetParameterAutomated(id, GetParameterScaled(id, false, false, 0));
+    RequestUpdateDisplay();
+}
+
+void CBaseEffect::SetCurrentPresetPath(const char* path)
+{
+    CAccessLock::CScoped lock(m_accessLock);
+    std::memset(m_currentPresetPath, 0, sizeof(m_currentPresetPath));
+    size_t length = 0;
+    while (path && length < kPresetPathSize - 1 && path[length])
+        ++length;
+    if (length)
+        std::memcpy(m_currentPresetPath, path, length);
+}
+
+bool CBaseEffect::LoadPreset(const char* path)
+{
+    if (!path || !*path)
+        return false;
+    std::vector<uint8_t> bytes;
+    if (!FileUtils::ReadFile(path, bytes, kMaxPresetFileSize))
+        return false;
+    // A file of another kind changes nothing, not even the preset name.
+    CByteReader header(bytes.data(), bytes.size());
+    int32_t version = 0;
+    if (!ReadChunkHeader(header, version))
+        return false;
+    SetCurrentPresetPath(path);
+    SetChunk(bytes.data(), static_cast<int>(bytes.size()), true);
+    return true;
+}
+
+bool CBaseEffect::SavePreset(const char* path)
+{
+    void* data = nullptr;
+    int size = 0;
+    GetChunk(&data, &size, true);
+    if (!path || !*path || !FileUtils::WriteFileReplacing(path, data, static_cast<size_t>(size)))
+    {
+        AlertDialog("File cannot be saved",
+                    "The file has not been saved, please check if you have sufficient "
+                    "permissions to create files in the specified location",
+                    false);
+        return false;
+    }
+    SetCurrentPresetPath(path);
+    RequestUpdateDisplay();
+    return true;
+}
+
+void CBaseEffect::ResetPreset()
+{
+    {
+        CAccessLock::CScoped lock(m_accessLock);
+        for (int id = 0; id < kNumParameters; ++id)
+        {
+            if (m_parameters[id].locked)
+                continue;
+            const float defaultValue = m_parameters[id].defaultValue;
+            m_parameters[id].value = defaultValue;
+            OnSetParameter(id, defaultValue);
+        }
+        for (size_t i = 0; i < m_rawBlocks.size(); ++i)
+            ResetRawParameterBlock(m_rawBlocks[i].id);
+    }
+    // Cleared before the editor re-reads it, so that it shows no preset name.
+    SetCurrentPresetPath(nullptr);
+    AnnounceNewState();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Undo
+
+void CBaseEffect::Undo()
+{
+    if (m_actionStack)
+        m_actionStack->Undo();
+}
+
+void CBaseEffect::Redo()
+{
+    if (m_actionStack)
+        m_actionStack->Redo();
+}
+
+int CBaseEffect::GetUndoCount()
+{
+    return m_actionStack ? m_actionStack->GetUndoCount() : 0;
+}
+
+int CBaseEffect::GetRedoCount()
+{
+    return m_actionStack ? m_actionStack->GetRedoCount() : 0;
+}
+
+void CBaseEffect::AddUndoItem(IActionItem* item)
+{
+    if (m_actionStack)
+        m_actionStack->AddActionItem(item);
+    else
+        delete item;
 }

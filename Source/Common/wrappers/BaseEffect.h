@@ -1,6 +1,7 @@
 // Product-independent base of the effect object: the table of parameters with
 // their curves, smoothing and modulated reads, the raw parameter blocks, the
-// MIDI controller map, and the relays to the host adapter and the editor.
+// MIDI controller map, the state chunk and preset files, the undo history, and
+// the relays to the host adapter and the editor.
 #pragma once
 
 #include "utilities/AccessLock.h"
@@ -10,14 +11,19 @@
 #include <string>
 #include <vector>
 
+class CActionStack;
 class CBaseEffect;
 class CBaseEditor;
+class CByteReader;
 class CVstWrapper;
+class IActionItem;
 
 constexpr int kNumParameters = 312;
 constexpr int kMaxModulationEntries = 25;
 constexpr int kNumMidiControllers = 128;
 constexpr int kParamNameSize = 24;
+constexpr int kPresetPathSize = 2048; // bytes of the current preset path, terminator included
+constexpr int kUndoDepth = 50;
 
 // Value-to-text formatter: (effect, unscaled value) -> display text.
 using PARAM_DECORATOR = std::string (*)(CBaseEffect* effect, float value);
@@ -88,17 +94,14 @@ public:
     // Clears 24 bytes of text and writes the name / the display text.
     virtual void GetParameterName(int id, char* text);
     virtual void GetParameterTextValue(int id, char* text);
-    // State chunk: the base effect keeps no chunk (data null, size 0); the
-    // product writes and reads its own format.
-    virtual void SetChunk(const void* /*data*/, int /*size*/, bool /*isPreset*/) {}
-    virtual void GetChunk(void** data, int* size, bool /*isPreset*/)
-    {
-        if (data && size)
-        {
-            *data = nullptr;
-            *size = 0;
-        }
-    }
+    // State chunk (format in BaseEffect.cpp). `isPreset`: the preset-file form,
+    // without the MIDI map; on reading, the stored path is not taken either.
+    // SetChunk reads no byte beyond `size` and ignores data without the format's
+    // magic and version. User-interface thread; takes the access lock.
+    virtual void SetChunk(const void* data, int size, bool isPreset);
+    // Builds the chunk in a buffer owned by the effect (valid until the next call)
+    // and returns its address and size. Nothing when either pointer is null.
+    virtual void GetChunk(void** data, int* size, bool isPreset);
     virtual void SetSampleRate(float sampleRate);
     virtual void SetBlockSize(int blockSize);
     virtual void SetHostTempo(float tempoBpm);
@@ -117,6 +120,22 @@ public:
     virtual void HostBeginEdit(int id);
     virtual void HostEndEdit(int id);
     virtual void HostSetParameterAutomated(int id, float value);
+    // Preset files (the chunk without the MIDI map). User-interface thread.
+    // LoadPreset: false, and nothing changed, when the file cannot be read or is
+    // no preset. SavePreset: replaces the file only once the new one is complete;
+    // on failure shows an alert, keeps the current preset path and returns false.
+    virtual bool LoadPreset(const char* path);
+    virtual bool SavePreset(const char* path);
+    // Every unlocked parameter to its default, every raw block to its default,
+    // no current preset.
+    virtual void ResetPreset();
+    // Undo history (nothing without a stack). User-interface thread.
+    virtual void Undo();
+    virtual void Redo();
+    virtual int GetUndoCount();
+    virtual int GetRedoCount();
+    // Takes ownership of `item`, recorded before the edit it undoes.
+    virtual void AddUndoItem(IActionItem* item);
     // Program name shown to the host; empty when no preset file is loaded.
     virtual std::string GetCurrentProgramName();
     // MIDI controllers (audio thread for OnMidiCC).
@@ -179,21 +198,46 @@ protected:
         float state = 0.0f; // audio thread only
     };
 
+    // Pieces of SetChunk, in the order of the format. Each reads no byte beyond the
+    // data and treats a field that does not fit as the end of the data.
+    // Header: false when the magic or the version is missing or the magic differs.
+    bool ReadChunkHeader(CByteReader& reader, int32_t& version);
+    // The stored preset path becomes the current one unless `isPreset` (then skipped).
+    void ReadChunkPath(CByteReader& reader, bool isPreset);
+    // Host chunks only: the MIDI map; entries that name no parameter become -1.
+    void ReadChunkMidiMap(CByteReader& reader, bool isPreset);
+    // Values of parameters 0..count-1; locked parameters keep theirs. A value that
+    // is not finite becomes the default, one outside the range is clamped.
+    void ReadChunkValues(CByteReader& reader, int count);
+    // Block records up to the end of the data, each copied into the registered
+    // block of the same id and size; other records are skipped by their size.
+    void ReadChunkBlocks(CByteReader& reader);
+    // After a whole-state change: the editor re-reads every control, the host is
+    // told every value and asked to re-read names and texts.
+    void AnnounceNewState();
+    // Copies `path` as the current preset path (cut to 2047 bytes, zero-filled).
+    void SetCurrentPresetPath(const char* path);
+
     static float CurveToUnscaled(const PARAMETER_INFO& info, float scaled) noexcept;
     static float CurveToScaled(const PARAMETER_INFO& info, float unscaled) noexcept;
     void UpdateSmoothingCoefficients(int id);
     CRawParameterBlock* FindRawParameterBlock(int id);
 
+    static constexpr uint32_t kChunkMagic = 0x4D767851; // 'MvxQ'
+    static constexpr int32_t kChunkVersion = 1140;
+
     CVstWrapper* m_wrapper;
     CBaseEditor* m_editor = nullptr;
     CAccessLock m_accessLock;
+    CActionStack* m_actionStack = nullptr; // owned
+    std::vector<uint8_t> m_chunkBuffer;     // the last chunk built by GetChunk
 
     PARAMETER_INFO m_parameters[kNumParameters];
     PARAM_SMOOTHER m_smoothers[kNumParameters];
     PARAM_MODULATION* m_modulation[kNumParameters] = {}; // audio thread only
 
     std::vector<CRawParameterBlock> m_rawBlocks;
-    char m_currentPresetPath[2048] = {};
+    char m_currentPresetPath[kPresetPathSize] = {}; // always terminated
 
     RelaxedAtomic<int32_t> m_midiMap[kNumMidiControllers];
     RelaxedAtomic<float> m_midiValues[kNumMidiControllers];

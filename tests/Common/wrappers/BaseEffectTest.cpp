@@ -282,3 +282,50 @@ TEST_F(CBaseEffectTest, MidiLearnBindsOnceAndRebindsControllers)
     m_effect.OnMidiCC(128, 1.0f);
     EXPECT_EQ(m_effect.IsMidiLearnActive(), 3);
 }
+
+TEST_F(CBaseEffectTest, ChunkRoundTripRestoresValuesBlocksAndMidiMap)
+{
+    m_effect.AddRawParameterBlock(10001, 8);
+    m_effect.AddRawParameterBlock(10002, 3);
+    const uint8_t bytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    m_effect.SetRawParameterBlock(10001, bytes);
+    m_effect.SetParameterUnscaled(2, -7.5f);
+    m_effect.ActivateMidiLearn(4, true);
+    m_effect.OnMidiCC(9, 0.0f);
+    void* data = nullptr;
+    int size = 0;
+    m_effect.GetChunk(&data, &size, false);
+    // 8 header + 2048 path + 512 map + 312 x 4 values + (12 + 8) + (12 + 3) records.
+    ASSERT_EQ(size, 8 + 2048 + 512 + 1248 + 20 + 15);
+    const std::vector<uint8_t> chunk(static_cast<uint8_t*>(data),
+                                     static_cast<uint8_t*>(data) + size);
+
+    CTestEffect other;
+    other.AddRawParameterBlock(10001, 8);
+    other.AddRawParameterBlock(10002, 3);
+    other.m_notified.clear();
+    other.SetChunk(chunk.data(), size, false);
+    EXPECT_EQ(other.GetParameterInfo(2)->value, -7.5f);
+    EXPECT_EQ(std::memcmp(other.GetRawParameterBlock(10001), bytes, 8), 0);
+    EXPECT_EQ(other.GetMidiMapEntry(9), 4);
+    // Every value was announced to the effect in its own units, in id order.
+    ASSERT_EQ(other.m_notified.size(), static_cast<size_t>(kNumParameters));
+    EXPECT_EQ(other.m_notified[2], std::make_pair(2, -7.5f));
+    other.GetChunk(&data, &size, false);
+    EXPECT_EQ(std::vector<uint8_t>(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size),
+              chunk);
+}
+
+TEST_F(CBaseEffectTest, EditGestureRecordsTheValueBeforeIt)
+{
+    m_effect.SetParameterUnscaled(2, 12.0f); // scaled 0.75
+    m_effect.HostBeginEdit(2);
+    m_effect.SetParameterUnscaled(2, -24.0f);
+    m_effect.HostEndEdit(2);
+    EXPECT_EQ(m_effect.GetUndoCount(), 1);
+    m_effect.Undo();
+    EXPECT_FLOAT_EQ(m_effect.GetParameterInfo(2)->value, 12.0f);
+    EXPECT_EQ(m_effect.GetRedoCount(), 1);
+    m_effect.Redo();
+    EXPECT_FLOAT_EQ(m_effect.GetParameterInfo(2)->value, -24.0f);
+}

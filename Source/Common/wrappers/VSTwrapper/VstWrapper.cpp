@@ -3,16 +3,19 @@
 #include "../BaseEditor.h"
 #include "../BaseEffect.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace
 {
-// Copies at most `limit` characters of `source` and terminates the result.
+// Copies at most `limit` characters of `source` and terminates the result. Writes
+// no padding, so a host buffer is touched only as far as the text needs.
 void CopyString(char* destination, const char* source, size_t limit)
 {
-    std::strncpy(destination, source, limit);
-    destination[limit] = 0;
+    const size_t length = std::min(std::strlen(source), limit);
+    std::memcpy(destination, source, length);
+    destination[length] = 0;
 }
 
 const char* const kCanDoYes[] = {

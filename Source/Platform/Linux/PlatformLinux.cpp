@@ -1,0 +1,196 @@
+// Linux implementation of the platform layer: XDG base directories, POSIX file
+// calls. The screen size, alerts and file panels wait for the editor's X11
+// code; until then alerts go to the console and panels answer "cancelled".
+#include "Platform/Platform.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+bool IsAbsolute(const char* path)
+{
+    return path && path[0] == '/';
+}
+
+// "/a/b//" -> "/a/b"; the root stays "/".
+std::string WithoutTrailingSlashes(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+bool IsFolder(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The value of XDG_DESKTOP_DIR in the user-dirs file: "$HOME/..." or an absolute
+// path in double quotes. Empty when the file or a valid line is missing.
+std::string ReadXdgDesktopDir(const std::string& home)
+{
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const std::string configFolder =
+        IsAbsolute(configHome) ? WithoutTrailingSlashes(configHome) : home + "/.config";
+    std::ifstream file(configFolder + "/user-dirs.dirs");
+    std::string line;
+    const std::string key = "XDG_DESKTOP_DIR=\"";
+    while (std::getline(file, line))
+    {
+        const size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line.compare(start, key.size(), key) != 0)
+            continue;
+        const size_t valueStart = start + key.size();
+        const size_t valueEnd = line.find('"', valueStart);
+        if (valueEnd == std::string::npos)
+            continue;
+        std::string value = line.substr(valueStart, valueEnd - valueStart);
+        if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/'))
+            return WithoutTrailingSlashes(home + value.substr(5));
+        if (IsAbsolute(value.c_str()))
+            return WithoutTrailingSlashes(value);
+    }
+    return std::string();
+}
+} // namespace
+
+namespace Platform
+{
+std::string GetUserHomeFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (IsAbsolute(home))
+        return WithoutTrailingSlashes(home);
+    // No usable $HOME: the password database.
+    long bufferSize = sysconf(_SC_GETPW_R_SIZE_MAX);
+    if (bufferSize <= 0)
+        bufferSize = 16384;
+    std::vector<char> buffer(static_cast<size_t>(bufferSize));
+    struct passwd entry;
+    struct passwd* result = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result &&
+        IsAbsolute(result->pw_dir))
+        return WithoutTrailingSlashes(result->pw_dir);
+    return std::string();
+}
+
+std::string GetUserDataFolder()
+{
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (IsAbsolute(dataHome))
+        return WithoutTrailingSlashes(dataHome);
+    const std::string home = GetUserHomeFolder();
+    return home.empty() ? std::string() : home + "/.local/share";
+}
+
+std::string GetUserDesktopFolder()
+{
+    const std::string home = GetUserHomeFolder();
+    if (home.empty())
+        return std::string();
+    const std::string desktop = ReadXdgDesktopDir(home);
+    return desktop.empty() ? home + "/Desktop" : desktop;
+}
+
+bool CreateFolders(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    // Every prefix ending before a "/", then the whole path.
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+    {
+        const std::string prefix = path.substr(0, slash);
+        if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+    }
+    if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST)
+        return false;
+    return IsFolder(path);
+}
+
+std::FILE* CreateTempFileBeside(const std::string& target, std::string& tempPath)
+{
+    static std::atomic<unsigned> s_counter{0};
+    const size_t slash = target.rfind('/');
+    const bool hasFolder = slash != std::string::npos;
+    const std::string folder = hasFolder ? target.substr(0, slash + 1) : std::string();
+    const std::string name = hasFolder ? target.substr(slash + 1) : target;
+    if (name.empty())
+        return nullptr;
+    // A hidden name that no preset scan takes for a file of its type.
+    for (int attempt = 0; attempt < 100; ++attempt)
+    {
+        const unsigned number = s_counter.fetch_add(1);
+        const std::string candidate = folder + "." + name + "." + std::to_string(getpid()) + "." +
+                                      std::to_string(number) + ".tmp";
+        // 0666 and the user's umask: the same permissions as a file made by fopen.
+        const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0)
+        {
+            if (errno == EEXIST)
+                continue;
+            return nullptr;
+        }
+        std::FILE* file = fdopen(fd, "wb");
+        if (!file)
+        {
+            close(fd);
+            unlink(candidate.c_str());
+            return nullptr;
+        }
+        tempPath = candidate;
+        return file;
+    }
+    return nullptr;
+}
+
+bool SyncFile(std::FILE* file)
+{
+    if (!file || std::fflush(file) != 0)
+        return false;
+    return fsync(fileno(file)) == 0;
+}
+
+bool ReplaceFile(const std::string& tempPath, const std::string& target)
+{
+    return std::rename(tempPath.c_str(), target.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return !path.empty() && unlink(path.c_str()) == 0;
+}
+
+void GetScreenSize(int& width, int& height)
+{
+    width = 0;
+    height = 0;
+}
+
+bool ShowAlert(const char* title, const char* message, bool /*withCancel*/)
+{
+    std::fprintf(stderr, "%s: %s\n", title ? title : "", message ? message : "");
+    return true;
+}
+
+bool ShowOpenFileDialog(char* /*result*/, int /*resultSize*/, const char* /*extension*/)
+{
+    return false;
+}
+
+bool ShowSaveFileDialog(char* /*result*/, int /*resultSize*/, const char* /*initialFolder*/,
+                        const char* /*extension*/, const char* /*proposedName*/)
+{
+    return false;
+}
+} // namespace Platform

@@ -1,0 +1,59 @@
+// The plug-in's only contact with the operating system outside the C and C++
+// libraries: user folders, folder creation, file replacement, the screen size,
+// alerts and file dialogs. Each platform implements these functions in its own
+// source file (Linux: Linux/PlatformLinux.cpp). User-interface thread only;
+// nothing here may be called on the audio thread.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace Platform
+{
+// The user's home folder without a trailing "/"; empty when it cannot be found.
+std::string GetUserHomeFolder();
+
+// The folder for per-user application data without a trailing "/" (Linux:
+// $XDG_DATA_HOME when set and absolute, else $HOME/.local/share); empty when no
+// home folder can be found.
+std::string GetUserDataFolder();
+
+// The user's desktop folder without a trailing "/" (Linux: XDG_DESKTOP_DIR of
+// the user-dirs file, else $HOME/Desktop); empty when no home folder can be found.
+std::string GetUserDesktopFolder();
+
+// Creates `path` and every missing parent folder. True when the folder exists
+// afterwards.
+bool CreateFolders(const std::string& path);
+
+// Opens a new, empty file for writing in the folder of `target`, under a name
+// no other file has, and stores that name in `tempPath`. Null on failure.
+std::FILE* CreateTempFileBeside(const std::string& target, std::string& tempPath);
+
+// Flushes `file` and asks the system to put its bytes on the disk. False on a
+// write error.
+bool SyncFile(std::FILE* file);
+
+// Atomically replaces `target` by the file `tempPath` of the same folder: a
+// reader sees either the old or the new file, never a mix. False on failure,
+// in which case `target` is unchanged.
+bool ReplaceFile(const std::string& tempPath, const std::string& target);
+
+// Deletes the file `path`. False when it could not be deleted (or did not exist).
+bool RemoveFile(const std::string& path);
+
+// Size of the main screen in pixels; 0 x 0 when there is none or it is unknown.
+void GetScreenSize(int& width, int& height);
+
+// A modal alert with `title` and `message`, with a "Cancel" button when
+// `withCancel`. False only when the user chose "Cancel".
+bool ShowAlert(const char* title, const char* message, bool withCancel);
+
+// The platform's open and save panels. `extension` is without a leading dot
+// (empty or null: any file). On confirmation the chosen path is copied,
+// terminated, into `result` (`resultSize` bytes) and the answer is true; a
+// cancelled panel or a path that does not fit answers false.
+bool ShowOpenFileDialog(char* result, int resultSize, const char* extension);
+bool ShowSaveFileDialog(char* result, int resultSize, const char* initialFolder,
+                        const char* extension, const char* proposedName);
+} // namespace Platform

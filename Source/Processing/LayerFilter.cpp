@@ -1,0 +1,227 @@
+#include "LayerFilter.h"
+
+#include "Common/wrappers/BaseEffect.h"
+#include "Common/wrappers/dsp/LookupTables.h"
+#include "Common/wrappers/dsp/TableLookup.h"
+#include "Morvex.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace MorvexParam;
+
+namespace
+{
+constexpr float kCutoffRange = CLayerFilter::kMaxCutoffPitch - CLayerFilter::kMinCutoffPitch;
+constexpr float kInverseCutoffRange = 1.0f / kCutoffRange;
+// The low-cut: a second-order high-pass of the biquad's resonant form at this resonance.
+constexpr float kLowCutResonance = 0.85f;
+// Level make-up of the ladder modes.
+constexpr float kLadderGain = 1.5f;
+constexpr float kMaxTunePitch = 170.0f;
+
+// Frequency in Hz of a pitch in semitones: the tune table at trunc(pitch x scaler).
+inline float Tune(float pitch) noexcept
+{
+    pitch = pitch > 0.0f ? (pitch < kMaxTunePitch ? pitch : kMaxTunePitch) : 0.0f;
+    return TUNE_TABLE.At(static_cast<int>(pitch * TUNE_TABLE_SCALER));
+}
+
+// The cutoff range 20..135.2 semitones; a NaN reads as the bottom.
+inline float ClampCutoffPitch(float pitch) noexcept
+{
+    if (!(pitch >= CLayerFilter::kMinCutoffPitch))
+        return CLayerFilter::kMinCutoffPitch;
+    return pitch < CLayerFilter::kMaxCutoffPitch ? pitch : CLayerFilter::kMaxCutoffPitch;
+}
+
+// A non-finite input sample is taken as silence.
+inline float Finite(float x) noexcept
+{
+    return std::isfinite(x) ? x : 0.0f;
+}
+
+// The cutoff pitch of sample n: the block's base plus the modulation of that sample
+// in semitones (the sum of signal x depth over the routings, times the range).
+inline float ModulatedPitch(float basePitch, const PARAM_MODULATION& modulation, int entries,
+                            int n) noexcept
+{
+    float sum = 0.0f;
+    for (int i = 0; i < entries; ++i)
+        sum += modulation.buffers[i][n] * modulation.depths[i];
+    return ClampCutoffPitch(basePitch + kCutoffRange * sum);
+}
+} // namespace
+
+void CLayerFilter::SetSampleRate(float sampleRate)
+{
+    CLayerEffect::SetSampleRate(sampleRate);
+    m_inverseSampleRate = sampleRate > 0.0f ? 1.0f / sampleRate : 0.0f;
+    m_pitchShifter.SetSampleRate(sampleRate);
+}
+
+void CLayerFilter::Reset()
+{
+    ClearStates();
+}
+
+void CLayerFilter::ClearStates() noexcept
+{
+    m_lowCut.Reset();
+    m_ladder.Reset();
+    m_highCut.Reset();
+    m_phaser.Reset();
+    m_octaveBand.Reset();
+    m_pitchShifter.Reset();
+    m_vowel.Reset();
+    m_ringMod.Reset();
+    for (CHalfBandDecimator& decimator : m_decimator)
+        decimator.Reset();
+    m_previousLowCut[0] = m_previousLowCut[1] = 0.0f;
+}
+
+void CLayerFilter::SetCutoffPitch(float pitch, const BLOCK_SETTINGS& settings) noexcept
+{
+    m_cutoffPitch = pitch;
+    const float u = std::clamp((pitch - kMinCutoffPitch) * kInverseCutoffRange, 0.0f, 1.0f);
+    m_relativeCutoff = Tune(pitch) / m_sampleRate;
+    switch (settings.mode)
+    {
+    case kPhaser4:
+    case kPhaser8:
+        m_phaser.CalcFilter(u, m_sampleRate, settings.mode == kPhaser4 ? 4 : 8);
+        break;
+    case kRingMod:
+    case kPitchShift:
+        // Fully wet from about 1.4 semitones above the bottom of the range.
+        m_fade = LookupInterpolated(FASTFADEIN_TABLE, u * static_cast<float>(kFastFadeInTableSize));
+        break;
+    case kOctaveBand:
+        m_octaveBand.CalcFilter(0.5f * m_relativeCutoff, settings.ladderResonance,
+                                0.5f * m_inverseSampleRate);
+        break;
+    case kVowel:
+        m_vowel.CalcFilter(u, settings.resonance, m_inverseSampleRate);
+        break;
+    default:
+        m_ladder.CalcFilter(m_relativeCutoff, settings.ladderResonance, settings.mode % 3);
+        break;
+    }
+}
+
+void CLayerFilter::Process(float* left, float* right, int count) noexcept
+{
+    if (count <= 0 || !(m_sampleRate > 0.0f) || !IsOn(kFilterOn))
+        return;
+    CBaseEffect& owner = *m_owner;
+    const int layer = m_layer;
+    const float cutoffBase = owner.GetParameterUnscaled(kFilterCutoff + layer, true, false, 0);
+    const float lowCutPitch = owner.GetParameterUnscaled(kFilterLocut + layer, true, true, 0);
+    const float highCutPitch = owner.GetParameterUnscaled(kFilterHicut + layer, true, true, 0);
+    BLOCK_SETTINGS settings;
+    settings.resonance = owner.GetParameterScaled(kFilterRes + layer, true, true, 0);
+    const int mode =
+        static_cast<int>(owner.GetParameterUnscaled(kFilterMode + layer, false, true, 0));
+    settings.mode = std::clamp(mode, 0, kModeCount - 1);
+    const PARAM_MODULATION* modulation = owner.GetParameterModulation(kFilterCutoff + layer);
+    const float mixTarget = owner.GetParameterScaled(kFilterMix + layer, true, true, 0);
+
+    const bool ladder = settings.mode <= kBandpass24;
+    const int sections = ladder && settings.mode >= kLowpass24 ? 2 : 1;
+    const float q = 0.7f * settings.resonance * (sections == 2 ? 0.85f : 1.0f);
+    settings.ladderResonance = 1.0f - (1.0f - q) * (1.0f - q);
+
+    if (lowCutPitch != m_lowCutPitch || m_sampleRate != m_cutRate)
+    {
+        m_lowCut.CalcFilter(CBiquadFilter::kHighPass, 1, Tune(lowCutPitch), kLowCutResonance, 0.0f,
+                            m_sampleRate);
+        m_lowCutPitch = lowCutPitch;
+    }
+    if (highCutPitch != m_highCutPitch || m_sampleRate != m_cutRate)
+    {
+        m_highCut.SetCutoff(Tune(highCutPitch), 2.0f * m_sampleRate);
+        m_highCutPitch = highCutPitch;
+    }
+    m_cutRate = m_sampleRate;
+    m_mixRamp.SetTarget(mixTarget, count);
+
+    const int entries = modulation ? std::min(modulation->count, kMaxModulationEntries) : 0;
+    SetCutoffPitch(entries > 0 ? ModulatedPitch(cutoffBase, *modulation, entries, 0)
+                               : ClampCutoffPitch(cutoffBase),
+                   settings);
+
+    bool corrupted = false;
+    for (int n = 0; n < count; ++n)
+    {
+        const float mix = m_mixRamp.Next();
+        const float dryLeft = Finite(left[n]);
+        const float dryRight = Finite(right[n]);
+        if (entries > 0 && n > 0)
+        {
+            const float pitch = ModulatedPitch(cutoffBase, *modulation, entries, n);
+            if (pitch != m_cutoffPitch)
+                SetCutoffPitch(pitch, settings);
+        }
+
+        // Low-cut, then the pair (midpoint, on-sample value) at twice the rate.
+        float onLeft = dryLeft;
+        float onRight = dryRight;
+        m_lowCut.Filter(onLeft, onRight);
+        float midLeft = 0.5f * (onLeft + m_previousLowCut[0]);
+        float midRight = 0.5f * (onRight + m_previousLowCut[1]);
+        m_previousLowCut[0] = onLeft;
+        m_previousLowCut[1] = onRight;
+        if (ladder)
+        {
+            m_ladder.Filter(midLeft, midRight, sections);
+            m_ladder.Filter(onLeft, onRight, sections);
+        }
+        midLeft = m_highCut.Process(0, midLeft);
+        onLeft = m_highCut.Process(0, onLeft);
+        midRight = m_highCut.Process(1, midRight);
+        onRight = m_highCut.Process(1, onRight);
+        float wetLeft = m_decimator[0].Process(midLeft, onLeft);
+        float wetRight = m_decimator[1].Process(midRight, onRight);
+
+        switch (settings.mode)
+        {
+        case kPhaser4:
+        case kPhaser8:
+            m_phaser.Filter(wetLeft, wetRight, settings.resonance);
+            break;
+        case kRingMod:
+            m_ringMod.Filter(wetLeft, wetRight, m_relativeCutoff, m_fade);
+            break;
+        case kPitchShift:
+            m_pitchShifter.Filter(wetLeft, wetRight, m_relativeCutoff, m_fade);
+            break;
+        case kOctaveBand:
+            m_octaveBand.doFilter(wetLeft, wetRight);
+            break;
+        case kVowel:
+            m_vowel.doFilter(wetLeft, wetRight);
+            break;
+        default:
+            wetLeft *= kLadderGain;
+            wetRight *= kLadderGain;
+            break;
+        }
+
+        // Every stage is in series, so a state gone infinite or NaN shows here within the
+        // decimator's latency: the sample is silenced and the states cleared after the block.
+        if (!std::isfinite(wetLeft))
+        {
+            wetLeft = 0.0f;
+            corrupted = true;
+        }
+        if (!std::isfinite(wetRight))
+        {
+            wetRight = 0.0f;
+            corrupted = true;
+        }
+        left[n] = wetLeft * mix + dryLeft * (1.0f - mix);
+        right[n] = wetRight * mix + dryRight * (1.0f - mix);
+    }
+    if (corrupted)
+        ClearStates();
+}

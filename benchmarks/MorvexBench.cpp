@@ -1,0 +1,325 @@
+// morvex-bench: CPU cost of the plug-in's audio path, driven through its host
+// adapter like a DAW would drive it. Reports nanoseconds per stereo sample frame
+// and the real-time factor (how many times faster than real time one core runs).
+//
+// Usage: morvex-bench [--seconds S] [--rate HZ] [--block N] [--filter TEXT]
+
+#include "Common/wrappers/VSTwrapper/VstWrapper.h"
+#include "Morvex.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace MorvexParam;
+
+namespace
+{
+VstTimeInfo g_time;
+
+VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    if (opcode == audioMasterVersion)
+        return 2400;
+    if (opcode == audioMasterGetTime)
+        return reinterpret_cast<VstIntPtr>(&g_time);
+    return 0;
+}
+
+struct OPTIONS
+{
+    double seconds = 4.0;
+    float rate = 48000.0f;
+    int block = 512;
+    std::string filter;
+};
+
+using PATCH = std::function<void(CVstWrapper*, CMorvex*)>;
+
+void Set(CMorvex* effect, CVstWrapper* wrapper, int id, float unscaled)
+{
+    wrapper->setParameter(id, effect->UnscaledValueToScaled(id, unscaled));
+}
+
+// Every module of layer A switched off, master effects neutral: the bare engine.
+void AllModulesOff(CVstWrapper* w, CMorvex* e)
+{
+    for (int layer = 0; layer < 2; ++layer)
+    {
+        for (int onId : {kFilterOn, kDelayOn, kDistOn, kLoFiOn, kGlitchOn, kFlangerOn})
+            Set(e, w, onId + layer, 0.0f);
+    }
+    Set(e, w, kReverbOn, 0.0f);
+    Set(e, w, kEqOn, 0.0f);
+}
+
+void FilterOn(CVstWrapper* w, CMorvex* e, int layer)
+{
+    Set(e, w, kFilterOn + layer, 1.0f);
+    Set(e, w, kFilterMode + layer, 3.0f); // lowpass 24 dB
+    Set(e, w, kFilterCutoff + layer, 80.0f);
+    Set(e, w, kFilterRes + layer, 5.0f);
+    Set(e, w, kFilterLocut + layer, 30.0f);
+    Set(e, w, kFilterHicut + layer, 120.0f);
+}
+
+void DelayOn(CVstWrapper* w, CMorvex* e, int layer)
+{
+    Set(e, w, kDelayOn + layer, 1.0f);
+    Set(e, w, kDelayMix + layer, 40.0f);
+    Set(e, w, kDelayFeedback + layer, 60.0f);
+    Set(e, w, kDelayPingPong + layer, 1.0f);
+    Set(e, w, kDelayBandpass + layer, 50.0f);
+    Set(e, w, kDelayLowpass + layer, 5000.0f);
+}
+
+void DistOn(CVstWrapper* w, CMorvex* e, int layer)
+{
+    Set(e, w, kDistOn + layer, 1.0f);
+    Set(e, w, kDistMix + layer, 100.0f);
+    Set(e, w, kDistDrive + layer, 9.0f);
+    Set(e, w, kDistFuzz + layer, 50.0f);
+    Set(e, w, kDistMode + layer, 3.0f);
+    Set(e, w, kDistMono + layer, 30.0f);
+}
+
+void LoFiOn(CVstWrapper* w, CMorvex* e, int layer)
+{
+    Set(e, w, kLoFiOn + layer, 1.0f);
+    Set(e, w, kLoFiMix + layer, 100.0f);
+    Set(e, w, kLoFiBitDepth + layer, 40.0f);
+    Set(e, w, kLoFiSampleRate + layer, 30.0f);
+    Set(e, w, kLoFiNoise + layer, 20.0f);
+    Set(e, w, kLoFiTone + layer, 30.0f);
+}
+
+void FlangerOn(CVstWrapper* w, CMorvex* e, int layer)
+{
+    Set(e, w, kFlangerOn + layer, 1.0f);
+    Set(e, w, kFlangerMix + layer, 60.0f);
+    Set(e, w, kFlangerFeedback + layer, 50.0f);
+    Set(e, w, kFlangerMode + layer, 0.0f);
+}
+
+void GlitchOn(CVstWrapper* w, CMorvex* e, int layer)
+{
+    Set(e, w, kGlitchOn + layer, 1.0f);
+    Set(e, w, kGlitchMix + layer, 100.0f);
+    Set(e, w, kGlitchScale + layer, 3.0f);
+    Set(e, w, kGlitchStretch + layer, 0.5f);
+    Set(e, w, kGlitchMode + layer, 0.0f);
+}
+
+void ReverbOn(CVstWrapper* w, CMorvex* e)
+{
+    Set(e, w, kReverbOn, 1.0f);
+    Set(e, w, kReverbMix, 40.0f);
+    Set(e, w, kReverbSize, 80.0f);
+    Set(e, w, kReverbDecay, 80.0f);
+}
+
+void EqOn(CVstWrapper* w, CMorvex* e)
+{
+    Set(e, w, kEqOn, 1.0f);
+    Set(e, w, kEqBass, 6.0f);
+    Set(e, w, kEqMid, -4.0f);
+    Set(e, w, kEqTreble, 3.0f);
+}
+
+// Eight modulators, each with tremolo and pan flip, routed through all 24 slots.
+void ModulatorsRouted(CVstWrapper* w, CMorvex* e)
+{
+    for (int k = 0; k < kNumModulators; ++k)
+    {
+        Set(e, w, kModMode + k, static_cast<float>(k % 2)); // steps and curves
+        Set(e, w, kModTremolo + k, 30.0f);
+        Set(e, w, kModPanFlip + k, 20.0f);
+        Set(e, w, kModShuffle + k, 25.0f);
+    }
+    const int targets[kNumMatrixSlots] = {
+        kFilterCutoff, kFilterRes,      kDelayFeedback,   kDelayMix,     kDistDrive,
+        kDistColor,    kLoFiBitDepth,   kLoFiSampleRate,  kFlangerDepth, kFlangerWidth,
+        kGlitchMix,    kVolume,         kFilterCutoff + 1, kDelayMix + 1, kDistDrive + 1,
+        kLoFiTone + 1, kFlangerMix + 1, kReverbMix,       kEqBass,       kLayerAPan,
+        kLayerBPan,    kLayerAMix,      kPan,             kDryWet};
+    for (int slot = 0; slot < kNumMatrixSlots; ++slot)
+    {
+        Set(e, w, kMtxSource + slot, static_cast<float>(slot % kNumModulators));
+        Set(e, w, kMtxTarget + slot, static_cast<float>(targets[slot]));
+        Set(e, w, kMtxDepth + slot, 40.0f);
+    }
+}
+
+void FullPatch(CVstWrapper* w, CMorvex* e)
+{
+    Set(e, w, kLayerMode, 1.0f); // serial
+    Set(e, w, kLayerBOn, 1.0f);
+    for (int layer = 0; layer < 2; ++layer)
+    {
+        FilterOn(w, e, layer);
+        DelayOn(w, e, layer);
+        DistOn(w, e, layer);
+        LoFiOn(w, e, layer);
+        FlangerOn(w, e, layer);
+        GlitchOn(w, e, layer);
+    }
+    ReverbOn(w, e);
+    EqOn(w, e);
+    ModulatorsRouted(w, e);
+}
+
+struct CASE
+{
+    const char* name;
+    PATCH patch;
+};
+
+// Renders `seconds` of noise (then, for the denormal case, silence) and returns ns per frame.
+struct RESULT
+{
+    double nsPerFrame;
+    double nsPerFrameSilent;
+};
+
+RESULT Measure(const OPTIONS& options, const PATCH& patch, bool withSilence)
+{
+    auto* wrapper = static_cast<CVstWrapper*>(createEffectInstance(HostCallback));
+    auto* effect = static_cast<CMorvex*>(wrapper->GetBaseEffect());
+    g_time = VstTimeInfo{};
+    g_time.tempo = 120.0;
+    g_time.sampleRate = options.rate;
+    g_time.flags = kVstTempoValid | kVstTransportPlaying;
+    wrapper->setSampleRate(options.rate);
+    wrapper->setBlockSize(options.block);
+    wrapper->resume();
+    patch(wrapper, effect);
+
+    const int n = options.block;
+    std::vector<float> in(2 * static_cast<size_t>(n)), out(2 * static_cast<size_t>(n));
+    float* inputs[2] = {in.data(), in.data() + n};
+    float* outputs[2] = {out.data(), out.data() + n};
+    uint32_t noise = 12345u;
+    auto fill = [&](float level) {
+        for (float& x : in)
+        {
+            noise = noise * 1664525u + 1013904223u;
+            x = level * (static_cast<float>(noise >> 8) / 8388608.0f - 1.0f);
+        }
+    };
+    const int blocks = static_cast<int>(options.seconds * options.rate / n);
+    auto run = [&](float level) {
+        // One second of warm-up so smoothing, buffers and caches settle.
+        const int warmup = static_cast<int>(options.rate / n);
+        for (int b = 0; b < warmup; ++b)
+        {
+            fill(level);
+            wrapper->processReplacing(inputs, outputs, n);
+            g_time.samplePos += n;
+        }
+        double total = 0.0;
+        for (int b = 0; b < blocks; ++b)
+        {
+            fill(level);
+            const auto start = std::chrono::steady_clock::now();
+            wrapper->processReplacing(inputs, outputs, n);
+            total += std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() -
+                                                              start)
+                         .count();
+            g_time.samplePos += n;
+        }
+        return total / (static_cast<double>(blocks) * n);
+    };
+    RESULT result{run(0.5f), 0.0};
+    if (withSilence)
+        result.nsPerFrameSilent = run(0.0f);
+    delete wrapper;
+    return result;
+}
+
+void Usage()
+{
+    std::puts("usage: morvex-bench [--seconds S] [--rate HZ] [--block N] [--filter TEXT]\n"
+              "Measures ns per stereo sample frame of the default patch, the full patch and\n"
+              "each module alone; --filter runs only the cases whose name contains TEXT.");
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    OPTIONS options;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--seconds" && hasValue)
+            options.seconds = std::atof(argv[++i]);
+        else if (arg == "--rate" && hasValue)
+            options.rate = static_cast<float>(std::atof(argv[++i]));
+        else if (arg == "--block" && hasValue)
+            options.block = std::atoi(argv[++i]);
+        else if (arg == "--filter" && hasValue)
+            options.filter = argv[++i];
+        else if (arg == "-h" || arg == "--help")
+        {
+            Usage();
+            return 0;
+        }
+        else
+        {
+            std::fprintf(stderr, "morvex-bench: unknown option '%s'\n", arg.c_str());
+            Usage();
+            return 2;
+        }
+    }
+    if (!(options.seconds > 0.0) || !(options.rate >= 8000.0f) || options.block < 1)
+    {
+        std::fprintf(stderr, "morvex-bench: --seconds > 0, --rate >= 8000 and --block >= 1\n");
+        return 2;
+    }
+
+    const CASE cases[] = {
+        {"default patch", [](CVstWrapper*, CMorvex*) {}},
+        {"engine only (all modules off)", AllModulesOff},
+        {"filter alone", [](CVstWrapper* w, CMorvex* e) { AllModulesOff(w, e); FilterOn(w, e, 0); }},
+        {"delay alone", [](CVstWrapper* w, CMorvex* e) { AllModulesOff(w, e); DelayOn(w, e, 0); }},
+        {"distortion alone", [](CVstWrapper* w, CMorvex* e) { AllModulesOff(w, e); DistOn(w, e, 0); }},
+        {"lo-fi alone", [](CVstWrapper* w, CMorvex* e) { AllModulesOff(w, e); LoFiOn(w, e, 0); }},
+        {"flanger alone", [](CVstWrapper* w, CMorvex* e) { AllModulesOff(w, e); FlangerOn(w, e, 0); }},
+        {"phaser alone", [](CVstWrapper* w, CMorvex* e) {
+             AllModulesOff(w, e);
+             FlangerOn(w, e, 0);
+             Set(e, w, kFlangerMode, 1.0f);
+         }},
+        {"glitch alone", [](CVstWrapper* w, CMorvex* e) { AllModulesOff(w, e); GlitchOn(w, e, 0); }},
+        {"reverb alone", [](CVstWrapper* w, CMorvex* e) { AllModulesOff(w, e); ReverbOn(w, e); }},
+        {"master EQ alone", [](CVstWrapper* w, CMorvex* e) { AllModulesOff(w, e); EqOn(w, e); }},
+        {"modulators: 8 routed to 24 targets", [](CVstWrapper* w, CMorvex* e) {
+             AllModulesOff(w, e);
+             ModulatorsRouted(w, e);
+         }},
+        {"full patch", FullPatch},
+    };
+
+    std::printf("Morvex audio path at %.0f Hz, blocks of %d, %.1f s per case\n\n", options.rate,
+                options.block, options.seconds);
+    std::printf("%-36s %12s %14s\n", "case", "ns/frame", "x real time");
+    for (const CASE& c : cases)
+    {
+        if (!options.filter.empty() && std::string(c.name).find(options.filter) == std::string::npos)
+            continue;
+        const bool full = std::strcmp(c.name, "full patch") == 0;
+        const RESULT r = Measure(options, c.patch, full);
+        const double realTime = 1e9 / options.rate / r.nsPerFrame;
+        std::printf("%-36s %12.1f %14.0f\n", c.name, r.nsPerFrame, realTime);
+        if (full)
+            std::printf("%-36s %12.1f %14.0f\n", "full patch, silence after loud input",
+                        r.nsPerFrameSilent, 1e9 / options.rate / r.nsPerFrameSilent);
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,103 @@
+#include "Common/wrappers/ParameterAction.h"
+
+#include "Common/wrappers/ActionItem.h"
+#include "Common/wrappers/BaseEditor.h"
+#include "Common/wrappers/BaseEffect.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace
+{
+class CKnobEffect : public CBaseEffect
+{
+public:
+    CKnobEffect() : CBaseEffect(nullptr)
+    {
+        SetParameterInfo(4, kCurveLinear, "Mix", 0, 100, 100, nullptr);
+        SetParameterInfo(5, kCurveStepped, "Mode", 0, 3, 0, nullptr);
+        m_notified.clear();
+    }
+    void OnSetParameter(int id, float value) override { m_notified.push_back({id, value}); }
+
+    std::vector<std::pair<int, float>> m_notified;
+};
+
+class CCountingEditor : public CBaseEditor
+{
+public:
+    void OnSetParameter(int id, float value) override { m_shown.push_back({id, value}); }
+    std::vector<std::pair<int, float>> m_shown;
+};
+
+class CParameterActionTest : public ::testing::Test
+{
+protected:
+    // One knob gesture: begin (records the value before), moves, end.
+    void Turn(int id, float scaled)
+    {
+        m_effect.HostBeginEdit(id);
+        m_effect.SetParameterScaled(id, 0.5f * scaled);
+        m_effect.SetParameterScaled(id, scaled);
+        m_effect.HostEndEdit(id);
+    }
+
+    CKnobEffect m_effect;
+};
+} // namespace
+
+TEST_F(CParameterActionTest, UndoRestoresTheStartAndRedoTheEndOfAGesture)
+{
+    CCountingEditor editor;
+    m_effect.SetEditor(&editor);
+    Turn(4, 0.25f); // 100 -> 25
+    Turn(4, 0.75f); // 25 -> 75
+    EXPECT_EQ(m_effect.GetUndoCount(), 2);
+    m_effect.Undo();
+    EXPECT_FLOAT_EQ(m_effect.GetParameterInfo(4)->value, 25.0f);
+    m_effect.Undo();
+    EXPECT_FLOAT_EQ(m_effect.GetParameterInfo(4)->value, 100.0f);
+    m_effect.Redo();
+    EXPECT_FLOAT_EQ(m_effect.GetParameterInfo(4)->value, 25.0f);
+    m_effect.Redo();
+    EXPECT_FLOAT_EQ(m_effect.GetParameterInfo(4)->value, 75.0f);
+    EXPECT_EQ(m_effect.GetRedoCount(), 0);
+    // Every swap moved the control and told the effect, in scaled units.
+    ASSERT_EQ(editor.m_shown.size(), 4u);
+    EXPECT_FLOAT_EQ(editor.m_shown[1].second, 1.0f);
+    ASSERT_EQ(m_effect.m_notified.size(), 4u);
+    EXPECT_EQ(m_effect.m_notified[3], std::make_pair(4, 0.75f));
+    m_effect.SetEditor(nullptr);
+}
+
+TEST_F(CParameterActionTest, StepsAndBadIds)
+{
+    Turn(5, 1.0f); // 0 -> 3
+    m_effect.Undo();
+    EXPECT_EQ(m_effect.GetParameterInfo(5)->value, 0.0f);
+    m_effect.Redo();
+    EXPECT_EQ(m_effect.GetParameterInfo(5)->value, 3.0f);
+    // A gesture on a bad id still records a step, which changes nothing.
+    m_effect.HostBeginEdit(312);
+    EXPECT_EQ(m_effect.GetUndoCount(), 2);
+    m_effect.m_notified.clear();
+    m_effect.Undo();
+    EXPECT_TRUE(m_effect.m_notified.empty());
+}
+
+TEST_F(CParameterActionTest, NewGestureAfterUndoClearsRedoAndDepthIsFifty)
+{
+    for (int i = 0; i < 51; ++i)
+        Turn(4, static_cast<float>(i % 2));
+    EXPECT_EQ(m_effect.GetUndoCount(), 50);
+    m_effect.Undo();
+    EXPECT_EQ(m_effect.GetRedoCount(), 1);
+    Turn(4, 0.5f);
+    EXPECT_EQ(m_effect.GetRedoCount(), 0);
+    EXPECT_EQ(m_effect.GetUndoCount(), 50);
+    // An item handed to the effect belongs to its stack.
+    m_effect.AddUndoItem(new CParameterAction(&m_effect, 4, 0.0f));
+    m_effect.Undo();
+    EXPECT_EQ(m_effect.GetParameterInfo(4)->value, 0.0f);
+}

@@ -1,0 +1,214 @@
+#include "Common/wrappers/dsp/BiquadFilter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <vector>
+
+namespace
+{
+constexpr double kPi = 3.14159265358979323846;
+
+struct COEFFS
+{
+    double b0, b1, b2, a0, a1, a2;
+};
+
+// |H(e^jw)| of one section in dB, from coefficients the test computes itself.
+double MagnitudeDb(const COEFFS& c, double frequency, double rate, int sections = 1)
+{
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * kPi * frequency / rate);
+    const std::complex<double> z2 = z1 * z1;
+    const std::complex<double> h = (c.b0 + c.b1 * z1 + c.b2 * z2) / (c.a0 + c.a1 * z1 + c.a2 * z2);
+    return 20.0 * std::log10(std::abs(h)) * sections;
+}
+
+// RMS gain in dB of the filter on a sine, after 100 ms of settling.
+double MeasuredGainDb(CBiquadFilter& filter, double frequency, double rate)
+{
+    const int settle = static_cast<int>(0.1 * rate);
+    const int measure = static_cast<int>(0.2 * rate);
+    double inPower = 0.0;
+    double outPower = 0.0;
+    for (int n = 0; n < settle + measure; ++n)
+    {
+        const float x = static_cast<float>(0.5 * std::sin(2.0 * kPi * frequency * n / rate));
+        float l = x;
+        float r = x;
+        filter.Filter(l, r);
+        if (n >= settle)
+        {
+            inPower += static_cast<double>(x) * x;
+            outPower += static_cast<double>(l) * l;
+        }
+    }
+    return 10.0 * std::log10(outPower / inPower);
+}
+
+// Cookbook coefficients, computed in double.
+COEFFS Peaking(double f, double bwOctaves, double gainDb, double rate)
+{
+    const double w = 2 * kPi * f / rate, s = std::sin(w), c = std::cos(w);
+    const double a = std::pow(10.0, gainDb / 40.0);
+    const double alpha = s * std::sinh(std::log(2.0) / 2.0 * bwOctaves * w / s);
+    return {1 + alpha * a, -2 * c, 1 - alpha * a, 1 + alpha / a, -2 * c, 1 - alpha / a};
+}
+
+COEFFS Shelf(bool low, double f, double q, double gainDb, double rate)
+{
+    const double w = 2 * kPi * f / rate, s = std::sin(w), c = std::cos(w);
+    const double a = std::pow(10.0, gainDb / 40.0);
+    const double r = std::sqrt(a) * 2 * s / q;
+    if (low)
+        return {a * ((a + 1) - (a - 1) * c + r), 2 * a * ((a - 1) - (a + 1) * c),
+                a * ((a + 1) - (a - 1) * c - r), (a + 1) + (a - 1) * c + r,
+                -2 * ((a - 1) + (a + 1) * c), (a + 1) + (a - 1) * c - r};
+    return {a * ((a + 1) + (a - 1) * c + r), -2 * a * ((a - 1) + (a + 1) * c),
+            a * ((a + 1) + (a - 1) * c - r), (a + 1) - (a - 1) * c + r,
+            2 * ((a - 1) - (a + 1) * c), (a + 1) - (a - 1) * c - r};
+}
+} // namespace
+
+class CBiquadFilterTest : public ::testing::TestWithParam<float>
+{
+};
+
+TEST_P(CBiquadFilterTest, PeakingReachesItsGainAtTheCentre)
+{
+    const float rate = GetParam();
+    CBiquadFilter filter;
+    filter.CalcFilter(CBiquadFilter::kPeaking, 0, 1000.0f, 1.0f, 9.0f, rate);
+    const COEFFS c = Peaking(1000.0, 1.0, 9.0, rate);
+    EXPECT_NEAR(MagnitudeDb(c, 1000.0, rate), 9.0, 1e-6);
+    for (double f : {100.0, 1000.0, 3000.0})
+        EXPECT_NEAR(MeasuredGainDb(filter, f, rate), MagnitudeDb(c, f, rate), 0.1) << f;
+}
+
+TEST_P(CBiquadFilterTest, ShelvesFollowTheCookbook)
+{
+    const float rate = GetParam();
+    for (bool low : {true, false})
+    {
+        CBiquadFilter filter;
+        filter.CalcFilter(low ? CBiquadFilter::kLowShelf : CBiquadFilter::kHighShelf, 0, 800.0f,
+                          0.707f, -6.0f, rate);
+        const COEFFS c = Shelf(low, 800.0, 0.707, -6.0, rate);
+        // Half the shelf gain at the corner frequency.
+        EXPECT_NEAR(MagnitudeDb(c, 800.0, rate), -3.0, 0.01);
+        for (double f : {50.0, 800.0, 8000.0})
+            EXPECT_NEAR(MeasuredGainDb(filter, f, rate), MagnitudeDb(c, f, rate), 0.1)
+                << (low ? "low " : "high ") << f;
+    }
+}
+
+TEST_P(CBiquadFilterTest, ResonantPassesCascadeTheirSections)
+{
+    const float rate = GetParam();
+    const double f0 = 2000.0;
+    const double w = 2 * kPi * f0 / rate, s = std::sin(w), c = std::cos(w);
+    const double damping[4] = {1.0, 0.98, 0.88, 0.75};
+    for (int order = 1; order <= 3; ++order)
+    {
+        const double q = 0.3;
+        const double alpha = s * (1 - 0.94 * q * damping[order]);
+        const COEFFS lp = {(1 - c) / 2, 1 - c, (1 - c) / 2, 1 + alpha, -2 * c, 1 - alpha};
+        CBiquadFilter filter;
+        filter.CalcFilter(CBiquadFilter::kLowPass, order, static_cast<float>(f0),
+                          static_cast<float>(q), 0.0f, rate);
+        const int sections = order == 1 ? 1 : 1 << (order - 1);
+        EXPECT_EQ(filter.GetSectionCount(), sections);
+        for (double f : {200.0, 2000.0, 6000.0})
+            EXPECT_NEAR(MeasuredGainDb(filter, f, rate), MagnitudeDb(lp, f, rate, sections), 0.1)
+                << "order " << order << " f " << f;
+    }
+}
+
+TEST_P(CBiquadFilterTest, FirstOrderIsMinusThreeDbAtItsCorner)
+{
+    const float rate = GetParam();
+    for (int kind : {CBiquadFilter::kLowPass, CBiquadFilter::kHighPass})
+    {
+        CBiquadFilter filter;
+        filter.CalcFilter(kind, 0, 500.0f, 0.0f, 0.0f, rate);
+        // Bilinear first order: |H| = 1/sqrt(2) at the corner (tan series error is tiny here).
+        EXPECT_NEAR(MeasuredGainDb(filter, 500.0, rate), -3.01, 0.05) << kind;
+        const double farGain = MeasuredGainDb(filter, kind == CBiquadFilter::kLowPass ? 5000 : 50, rate);
+        EXPECT_LT(farGain, -15.0);
+    }
+}
+
+TEST_P(CBiquadFilterTest, NotchRemovesItsFrequency)
+{
+    const float rate = GetParam();
+    CBiquadFilter filter;
+    filter.CalcFilter(CBiquadFilter::kNotch, 0, 1000.0f, 2.0f, 0.0f, rate);
+    EXPECT_LT(MeasuredGainDb(filter, 1000.0, rate), -40.0);
+    // Cookbook notch: b = (1, -2c, 1), a = (1 + beta, -2c, 1 - beta), beta = 2 sin(w) / q.
+    const double w = 2 * kPi * 1000.0 / rate, c = std::cos(w), beta = 2 * std::sin(w) / 2.0;
+    const COEFFS notch = {1, -2 * c, 1, 1 + beta, -2 * c, 1 - beta};
+    for (double f : {100.0, 700.0, 5000.0})
+        EXPECT_NEAR(MeasuredGainDb(filter, f, rate), MagnitudeDb(notch, f, rate), 0.1) << f;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, CBiquadFilterTest, ::testing::Values(44100.0f, 48000.0f, 96000.0f));
+
+TEST(CBiquadFilterStateTest, KindChangeClearsStateAndGainChangeKeepsIt)
+{
+    CBiquadFilter filter;
+    filter.CalcFilter(CBiquadFilter::kLowPass, 1, 1000.0f, 0.0f, 0.0f, 44100.0f);
+    float l = 1.0f, r = 1.0f;
+    for (int i = 0; i < 10; ++i)
+        filter.Filter(l, r);
+    // Same kind, new frequency: the state carries on (a silent input still rings).
+    filter.CalcFilter(CBiquadFilter::kLowPass, 1, 2000.0f, 0.0f, 0.0f, 44100.0f);
+    l = r = 0.0f;
+    filter.Filter(l, r);
+    EXPECT_NE(l, 0.0f);
+    // New kind: silent state, silent output for silent input.
+    filter.CalcFilter(CBiquadFilter::kHighPass, 1, 2000.0f, 0.0f, 0.0f, 44100.0f);
+    l = r = 0.0f;
+    filter.Filter(l, r);
+    EXPECT_EQ(l, 0.0f);
+    EXPECT_EQ(r, 0.0f);
+}
+
+TEST(CBiquadFilterStateTest, NonFiniteStateRecoversOnTheNextSample)
+{
+    CBiquadFilter filter;
+    filter.CalcFilter(CBiquadFilter::kPeaking, 0, 1000.0f, 1.0f, 6.0f, 44100.0f);
+    float l = std::numeric_limits<float>::infinity();
+    float r = std::nanf("");
+    filter.Filter(l, r);
+    EXPECT_EQ(l, 0.0f);
+    EXPECT_EQ(r, 0.0f);
+    for (int i = 0; i < 4; ++i)
+    {
+        l = r = 0.25f;
+        filter.Filter(l, r);
+        EXPECT_TRUE(std::isfinite(l));
+        EXPECT_TRUE(std::isfinite(r));
+    }
+}
+
+TEST(CBiquadFilterStateTest, ImpulseResponseMatchesTheDifferenceEquation)
+{
+    const double rate = 48000.0;
+    const COEFFS c = Peaking(3000.0, 0.5, -8.0, rate);
+    CBiquadFilter filter;
+    filter.CalcFilter(CBiquadFilter::kPeaking, 0, 3000.0f, 0.5f, -8.0f, static_cast<float>(rate));
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    for (int n = 0; n < 64; ++n)
+    {
+        const double x = n == 0 ? 1.0 : 0.0;
+        const double y = (c.b0 * x + c.b1 * x1 + c.b2 * x2 - c.a1 * y1 - c.a2 * y2) / c.a0;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        float l = static_cast<float>(x), r = static_cast<float>(x);
+        filter.Filter(l, r);
+        EXPECT_NEAR(l, y, 1e-5) << n;
+        EXPECT_EQ(l, r);
+    }
+}

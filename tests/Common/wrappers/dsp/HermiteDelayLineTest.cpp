@@ -1,0 +1,61 @@
+#include "Common/wrappers/dsp/HermiteDelayLine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+// A quadratic, which 4-point Hermite (Catmull-Rom) interpolation reproduces exactly:
+// its central differences are its exact slopes.
+double Quadratic(double n)
+{
+    return 0.002 * n * n - 0.3 * n + 2.0;
+}
+
+// Pushes Quadratic(0 .. count - 1): a delay D then reads Quadratic(count - 1 - D).
+void FillQuadratic(CHermiteDelayLine& line, int count)
+{
+    for (int n = 0; n < count; ++n)
+        line.Push(static_cast<float>(Quadratic(n)));
+}
+} // namespace
+
+TEST(CHermiteDelayLineTest, WholeAndFractionalDelaysFollowTheSignal)
+{
+    CHermiteDelayLine line;
+    line.SetLength(100);
+    FillQuadratic(line, 150);
+    for (double delay : {0.0, 1.0, 7.0, 3.25, 10.5, 50.75, 97.5, 98.5})
+        EXPECT_NEAR(line.Read(delay), Quadratic(149.0 - delay), 2e-4) << delay;
+}
+
+TEST(CHermiteDelayLineTest, DelaysBeyondTheLineReadItsOldestSample)
+{
+    CHermiteDelayLine line;
+    line.SetLength(100);
+    FillQuadratic(line, 150);
+    const float oldest = static_cast<float>(Quadratic(149.0 - 99.0));
+    EXPECT_FLOAT_EQ(line.Read(99.0), oldest);
+    EXPECT_FLOAT_EQ(line.Read(100.0), oldest);
+    EXPECT_FLOAT_EQ(line.Read(1e12), oldest);
+    EXPECT_FLOAT_EQ(line.Read(std::nan("")), oldest);
+    EXPECT_FLOAT_EQ(line.Read(-3.0), static_cast<float>(Quadratic(149.0)));
+}
+
+TEST(CHermiteDelayLineTest, BelowOneSampleReadsTheCurrentInput)
+{
+    CHermiteDelayLine line;
+    line.SetLength(100);
+    line.Push(0.25f);
+    line.Push(0.5f);
+    line.Push(1.0f); // the current input
+    EXPECT_FLOAT_EQ(line.Read(0.0), 1.0f);
+    // Between the current input and the one before, never the stale far end of the line.
+    for (double delay : {0.1, 0.5, 0.9})
+    {
+        const float value = line.Read(delay);
+        EXPECT_GT(value, 0.5f) << delay;
+        EXPECT_LT(value, 1.0f) << delay;
+    }
+}

@@ -1,0 +1,166 @@
+#include "Common/wrappers/dsp/LookupTables.h"
+#include "Common/wrappers/dsp/ParamInterpolator.h"
+#include "Common/wrappers/dsp/ParamSmoother.h"
+#include "Common/wrappers/dsp/StateVariableSection.h"
+#include "Common/wrappers/dsp/TableLookup.h"
+#include "Common/wrappers/dsp/TimeScaling.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+class CLookupTablesTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { LookupTables::Initialize(); }
+};
+} // namespace
+
+TEST_F(CLookupTablesTest, TablesHoldTheirAnchorValues)
+{
+    EXPECT_EQ(SINE_TABLE.size, 1024);
+    EXPECT_EQ(SINE_TABLE.last, 1023);
+    EXPECT_NEAR(SINE_TABLE[0], 0.0f, 1e-7f);
+    EXPECT_NEAR(SINE_TABLE[1023], 0.0f, 1e-6f);
+    EXPECT_NEAR(SINE_TABLE[256], std::sin(2 * M_PI * 256 / 1023), 1e-6);
+    EXPECT_EQ(TRIANGLE_TABLE[0], 0.0f);
+    EXPECT_EQ(TRIANGLE_TABLE[1024], 1.0f);
+    EXPECT_EQ(TRIANGLE_TABLE[2048], 0.0f);
+    EXPECT_EQ(TRIANGLE_TABLE[3072], -1.0f);
+    EXPECT_EQ(TRIANGLE_TABLE[512], 0.5f);
+    // Pitch 69: 8.1777 * 2^(69/12) = 8.1777 * 53.817 = 440.10 Hz.
+    EXPECT_NEAR(TUNE_TABLE[static_cast<int>(69.0f * TUNE_TABLE_SCALER)], 440.10f, 0.01f);
+    EXPECT_NEAR(EXP_TABLE[50001], 0.05f, 1e-4f); // 0.5 * 100^-0.5
+    EXPECT_EQ(EXP_TABLE[0], 0.0f);
+    EXPECT_FLOAT_EQ(EXP_TABLE[100002], 1.0f);
+    EXPECT_NEAR(LOG_TABLE[50001], 0.880f, 1e-3f);
+    EXPECT_NEAR(ILOG_TABLE[50001], 0.053f, 1e-3f);
+    EXPECT_FLOAT_EQ(LOG_TABLE[100002], 1.0f);
+    EXPECT_FLOAT_EQ(ILOG_TABLE[100002], 1.0f);
+    // LOG and ILOG are inverses.
+    const float x = ILOG_TABLE[30000];
+    EXPECT_NEAR(LOG_TABLE[static_cast<int>(x * 100002)], 30000.0f / 100002.0f, 1e-3f);
+    EXPECT_NEAR(DRYWET_TABLE[128], 0.039f, 1e-4f);
+    EXPECT_NEAR(DRYWET_TABLE[256], 0.107f, 1e-4f);
+    EXPECT_NEAR(DRYWET_TABLE[384], 0.242f, 1e-4f);
+    EXPECT_NEAR(DRYWET_TABLE[512], 0.5f, 1e-6f);
+    EXPECT_NEAR(DRYWET_TABLE[768], 1.0f - 0.107f, 1e-4f);
+    const float fades[][2] = {{1, 0.0053f}, {10, 0.1065f}, {20, 0.373f}, {30, 0.693f},
+                              {40, 0.933f}, {50, 1.0f}, {4095, 1.0f}};
+    for (const auto& anchor : fades)
+        EXPECT_NEAR(FASTFADEIN_TABLE[static_cast<int>(anchor[0])], anchor[1], 1e-4f);
+}
+
+TEST_F(CLookupTablesTest, CurvesAreMonotoneAndNoiseIsWhite)
+{
+    for (int i = 1; i < kDryWetTableSize; ++i)
+        ASSERT_GE(DRYWET_TABLE[i], DRYWET_TABLE[i - 1]) << i;
+    for (int i = 1; i < kFastFadeInTableSize; ++i)
+        ASSERT_GE(FASTFADEIN_TABLE[i], FASTFADEIN_TABLE[i - 1]) << i;
+    double sum = 0.0, power = 0.0, lag1 = 0.0;
+    for (int i = 0; i < kNoiseWhiteTableSize; ++i)
+    {
+        const double v = NOISE_WHITE_TABLE[i];
+        ASSERT_GE(v, -1.0);
+        ASSERT_LE(v, 1.0);
+        sum += v;
+        power += v * v;
+        if (i > 0)
+            lag1 += v * NOISE_WHITE_TABLE[i - 1];
+    }
+    EXPECT_NEAR(sum / kNoiseWhiteTableSize, 0.0, 0.01);
+    EXPECT_NEAR(power / kNoiseWhiteTableSize, 1.0 / 3.0, 0.01); // uniform in -1..1
+    EXPECT_NEAR(lag1 / power, 0.0, 0.02);                      // uncorrelated neighbours
+}
+
+TEST_F(CLookupTablesTest, InterpolatedReadClampsItsSecondIndex)
+{
+    // Halfway between entries 1024 and 1025 of the triangle: 1 - 0.5/1024.
+    EXPECT_FLOAT_EQ(LookupInterpolated(TRIANGLE_TABLE, 1024.5f), 1.0f - 0.5f / 1024.0f);
+    EXPECT_EQ(LookupInterpolated(SINE_TABLE, 5000.0f), SINE_TABLE[1023]);
+    EXPECT_EQ(LookupInterpolated(SINE_TABLE, -3.0f), SINE_TABLE[0]);
+    EXPECT_EQ(LookupInterpolated(SINE_TABLE, std::nanf("")), SINE_TABLE[0]);
+}
+
+TEST(CTimeScalingTest, NoteLengthsAtTempo)
+{
+    EXPECT_FLOAT_EQ(TimeScaling::ToRatio(14, 120.0f), 2.0f); // a whole note at 120 BPM
+    EXPECT_FLOAT_EQ(TimeScaling::ToRatio(5, 120.0f), 0.25f); // an eighth
+    EXPECT_FLOAT_EQ(TimeScaling::ToRatio(1, 90.0f), 240.0f / 24.0f / 90.0f);
+    EXPECT_EQ(TimeScaling::ToRatio(21, 120.0f), 1.0f);
+    EXPECT_EQ(TimeScaling::ToRatio(21, 60.0f), 1.0f);
+    EXPECT_EQ(TimeScaling::ToRatio(22, 120.0f), 1.0f);
+    EXPECT_EQ(TimeScaling::ToRatio(-1, 120.0f), 1.0f);
+    // A tempo that is zero, negative or not a number gives one second, not infinity.
+    EXPECT_EQ(TimeScaling::ToRatio(14, 0.0f), 1.0f);
+    EXPECT_EQ(TimeScaling::ToRatio(14, std::nanf("")), 1.0f);
+}
+
+TEST(CParamInterpolatorTest, RampsAcrossTheBlockWithoutOvershoot)
+{
+    ParamInterpolator ramp;
+    ramp.SetTarget(1.0f, 16);
+    // 0 -> 1 over 16 samples: step 1/16, sample 4 = 0.25, sample 16 = 1.
+    float value = 0.0f;
+    for (int i = 1; i <= 16; ++i)
+    {
+        value = ramp.Next();
+        EXPECT_FLOAT_EQ(value, static_cast<float>(i) / 16.0f);
+    }
+    // The end of a block is the start of the next; past the target it stays clamped.
+    ramp.SetTarget(0.5f, 3);
+    EXPECT_FLOAT_EQ(ramp.Next(), 1.0f - 0.5f / 3.0f);
+    ramp.Next();
+    EXPECT_FLOAT_EQ(ramp.Next(), 0.5f);
+    EXPECT_FLOAT_EQ(ramp.Next(), 0.5f);
+}
+
+TEST(CParamSmootherTest, OnePoleCoefficientAndStep)
+{
+    CParamSmoother smoother;
+    smoother.SetTime(48000.0f, 10.0f);
+    // c = 1 - exp(-1 / 480)
+    EXPECT_NEAR(smoother.GetCoefficient(), 1.0 - std::exp(-1.0 / 480.0), 1e-7);
+    double y = 0.0;
+    for (int i = 0; i < 480; ++i)
+    {
+        y += (1.0 - y) * smoother.GetCoefficient();
+        EXPECT_NEAR(smoother.Process(1.0f), y, 1e-5);
+    }
+    // One time constant reaches 1 - 1/e.
+    EXPECT_NEAR(smoother.GetValue(), 1.0 - std::exp(-1.0), 1e-3);
+}
+
+TEST(CStateVariableSectionTest, LowpassHasUnitDcGainAndMatchesItsEquations)
+{
+    CStateVariableSection svf;
+    const float rate = 88200.0f;
+    svf.SetCoefficients(1000.0f, rate, 0.7f);
+    // w = 2 pi 1000 / 88200; k = (2 + w)(2 - w) d / (2 (d w + 2 - w)).
+    const double w = 2 * M_PI * 1000.0 / 88200.0;
+    const double k = (2 + w) * (2 - w) * 0.7 / (2 * (0.7 * w + 2 - w));
+    EXPECT_NEAR(svf.GetW(), w, 1e-6);
+    EXPECT_NEAR(svf.GetK(), k, 1e-6);
+    double bp = 0, lp = 0, xPrev = 0;
+    SVF_OUTPUT out{};
+    for (int n = 0; n < 20000; ++n)
+    {
+        const double x = 1.0;
+        const double u = (x + xPrev) * 0.25;
+        xPrev = x;
+        const double bpNew = (u - (k * bp + lp)) * w + bp;
+        const double lpNew = w * bpNew + lp;
+        out = svf.Tick(1.0f);
+        if (n < 32)
+        {
+            EXPECT_NEAR(out.lowpass, lp + lpNew, 1e-5) << n;
+        }
+        bp = bpNew;
+        lp = lpNew;
+    }
+    EXPECT_NEAR(out.lowpass, 1.0f, 1e-4f);
+    EXPECT_NEAR(out.bandpass, 0.0f, 1e-4f);
+    EXPECT_NEAR(out.highpass, 0.0f, 1e-4f);
+}

@@ -1,0 +1,256 @@
+#include "Common/wrappers/VSTwrapper/VstWrapper.h"
+#include "Morvex.h"
+#include "Processing/LayerDelay.h"
+#include "Processing/LayerDist.h"
+#include "Processing/LayerFilter.h"
+#include "Processing/LayerFlanger.h"
+#include "Processing/LayerGlitch.h"
+#include "Processing/LayerLoFi.h"
+#include "Processing/LayerTremolo.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+using namespace MorvexParam;
+
+namespace
+{
+struct HOST
+{
+    VstTimeInfo time{};
+    bool giveTime = false;
+};
+HOST* g_host = nullptr;
+
+VstIntPtr Callback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    if (opcode == audioMasterVersion)
+        return 2400;
+    if (opcode == audioMasterGetTime && g_host && g_host->giveTime)
+        return reinterpret_cast<VstIntPtr>(&g_host->time);
+    return 0;
+}
+
+// The effect behind its adapter, driven like a host: 48 kHz, 64-sample blocks.
+class CMorvexEngineTest : public ::testing::Test
+{
+protected:
+    static constexpr float kRate = 48000.0f;
+    static constexpr int kBlock = 64;
+
+    void SetUp() override
+    {
+        g_host = &m_host;
+        m_wrapper = static_cast<CVstWrapper*>(createEffectInstance(Callback));
+        m_effect = static_cast<CMorvex*>(m_wrapper->GetBaseEffect());
+        m_wrapper->setSampleRate(kRate);
+        m_wrapper->setBlockSize(kBlock);
+        m_wrapper->resume();
+        // A neutral patch: every module at rest. The filter's default low-pass at
+        // 20 kHz is audible (and 5 samples late), so it is switched off here.
+        Set(kFilterOn, 0.0f);
+        Set(kFilterOn + 1, 0.0f);
+    }
+    void TearDown() override
+    {
+        delete m_wrapper;
+        g_host = nullptr;
+    }
+
+    void Set(int id, float scaled) { m_wrapper->setParameter(id, scaled); }
+    void SetUnscaled(int id, float value)
+    {
+        m_wrapper->setParameter(id, m_effect->UnscaledValueToScaled(id, value));
+    }
+
+    // Renders `seconds` of a generated stereo signal; returns the last block's output.
+    void Render(float seconds, const std::function<float(int, int)>& signal)
+    {
+        const int total = static_cast<int>(seconds * kRate);
+        std::vector<float> in(2 * kBlock), out(2 * kBlock);
+        for (int start = 0; start < total; start += kBlock)
+        {
+            for (int i = 0; i < kBlock; ++i)
+            {
+                in[static_cast<size_t>(i)] = signal(0, m_position + i);
+                in[static_cast<size_t>(kBlock + i)] = signal(1, m_position + i);
+            }
+            float* inputs[2] = {in.data(), in.data() + kBlock};
+            float* outputs[2] = {out.data(), out.data() + kBlock};
+            m_wrapper->processReplacing(inputs, outputs, kBlock);
+            m_position += kBlock;
+            m_lastIn = in;
+            m_lastOut = out;
+        }
+    }
+    float OutL(int i) const { return m_lastOut[static_cast<size_t>(i)]; }
+    float OutR(int i) const { return m_lastOut[static_cast<size_t>(kBlock + i)]; }
+    float InL(int i) const { return m_lastIn[static_cast<size_t>(i)]; }
+    float InR(int i) const { return m_lastIn[static_cast<size_t>(kBlock + i)]; }
+
+    static float Sine(int channel, int n)
+    {
+        return 0.25f * std::sin(0.01f * static_cast<float>(n) + (channel ? 1.0f : 0.0f));
+    }
+
+    HOST m_host;
+    CVstWrapper* m_wrapper = nullptr;
+    CMorvex* m_effect = nullptr;
+    int m_position = 0;
+    std::vector<float> m_lastIn, m_lastOut;
+};
+} // namespace
+
+TEST_F(CMorvexEngineTest, NeutralPatchIsTransparentOnceSettled)
+{
+    // Defaults: layer A on at 0 dB and centre, parallel, volume 0 dB, dry/wet 100 %,
+    // pan centre; the factor 2 x 0.5 of the layer mix and the master pan gives unity.
+    Render(0.5f, Sine);
+    for (int i = 0; i < kBlock; ++i)
+    {
+        EXPECT_NEAR(OutL(i), InL(i), 1e-6f) << i;
+        EXPECT_NEAR(OutR(i), InR(i), 1e-6f) << i;
+    }
+}
+
+TEST_F(CMorvexEngineTest, PowerOffIsBitExactBypass)
+{
+    SetUnscaled(kVolume, -12.0f);
+    Set(kPower, 0.0f);
+    Render(0.1f, Sine);
+    EXPECT_EQ(std::memcmp(m_lastIn.data(), m_lastOut.data(), sizeof(float) * 2 * kBlock), 0);
+}
+
+TEST_F(CMorvexEngineTest, LayerMixAtMinus60MutesTheLayer)
+{
+    Set(kLayerAMix, 0.0f); // -60 dB
+    Render(0.5f, Sine);
+    for (int i = 0; i < kBlock; ++i)
+    {
+        EXPECT_EQ(OutL(i), 0.0f);
+        EXPECT_EQ(OutR(i), 0.0f);
+    }
+    // Just above: -59 dB is quiet but heard (10^(-59/20) = 0.00112).
+    SetUnscaled(kLayerAMix, -59.0f);
+    Render(0.5f, Sine);
+    EXPECT_NEAR(OutL(10) / InL(10), std::pow(10.0f, -59.0f / 20.0f), 1e-5f);
+}
+
+TEST_F(CMorvexEngineTest, LayerRoutingDecidesWhatIsHeard)
+{
+    Set(kLimiter, 0.0f);
+    // Parallel, both off: the wet signal is silence.
+    Set(kLayerAOn, 0.0f);
+    Render(0.3f, Sine);
+    EXPECT_EQ(OutL(5), 0.0f);
+    // Parallel, both on at 0 dB: each layer carries the input, so the wet sum is twice it.
+    Set(kLayerAOn, 1.0f);
+    Set(kLayerBOn, 1.0f);
+    Render(0.3f, Sine);
+    EXPECT_NEAR(OutL(5), 2.0f * InL(5), 1e-6f);
+    // Serial with A off and B on: B processes A's output and only B is heard.
+    Set(kLayerMode, 1.0f);
+    Set(kLayerAOn, 0.0f);
+    Render(0.3f, Sine);
+    EXPECT_NEAR(OutL(5), InL(5), 1e-6f);
+    EXPECT_NEAR(OutR(5), InR(5), 1e-6f);
+}
+
+TEST_F(CMorvexEngineTest, LayerPanAndDryWet)
+{
+    Set(kLimiter, 0.0f);
+    Set(kLayerAPan, 0.0f); // hard left: left 2x, right nothing
+    Render(0.3f, Sine);
+    EXPECT_NEAR(OutL(3), 2.0f * InL(3), 1e-6f);
+    EXPECT_NEAR(OutR(3), 0.0f, 1e-7f);
+    // Dry/wet 0: the dry input alone, whatever the layers do.
+    Set(kDryWet, 0.0f);
+    Render(0.3f, Sine);
+    EXPECT_NEAR(OutL(3), InL(3), 1e-6f);
+    EXPECT_NEAR(OutR(3), InR(3), 1e-6f);
+    // Volume +6 dB, master pan centre: x * 10^(6/20).
+    SetUnscaled(kVolume, 6.0f);
+    Render(0.3f, Sine);
+    EXPECT_NEAR(OutL(3), InL(3) * std::pow(10.0f, 0.3f), 1e-5f);
+}
+
+TEST_F(CMorvexEngineTest, LimiterBoundsLoudSamplesOnEitherChannel)
+{
+    Render(0.2f, [](int, int) { return 2.0f; });
+    for (int i = 0; i < kBlock; ++i)
+    {
+        EXPECT_EQ(OutL(i), 0.999f);
+        EXPECT_EQ(OutR(i), 0.999f);
+    }
+    // (0.1, -2.0): the negative peak drives the envelope, so both channels come down
+    // by it: left about 0.1 / 2, right -2 / 2 clamped to -0.999.
+    Render(0.5f, [](int channel, int) { return channel == 0 ? 0.1f : -2.0f; });
+    EXPECT_NEAR(OutL(10), 0.05f, 0.002f);
+    EXPECT_NEAR(OutR(10), -0.999f, 1e-6f);
+    // Limiter off: no bound.
+    Set(kLimiter, 0.0f);
+    Render(0.1f, [](int, int) { return 2.0f; });
+    EXPECT_NEAR(OutL(0), 2.0f, 1e-6f);
+}
+
+TEST_F(CMorvexEngineTest, MetersAndCorrelation)
+{
+    // The correlation smoother's time constant is 0.75 / (2 pi) s = 0.12 s: after
+    // 1.5 s it is within e^-12 of its input, up to the single-precision stall of a
+    // one-pole whose step a = 1.7e-4 falls below half an ulp near 1 (about 2e-4).
+    Render(1.5f, [](int, int n) { return (n / 20) % 2 ? 0.5f : -0.5f; });
+    EXPECT_NEAR(m_effect->GetPeakLeft(), 0.5f, 1e-6f);
+    EXPECT_NEAR(m_effect->GetPeakRight(), 0.5f, 1e-6f);
+    EXPECT_NEAR(m_effect->GetCorrelation(), 1.0f, 5e-4f);
+    // Silence for one second: the peak falls by 20 dB.
+    Render(1.0f, [](int, int) { return 0.0f; });
+    EXPECT_NEAR(m_effect->GetPeakLeft(), 0.05f, 0.002f);
+    // Opposite channels: correlation -1.
+    Render(2.0f, [](int channel, int n) {
+        const float v = (n / 20) % 2 ? 0.5f : -0.5f;
+        return channel ? -v : v;
+    });
+    EXPECT_NEAR(m_effect->GetCorrelation(), -1.0f, 5e-4f);
+}
+
+TEST_F(CMorvexEngineTest, TransportStartResetsAndStopDoesNot)
+{
+    Render(0.2f, [](int, int) { return 0.5f; });
+    ASSERT_GT(m_effect->GetPeakLeft(), 0.4f);
+    m_host.giveTime = true;
+    m_host.time.tempo = 120.0;
+    m_host.time.flags = kVstTempoValid | kVstTransportPlaying;
+    Render(float(kBlock) / kRate, [](int, int) { return 0.0f; });
+    EXPECT_EQ(m_effect->GetPeakLeft(), 0.0f);
+    Render(0.2f, [](int, int) { return 0.5f; });
+    m_host.time.flags = kVstTempoValid;
+    Render(float(kBlock) / kRate, [](int, int) { return 0.0f; });
+    EXPECT_GT(m_effect->GetPeakLeft(), 0.4f);
+}
+
+TEST_F(CMorvexEngineTest, OrderBlockSetsTheProcessingOrder)
+{
+    uint8_t* block = m_effect->GetRawParameterBlock(kRawBlockLayerOrder);
+    ASSERT_NE(block, nullptr);
+    const int32_t order[7] = {0, 1, 2, 3, 5, 4, 6};
+    std::memcpy(block, order, sizeof(order));
+    Render(float(kBlock) / kRate, Sine);
+    const int expected[7] = {kModuleFilter, kModuleDist,  kModuleLoFi,  kModuleFlanger,
+                             kModuleTremolo, kModuleDelay, kModuleGlitch};
+    for (int position = 0; position < 7; ++position)
+        EXPECT_EQ(m_effect->GetModuleAt(0, position),
+                  m_effect->GetModule(0, expected[position]))
+            << position;
+    // A code missing from the block sorts first.
+    const int32_t partial[7] = {6, 5, 4, 3, 2, 1, 1};
+    std::memcpy(block, partial, sizeof(partial));
+    Render(float(kBlock) / kRate, Sine);
+    EXPECT_EQ(m_effect->GetModuleAt(0, 0), m_effect->GetModule(0, kModuleFilter));
+    EXPECT_EQ(m_effect->GetModuleAt(0, 1), m_effect->GetModule(0, kModuleGlitch));
+    EXPECT_EQ(CMorvex::GetProcessingOrder(partial, kModuleDist), 5);
+    EXPECT_EQ(CMorvex::GetProcessingOrder(partial, kModuleFilter), -1);
+}

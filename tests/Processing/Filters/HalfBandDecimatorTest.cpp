@@ -1,0 +1,57 @@
+#include "Processing/Filters/HalfBandDecimator.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+constexpr double kPi = 3.14159265358979323846;
+// Taps c0..c5 of the half-band filter.
+constexpr double kTaps[6] = {
+    0.5, 0.3077392578125, -0.07794189453125, 0.02618408203125, -0.007080078125, 0.0010986328125};
+} // namespace
+
+TEST(CHalfBandDecimatorTest, ImpulsesComeOutAsTheTapsAroundFiveSamplesBack)
+{
+    // y[n] = c0 b[n-5] + c1 (a[n-4] + a[n-5]) + ... + c5 (a[n] + a[n-9]).
+    const double midpointResponse[10] = {kTaps[5], kTaps[4], kTaps[3], kTaps[2], kTaps[1],
+                                         kTaps[1], kTaps[2], kTaps[3], kTaps[4], kTaps[5]};
+    CHalfBandDecimator midpoint, onSample;
+    for (int n = 0; n < 16; ++n)
+    {
+        const float impulse = n == 0 ? 1.0f : 0.0f;
+        EXPECT_EQ(midpoint.Process(impulse, 0.0f), n < 10 ? midpointResponse[n] : 0.0) << n;
+        EXPECT_EQ(onSample.Process(0.0f, impulse), n == 5 ? kTaps[0] : 0.0) << n;
+    }
+    double dc = kTaps[0];
+    for (int k = 1; k < 6; ++k)
+        dc += 2.0 * kTaps[k];
+    EXPECT_EQ(dc, 1.0);
+}
+
+TEST(CHalfBandDecimatorTest, WithMidpointPairsASineIsDelayedByExactlyFiveSamples)
+{
+    // Pairs a[n] = (x[n] + x[n-1]) / 2, b[n] = x[n]: a sits half a sample before b and
+    // carries cos(w/2) of it, so y[n] = A(w) x[n - 5] with the zero-phase gain
+    // A(w) = c0 + cos(w/2) sum 2 c_k cos((2k - 1) w / 2).
+    for (double omega : {0.02 * kPi, 0.2 * kPi, 0.45 * kPi})
+    {
+        double gain = 0.0;
+        for (int k = 1; k < 6; ++k)
+            gain += 2.0 * kTaps[k] * std::cos((2 * k - 1) * omega / 2.0);
+        gain = kTaps[0] + std::cos(omega / 2.0) * gain;
+        CHalfBandDecimator decimator;
+        float previous = 0.0f;
+        for (int n = 0; n < 200; ++n)
+        {
+            const float x = static_cast<float>(std::sin(omega * n + 0.3));
+            const float y = decimator.Process(0.5f * (x + previous), x);
+            previous = x;
+            if (n >= 10)
+            {
+                EXPECT_NEAR(y, gain * std::sin(omega * (n - 5) + 0.3), 2e-6) << omega << " " << n;
+            }
+        }
+    }
+}

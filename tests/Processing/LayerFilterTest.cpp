@@ -1,0 +1,719 @@
+// CLayerFilter inside the real effect. Expected responses are computed here in double
+// from the published formulas: the low-cut (RBJ cookbook high-pass form with the
+// biquad's resonance damping), the bilinear state-variable section, the half-band
+// decimator taps, the ladder's linearised small-signal transfer function, the phaser's
+// first-order all-passes, the 90-degree networks of the frequency shifter and the
+// formant table. Measurements use a Hann-windowed DFT after 100 ms of settling.
+#include "Processing/LayerFilter.h"
+#include "Common/wrappers/dsp/LookupTables.h"
+#include "Morvex.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace MorvexParam;
+
+namespace
+{
+using Complex = std::complex<double>;
+using Transfer = std::function<Complex(Complex)>; // H as a function of z^-1
+constexpr double kPi = 3.14159265358979323846;
+
+// ------------------------------------------------------------------------------------------
+// Formulas
+
+double TuneHz(double pitch)
+{
+    return 8.1777 * std::exp2(pitch / 12.0);
+}
+
+Complex ZInverse(double frequencyHz, double rate)
+{
+    return std::polar(1.0, -2.0 * kPi * frequencyHz / rate);
+}
+
+// Low-cut: second-order high-pass b = ((1 + c)/2, -(1 + c), (1 + c)/2), a = (1 + al, -2c,
+// 1 - al) with al = sin w (1 - 0.94 x 0.85 x 0.98) (resonance 0.85, one section).
+Complex LowCut(Complex z1, double cutoffHz, double rate)
+{
+    const double w = 2.0 * kPi * cutoffHz / rate;
+    const double c = std::cos(w);
+    const double alpha = std::sin(w) * (1.0 - 0.94 * 0.85 * 0.98);
+    return (1.0 + c) / 2.0 * (1.0 - z1) * (1.0 - z1) /
+           ((1.0 + alpha) - 2.0 * c * z1 + (1.0 - alpha) * z1 * z1);
+}
+
+// Bilinear state-variable section: bp' = (u - k bp - lp) w + bp, lp' = w bp' + lp with
+// u = (x + x[n-1]) / 4 gives L = w^2 U / ((1 - z^-1)(1 - (1 - w k) z^-1) + w^2 z^-1).
+struct SVF_RESPONSE
+{
+    Complex lowpass, bandpass, highpass;
+};
+SVF_RESPONSE Svf(Complex z1, double relativeHz, double damping)
+{
+    const double w = 2.0 * kPi * relativeHz;
+    const double k = (2.0 + w) * (2.0 - w) * damping / (2.0 * (damping * w + 2.0 - w));
+    const Complex d = (1.0 - z1) * (1.0 - (1.0 - w * k) * z1) + w * w * z1;
+    const Complex low = w * w * (1.0 + z1) / (4.0 * d); // lp' per unit input
+    const Complex band = low * (1.0 - z1) / w;          // bp'
+    return {low * (1.0 + z1), 2.0 * band, 1.0 - (k * band + low * (1.0 + z1))};
+}
+
+// Zero-phase amplitude of the half-band decimator at twice the rate.
+double HalfBand(double omega)
+{
+    const double c[6] = {0.5,
+                         0.3077392578125,
+                         -0.07794189453125,
+                         0.02618408203125,
+                         -0.007080078125,
+                         0.0010986328125};
+    double h = c[0];
+    for (int k = 1; k <= 5; ++k)
+        h += 2.0 * c[k] * std::cos((2 * k - 1) * omega);
+    return h;
+}
+
+// The whole layer for a sine of frequency f: low-cut; the pairs (midpoint, sample) are
+// the signal upsampled with the kernel (1/2, 1, 1/2); `inner` and the high-cut (two
+// sections, damping 0.933) at twice the rate; the half-band centred 5 samples back;
+// keeping every other sample folds the image at pi - omega/2 onto omega; then `post`.
+Complex Layer(double f, double rate, double lowCutHz, double highCutHz, const Transfer& inner,
+              const Transfer& post, int latency = 5)
+{
+    const double omega = 2.0 * kPi * f / rate;
+    auto oversampled = [&](double w2) {
+        const Complex z1 = std::polar(1.0, -w2);
+        const Complex highCut = Svf(z1, highCutHz / (2.0 * rate), 0.933).lowpass;
+        return HalfBand(w2) * inner(z1) * highCut * highCut * (1.0 + std::cos(w2));
+    };
+    const Complex z1 = ZInverse(f, rate);
+    return LowCut(z1, lowCutHz, rate) * std::polar(1.0, -latency * omega) * 0.5 *
+           (oversampled(omega / 2.0) + oversampled(omega / 2.0 + kPi)) * post(z1);
+}
+
+Complex One(Complex)
+{
+    return 1.0;
+}
+
+// Linearised ladder at twice the rate: stages H = g / (1 - (1 - g) z^-1); feedback
+// K comp z^-1 (1 + z^-1)/2 H^4 against the input, positive feedback values scaled by
+// 0.99 (0.97 high-pass), which the fundamental sees as their mean.
+Transfer Ladder(double relativeCutoff, double resonance, int mode)
+{
+    return [=](Complex z1) {
+        const double fc = relativeCutoff;
+        const double p = 0.9988 - 0.649 * fc + 0.4955 * fc * fc + 1.873 * fc * fc * fc;
+        const double comp = 0.9968 + 1.8409 * fc - 3.9364 * fc * fc;
+        const double z = -kPi * fc * p;
+        const double g = 1.0 - (1 + z + z * z / 2 + z * z * z / 6 + z * z * z * z / 24 +
+                                z * z * z * z * z / 120);
+        const int type = mode % 3;
+        const bool two = mode >= 3;
+        const double q = 0.7 * resonance * (two ? 0.85 : 1.0);
+        const double r = 1.0 - (1.0 - q) * (1.0 - q);
+        const double k = type == 0 ? 3.6 * (two ? r : r + 0.15) : 4.1 * r;
+        const double scale = type == 1 ? (1.0 + 0.97) / 2.0 : (1.0 + 0.99) / 2.0;
+        const Complex h = g / (1.0 - (1.0 - g) * z1);
+        const Complex h4 = h * h * h * h;
+        const Complex input = 1.0 / (1.0 + k * comp * scale * z1 * (1.0 + z1) / 2.0 * h4);
+        const Complex taps[3] = {h * h, 0.75 * std::pow(1.0 - h, 4),
+                                 2.0 * h * h * (1.0 - h) * (1.0 - h)};
+        const Complex section = input * taps[type];
+        return (two ? section * section : section) * 1.5;
+    };
+}
+
+// Phaser with N stages (z^-1 - a)/(1 - a z^-1) and feedback 0.95 r of the chain output.
+Transfer Phaser(double u, double rate, int stages, double resonance)
+{
+    return [=](Complex z1) {
+        const double w = (u * 30000.0 + 2000.0) / rate;
+        Complex chain = 1.0;
+        for (int i = 0; i < stages; ++i)
+        {
+            const double wi = i < stages / 2 ? (i + 1) * w : w / (i - stages / 2 + 2);
+            const double a = (1.0 - wi) / (1.0 + wi);
+            chain *= (z1 - a) / (1.0 - a * z1);
+        }
+        return 1.0 + chain / (1.0 - 0.95 * resonance * z1 * chain);
+    };
+}
+
+// ------------------------------------------------------------------------------------------
+// The effect with a hook for the cutoff's modulation record.
+
+class CTestMorvex : public CMorvex
+{
+public:
+    CTestMorvex() : CMorvex(nullptr) {}
+    PARAM_MODULATION* GetParameterModulation(int id) override
+    {
+        return id == m_modulatedId ? &m_modulation : CMorvex::GetParameterModulation(id);
+    }
+    PARAM_MODULATION m_modulation;
+    int m_modulatedId = -1;
+};
+
+struct STEREO
+{
+    std::vector<float> left, right;
+};
+
+STEREO Sine(double f, double amplitude, double rate, int count)
+{
+    STEREO s{std::vector<float>(count), std::vector<float>(count)};
+    for (int n = 0; n < count; ++n)
+        s.left[n] = s.right[n] = static_cast<float>(amplitude * std::sin(2 * kPi * f * n / rate));
+    return s;
+}
+
+STEREO Noise(int count, uint32_t seed = 1)
+{
+    STEREO s{std::vector<float>(count), std::vector<float>(count)};
+    for (int n = 0; n < count; ++n)
+    {
+        seed = seed * 1664525u + 1013904223u;
+        s.left[n] = static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
+        s.right[n] = -s.left[n];
+    }
+    return s;
+}
+
+// Hann-windowed DFT of x at f over [start, end).
+Complex Dft(const std::vector<float>& x, double f, double rate, int start, int end)
+{
+    Complex sum = 0.0;
+    double weight = 0.0;
+    for (int n = start; n < end; ++n)
+    {
+        const double w = 0.5 - 0.5 * std::cos(2 * kPi * (n - start) / (end - start));
+        sum += w * static_cast<double>(x[n]) * std::polar(1.0, -2 * kPi * f * n / rate);
+        weight += w;
+    }
+    return 2.0 * sum / weight;
+}
+
+double Db(Complex h)
+{
+    return 20.0 * std::log10(std::abs(h));
+}
+
+class CFilterHarness
+{
+public:
+    explicit CFilterHarness(float rate) : m_rate(rate)
+    {
+        m_effect->SetSampleRate(rate);
+        m_filter = m_effect->GetModule(0, kModuleFilter);
+        Set(kFilterRes, 0.0f);
+    }
+    void Set(int id, float unscaled) { m_effect->SetParameterUnscaled(id, unscaled); }
+    // The module in the engine's pieces of at most `piece` samples.
+    void Run(STEREO& s, int piece = 16)
+    {
+        const int count = static_cast<int>(s.left.size());
+        for (int start = 0; start < count; start += piece)
+            m_filter->Process(s.left.data() + start, s.right.data() + start,
+                              std::min(piece, count - start));
+    }
+    // Lets the smoothed parameters and the mix ramp reach their targets (0.4 s), then
+    // clears the audio history.
+    void Settle()
+    {
+        STEREO silence = Sine(0.0, 0.0, m_rate, static_cast<int>(0.4f * m_rate));
+        Run(silence);
+        m_filter->Reset();
+    }
+    // Settled module, sine of the given amplitude at f: the output's component at `probe`
+    // (Hann-windowed DFT over 200 ms after 100 ms), left channel.
+    Complex Component(double f, double amplitude, double probe)
+    {
+        Settle();
+        STEREO s = Sine(f, amplitude, m_rate, static_cast<int>(0.3 * m_rate));
+        Run(s);
+        return Dft(s.left, probe, m_rate, static_cast<int>(0.1 * m_rate),
+                   static_cast<int>(0.3 * m_rate) - 1);
+    }
+    // Complex gain at f (the input is amplitude x sin, a DFT of amplitude x e^-j pi/2).
+    Complex Response(double f, double amplitude)
+    {
+        return Component(f, amplitude, f) / (amplitude * std::polar(1.0, -kPi / 2));
+    }
+    double Amplitude(double f, double amplitude, double probe)
+    {
+        return std::abs(Component(f, amplitude, probe));
+    }
+
+    float m_rate;
+    std::unique_ptr<CTestMorvex> m_effect = std::make_unique<CTestMorvex>();
+    CLayerEffect* m_filter = nullptr;
+};
+
+constexpr double kLowCutHz = 8.1777;     // "Filter Locut" 0
+const double kHighCutHz = TuneHz(136.0); // "Filter Hicut" 136
+} // namespace
+
+class CLayerFilterTest : public ::testing::TestWithParam<float>
+{
+protected:
+    double Rate() const { return GetParam(); }
+    CFilterHarness m_h{GetParam()};
+};
+
+INSTANTIATE_TEST_SUITE_P(Rates, CLayerFilterTest, ::testing::Values(44100.0f, 48000.0f, 96000.0f));
+
+TEST_P(CLayerFilterTest, LadderModesMatchTheirResponseBelowAtAndAboveCutoff)
+{
+    const double pitch = 83.0; // 987.8 Hz
+    const double fc = TuneHz(pitch);
+    m_h.Set(kFilterCutoff, static_cast<float>(pitch));
+    for (int mode = 0; mode <= 5; ++mode)
+    {
+        m_h.Set(kFilterMode, static_cast<float>(mode));
+        const Transfer ladder = Ladder(fc / Rate(), 0.0, mode);
+        double gainDb[3];
+        const double probes[3] = {fc / 4.0, fc, 4.0 * fc};
+        for (int i = 0; i < 3; ++i)
+        {
+            // Small signal: the saturators are linear to 1e-4 here.
+            gainDb[i] = Db(m_h.Response(probes[i], 0.01));
+            const double expected =
+                Db(Layer(probes[i], Rate(), kLowCutHz, kHighCutHz, ladder, One));
+            EXPECT_NEAR(gainDb[i], expected, 0.1) << "mode " << mode << " at " << probes[i];
+        }
+        if (mode % 3 == 0)
+            EXPECT_GT(gainDb[0] - gainDb[2], 20.0) << "low-pass " << mode;
+        else if (mode % 3 == 1)
+            EXPECT_GT(gainDb[2] - gainDb[0], 40.0) << "high-pass " << mode;
+        else
+            EXPECT_TRUE(gainDb[1] > gainDb[0] + 10.0 && gainDb[1] > gainDb[2] + 10.0) << mode;
+    }
+}
+
+TEST_P(CLayerFilterTest, TwentyFourDbModesFallTwiceAsSteeply)
+{
+    const double fc = TuneHz(71.0); // 494 Hz
+    m_h.Set(kFilterCutoff, 71.0f);
+    // dB per octave on the skirts, two to three octaves from the cutoff: low- and
+    // band-pass above it, high-pass below.
+    auto slope = [&](int mode, double f) {
+        m_h.Set(kFilterMode, static_cast<float>(mode));
+        return Db(m_h.Response(2.0 * f, 0.05)) - Db(m_h.Response(f, 0.05));
+    };
+    const double lowPass12 = slope(CLayerFilter::kLowpass12, 4.0 * fc);
+    const double lowPass24 = slope(CLayerFilter::kLowpass24, 4.0 * fc);
+    const double highPass12 = slope(CLayerFilter::kHighpass12, fc / 8.0);
+    const double highPass24 = slope(CLayerFilter::kHighpass24, fc / 8.0);
+    const double bandPass12 = slope(CLayerFilter::kBandpass12, 4.0 * fc);
+    const double bandPass24 = slope(CLayerFilter::kBandpass24, 4.0 * fc);
+    // Low-pass: stage 2 of the ladder, 12 dB per octave and section.
+    EXPECT_NEAR(lowPass12, -12.0, 1.5);
+    EXPECT_NEAR(lowPass24 / lowPass12, 2.0, 0.15);
+    // High-pass: (1 - H)^4 per section, 24 dB per octave and section.
+    EXPECT_NEAR(highPass12, 24.0, 1.5);
+    EXPECT_NEAR(highPass24 / highPass12, 2.0, 0.15);
+    // Band-pass: H^2 (1 - H)^2, 12 dB per octave and section on either side.
+    EXPECT_NEAR(bandPass12, -12.0, 1.5);
+    EXPECT_NEAR(bandPass24 / bandPass12, 2.0, 0.15);
+}
+
+TEST_P(CLayerFilterTest, FilteredSignalIsFiveSamplesLate)
+{
+    // Ring modulator at the bottom of the cutoff range: the fade passes the decimator's
+    // output unchanged, so only the low-cut, the high-cut and the resampling remain.
+    m_h.Set(kFilterMode, CLayerFilter::kRingMod);
+    m_h.Set(kFilterCutoff, 20.0f);
+    // Up to 3 kHz the phase of 5 samples stays within +-pi at every rate tested.
+    for (double f : {200.0, 1000.0, 3000.0})
+    {
+        const Complex measured = m_h.Response(f, 0.25);
+        const Complex undelayed = Layer(f, Rate(), kLowCutHz, kHighCutHz, One, One, 0);
+        EXPECT_NEAR(Db(measured), Db(undelayed), 0.05) << f;
+        const double latency = -std::arg(measured / undelayed) / (2.0 * kPi * f / Rate());
+        EXPECT_NEAR(latency, CLayerFilter::kLatencySamples, 0.01) << f;
+    }
+    EXPECT_EQ(CLayerFilter::kLatencySamples, 5);
+}
+
+TEST_P(CLayerFilterTest, FrequencyShifterMovesASineUpByTheCutoff)
+{
+    const double pitch = 62.37; // about 300 Hz
+    m_h.Set(kFilterMode, CLayerFilter::kPitchShift);
+    m_h.Set(kFilterCutoff, static_cast<float>(pitch));
+    // The carrier is read from a sine table of one period over 1023 steps at phase x 1024.
+    const double shift = TuneHz(pitch) * 1024.0 / 1023.0;
+    const double f = 1000.0;
+    // The published chains put Q 90 degrees ahead of I, so Q cos - I sin moves f up.
+    const double cI[6] = {0.3609, 2.7412, 11.1573, 44.7581, 179.624, 798.458};
+    const double cQ[6] = {1.2524, 5.5671, 22.3423, 89.6271, 364.791, 2770.11};
+    const double v = 15.0 * kPi / Rate();
+    Complex i = 1.0, q = 1.0;
+    const Complex z1 = ZInverse(f, Rate());
+    for (int s = 0; s < 6; ++s)
+    {
+        const double aI = (cI[s] * v - 1.0) / (cI[s] * v + 1.0);
+        const double aQ = (cQ[s] * v - 1.0) / (cQ[s] * v + 1.0);
+        i *= (aI + z1) / (1.0 + aI * z1);
+        q *= (aQ + z1) / (1.0 + aQ * z1);
+    }
+    ASSERT_NEAR(std::arg(q / i), kPi / 2.0, 0.01);
+    const double input = 0.25 * std::abs(Layer(f, Rate(), kLowCutHz, kHighCutHz, One, One));
+    EXPECT_NEAR(20.0 * std::log10(m_h.Amplitude(f, 0.25, f + shift) / input), 0.0, 0.05);
+    EXPECT_LT(20.0 * std::log10(m_h.Amplitude(f, 0.25, f - shift) / input), -45.0);
+    EXPECT_LT(20.0 * std::log10(m_h.Amplitude(f, 0.25, f) / input), -60.0);
+}
+
+TEST_P(CLayerFilterTest, RingModulatorMakesTwoSidebandsOfHalfTheAmplitude)
+{
+    const double pitch = 62.37;
+    m_h.Set(kFilterMode, CLayerFilter::kRingMod);
+    m_h.Set(kFilterCutoff, static_cast<float>(pitch));
+    const double carrier = TuneHz(pitch) * 1024.0 / 1023.0;
+    const double f = 1000.0;
+    const double input = 0.25 * std::abs(Layer(f, Rate(), kLowCutHz, kHighCutHz, One, One));
+    EXPECT_NEAR(20.0 * std::log10(m_h.Amplitude(f, 0.25, f - carrier) / input), -6.02, 0.05);
+    EXPECT_NEAR(20.0 * std::log10(m_h.Amplitude(f, 0.25, f + carrier) / input), -6.02, 0.05);
+    EXPECT_LT(20.0 * std::log10(m_h.Amplitude(f, 0.25, f) / input), -60.0);
+}
+
+TEST_P(CLayerFilterTest, PhaserNotchesMoveWithTheCutoff)
+{
+    for (int mode : {CLayerFilter::kPhaser4, CLayerFilter::kPhaser8})
+    {
+        const int stages = mode == CLayerFilter::kPhaser4 ? 4 : 8;
+        m_h.Set(kFilterMode, static_cast<float>(mode));
+        // Lowest notch of 1 + A (no feedback) from the formula, for two cutoffs.
+        auto notch = [&](double u) {
+            const Transfer phaser = Phaser(u, Rate(), stages, 0.0);
+            double best = 1e9, bestHz = 0.0;
+            for (double f = 50.0; f < 0.45 * Rate(); f *= 1.0005)
+            {
+                const double m = std::abs(phaser(ZInverse(f, Rate())));
+                if (m < best)
+                    best = m, bestHz = f;
+                else if (best < 0.01 && m > 10.0 * best)
+                    break;
+            }
+            return bestHz;
+        };
+        const double u1 = 0.1, u2 = 0.4;
+        const double notch1 = notch(u1), notch2 = notch(u2);
+        ASSERT_GT(notch2, 1.5 * notch1);
+        auto gainDb = [&](double u, double f) {
+            m_h.Set(kFilterCutoff, static_cast<float>(20.0 + 115.2 * u));
+            return Db(m_h.Response(f, 0.25) / Layer(f, Rate(), kLowCutHz, kHighCutHz, One, One));
+        };
+        EXPECT_LT(gainDb(u1, notch1), -30.0) << stages;
+        EXPECT_GT(gainDb(u2, notch1), -6.0) << stages;
+        EXPECT_LT(gainDb(u2, notch2), -30.0) << stages;
+        // With feedback (resonance 10: 0.95) the whole response follows the formula.
+        m_h.Set(kFilterRes, 10.0f);
+        for (double f : {300.0, 1000.0, 4000.0})
+        {
+            m_h.Set(kFilterCutoff, static_cast<float>(20.0 + 115.2 * u1));
+            const Complex expected =
+                Layer(f, Rate(), kLowCutHz, kHighCutHz, One, Phaser(u1, Rate(), stages, 1.0));
+            EXPECT_NEAR(Db(m_h.Response(f, 0.25)), Db(expected), 0.1) << stages << " " << f;
+        }
+        m_h.Set(kFilterRes, 0.0f);
+    }
+}
+
+TEST_P(CLayerFilterTest, OctaveBandPassesTheOctaveBelowTheCutoff)
+{
+    const double pitch = 95.0;
+    const double fc = TuneHz(pitch);
+    m_h.Set(kFilterMode, CLayerFilter::kOctaveBand);
+    m_h.Set(kFilterCutoff, static_cast<float>(pitch));
+    m_h.Set(kFilterRes, 5.0f); // r = 0.5: R = 1 - (1 - 0.35)^2
+    const double r = 1.0 - 0.65 * 0.65;
+    const double d = 1.03 - 0.776 * r;
+    const double rate = Rate();
+    const Transfer band = [&](Complex z1) {
+        const double low = std::min(fc, 11000.0);
+        // Pipeline: one sample of delay before each of sections 2..4.
+        return 0.5 / (r + 1.0) * Svf(z1, fc / 2.0 / rate, d).highpass *
+               Svf(z1, (fc / 2.0 + 10.0) / rate, d).highpass * Svf(z1, low / rate, d).lowpass *
+               Svf(z1, (low + 10.0) / rate, d).lowpass * z1 * z1 * z1;
+    };
+    // Measured against the formula in the middle of the band and an octave or more outside.
+    double gainDb[3];
+    const double probes[3] = {0.7 * fc, 250.0, 8000.0};
+    for (int i = 0; i < 3; ++i)
+    {
+        gainDb[i] = Db(m_h.Response(probes[i], 0.25));
+        EXPECT_NEAR(gainDb[i], Db(Layer(probes[i], rate, kLowCutHz, kHighCutHz, One, band)), 0.1)
+            << probes[i];
+    }
+    EXPECT_LT(gainDb[1], gainDb[0] - 12.0);
+    EXPECT_LT(gainDb[2], gainDb[0] - 12.0);
+}
+
+TEST_P(CLayerFilterTest, VowelFilterPeaksAtTheFormantsOfItsRow)
+{
+    struct CASE
+    {
+        double u;
+        double formants[3];
+    };
+    // Rows 0 and 6 alone, and halfway between rows 1 and 2.
+    const CASE cases[] = {{0.0, {482, 785, 3860}},
+                          {0.25, {(255 + 292) / 2.0, (1440 + 1000) / 2.0, (1910 + 2120) / 2.0}},
+                          {1.0, {709, 1790, 2170}}};
+    m_h.Set(kFilterMode, CLayerFilter::kVowel);
+    m_h.Set(kFilterRes, 6.0f); // d = 1 - 0.94 x 0.6
+    const double d = 1.0 - 0.94 * 0.6;
+    for (const CASE& c : cases)
+    {
+        m_h.Set(kFilterCutoff, static_cast<float>(20.0 + 115.2 * c.u));
+        const Transfer vowel = [&](Complex z1) {
+            return Svf(z1, c.formants[0] / Rate(), d).bandpass +
+                   Svf(z1, c.formants[1] / Rate(), 0.88 * d).bandpass +
+                   Svf(z1, c.formants[2] / Rate(), 0.92 * d).bandpass;
+        };
+        double formantDb[3];
+        for (int j = 0; j < 3; ++j)
+        {
+            formantDb[j] = Db(m_h.Response(c.formants[j], 0.1));
+            EXPECT_NEAR(formantDb[j],
+                        Db(Layer(c.formants[j], Rate(), kLowCutHz, kHighCutHz, One, vowel)), 0.1)
+                << c.u << " formant " << j;
+        }
+        // Between the formants and well above them the response is lower.
+        for (double f : {std::sqrt(c.formants[0] * c.formants[1]), 3.0 * c.formants[2]})
+        {
+            EXPECT_NEAR(Db(m_h.Response(f, 0.1)),
+                        Db(Layer(f, Rate(), kLowCutHz, kHighCutHz, One, vowel)), 0.1);
+            EXPECT_LT(Db(m_h.Response(f, 0.1)), std::max(formantDb[0], formantDb[1]) - 3.0);
+        }
+    }
+}
+
+TEST_P(CLayerFilterTest, CutoffFollowsItsModulationSampleBySample)
+{
+    // Ring modulator: each sample's carrier phase is the sum of the relative cutoffs of
+    // the samples before it. The reference effect sits at the bottom of the range, where
+    // the fade passes the ring modulator's input unchanged.
+    CFilterHarness reference(GetParam());
+    reference.Set(kFilterMode, CLayerFilter::kRingMod);
+    reference.Set(kFilterCutoff, 20.0f);
+    m_h.Set(kFilterMode, CLayerFilter::kRingMod);
+    m_h.Set(kFilterCutoff, 60.0f);
+    reference.Settle();
+    m_h.Settle();
+    // One routing, depth 0.8, ramping 0..1 across every 16-sample block: the pitch climbs
+    // from 60 by up to 92 semitones within the block and is clamped at 135.2.
+    std::vector<float> ramp(16);
+    for (int n = 0; n < 16; ++n)
+        ramp[n] = n / 15.0f;
+    PARAM_MODULATION& modulation = m_h.m_effect->m_modulation;
+    modulation.count = 1;
+    modulation.buffers[0] = ramp.data();
+    modulation.depths[0] = 0.8f;
+    m_h.m_effect->m_modulatedId = kFilterCutoff;
+
+    STEREO in = Sine(700.0, 0.25, Rate(), 64);
+    STEREO carrierInput = in;
+    reference.Run(carrierInput);
+    STEREO out = in;
+    m_h.Run(out);
+    // Carrier: the sine table (sin 2 pi i / 1023) at (phase + 0.25) x 1024, both wrapped
+    // into 0..1 when above 1. The tolerance covers the tune table's steps (0.04 cent).
+    auto wrap = [](double p) { return p > 1.0 ? p - 1.0 : p; };
+    double phase = 0.0;
+    for (int n = 0; n < 64; ++n)
+    {
+        const double pitch = std::min(60.0 + 115.2 * 0.8 * ramp[n % 16], 135.2);
+        const double carrier = std::sin(2.0 * kPi * wrap(phase + 0.25) * 1024.0 / 1023.0);
+        EXPECT_NEAR(out.left[n], carrierInput.left[n] * carrier, 1e-3) << n;
+        phase = wrap(phase + TuneHz(pitch) / Rate());
+    }
+}
+
+TEST_P(CLayerFilterTest, OffLeavesTheBlockAndEveryStateUntouched)
+{
+    for (int mode = 0; mode < CLayerFilter::kModeCount; ++mode)
+    {
+        CFilterHarness skipped(GetParam());
+        for (CFilterHarness* h : {&m_h, &skipped})
+        {
+            h->Set(kFilterMode, static_cast<float>(mode));
+            h->Set(kFilterCutoff, 90.0f);
+            h->Set(kFilterRes, 7.0f);
+            h->Settle();
+            STEREO first = Sine(440.0, 0.5, Rate(), 100);
+            h->Run(first);
+        }
+        // The block with the module off: the output is the input, bit for bit.
+        m_h.Set(kFilterOn, 0.0f);
+        STEREO off = Noise(64);
+        const STEREO input = off;
+        m_h.Run(off);
+        EXPECT_EQ(off.left, input.left);
+        EXPECT_EQ(off.right, input.right);
+        m_h.Set(kFilterOn, 1.0f);
+        // Both continue as if that block had never been there.
+        STEREO a = Sine(300.0, 0.5, Rate(), 200), b = a;
+        m_h.Run(a);
+        skipped.Run(b);
+        EXPECT_EQ(a.left, b.left) << mode;
+        EXPECT_EQ(a.right, b.right) << mode;
+    }
+}
+
+TEST_P(CLayerFilterTest, MixZeroPassesTheInputExactlyWhileTheStatesRunOn)
+{
+    for (int mode = 0; mode < CLayerFilter::kModeCount; ++mode)
+    {
+        CFilterHarness wet(GetParam());
+        for (CFilterHarness* h : {&m_h, &wet})
+        {
+            h->Set(kFilterMode, static_cast<float>(mode));
+            h->Set(kFilterCutoff, 100.0f);
+            h->Set(kFilterRes, 5.0f);
+        }
+        m_h.Set(kFilterMix, 0.0f);
+        m_h.Settle();
+        wet.Settle();
+        const STEREO input = Noise(static_cast<int>(0.1 * Rate()), 7);
+        STEREO dry = input, full = input;
+        m_h.Run(dry);
+        wet.Run(full);
+        EXPECT_EQ(dry.left, input.left) << mode;
+        EXPECT_EQ(dry.right, input.right) << mode;
+        // Once its mix has risen to 100 %, the module sounds exactly like one that was wet
+        // all along: its filters, phases and decimators advanced under mix 0.
+        m_h.Set(kFilterMix, 100.0f);
+        STEREO a = Noise(static_cast<int>(0.5 * Rate()), 9), b = a;
+        m_h.Run(a);
+        wet.Run(b);
+        const std::vector<float> tailA(a.left.end() - 256, a.left.end());
+        const std::vector<float> tailB(b.left.end() - 256, b.left.end());
+        EXPECT_EQ(tailA, tailB) << mode;
+    }
+}
+
+TEST_P(CLayerFilterTest, RunsRepeatAfterResetAndDoNotDependOnTheBlockSize)
+{
+    for (int mode = 0; mode < CLayerFilter::kModeCount; ++mode)
+    {
+        m_h.Set(kFilterMode, static_cast<float>(mode));
+        m_h.Set(kFilterCutoff, 85.0f);
+        m_h.Set(kFilterRes, 8.0f);
+        m_h.Settle();
+        const STEREO input = Noise(512, 3);
+        STEREO pieces = input, whole = input, again = input;
+        m_h.Run(pieces);
+        m_h.m_filter->Reset();
+        m_h.Run(whole, 512);
+        m_h.m_filter->Reset();
+        m_h.Run(again, 15);
+        EXPECT_EQ(whole.left, pieces.left) << mode;
+        EXPECT_EQ(again.left, pieces.left) << mode;
+        EXPECT_EQ(again.right, pieces.right) << mode;
+    }
+}
+
+TEST_P(CLayerFilterTest, NonFiniteInputIsTakenAsSilence)
+{
+    for (int mode = 0; mode < CLayerFilter::kModeCount; ++mode)
+    {
+        m_h.Set(kFilterMode, static_cast<float>(mode));
+        m_h.Set(kFilterCutoff, 110.0f);
+        m_h.Settle();
+        STEREO s = Sine(500.0, 0.5, Rate(), 2048);
+        const float bad[] = {NAN, INFINITY, -INFINITY};
+        for (int i = 0; i < 3; ++i)
+            s.left[1000 + 9 * i] = s.right[1003 + 9 * i] = bad[i];
+        m_h.Run(s);
+        for (int n = 0; n < 2048; ++n)
+        {
+            ASSERT_TRUE(std::isfinite(s.left[n]) && std::isfinite(s.right[n]))
+                << "mode " << mode << " sample " << n;
+            ASSERT_LT(std::fabs(s.left[n]) + std::fabs(s.right[n]), 10.0f) << mode << " " << n;
+        }
+    }
+}
+
+TEST_P(CLayerFilterTest, StatesThatOverflowAreClearedWithinABlock)
+{
+    // Two blocks held near the float limit drive the phaser's feedback loop (gain 21 at
+    // low frequencies with resonance 10) past infinity. The samples that overflow are
+    // silenced, the states cleared after the block, and the module plays on like one
+    // that never saw the burst.
+    CFilterHarness reference(GetParam());
+    for (CFilterHarness* h : {&m_h, &reference})
+    {
+        h->Set(kFilterMode, CLayerFilter::kPhaser4);
+        h->Set(kFilterCutoff, 20.0f);
+        h->Set(kFilterRes, 10.0f);
+        h->Settle();
+    }
+    const int count = static_cast<int>(0.3 * Rate());
+    STEREO s = Sine(100.0, 0.5, Rate(), count), calm = s;
+    for (int n = 256; n < 288; ++n)
+        s.left[n] = s.right[n] = 1.5e38f;
+    m_h.Run(s);
+    reference.Run(calm);
+    double power = 0.0, referencePower = 0.0;
+    for (int n = 0; n < count; ++n)
+    {
+        ASSERT_TRUE(std::isfinite(s.left[n]) && std::isfinite(s.right[n])) << n;
+        if (n >= 288 + 32)
+        {
+            ASSERT_LT(std::fabs(s.left[n]), 25.0f) << n;
+        }
+        if (n >= count - static_cast<int>(0.1 * Rate()))
+        {
+            power += s.left[n] * s.left[n];
+            referencePower += calm.left[n] * calm.left[n];
+        }
+    }
+    EXPECT_NEAR(power / referencePower, 1.0, 0.02);
+}
+
+// Every mode at the parameter extremes, with loud noise, stays finite and bounded; also
+// at 22.05 and 32 kHz, where a 21 kHz high-cut lies beyond the sections' stable range.
+class CLayerFilterExtremesTest : public ::testing::TestWithParam<float>
+{
+};
+
+INSTANTIATE_TEST_SUITE_P(Rates, CLayerFilterExtremesTest,
+                         ::testing::Values(22050.0f, 32000.0f, 44100.0f, 48000.0f, 96000.0f,
+                                           192000.0f));
+
+TEST_P(CLayerFilterExtremesTest, EveryModeStaysFiniteAndBounded)
+{
+    const float rate = GetParam();
+    CFilterHarness h(rate);
+    h.Set(kFilterRes, 10.0f);
+    const int count = static_cast<int>(0.2f * rate);
+    for (int mode = 0; mode < CLayerFilter::kModeCount; ++mode)
+    {
+        h.Set(kFilterMode, static_cast<float>(mode));
+        for (int corner = 0; corner < 8; ++corner)
+        {
+            h.Set(kFilterCutoff, corner & 1 ? 135.2f : 20.0f);
+            h.Set(kFilterLocut, corner & 2 ? 135.0f : 0.0f);
+            h.Set(kFilterHicut, corner & 4 ? 136.0f : 0.0f);
+            STEREO s = Noise(count, static_cast<uint32_t>(mode * 8 + corner + 1));
+            h.Run(s);
+            float peak = 0.0f;
+            for (int n = 0; n < count; ++n)
+            {
+                ASSERT_TRUE(std::isfinite(s.left[n]) && std::isfinite(s.right[n]))
+                    << "mode " << mode << " corner " << corner << " sample " << n;
+                peak = std::max(peak, std::max(std::fabs(s.left[n]), std::fabs(s.right[n])));
+            }
+            EXPECT_LT(peak, 50.0f) << "mode " << mode << " corner " << corner;
+        }
+    }
+}

@@ -1,0 +1,412 @@
+// Glitch module inside the real effect, transport started through the engine. The
+// input carries a distinct value per sample, so each output sample names the input
+// sample it plays: the slice of a loop of 2 s (a whole note at 120 BPM) repeats
+// sample-exactly at its length loop / q, q = 2 trunc(2^(scale - 1)), forwards or
+// backwards; freeze holds it; run mode follows each loop's first slice; mode, reverse
+// and mix latch at slice boundaries; "Glitch On" off records and passes; the
+// inactive settings and mix 0 are exact; then the loop's size limits, the smooth
+// window, block splitting, non-finite input and a random stress at extreme rates.
+#include "Processing/LayerGlitch.h"
+#include "LayerModuleHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+using namespace MorvexParam;
+
+namespace
+{
+using Signal = CLayerModuleHarness::Signal;
+
+// (n + 1) / 2^20: distinct and exact in float far beyond the longest test.
+Signal Ramp(size_t length)
+{
+    Signal s(length);
+    for (size_t n = 0; n < length; ++n)
+        s[n] = static_cast<float>(n + 1) / 1048576.0f;
+    return s;
+}
+
+Signal Negated(const Signal& s)
+{
+    Signal out(s.size());
+    for (size_t n = 0; n < s.size(); ++n)
+        out[n] = -s[n];
+    return out;
+}
+
+Signal Noise(size_t length, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
+    Signal s(length);
+    for (float& x : s)
+        x = noise(random);
+    return s;
+}
+
+class CLayerGlitchTest : public ::testing::TestWithParam<float>
+{
+protected:
+    CLayerGlitchTest() : m_h(GetParam(), kModuleGlitch)
+    {
+        m_h.SetUnscaled(kGlitchBuffer, 14.0f); // "1/1": scale range 0..9
+    }
+
+    CLayerGlitch& Glitch() { return *static_cast<CLayerGlitch*>(m_h.Module()); }
+    // A whole note at 120 BPM: 4 beats of 0.5 s.
+    size_t Loop() const { return static_cast<size_t>(2.0 * GetParam()); }
+    // q = 2 trunc(2^(r - 1)), 1 when that is 0, for the scale value the effect holds.
+    size_t Divisor()
+    {
+        const double r = m_h.Effect()->GetParameterUnscaled(kGlitchScale, false, false, 0);
+        const double repeats = std::floor(std::exp2(r - 1.0));
+        return repeats == 0.0 ? 1 : static_cast<size_t>(2.0 * repeats);
+    }
+    void Configure(float scale, bool freeze, bool reverse)
+    {
+        m_h.SetUnscaled(kGlitchScale, scale);
+        m_h.Set(kGlitchMode, freeze ? 1.0f : 0.0f);
+        m_h.Set(kGlitchReverse, reverse ? 1.0f : 0.0f);
+    }
+    // Lets smoothing and ramps settle, then starts the transport (which resets).
+    void Start()
+    {
+        m_h.Settle(0.5f);
+        m_h.Effect()->OnTransportStart();
+    }
+    // Runs samples from..to-1 of both channels in 16-sample pieces.
+    void RunRange(Signal& l, Signal& r, size_t from, size_t to)
+    {
+        Signal pieceL(l.begin() + from, l.begin() + to), pieceR(r.begin() + from, r.begin() + to);
+        m_h.Run(pieceL, pieceR);
+        std::copy(pieceL.begin(), pieceL.end(), l.begin() + from);
+        std::copy(pieceR.begin(), pieceR.end(), r.begin() + from);
+    }
+    static size_t BlockStart(size_t n) { return n / 16 * 16; }
+
+    CLayerModuleHarness m_h;
+};
+} // namespace
+
+TEST_P(CLayerGlitchTest, InactiveSettingsPassTheSignalUnchanged)
+{
+    // Scale 0 ("off"), stretch 1 ("off"), reverse off: nothing to repeat, in either mode.
+    const size_t loop = Loop();
+    for (bool freeze : {true, false})
+    {
+        Configure(0.0f, freeze, false);
+        Start();
+        Signal l = Noise(2 * loop + 1000, 1), r = Noise(l.size(), 2);
+        const Signal inL = l, inR = r;
+        m_h.Run(l, r);
+        EXPECT_EQ(l, inL) << freeze;
+        EXPECT_EQ(r, inR) << freeze;
+    }
+    // With the transport stopped the stretcher rests: stretch 1/1.75 only makes the
+    // repeat replay the whole loop, at the very position just recorded.
+    m_h.Effect()->OnTransportStop();
+    m_h.Set(kGlitchStretch, 0.5f);
+    m_h.Settle(0.5f);
+    Signal l = Noise(2 * loop + 1000, 3), r = Noise(l.size(), 4);
+    const Signal inL = l, inR = r;
+    m_h.Run(l, r);
+    EXPECT_EQ(l, inL);
+    EXPECT_EQ(r, inR);
+}
+
+TEST_P(CLayerGlitchTest, FrozenSliceRepeatsAtTheSetLengthAndScaleForwardsOrBackwards)
+{
+    const size_t loop = Loop();
+    for (bool reverse : {false, true})
+    {
+        for (float scale : {1.0f, 2.5f, 3.0f}) // q = 2, 4 (2^1.5 = 2.83), 8
+        {
+            Configure(scale, true, reverse);
+            Start();
+            const size_t q = Divisor();
+            ASSERT_EQ(q, scale == 1.0f ? 2u : (scale == 2.5f ? 4u : 8u));
+            const size_t slice = loop / q;
+            // One loop of the ramp, then silence: a frozen slice must not take it in.
+            const Signal x = Ramp(loop);
+            Signal l(loop + 3 * slice + 100, 0.0f);
+            std::copy(x.begin(), x.end(), l.begin());
+            Signal r = Negated(l);
+            m_h.Run(l, r);
+            EXPECT_EQ(Glitch().GetBufferSize(), static_cast<int>(loop));
+            // The slice plays from the sample that completes the loop on.
+            for (size_t n = 0; n < l.size(); ++n)
+            {
+                const size_t p = reverse ? slice - 1 - n % slice : n % slice;
+                const float expected = n + 1 < loop ? x[n] : x[p];
+                ASSERT_EQ(l[n], expected) << "scale " << scale << " " << reverse << " @" << n;
+                ASSERT_EQ(r[n], -expected) << "scale " << scale << " " << reverse << " @" << n;
+            }
+        }
+    }
+}
+
+TEST_P(CLayerGlitchTest, RunModeFollowsEachLoopAndModeAndReverseLatchAtSliceBoundaries)
+{
+    // Run mode records on: in loop k the first slice is heard live and then repeated.
+    Configure(3.0f, false, false); // run mode, forwards
+    Start();
+    const size_t loop = Loop(), slice = loop / Divisor();
+    const size_t switchOn = BlockStart(loop + 3 * slice + slice / 2);     // freeze + reverse on
+    const size_t boundary = loop + 4 * slice;                             // ... take effect here
+    const size_t reverseOff = BlockStart(2 * loop + slice / 2);           // acts at once
+    const size_t runAgain = BlockStart(2 * loop + 2 * slice + slice / 2); // freeze off: at once
+    const size_t total = 3 * loop + 2 * slice;
+    // The ramp, silence from switchOn (no slice position is recorded then), the ramp again
+    // from runAgain.
+    const Signal x = Ramp(total);
+    Signal l = x;
+    std::fill(l.begin() + static_cast<long>(switchOn), l.begin() + static_cast<long>(runAgain),
+              0.0f);
+    Signal r = Negated(l);
+
+    RunRange(l, r, 0, switchOn);
+    m_h.Set(kGlitchMode, 1.0f);
+    m_h.Set(kGlitchReverse, 1.0f);
+    RunRange(l, r, switchOn, reverseOff);
+    m_h.Set(kGlitchReverse, 0.0f);
+    RunRange(l, r, reverseOff, runAgain);
+    m_h.Set(kGlitchMode, 0.0f);
+    RunRange(l, r, runAgain, total);
+
+    for (size_t n = 0; n < total; ++n)
+    {
+        float expected = 0.0f;
+        if (n + 1 < loop)
+            expected = x[n];
+        else if (n < boundary) // still running forwards over the current first slice
+            expected = x[n / loop * loop + n % slice];
+        else if (n < reverseOff) // frozen, reversed
+            expected = x[loop + slice - 1 - n % slice];
+        else if (n < 3 * loop) // frozen, forwards; recording resumed away from the slice
+            expected = x[loop + n % slice];
+        else // loop 3: live again
+            expected = x[3 * loop + n % slice];
+        ASSERT_EQ(l[n], expected) << n;
+        ASSERT_EQ(r[n], -expected) << n;
+    }
+}
+
+TEST_P(CLayerGlitchTest, MixTurnsTheRepeatOnAtTheNextSliceBoundary)
+{
+    // Mix 0 latched: the repeat is inactive and the block passes exactly. Raised mid-slice,
+    // the blend may start gliding at once, but nothing is repeated before the boundary.
+    Configure(3.0f, true, false);
+    m_h.Set(kGlitchMix, 0.0f);
+    Start();
+    const size_t loop = Loop(), slice = loop / Divisor();
+    const size_t raise = BlockStart(loop + 2 * slice + slice / 2);
+    const size_t boundary = loop + 3 * slice;
+    Signal l = Ramp(boundary + 16), r = Negated(l);
+    const Signal x = l;
+    RunRange(l, r, 0, raise);
+    m_h.Set(kGlitchMix, 1.0f);
+    RunRange(l, r, raise, l.size());
+    for (size_t n = 0; n < boundary; ++n)
+        ASSERT_EQ(l[n], x[n]) << n;
+    EXPECT_NE(l[boundary], x[boundary]);
+}
+
+TEST_P(CLayerGlitchTest, OffKeepsRecordingAndPassesTheBlock)
+{
+    Configure(3.0f, true, false);
+    m_h.Set(kGlitchOn, 0.0f);
+    Start();
+    const size_t loop = Loop(), slice = loop / Divisor();
+    const size_t switchOn = BlockStart(loop + 3 * slice + slice / 2);
+    const size_t total = switchOn + 2 * loop;
+    const Signal x = Ramp(total);
+    Signal l = x;
+    std::fill(l.begin() + static_cast<long>(switchOn), l.end(), 0.0f);
+    Signal r = Negated(l);
+    RunRange(l, r, 0, switchOn);
+    for (size_t n = 0; n < switchOn; ++n)
+    {
+        ASSERT_EQ(l[n], x[n]) << n;
+        ASSERT_EQ(r[n], -x[n]) << n;
+    }
+    // Switched on, the repeat plays loop 1's first slice: it was recorded while off.
+    m_h.Set(kGlitchOn, 1.0f);
+    RunRange(l, r, switchOn, total);
+    for (size_t n = switchOn; n < total; ++n)
+    {
+        ASSERT_EQ(l[n], x[loop + n % slice]) << n;
+        ASSERT_EQ(r[n], -x[loop + n % slice]) << n;
+    }
+}
+
+TEST_P(CLayerGlitchTest, MixZeroIsExactEvenWhileStretching)
+{
+    Configure(3.0f, true, false);
+    m_h.Set(kGlitchStretch, 0.5f); // F = 1.75
+    m_h.Set(kGlitchMix, 0.0f);
+    Start();
+    const size_t loop = Loop();
+    Signal l = Noise(2 * loop + 5000, 5), r = Noise(l.size(), 6);
+    const Signal inL = l, inR = r;
+    m_h.Run(l, r);
+    EXPECT_EQ(l, inL);
+    EXPECT_EQ(r, inR);
+    // The same at full mix is audibly processed, so the exactness above means something.
+    m_h.Set(kGlitchMix, 1.0f);
+    Start();
+    l = inL;
+    r = inR;
+    m_h.Run(l, r);
+    EXPECT_NE(l, inL);
+}
+
+TEST_P(CLayerGlitchTest, SmoothFadesBothEndsOfTheSlice)
+{
+    Configure(3.0f, true, false);
+    m_h.Set(kGlitchSmooth, 1.0f);
+    Start();
+    const size_t loop = Loop(), slice = loop / Divisor();
+    const Signal x = Ramp(loop);
+    Signal l(loop + 2 * slice, 0.0f);
+    std::copy(x.begin(), x.end(), l.begin());
+    Signal r = Negated(l);
+    m_h.Run(l, r);
+    for (size_t n = loop; n < l.size(); ++n)
+    {
+        // Gain FASTFADEIN(t) FASTFADEIN(1 - t), t = p / (slice - 1): the fade-in table is 0
+        // at 0 and exactly 1 from entry 50 of 4096 on.
+        const size_t p = (n - loop) % slice;
+        const double t = static_cast<double>(p) / static_cast<double>(slice - 1);
+        const bool faded = 4096.0 * t < 51.0 || 4096.0 * (1.0 - t) < 51.0;
+        ASSERT_EQ(r[n], -l[n]) << n;
+        ASSERT_LE(std::fabs(l[n]), x[p]) << n;
+        ASSERT_TRUE(faded || l[n] == x[p]) << n;
+        ASSERT_TRUE(p != 0 || l[n] == 0.0f) << n;
+        ASSERT_TRUE((p != 1 && p != slice - 1) || l[n] < 0.01f * x[p]) << n;
+    }
+}
+
+TEST_P(CLayerGlitchTest, LoopHoldsTheLongestBufferAtTheTempoFloor)
+{
+    const double rate = GetParam();
+    // A whole note at 20 BPM: 12 s.
+    const int capacity = static_cast<int>(12.0 * rate);
+    EXPECT_EQ(Glitch().GetLoopCapacity(), capacity);
+    Signal l(16), r(16);
+    const float tempos[] = {20.0f, 10.0f, 0.0f, NAN, 120.0f};
+    const int sizes[] = {capacity, capacity, capacity, capacity, static_cast<int>(2.0 * rate)};
+    for (int k = 0; k < 5; ++k)
+    {
+        m_h.Effect()->SetHostTempo(tempos[k]);
+        m_h.Run(l, r);
+        EXPECT_EQ(Glitch().GetBufferSize(), sizes[k]) << tempos[k];
+    }
+    // "1/32" at 120 BPM: 1/32 * 2 s; at 1000 BPM (the ceiling, also for faster tempos)
+    // 1/32 * 0.24 s.
+    m_h.SetUnscaled(kGlitchBuffer, 0.0f);
+    m_h.Run(l, r);
+    EXPECT_EQ(Glitch().GetBufferSize(), static_cast<int>(2.0 / 32.0 * rate));
+    m_h.Effect()->SetHostTempo(1e6f);
+    EXPECT_EQ(Glitch().GetBufferSize(), static_cast<int>(0.24 / 32.0 * rate));
+}
+
+TEST_P(CLayerGlitchTest, BlockSplittingAndResetChangeNothing)
+{
+    Configure(3.0f, true, true);
+    m_h.Set(kGlitchStretch, 0.4f);
+    m_h.Set(kGlitchSmooth, 1.0f);
+    m_h.Set(kGlitchMix, 0.7f);
+    Start();
+    const size_t loop = Loop();
+    const Signal inL = Noise(loop + loop / 2, 7), inR = Noise(inL.size(), 8);
+    Signal firstL = inL, firstR = inR;
+    m_h.Run(firstL, firstR, 16);
+    // 512 fits the dry copy (the engine announced 1024); 2500 is taken in pieces.
+    for (int piece : {512, 2500, 16})
+    {
+        m_h.Effect()->OnTransportStart();
+        Signal l = inL, r = inR;
+        m_h.Run(l, r, piece);
+        EXPECT_EQ(l, firstL) << piece;
+        EXPECT_EQ(r, firstR) << piece;
+    }
+}
+
+TEST_P(CLayerGlitchTest, NonFiniteInputIsNotRecorded)
+{
+    Configure(3.0f, true, false);
+    Start();
+    const size_t loop = Loop(), slice = loop / Divisor();
+    const Signal x = Ramp(loop);
+    Signal l(loop + 2 * slice, 0.0f);
+    std::copy(x.begin(), x.end(), l.begin());
+    Signal r = Negated(l);
+    l[5] = NAN;
+    r[7] = INFINITY;
+    m_h.Run(l, r);
+    for (size_t n = loop; n < l.size(); ++n)
+    {
+        const size_t p = (n - loop) % slice;
+        ASSERT_EQ(l[n], p == 5 ? 0.0f : x[p]) << n;
+        ASSERT_EQ(r[n], p == 7 ? 0.0f : -x[p]) << n;
+    }
+}
+
+TEST(CLayerGlitchRangeTest, RandomSettingsAtExtremeRatesStayInsideTheBuffers)
+{
+    // Every block a new tempo (beyond both limits, zero, NaN), buffer length, scale,
+    // switches, stretch and mix, with transport starts and stops and non-finite input;
+    // at the lowest and highest rates. The sanitizer build checks every access.
+    for (float rate : {22050.0f, 192000.0f})
+    {
+        CLayerModuleHarness h(rate, kModuleGlitch, 1);
+        std::mt19937 random(11);
+        std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+        const float tempos[] = {1.0f, 20.0f, 33.3f, 120.0f, 999.0f, 1e5f, 0.0f, NAN};
+        h.Effect()->OnTransportStart();
+        const size_t total = static_cast<size_t>(14.0f * rate);
+        Signal l = Noise(total, 9), r = Noise(total, 10);
+        for (size_t n = 0; n < total; n += 997)
+            l[n] = NAN;
+        const Signal in = l;
+        size_t start = 0;
+        while (start < total)
+        {
+            const size_t length = std::min(total - start, static_cast<size_t>(rate * 0.1f));
+            h.Effect()->SetHostTempo(tempos[static_cast<int>(unit(random) * 8.0f) % 8]);
+            h.Set(kGlitchBuffer, unit(random));
+            h.Set(kGlitchScale, unit(random));
+            h.Set(kGlitchReverse, unit(random));
+            h.Set(kGlitchSmooth, unit(random));
+            h.Set(kGlitchMode, unit(random) < 0.8f ? 1.0f : 0.0f);
+            h.Set(kGlitchStretch, unit(random));
+            h.Set(kGlitchMix, unit(random));
+            h.Set(kGlitchOn, unit(random) < 0.9f ? 1.0f : 0.0f);
+            if (unit(random) < 0.05f)
+                h.Effect()->OnTransportStop();
+            else if (unit(random) < 0.05f)
+                h.Effect()->OnTransportStart();
+            Signal pieceL(l.begin() + static_cast<long>(start),
+                          l.begin() + static_cast<long>(start + length));
+            Signal pieceR(r.begin() + static_cast<long>(start),
+                          r.begin() + static_cast<long>(start + length));
+            h.Run(pieceL, pieceR, 1 + static_cast<int>(unit(random) * 16.0f) % 16);
+            std::copy(pieceL.begin(), pieceL.end(), l.begin() + static_cast<long>(start));
+            std::copy(pieceR.begin(), pieceR.end(), r.begin() + static_cast<long>(start));
+            start += length;
+        }
+        for (size_t n = 0; n < total; ++n)
+        {
+            // A non-finite input sample may pass through at its own position, no further.
+            const bool passed = !std::isfinite(in[n]); // may pass at its own position
+            ASSERT_TRUE(passed || (std::isfinite(l[n]) && std::fabs(l[n]) <= 2.0f))
+                << rate << " @" << n;
+            ASSERT_TRUE(std::isfinite(r[n]) && std::fabs(r[n]) <= 2.0f) << rate << " @" << n;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, CLayerGlitchTest, ::testing::Values(44100.0f, 48000.0f, 96000.0f));

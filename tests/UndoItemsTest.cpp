@@ -1,0 +1,362 @@
+#include "TempDataFolder.h"
+
+#include "Common/wrappers/BaseEditor.h"
+#include "Common/wrappers/VSTwrapper/VstWrapper.h"
+#include "Morvex.h"
+#include "UndoItems.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace MorvexParam;
+
+namespace
+{
+class CCountingEditor : public CBaseEditor
+{
+public:
+    void UpdateAllControls() override { ++m_updates; }
+    int m_updates = 0;
+};
+
+using Values = std::vector<float>;
+using Bytes = std::vector<uint8_t>;
+
+class CUndoItemsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_wrapper = static_cast<CVstWrapper*>(createEffectInstance(nullptr));
+        m_effect = static_cast<CMorvex*>(m_wrapper->GetBaseEffect());
+        m_effect->SetEditor(&m_editor);
+    }
+    void TearDown() override
+    {
+        m_effect->SetEditor(nullptr);
+        delete m_wrapper;
+    }
+
+    // Every unscaled value.
+    Values State()
+    {
+        Values values(kNumParameters);
+        for (int id = 0; id < kNumParameters; ++id)
+            values[static_cast<size_t>(id)] = m_effect->GetParameterInfo(id)->value;
+        return values;
+    }
+    Bytes Block(int id)
+    {
+        const uint8_t* data = m_effect->GetRawParameterBlock(id);
+        return Bytes(data, data + m_effect->GetRawParameterBlockSize(id));
+    }
+    // Moves a parameter through the host's path to a scaled value other than its own.
+    void Move(int id, float scaled = -1.0f)
+    {
+        if (scaled < 0.0f)
+            scaled = m_effect->GetParameterScaled(id, false, false, 0) < 0.5f ? 0.8f : 0.2f;
+        m_wrapper->setParameter(id, scaled);
+    }
+    // Scaled snapshots restore unscaled values to float precision of the curve.
+    void ExpectValues(const Values& expected, const std::vector<int>& ids, const char* what)
+    {
+        for (int id : ids)
+        {
+            const PARAMETER_INFO* info = m_effect->GetParameterInfo(id);
+            EXPECT_NEAR(info->value, expected[static_cast<size_t>(id)], 1e-4f * info->range)
+                << what << " id " << id << " " << info->name;
+        }
+    }
+    std::vector<int> AllIdsBut(const std::vector<int>& ids)
+    {
+        std::vector<int> others;
+        for (int id = 0; id < kNumParameters; ++id)
+        {
+            if (std::find(ids.begin(), ids.end(), id) == ids.end())
+                others.push_back(id);
+        }
+        return others;
+    }
+    std::string Text(int id)
+    {
+        char text[24];
+        m_effect->GetParameterTextValue(id, text);
+        return text;
+    }
+
+    // Records `item`, moves `ids`, then checks that undo restores exactly them and
+    // redo the moved values; parameters outside the snapshot are not touched.
+    void CheckParameterItem(IActionItem* item, const std::vector<int>& ids, const char* what)
+    {
+        const Values before = State();
+        const int updates = m_editor.m_updates;
+        m_effect->AddUndoItem(item);
+        for (int id : ids)
+            Move(id);
+        const Values after = State();
+        for (int id : ids)
+            ASSERT_NE(after[static_cast<size_t>(id)], before[static_cast<size_t>(id)])
+                << what << " id " << id;
+        // A parameter outside the snapshot, changed after the recording, stays.
+        const int outside = AllIdsBut(ids).back();
+        Move(outside);
+        const Values changed = State();
+        m_effect->Undo();
+        ExpectValues(before, ids, what);
+        ExpectValues(changed, AllIdsBut(ids), what);
+        m_effect->Redo();
+        ExpectValues(after, ids, what);
+        EXPECT_EQ(m_editor.m_updates, updates + 2) << what;
+    }
+
+    CTempDataFolder m_folder;
+    CCountingEditor m_editor;
+    CVstWrapper* m_wrapper = nullptr;
+    CMorvex* m_effect = nullptr;
+};
+} // namespace
+
+TEST_F(CUndoItemsTest, MatrixClearIsUndoneForAllSlotsTheLastIncluded)
+{
+    // Routings in slots 1 and 24.
+    for (int slot : {0, 23})
+    {
+        m_wrapper->setParameter(kMtxSource + slot, 0.5f);
+        m_wrapper->setParameter(kMtxTarget + slot, 0.25f);
+        m_wrapper->setParameter(kMtxDepth + slot, 0.9f);
+        m_wrapper->setParameter(kMtxPower + slot, 0.0f);
+    }
+    const Values before = State();
+    m_effect->AddUndoItem(new CMatrixUndoItem(m_effect));
+    for (int id = kMtxPower; id < kMtxTarget + kNumMatrixSlots; ++id)
+        m_effect->ResetParameter(id);
+    EXPECT_EQ(m_effect->GetParameterInfo(kMtxSource + 23)->value, -1.0f);
+    m_effect->Undo();
+    std::vector<int> slotIds;
+    for (int id = kMtxPower; id < kMtxTarget + kNumMatrixSlots; ++id)
+        slotIds.push_back(id);
+    ExpectValues(before, slotIds, "matrix");
+    EXPECT_EQ(m_effect->GetParameterInfo(kMtxTarget + 23)->value,
+              before[static_cast<size_t>(kMtxTarget + 23)]);
+    m_effect->Redo();
+    EXPECT_EQ(m_effect->GetParameterInfo(kMtxSource + 23)->value, -1.0f);
+    EXPECT_EQ(m_editor.m_updates, 2);
+}
+
+TEST_F(CUndoItemsTest, ModuleItemsHoldExactlyTheirModulesParameters)
+{
+    // Kind: layer-A ids of the module's run and its extra parameter.
+    const std::vector<std::vector<int>> kinds = {
+        {},
+        {29, 31, 33, 35, 37, 39},                      // filter: Mode .. Hicut
+        {65, 67, 69, 71, 73, 75},                      // distortion: Drive .. Mono
+        {43, 45, 47, 49, 51, 53, 55, 57, 59, 309},     // delay: Sync .. PingPong, Delay Input
+        {81, 83, 85, 87},                              // lo-fi: BitDepth .. Tone
+        {107, 109, 111, 113, 115, 117, 119, 307}, // flanger: Delay .. Tone, Flanger Mode
+        {93, 95, 97, 99, 101, 103},                    // glitch: Buffer .. Mode
+    };
+    for (int kind = 1; kind <= 6; ++kind)
+    {
+        for (int layer = 0; layer < 2; ++layer)
+        {
+            std::vector<int> ids;
+            for (int id : kinds[static_cast<size_t>(kind)])
+                ids.push_back(id + layer);
+            const std::string what =
+                "kind " + std::to_string(kind) + " layer " + std::to_string(layer);
+            CheckParameterItem(new CFxUndoItem(m_effect, kind, layer), ids, what.c_str());
+        }
+    }
+}
+
+TEST_F(CUndoItemsTest, UndoingASyncSwitchGivesTheSpeedItsShapeBack)
+{
+    // Synchronized at "1/8" (index 5); a randomization frees the delay and sets
+    // a time in milliseconds.
+    ASSERT_EQ(Text(kDelaySpeedL), "1/8");
+    m_effect->AddUndoItem(new CFxUndoItem(m_effect, 3, 0));
+    m_wrapper->setParameter(kDelaySync, 0.0f);
+    m_wrapper->setParameter(kDelaySpeedL, 0.5f); // 0.1 x sqrt(20000) = 14.1 ms
+    ASSERT_EQ(Text(kDelaySpeedL), "14.1ms");
+    m_effect->Undo();
+    EXPECT_EQ(m_effect->GetParameterInfo(kDelaySpeedL)->curve, kCurveStepped);
+    EXPECT_EQ(m_effect->GetParameterInfo(kDelaySpeedL)->value, 5.0f);
+    EXPECT_EQ(Text(kDelaySpeedL), "1/8");
+    m_effect->Redo();
+    EXPECT_EQ(m_effect->GetParameterInfo(kDelaySpeedL)->curve, kCurveOctave);
+    EXPECT_EQ(Text(kDelaySpeedL), "14.1ms");
+}
+
+TEST_F(CUndoItemsTest, PasteItemsRestoreTheirModulatorOrLayerOnly)
+{
+    std::vector<int> layerB;
+    for (int id = kFilterOn; id <= kFlangerMix; id += 2)
+        layerB.push_back(id + 1);
+    layerB.push_back(kFlangerMode + 1);
+    layerB.push_back(kDelayInput + 1);
+    ASSERT_EQ(layerB.size(), 51u);
+    CheckParameterItem(new CPasteLayerUndoItem(m_effect, 1), layerB, "paste layer");
+
+    // Modulator 4 (index 3): its 11 parameters 8 apart, and its three blocks.
+    std::vector<int> mod;
+    for (int k = 0; k < 11; ++k)
+        mod.push_back(kModSync + 3 + 8 * k);
+    const Bytes points = Block(10006);
+    const Bytes steps = Block(10014);
+    const Bytes path = Block(10022);
+    auto* item = new CPasteModUndoItem(m_effect, 3);
+    const Bytes pasted(768, 0x11);
+    m_effect->SetRawParameterBlock(10006, pasted.data());
+    m_effect->SetRawParameterBlock(10014, Bytes(256, 0x22).data());
+    m_effect->SetRawParameterBlock(10022, Bytes(2048, 'p').data());
+    m_effect->SetRawParameterBlock(10015, Bytes(256, 0x33).data()); // modulator 5
+    CheckParameterItem(item, mod, "paste modulator");
+    // Redo left the pasted blocks; undo once more for the blocks' check.
+    EXPECT_EQ(Block(10006), pasted);
+    m_effect->Undo();
+    EXPECT_EQ(Block(10006), points);
+    EXPECT_EQ(Block(10014), steps);
+    EXPECT_EQ(Block(10022), path);
+    EXPECT_EQ(Block(10015), Bytes(256, 0x33));
+}
+
+TEST_F(CUndoItemsTest, ModulatorPresetLoadIsUndoneInFull)
+{
+    // Modulator 2 (index 1) shows a preset, has own steps, envelope mode, 16 steps.
+    char shown[2048] = "/lib/Modulator Presets/User/Bounce.mprg";
+    m_effect->SetRawParameterBlock(10020, shown);
+    m_effect->SetRawParameterBlock(10012, Bytes(256, 0x41).data());
+    m_wrapper->setParameter(kModMode + 1, 1.0f);
+    m_wrapper->setParameter(kModNumSteps + 1, 14.0f / 30.0f); // 2 + trunc(30.99 x 14/30) = 16
+    ASSERT_EQ(m_effect->GetParameterInfo(kModNumSteps + 1)->value, 16.0f);
+    const Bytes path = Block(10020);
+    const Bytes steps = Block(10012);
+    const Bytes points = Block(10004);
+
+    // A preset load: new points, steps, mode, step count and path.
+    m_effect->AddUndoItem(new CMsegUndoItem(m_effect, 1));
+    m_effect->SetRawParameterBlock(10004, Bytes(768, 0x55).data());
+    m_effect->SetRawParameterBlock(10012, Bytes(256, 0x66).data());
+    m_effect->SetParameterUnscaled(kModMode + 1, 0.0f);
+    m_effect->SetParameterUnscaled(kModNumSteps + 1, 7.0f);
+    char loaded[2048] = "/lib/Modulator Presets/User/Pulse.mprg";
+    m_effect->SetRawParameterBlock(10020, loaded);
+
+    m_effect->Undo();
+    EXPECT_EQ(Block(10020), path);
+    EXPECT_EQ(Block(10012), steps);
+    EXPECT_EQ(Block(10004), points);
+    EXPECT_EQ(m_effect->GetParameterInfo(kModMode + 1)->value, 1.0f);
+    EXPECT_EQ(m_effect->GetParameterInfo(kModNumSteps + 1)->value, 16.0f);
+    m_effect->Redo();
+    EXPECT_STREQ(reinterpret_cast<const char*>(m_effect->GetRawParameterBlock(10020)), loaded);
+    EXPECT_EQ(Block(10004), Bytes(768, 0x55));
+    EXPECT_EQ(m_effect->GetParameterInfo(kModNumSteps + 1)->value, 7.0f);
+    EXPECT_EQ(m_editor.m_updates, 2);
+
+    // A path block without a terminator is recorded as terminated text.
+    m_effect->SetRawParameterBlock(10020, Bytes(2048, 'C').data());
+    m_effect->AddUndoItem(new CMsegUndoItem(m_effect, 1));
+    m_effect->SetRawParameterBlock(10020, loaded);
+    m_effect->Undo();
+    const Bytes restored = Block(10020);
+    EXPECT_EQ(restored[2046], 'C');
+    EXPECT_EQ(restored[2047], 0);
+}
+
+TEST_F(CUndoItemsTest, RoutingUndoRestoresOnlyThatLayer)
+{
+    const int32_t dragged[7] = {6, 0, 1, 2, 3, 5, 4};
+    const Bytes layerB = Block(10002);
+    m_effect->AddUndoItem(new CRoutingUndoItem(m_effect, 1));
+    m_effect->SetRawParameterBlock(10002, dragged);
+    m_effect->SetRawParameterBlock(10001, dragged); // layer A changes too, unrecorded
+    m_effect->Undo();
+    EXPECT_EQ(Block(10002), layerB);
+    EXPECT_EQ(std::memcmp(m_effect->GetRawParameterBlock(10001), dragged, 28), 0);
+    m_effect->Redo();
+    EXPECT_EQ(std::memcmp(m_effect->GetRawParameterBlock(10002), dragged, 28), 0);
+}
+
+TEST_F(CUndoItemsTest, MainPresetUndoSwapsTheWholeStateEvenWhenItsSizeChanges)
+{
+    void* data = nullptr;
+    int size = 0;
+    m_effect->GetChunk(&data, &size, false);
+    const Bytes original(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+
+    m_effect->AddUndoItem(new CMainPresetUndoItem(m_effect));
+    m_effect->ResetMidiMap();
+    m_effect->ActivateMidiLearn(kPan, true);
+    m_effect->OnMidiCC(3, 0.0f);
+    Move(kVolume);
+    Move(kFilterCutoff + 1);
+    m_effect->SetRawParameterBlock(10001, Bytes(28, 1).data());
+    // The state grows after the recording (a block registered later): the item
+    // must not assume the size of its first snapshot.
+    m_effect->AddRawParameterBlock(20000, 4096);
+    m_effect->SetRawParameterBlock(20000, Bytes(4096, 9).data());
+    m_effect->GetChunk(&data, &size, false);
+    const Bytes changed(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    ASSERT_EQ(changed.size(), original.size() + 12 + 4096);
+
+    m_effect->Undo();
+    m_effect->GetChunk(&data, &size, false);
+    Bytes now(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    // Everything of the original is back; the new block, absent from it, stays.
+    ASSERT_EQ(now.size(), changed.size());
+    EXPECT_TRUE(std::equal(original.begin(), original.end(), now.begin()));
+    EXPECT_EQ(m_effect->GetMidiMapEntry(3), -1);
+    m_effect->Redo();
+    m_effect->GetChunk(&data, &size, false);
+    now.assign(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    EXPECT_EQ(now, changed);
+    EXPECT_EQ(m_effect->GetMidiMapEntry(3), kPan);
+}
+
+TEST_F(CUndoItemsTest, ItemsForNoModuleLayerOrModulatorChangeNothing)
+{
+    void* data = nullptr;
+    int size = 0;
+    m_effect->GetChunk(&data, &size, false);
+    const Bytes before(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    IActionItem* items[] = {
+        new CFxUndoItem(m_effect, 0, 0),    new CFxUndoItem(m_effect, 7, 0),
+        new CFxUndoItem(m_effect, 1, 2),    new CMsegUndoItem(m_effect, 8),
+        new CMsegUndoItem(m_effect, -1),    new CRoutingUndoItem(m_effect, -1),
+        new CPasteModUndoItem(m_effect, 8), new CPasteLayerUndoItem(m_effect, 2),
+    };
+    for (IActionItem* item : items)
+        m_effect->AddUndoItem(item);
+    for (int i = 0; i < 8; ++i)
+    {
+        m_effect->Undo();
+        m_effect->Redo();
+        m_effect->Undo();
+    }
+    m_effect->GetChunk(&data, &size, false);
+    EXPECT_EQ(Bytes(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size), before);
+}
+
+TEST_F(CUndoItemsTest, KnobGesturesOnTheEffect)
+{
+    // 51 gestures: 50 undo steps; undo then a new gesture clears redo.
+    for (int i = 0; i < 51; ++i)
+    {
+        m_effect->HostBeginEdit(kDryWet);
+        m_effect->SetParameterScaled(kDryWet, static_cast<float>(i) / 50.0f);
+        m_effect->HostEndEdit(kDryWet);
+    }
+    EXPECT_EQ(m_effect->GetUndoCount(), 50);
+    m_effect->Undo();
+    EXPECT_FLOAT_EQ(m_effect->GetParameterInfo(kDryWet)->value, 98.0f); // gesture 50: 49/50
+    m_effect->Redo();
+    EXPECT_FLOAT_EQ(m_effect->GetParameterInfo(kDryWet)->value, 100.0f);
+    m_effect->Undo();
+    m_effect->HostBeginEdit(kVolume);
+    EXPECT_EQ(m_effect->GetRedoCount(), 0);
+}

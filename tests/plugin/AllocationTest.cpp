@@ -1,0 +1,319 @@
+// The audio path allocates nothing: events and blocks of every size, with tempo,
+// position and transport changing between blocks and learned controllers moving
+// parameters (switches that redeclare other parameters included), run without
+// a single heap allocation or release.
+#include "AllocationCounter.h"
+
+#include "Common/wrappers/BaseEffect.h"
+#include "Common/wrappers/VSTwrapper/VstWrapper.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace
+{
+// Parameter ids driven by learned controllers.
+constexpr int kVolume = 2;
+constexpr int kDelaySync = 43;      // LayerA: redeclares the two delay speeds
+constexpr int kGlitchBuffer = 93;   // LayerA: redeclares the glitch scale
+constexpr int kFlangerSync = 111;   // LayerA: redeclares the flanger speed
+constexpr int kModSync = 123;       // Mod1: redeclares Mod1 Speed
+constexpr int kModSpeed = 131;
+
+// Controller numbers the test binds to them.
+constexpr int kVolumeCC = 22;
+constexpr int kDelaySyncCC = 20;
+constexpr int kGlitchBufferCC = 21;
+constexpr int kFlangerSyncCC = 23;
+constexpr int kModSyncCC = 24;
+constexpr int kModSpeedCC = 25;
+
+constexpr int kMaxBlock = 512;
+
+// Host side, kept free of allocations: a static time record and call counters.
+struct HOST
+{
+    bool giveTime = false;
+    VstTimeInfo time{};
+    long timeRequests = 0;
+    long wantMidi = 0;
+};
+HOST g_host;
+
+VstIntPtr VSTCALLBACK HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr value, void*,
+                                   float)
+{
+    switch (opcode)
+    {
+    case audioMasterVersion:
+        return kVstVersion;
+    case audioMasterGetTime:
+        ++g_host.timeRequests;
+        return g_host.giveTime ? reinterpret_cast<VstIntPtr>(&g_host.time) : 0;
+    case audioMasterWantMidi:
+        g_host.wantMidi += value;
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+// A host's event list for one effProcessEvents call, built before counting.
+class CEventList
+{
+public:
+    struct CC
+    {
+        int controller;
+        int value;
+        int deltaFrames;
+    };
+
+    explicit CEventList(const std::vector<CC>& changes) : m_midi(changes.size())
+    {
+        const std::size_t count = changes.size();
+        m_storage.assign(offsetof(VstEvents, events) + (count + 2) * sizeof(VstEvent*), 0);
+        for (std::size_t i = 0; i < count; ++i)
+        {
+            VstMidiEvent& event = m_midi[i];
+            std::memset(&event, 0, sizeof(event));
+            event.type = kVstMidiType;
+            event.byteSize = sizeof(VstMidiEvent);
+            event.deltaFrames = changes[i].deltaFrames;
+            event.midiData[0] = static_cast<char>(0xB0 | (i % 16));
+            event.midiData[1] = static_cast<char>(changes[i].controller);
+            event.midiData[2] = static_cast<char>(changes[i].value);
+            VstEvent* pointer = reinterpret_cast<VstEvent*>(&event);
+            std::memcpy(m_storage.data() + offsetof(VstEvents, events) + i * sizeof(VstEvent*),
+                        &pointer, sizeof(pointer));
+        }
+        const VstInt32 numEvents = static_cast<VstInt32>(count);
+        std::memcpy(m_storage.data(), &numEvents, sizeof(numEvents));
+    }
+
+    void* Events() { return m_storage.data(); }
+
+private:
+    std::vector<VstMidiEvent> m_midi;
+    std::vector<std::uint8_t> m_storage;
+};
+
+class CAllocationTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_host = HOST();
+        m_instance = createEffectInstance(&HostCallback);
+        ASSERT_NE(nullptr, m_instance);
+        m_effect = m_instance->getAeffect();
+        m_engine = static_cast<CVstWrapper*>(m_instance)->GetBaseEffect();
+        ASSERT_NE(nullptr, m_engine);
+        for (int channel = 0; channel < 2; ++channel)
+        {
+            m_input[channel].assign(kMaxBlock, 0.0f);
+            m_output[channel].assign(kMaxBlock, 0.0f);
+            for (int i = 0; i < kMaxBlock; ++i)
+                m_input[channel][static_cast<std::size_t>(i)] =
+                    0.001f * static_cast<float>((i * (channel + 3)) % 997) - 0.4f;
+            m_inputs[channel] = m_input[channel].data();
+            m_outputs[channel] = m_output[channel].data();
+        }
+    }
+
+    void TearDown() override
+    {
+        if (m_effect)
+            m_effect->dispatcher(m_effect, effClose, 0, 0, nullptr, 0.0f);
+    }
+
+    VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+    {
+        return m_effect->dispatcher(m_effect, opcode, index, value, ptr, opt);
+    }
+
+    void Process(int frames) { m_effect->processReplacing(m_effect, m_inputs, m_outputs, frames); }
+
+    // Binds `controller` to parameter `id` the way the editor's MIDI learn does:
+    // the next control change of that controller on the audio path takes the binding.
+    void Learn(int id, int controller)
+    {
+        m_engine->ActivateMidiLearn(id, true);
+        CEventList list({{controller, 127, 0}});
+        Dispatch(effProcessEvents, 0, 0, list.Events(), 0.0f);
+        Process(16);
+        ASSERT_EQ(controller, m_engine->GetAssignedMidiCC(id)) << "id " << id;
+    }
+
+    AudioEffect* m_instance = nullptr;
+    AEffect* m_effect = nullptr;
+    CBaseEffect* m_engine = nullptr;
+    std::vector<float> m_input[2];
+    std::vector<float> m_output[2];
+    float* m_inputs[2] = {};
+    float* m_outputs[2] = {};
+};
+} // namespace
+
+TEST_F(CAllocationTest, CounterSeesEveryAllocationKind)
+{
+    // The counter itself: each kind of request is seen exactly once, so that a
+    // zero below means "nothing allocated" and not "nothing counted".
+    AllocationCounter::Start();
+    int* volatile single = new int(5);
+    AllocationCounter::COUNTS counts = AllocationCounter::Stop();
+    EXPECT_EQ(1, counts.allocations);
+
+    AllocationCounter::Start();
+    delete single;
+    counts = AllocationCounter::Stop();
+    EXPECT_EQ(1, counts.releases);
+
+    struct alignas(64) ALIGNED
+    {
+        float data[16];
+    };
+    AllocationCounter::Start();
+    ALIGNED* volatile aligned = new ALIGNED[3];
+    delete[] aligned;
+    float* volatile nothrow = new (std::nothrow) float[7];
+    delete[] nothrow;
+    counts = AllocationCounter::Stop();
+    EXPECT_EQ(2, counts.allocations);
+    EXPECT_EQ(2, counts.releases);
+
+    if (AllocationCounter::CountsMallocFamily())
+    {
+        AllocationCounter::Start();
+        void* volatile a = std::malloc(24);
+        void* volatile b = std::calloc(4, 8);
+        void* volatile c = std::realloc(nullptr, 40);
+        void* d = nullptr;
+        const int result = posix_memalign(&d, 64, 100);
+        void* volatile e = aligned_alloc(32, 64);
+        std::free(a);
+        std::free(b);
+        std::free(c);
+        std::free(d);
+        std::free(e);
+        counts = AllocationCounter::Stop();
+        EXPECT_EQ(0, result);
+        EXPECT_EQ(5, counts.allocations);
+        EXPECT_EQ(5, counts.releases);
+
+        // The C library's own allocations pass through the replacements as well.
+        AllocationCounter::Start();
+        char* volatile copy = strdup("a text the C library copies");
+        std::free(copy);
+        counts = AllocationCounter::Stop();
+        EXPECT_EQ(1, counts.allocations);
+        EXPECT_EQ(1, counts.releases);
+    }
+}
+
+TEST_F(CAllocationTest, AudioPathAllocatesNothing)
+{
+    Dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    Dispatch(effSetBlockSize, 0, kMaxBlock, nullptr, 0.0f);
+    Dispatch(effMainsChanged, 0, 1, nullptr, 0.0f);
+    ASSERT_EQ(1, g_host.wantMidi);
+
+    ASSERT_NO_FATAL_FAILURE(Learn(kVolume, kVolumeCC));
+    ASSERT_NO_FATAL_FAILURE(Learn(kDelaySync, kDelaySyncCC));
+    ASSERT_NO_FATAL_FAILURE(Learn(kGlitchBuffer, kGlitchBufferCC));
+    ASSERT_NO_FATAL_FAILURE(Learn(kFlangerSync, kFlangerSyncCC));
+    ASSERT_NO_FATAL_FAILURE(Learn(kModSync, kModSyncCC));
+    ASSERT_NO_FATAL_FAILURE(Learn(kModSpeed, kModSpeedCC));
+
+    // Event lists of the run, all built before counting: learned and unbound
+    // controllers, offsets inside, at the end of and beyond the blocks.
+    std::vector<CEventList> lists;
+    lists.reserve(8); // the lists hold pointers into their own storage
+    for (int variant = 0; variant < 8; ++variant)
+    {
+        std::vector<CEventList::CC> changes;
+        for (int i = 0; i < 6; ++i)
+        {
+            const int deltas[] = {0, 3, 15, 16, 100, 700};
+            const int controllers[] = {kVolumeCC,       kDelaySyncCC, kGlitchBufferCC,
+                                       kFlangerSyncCC,  kModSyncCC,   kModSpeedCC,
+                                       1,               74};
+            changes.push_back({controllers[(variant + i) % 8], (variant * 37 + i * 19) % 128,
+                               deltas[(variant + i) % 6]});
+        }
+        lists.emplace_back(changes);
+    }
+    std::vector<CEventList::CC> flood;
+    for (int i = 0; i < 1500; ++i)
+        flood.push_back({i % 128, (i * 5) % 128, i % 300});
+    CEventList floodList(flood);
+    // The last events of the run: sync switches on, volume at the top, glitch
+    // buffer at its first entry.
+    CEventList finalList({{kDelaySyncCC, 127, 0},
+                          {kFlangerSyncCC, 127, 1},
+                          {kModSyncCC, 127, 2},
+                          {kVolumeCC, 127, 3},
+                          {kGlitchBufferCC, 0, 4}});
+
+    g_host.time = VstTimeInfo();
+    g_host.time.sampleRate = 44100.0;
+    g_host.time.timeSigNumerator = 4;
+    g_host.time.timeSigDenominator = 4;
+    const long requestsBefore = g_host.timeRequests;
+    std::uint32_t random = 12345u;
+    double position = 0.0;
+    constexpr int kBlocks = 3000;
+
+    AllocationCounter::Start();
+    for (int block = 0; block < kBlocks; ++block)
+    {
+        random = random * 1664525u + 1013904223u;
+        const int frames = block < 4 ? kMaxBlock >> block
+                                     : 1 + static_cast<int>((random >> 8) % kMaxBlock);
+        // Every 17th block the host gives no time information; otherwise tempo
+        // changes every 7 blocks, the transport toggles every 13, the position
+        // jumps back every 101 (a loop).
+        g_host.giveTime = block % 17 != 16;
+        g_host.time.tempo = 80.0 + static_cast<double>((block / 7) % 9) * 12.5;
+        g_host.time.flags = kVstTempoValid | kVstPpqPosValid |
+                            (((block / 13) % 2) ? 0 : kVstTransportPlaying);
+        if (block % 29 == 5)
+            g_host.time.flags &= ~kVstTempoValid;
+        if (block % 101 == 100)
+            position = 0.0;
+        g_host.time.samplePos = position;
+        g_host.time.ppqPos = position / 44100.0 * g_host.time.tempo / 60.0;
+
+        if (block == kBlocks / 2)
+            Dispatch(effProcessEvents, 0, 0, floodList.Events(), 0.0f);
+        else if (block == kBlocks - 1)
+            Dispatch(effProcessEvents, 0, 0, finalList.Events(), 0.0f);
+        else if (block % 5 == 0)
+            Dispatch(effProcessEvents, 0, 0, lists[static_cast<std::size_t>(block / 5) % 8].Events(),
+                     0.0f);
+        Process(frames);
+        position += frames;
+    }
+    // One more whole block applies whatever the final list left queued.
+    Process(kMaxBlock);
+    const AllocationCounter::COUNTS counts = AllocationCounter::Stop();
+
+    EXPECT_EQ(0, counts.allocations);
+    EXPECT_EQ(0, counts.releases);
+
+    // The run did what it claims: the host was asked for time on every block and
+    // the learned controllers moved their parameters.
+    EXPECT_EQ(kBlocks + 1, g_host.timeRequests - requestsBefore);
+    EXPECT_FLOAT_EQ(1.0f, m_effect->getParameter(m_effect, kVolume));
+    EXPECT_FLOAT_EQ(1.0f, m_effect->getParameter(m_effect, kDelaySync));
+    EXPECT_FLOAT_EQ(0.0f, m_effect->getParameter(m_effect, kGlitchBuffer));
+    char text[64] = {};
+    Dispatch(effGetParamDisplay, kGlitchBuffer, 0, text, 0.0f);
+    EXPECT_STREQ("1/32", text);
+}

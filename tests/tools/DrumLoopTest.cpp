@@ -1,0 +1,163 @@
+#include "DrumLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+using namespace morvex::render;
+
+namespace
+{
+
+// Sum of squares of both channels over [start, start + length), clipped to the buffer.
+double Energy(const AUDIO_BUFFER& buffer, std::int64_t start, std::int64_t length)
+{
+    double sum = 0.0;
+    const std::int64_t end = std::min(buffer.NumFrames(), start + length);
+    for (std::int64_t n = std::max<std::int64_t>(0, start); n < end; ++n)
+    {
+        const double left = buffer.left[static_cast<std::size_t>(n)];
+        const double right = buffer.right[static_cast<std::size_t>(n)];
+        sum += left * left + right * right;
+    }
+    return sum;
+}
+
+double PeakDb(const AUDIO_BUFFER& buffer)
+{
+    float peak = 0.0f;
+    for (std::size_t n = 0; n < buffer.left.size(); ++n)
+    {
+        peak = std::max({peak, std::fabs(buffer.left[n]), std::fabs(buffer.right[n])});
+    }
+    return 20.0 * std::log10(static_cast<double>(peak));
+}
+
+} // namespace
+
+class CDrumLoopTest : public ::testing::TestWithParam<std::tuple<int, double>>
+{
+};
+
+TEST_P(CDrumLoopTest, LengthIsEightBarsAtTheTempo)
+{
+    const auto [sampleRate, tempoBpm] = GetParam();
+    AUDIO_BUFFER loop;
+    CDrumLoop::Generate(sampleRate, tempoBpm, loop);
+    // 8 bars x 4 beats x 60 / tempo seconds, rounded to whole samples.
+    const auto expected = std::llround(8.0 * 4.0 * 60.0 / tempoBpm * sampleRate);
+    EXPECT_EQ(loop.NumFrames(), expected);
+    EXPECT_EQ(loop.right.size(), loop.left.size());
+    EXPECT_EQ(loop.sampleRate, sampleRate);
+    EXPECT_EQ(CDrumLoop::LengthInSamples(sampleRate, tempoBpm), expected);
+}
+
+TEST_P(CDrumLoopTest, PeakIsAroundMinusThreeDbfs)
+{
+    const auto [sampleRate, tempoBpm] = GetParam();
+    AUDIO_BUFFER loop;
+    CDrumLoop::Generate(sampleRate, tempoBpm, loop);
+    const double peakDb = PeakDb(loop);
+    EXPECT_GT(peakDb, -6.0);
+    EXPECT_LT(peakDb, 0.0);
+    EXPECT_NEAR(peakDb, -3.0, 0.01);
+}
+
+TEST_P(CDrumLoopTest, EveryBeatStartsAHit)
+{
+    const auto [sampleRate, tempoBpm] = GetParam();
+    AUDIO_BUFFER loop;
+    CDrumLoop::Generate(sampleRate, tempoBpm, loop);
+    const auto window = static_cast<std::int64_t>(0.01 * sampleRate); // 10 ms
+
+    // Sample 0 starts the loop with a kick and a hat: loud at once.
+    EXPECT_GT(Energy(loop, 0, window) / static_cast<double>(window), 1e-3);
+
+    for (int beat = 1; beat < CDrumLoop::kBars * CDrumLoop::kBeatsPerBar; ++beat)
+    {
+        // Beat positions from the tempo alone: round(beat x 60 / tempo x rate).
+        const auto position = std::llround(beat * 60.0 / tempoBpm * sampleRate);
+        const double before = Energy(loop, position - window, window);
+        const double after = Energy(loop, position, window);
+        EXPECT_GT(after, 4.0 * before) << "beat " << beat << " at sample " << position;
+        // The onset is at the beat, not a sample later: the first 1 ms already carries energy.
+        EXPECT_GT(Energy(loop, position, sampleRate / 1000), 0.0) << "beat " << beat;
+    }
+}
+
+TEST_P(CDrumLoopTest, SameSettingsGiveIdenticalAudio)
+{
+    const auto [sampleRate, tempoBpm] = GetParam();
+    AUDIO_BUFFER first;
+    AUDIO_BUFFER second;
+    CDrumLoop::Generate(sampleRate, tempoBpm, first);
+    CDrumLoop::Generate(sampleRate, tempoBpm, second);
+    EXPECT_EQ(first.left, second.left);
+    EXPECT_EQ(first.right, second.right);
+}
+
+INSTANTIATE_TEST_SUITE_P(RatesAndTempos, CDrumLoopTest,
+                         ::testing::Combine(::testing::Values(44100, 48000, 96000),
+                                            ::testing::Values(120.0, 97.0, 174.0)));
+
+TEST(CDrumLoopStepTest, StepsFollowTheExactTempoGrid)
+{
+    // 130 BPM at 44100 Hz: a sixteenth is 44100 x 60 / 130 / 4 = 5088.4615... samples; step
+    // 13 is at 66149.99... -> 66150 (rounded once, no drift from adding rounded steps).
+    EXPECT_EQ(CDrumLoop::StepPosition(0, 44100, 130.0), 0);
+    EXPECT_EQ(CDrumLoop::StepPosition(13, 44100, 130.0), 66150);
+    EXPECT_EQ(CDrumLoop::StepPosition(4, 48000, 120.0), 24000);
+}
+
+TEST(CDrumLoopStepTest, KicksOnOneAndThreeAndTheOffbeatAfterThree)
+{
+    // The kick (150 Hz sweeping to 48 Hz) dominates below 100 Hz; the snare (185 Hz and
+    // 330 Hz tones plus noise) and the hats do not. Measure 50 ms after each eighth note of the
+    // first bar through a 100 Hz low-pass and compare kick positions with the others.
+    constexpr int kRate = 48000;
+    AUDIO_BUFFER loop;
+    CDrumLoop::Generate(kRate, 120.0, loop);
+    const auto lowEnergy = [&loop](std::int64_t start)
+    {
+        // RBJ cookbook low-pass, f0 = 100 Hz, Q = 1/sqrt(2).
+        const double w0 = 2.0 * 3.14159265358979323846 * 100.0 / kRate;
+        const double alpha = std::sin(w0) / (2.0 * 0.7071067811865476);
+        const double cosW0 = std::cos(w0);
+        const double a0 = 1.0 + alpha;
+        const double b0 = (1.0 - cosW0) / 2.0 / a0;
+        const double b1 = (1.0 - cosW0) / a0;
+        const double a1 = -2.0 * cosW0 / a0;
+        const double a2 = (1.0 - alpha) / a0;
+        double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0, sum = 0.0;
+        for (std::int64_t n = start; n < start + kRate / 20; ++n)
+        {
+            const double x = loop.left[static_cast<std::size_t>(n)];
+            const double y = b0 * x + b1 * x1 + b0 * x2 - a1 * y1 - a2 * y2;
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = y;
+            sum += y * y;
+        }
+        return sum;
+    };
+    const std::int64_t eighth = kRate / 4; // 120 BPM: a beat is 0.5 s, an eighth 0.25 s
+    double quietest = 1e300;
+    double loudest = 0.0;
+    for (int position = 0; position < 8; ++position)
+    {
+        const bool kick = position == 0 || position == 4 || position == 5;
+        const double energy = lowEnergy(position * eighth);
+        if (kick)
+        {
+            quietest = std::min(quietest, energy);
+        }
+        else
+        {
+            loudest = std::max(loudest, energy);
+        }
+    }
+    EXPECT_GT(quietest, 3.0 * loudest);
+}

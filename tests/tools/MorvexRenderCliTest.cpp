@@ -1,0 +1,392 @@
+// The built morvex-render program, run as a user would run it: exit status, messages and the
+// files it writes. Most tests host the pass-through fixture so they do not depend on the
+// Morvex parameter set; the last ones render through the Morvex plug-in built in this tree.
+
+#include "AudioFile.h"
+#include "DrumLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sndfile.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace morvex::render;
+
+namespace
+{
+
+struct RUN_RESULT
+{
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+class CMorvexRenderCliTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/morvex-render-cli-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_directory = pattern;
+    }
+
+    void TearDown() override
+    {
+        const std::string command = "rm -rf '" + m_directory + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+    }
+
+    std::string Path(const std::string& name) const
+    {
+        return m_directory + "/" + name;
+    }
+
+    // Runs the program with `arguments`, stdout and stderr to files, in the test's directory.
+    RUN_RESULT Run(const std::vector<std::string>& arguments) const
+    {
+        const std::string outPath = Path("stdout.txt");
+        const std::string errPath = Path("stderr.txt");
+        const pid_t child = fork();
+        if (child == 0)
+        {
+            const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 ||
+                dup2(err, STDERR_FILENO) < 0 || chdir(m_directory.c_str()) != 0)
+            {
+                _exit(127);
+            }
+            std::vector<char*> argv;
+            argv.push_back(const_cast<char*>(MORVEX_RENDER_PATH));
+            for (const std::string& argument : arguments)
+            {
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            }
+            argv.push_back(nullptr);
+            execv(MORVEX_RENDER_PATH, argv.data());
+            _exit(127);
+        }
+        RUN_RESULT result;
+        int status = 0;
+        if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
+        {
+            result.exitCode = WEXITSTATUS(status);
+        }
+        result.out = ReadText(outPath);
+        result.err = ReadText(errPath);
+        return result;
+    }
+
+    // Fixture plug-in plus the given arguments.
+    RUN_RESULT RunFixture(std::vector<std::string> arguments) const
+    {
+        arguments.insert(arguments.begin(), {"--plugin", PASSTHROUGH_PLUGIN_PATH});
+        return Run(arguments);
+    }
+
+    static AUDIO_BUFFER ReadAudio(const std::string& path)
+    {
+        AUDIO_BUFFER buffer;
+        int channels = 0;
+        std::string error;
+        EXPECT_TRUE(CAudioFile::Read(path, buffer, channels, error)) << error;
+        EXPECT_EQ(channels, 2);
+        return buffer;
+    }
+
+    std::string m_directory;
+};
+
+TEST_F(CMorvexRenderCliTest, RendersTheBuiltInLoop)
+{
+    const std::string output = Path("loop.wav");
+    const RUN_RESULT run = RunFixture({"-o", output, "--tail", "0.5"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    // 8 bars at 120 BPM = 16 s = 705600 samples, plus 0.5 s = 22050 samples of tail.
+    const AUDIO_BUFFER audio = ReadAudio(output);
+    EXPECT_EQ(audio.sampleRate, 44100);
+    EXPECT_EQ(audio.NumFrames(), 705600 + 22050);
+    EXPECT_NE(run.out.find("rendered 16.50 s (16.00 s + 0.50 s tail) at 44100 Hz: input peak -3.0 "
+                           "dBFS rms "),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("-> " + output + "\n"), std::string::npos) << run.out;
+
+    // Gain 0 dB, Mix 100 %: the loop comes out as it went in (to float rounding of the gain).
+    AUDIO_BUFFER loop;
+    CDrumLoop::Generate(44100, 120.0, loop);
+    for (std::size_t n = 0; n < loop.left.size(); n += 97)
+    {
+        ASSERT_NEAR(audio.left[n], loop.left[n], 1e-6f) << n;
+        ASSERT_NEAR(audio.right[n], loop.right[n], 1e-6f) << n;
+    }
+    for (std::size_t n = loop.left.size(); n < audio.left.size(); ++n)
+    {
+        ASSERT_EQ(audio.left[n], 0.0f) << n;
+    }
+}
+
+TEST_F(CMorvexRenderCliTest, DefaultOutputNameTempoAndRate)
+{
+    const RUN_RESULT run = RunFixture({"--tempo", "150", "--rate", "48000", "--tail", "0"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    // 32 beats at 150 BPM = 12.8 s = 614400 samples at 48 kHz, written to morvex-render.wav in
+    // the working directory.
+    const AUDIO_BUFFER audio = ReadAudio(Path("morvex-render.wav"));
+    EXPECT_EQ(audio.sampleRate, 48000);
+    EXPECT_EQ(audio.NumFrames(), 614400);
+}
+
+TEST_F(CMorvexRenderCliTest, GainSetInDecibelsScalesTheOutput)
+{
+    const std::string output = Path("quiet.flac");
+    const RUN_RESULT run = RunFixture({"--set", "gain=-6dB", "--tail", "0", "-o", output});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const AUDIO_BUFFER audio = ReadAudio(output);
+    AUDIO_BUFFER loop;
+    CDrumLoop::Generate(44100, 120.0, loop);
+    ASSERT_EQ(audio.NumFrames(), loop.NumFrames());
+    // -6 dB = x 0.501187; 24-bit FLAC holds it to 2^-23.
+    const float factor = std::pow(10.0f, -6.0f / 20.0f);
+    for (std::size_t n = 0; n < loop.left.size(); n += 101)
+    {
+        ASSERT_NEAR(audio.left[n], loop.left[n] * factor, 2e-6f) << n;
+    }
+    EXPECT_NE(run.out.find("output peak -9.0 dBFS"), std::string::npos) << run.out;
+}
+
+TEST_F(CMorvexRenderCliTest, InputFileKeepsItsRateAndGetsTheTail)
+{
+    const std::string input = Path("in.wav");
+    AUDIO_BUFFER source;
+    source.sampleRate = 22050;
+    source.Resize(1000);
+    for (std::size_t n = 0; n < 1000; ++n)
+    {
+        source.left[n] = 0.5f * std::sin(0.05f * static_cast<float>(n));
+        source.right[n] = -source.left[n];
+    }
+    std::string error;
+    ASSERT_TRUE(CAudioFile::Write(input, source, error)) << error;
+    const std::string output = Path("out.aiff");
+    const RUN_RESULT run = RunFixture({input, output, "--tail", "0.1", "--block", "64"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const AUDIO_BUFFER audio = ReadAudio(output);
+    EXPECT_EQ(audio.sampleRate, 22050);
+    EXPECT_EQ(audio.NumFrames(), 1000 + 2205); // 0.1 s at 22050 Hz
+    for (std::size_t n = 0; n < 1000; n += 7)
+    {
+        ASSERT_NEAR(audio.left[n], source.left[n], 2e-6f) << n;
+        ASSERT_NEAR(audio.right[n], source.right[n], 2e-6f) << n;
+    }
+}
+
+TEST_F(CMorvexRenderCliTest, ListShowsValuesSetInDisplayUnits)
+{
+    const RUN_RESULT run =
+        RunFixture({"--set", "Mode=PARALLEL", "--set", "Cutoff=1650", "--set", "pan=L25%", "--set",
+                    "Mix=50", "--set-normalized", "0=0", "--list"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string expected = "id  name    value\n"
+                                 " 0  Gain    -inf\n"
+                                 " 1  Mode    Parallel\n"
+                                 " 2  Mix     50 %\n"
+                                 " 3  Pan     L25%\n"
+                                 " 4  Cutoff  1.65kHz\n";
+    EXPECT_EQ(run.out, expected);
+}
+
+TEST_F(CMorvexRenderCliTest, ChunkOutThenChunkInRestoresTheState)
+{
+    const std::string chunk = Path("state.bin");
+    const RUN_RESULT save = RunFixture({"--set", "Gain=-6", "--set", "Mode=1/16D", "--tail", "0",
+                                        "-o", Path("a.wav"), "--chunk-out", chunk});
+    ASSERT_EQ(save.exitCode, 0) << save.err;
+    const RUN_RESULT load = RunFixture({"--chunk-in", chunk, "--list"});
+    ASSERT_EQ(load.exitCode, 0) << load.err;
+    EXPECT_NE(load.out.find("Gain    -6.00dB"), std::string::npos) << load.out;
+    EXPECT_NE(load.out.find("Mode    1/16D"), std::string::npos) << load.out;
+    // --set after --chunk-in wins.
+    const RUN_RESULT both = RunFixture({"--chunk-in", chunk, "--set", "Gain=+3dB", "--list"});
+    ASSERT_EQ(both.exitCode, 0) << both.err;
+    EXPECT_NE(both.out.find("Gain    +3.00dB"), std::string::npos) << both.out;
+
+    const RUN_RESULT missing = RunFixture({"--chunk-in", Path("none.bin"), "--list"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("chunk file not found"), std::string::npos) << missing.err;
+}
+
+TEST_F(CMorvexRenderCliTest, ControlChangeLandsOnItsSampleAndNonFiniteIsReported)
+{
+    // Controller 3 makes the fixture write a NaN at the event's sample, in both channels.
+    const std::string output = Path("cc.wav");
+    const RUN_RESULT run = RunFixture(
+        {"--cc", "1000:3:127", "--cc", "1:7:100", "--block", "300", "--tail", "0", "-o", output});
+    EXPECT_EQ(run.exitCode, 3) << run.err;
+    EXPECT_NE(run.out.find("(2 non-finite samples) -> "), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("morvex-render: the output holds 2 non-finite samples"),
+              std::string::npos)
+        << run.err;
+    const AUDIO_BUFFER audio = ReadAudio(output);
+    for (std::size_t n = 0; n < audio.left.size(); ++n)
+    {
+        ASSERT_EQ(std::isnan(audio.left[n]), n == 1000) << n;
+        ASSERT_EQ(std::isnan(audio.right[n]), n == 1000) << n;
+    }
+}
+
+TEST_F(CMorvexRenderCliTest, FailuresExitNonZeroWithAMessage)
+{
+    struct CASE
+    {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string message;
+    };
+    const std::vector<CASE> cases = {
+        {{Path("missing.wav"), "-o", Path("x.wav")},
+         1,
+         "morvex-render: input file not found: " + Path("missing.wav")},
+        {{"--set", "Volume=-3dB", "-o", Path("x.wav")},
+         1,
+         "morvex-render: unknown parameter 'Volume'"},
+        {{"--set", "ix=50", "-o", Path("x.wav")},
+         1,
+         "morvex-render: unknown parameter 'ix'; did you mean: Mix (--list shows all 5)"},
+        {{"--set", "Gain=+20dB", "-o", Path("x.wav")},
+         1,
+         "out of range for 'Gain' (-inf .. +12.00dB)"},
+        {{"--set", "Mode=Diagonal", "-o", Path("x.wav")},
+         1,
+         "one of: Serial, Parallel, Lowpass 24dB, 1/16D"},
+        {{"--set", "Mix=3dB", "-o", Path("x.wav")}, 1, "wrong unit"},
+        {{"--cc", "99999999:1:1", "-o", Path("x.wav")}, 2, "past the end of the render"},
+        {{"--block", "0"}, 2, "Try 'morvex-render --help'"},
+        {{"--bogus"}, 2, "morvex-render: unknown option '--bogus'"},
+        {{"-o", Path("x.mp3")}, 2, "use .wav, .flac, .aif or .aiff"},
+    };
+    for (const CASE& test : cases)
+    {
+        const RUN_RESULT run = RunFixture(test.arguments);
+        EXPECT_EQ(run.exitCode, test.exitCode) << test.message << "\n" << run.err;
+        EXPECT_NE(run.err.find(test.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "") << test.message;
+    }
+    std::ifstream written(Path("x.wav"));
+    EXPECT_FALSE(written.good()) << "no output is written when a render fails";
+}
+
+TEST_F(CMorvexRenderCliTest, UnreadableInputAndBrokenPlugins)
+{
+    const std::string text = Path("notes.wav");
+    std::ofstream(text) << "not audio\n";
+    const RUN_RESULT unreadable = RunFixture({text, "-o", Path("x.wav")});
+    EXPECT_EQ(unreadable.exitCode, 1);
+    EXPECT_NE(unreadable.err.find("morvex-render: cannot read " + text), std::string::npos)
+        << unreadable.err;
+
+    struct CASE
+    {
+        const char* plugin;
+        const char* message;
+    };
+    const CASE cases[] = {
+        {NULL_ENTRY_PLUGIN_PATH, "returned no plug-in"},
+        {BAD_MAGIC_PLUGIN_PATH, "bad magic"},
+        {NO_ENTRY_PLUGIN_PATH, "exports neither VSTPluginMain nor main"},
+        {"/nonexistent/Plugin.so", "plug-in not found"},
+    };
+    for (const CASE& test : cases)
+    {
+        const RUN_RESULT run = Run({"--plugin", test.plugin, "--list"});
+        EXPECT_EQ(run.exitCode, 1) << test.plugin;
+        EXPECT_NE(run.err.find(test.message), std::string::npos) << run.err;
+    }
+    const RUN_RESULT notLibrary = Run({"--plugin", text, "--list"});
+    EXPECT_EQ(notLibrary.exitCode, 1);
+    EXPECT_NE(notLibrary.err.find("cannot load plug-in " + text + ": "), std::string::npos)
+        << notLibrary.err;
+    const RUN_RESULT legacy = Run({"--plugin", LEGACY_ENTRY_PLUGIN_PATH, "--list"});
+    EXPECT_EQ(legacy.exitCode, 0) << legacy.err;
+}
+
+TEST_F(CMorvexRenderCliTest, HelpAndVersion)
+{
+    const RUN_RESULT help = Run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("Usage: morvex-render", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("Examples:"), std::string::npos);
+    const RUN_RESULT version = Run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("morvex-render ", 0), 0u) << version.out;
+}
+
+#ifdef MORVEX_PLUGIN_PATH
+
+// Through the Morvex plug-in built in this tree, found by default (no --plugin).
+TEST_F(CMorvexRenderCliTest, MorvexRendersTheBuiltInLoop)
+{
+    const std::string output = Path("morvex.wav");
+    const RUN_RESULT run = Run({"-o", output});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    // 16 s of loop plus the default 2 s tail at 44100 Hz.
+    const AUDIO_BUFFER audio = ReadAudio(output);
+    EXPECT_EQ(audio.sampleRate, 44100);
+    EXPECT_EQ(audio.NumFrames(), 705600 + 88200);
+    EXPECT_NE(run.out.find("rendered 18.00 s"), std::string::npos) << run.out;
+}
+
+TEST_F(CMorvexRenderCliTest, MorvexListsItsParameters)
+{
+    const RUN_RESULT run = Run({"--plugin", MORVEX_PLUGIN_PATH, "--list"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    // The id column is as wide as the largest id, so the header may start with spaces.
+    std::istringstream lines(run.out);
+    std::string header;
+    std::getline(lines, header);
+    EXPECT_NE(header.find("id  name"), std::string::npos) << header;
+    EXPECT_NE(header.find("  value"), std::string::npos) << header;
+    int rows = 0;
+    for (std::string line; std::getline(lines, line);)
+    {
+        std::istringstream row(line);
+        int id = -1;
+        row >> id;
+        EXPECT_EQ(id, rows) << line;
+        ++rows;
+    }
+    EXPECT_GT(rows, 0);
+}
+
+TEST_F(CMorvexRenderCliTest, MorvexRefusesAnUnknownParameter)
+{
+    const RUN_RESULT run = Run({"--plugin", MORVEX_PLUGIN_PATH, "--set",
+                                "No Such Parameter Anywhere=1", "-o", Path("x.wav")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("unknown parameter 'No Such Parameter Anywhere'"), std::string::npos)
+        << run.err;
+}
+
+#endif

@@ -1,0 +1,284 @@
+#include "PluginHost.h"
+#include "ParameterSearch.h"
+#include "PassThroughPluginLog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace morvex::render;
+
+// The host against the pass-through fixture. The test keeps its own handle on the fixture so
+// that the log survives the host's dlclose.
+class CPluginHostTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_fixture = dlopen(PASSTHROUGH_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(m_fixture, nullptr) << dlerror();
+        const auto logProc =
+            reinterpret_cast<PassThroughPluginLogProc>(dlsym(m_fixture, "PassThroughPluginLog"));
+        ASSERT_NE(logProc, nullptr);
+        m_log = logProc();
+    }
+
+    void TearDown() override
+    {
+        if (m_fixture != nullptr)
+        {
+            dlclose(m_fixture);
+        }
+    }
+
+    void LoadAndOpen(CPluginHost& host, int sampleRate, int blockSize)
+    {
+        std::string error;
+        ASSERT_TRUE(host.Load(PASSTHROUGH_PLUGIN_PATH, error)) << error;
+        ASSERT_TRUE(host.Open(sampleRate, blockSize, error)) << error;
+    }
+
+    void ProcessBlocks(CPluginHost& host, int blockSize, int numBlocks)
+    {
+        std::vector<float> left(static_cast<std::size_t>(blockSize), 0.0f);
+        std::vector<float> right(static_cast<std::size_t>(blockSize), 0.0f);
+        std::vector<float> outLeft(left.size());
+        std::vector<float> outRight(left.size());
+        float* inputs[] = {left.data(), right.data()};
+        float* outputs[] = {outLeft.data(), outRight.data()};
+        for (int block = 0; block < numBlocks; ++block)
+        {
+            host.Process(inputs, outputs, blockSize, static_cast<std::int64_t>(block) * blockSize);
+        }
+    }
+
+    std::vector<VstInt32> LoggedOpcodes() const
+    {
+        std::vector<VstInt32> opcodes;
+        for (int i = 0; i < m_log->numCalls; ++i)
+        {
+            opcodes.push_back(m_log->calls[i].opcode);
+        }
+        return opcodes;
+    }
+
+    void* m_fixture = nullptr;
+    FIXTURE_LOG* m_log = nullptr;
+};
+
+TEST_F(CPluginHostTest, CallbackAnswersLikeADaw)
+{
+    CPluginHost host;
+    LoadAndOpen(host, 48000, 256);
+    host.Resume();
+    EXPECT_EQ(m_log->hostVersion, 2400);
+    EXPECT_STREQ(m_log->hostVendor, "Morvex");
+    EXPECT_STREQ(m_log->hostProduct, "Morvex Render");
+    EXPECT_EQ(m_log->canDoSendVstEvents, 1);
+    EXPECT_EQ(m_log->canDoSendVstMidiEvent, 1);
+    EXPECT_EQ(m_log->canDoSendVstTimeInfo, 1);
+    EXPECT_EQ(m_log->canDoSizeWindow, -1);
+    EXPECT_EQ(m_log->hostSampleRate, 48000);
+    EXPECT_EQ(m_log->hostBlockSize, 256);
+    EXPECT_EQ(host.Effect().resvd1, reinterpret_cast<VstIntPtr>(&host));
+    EXPECT_EQ(CPluginHost::HostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f), 2400);
+    EXPECT_EQ(CPluginHost::HostCallback(const_cast<AEffect*>(&host.Effect()), audioMasterCurrentId,
+                                        0, 0, nullptr, 0.0f),
+              CCONST('M', 'v', 'P', 't'));
+}
+
+TEST_F(CPluginHostTest, CallOrderFromOpenToClose)
+{
+    {
+        CPluginHost host;
+        LoadAndOpen(host, 44100, 128);
+        host.Resume();
+        host.SetTransport(120.0, true);
+        host.StartProcessing();
+        ProcessBlocks(host, 128, 3);
+        host.StopProcessing();
+        host.Suspend();
+        host.Unload();
+    }
+    const std::vector<VstInt32> expected{
+        effOpen,         effSetSampleRate, effSetBlockSize,       effSetProcessPrecision,
+        effMainsChanged, effStartProcess,  kFixtureProcessMarker, effStopProcess,
+        effMainsChanged, effClose};
+    EXPECT_EQ(LoggedOpcodes(), expected);
+    EXPECT_FLOAT_EQ(m_log->calls[1].opt, 44100.0f);
+    EXPECT_EQ(m_log->calls[2].value, 128);
+    EXPECT_EQ(m_log->calls[4].value, 1);
+    EXPECT_EQ(m_log->calls[8].value, 0);
+    EXPECT_EQ(m_log->numProcessCalls, 3);
+}
+
+TEST_F(CPluginHostTest, DestructorWindsDownAPlayingPlugin)
+{
+    {
+        CPluginHost host;
+        LoadAndOpen(host, 44100, 64);
+        host.StartProcessing(); // resumes first
+        ProcessBlocks(host, 64, 1);
+    }
+    const std::vector<VstInt32> expected{
+        effOpen,         effSetSampleRate, effSetBlockSize,       effSetProcessPrecision,
+        effMainsChanged, effStartProcess,  kFixtureProcessMarker, effStopProcess,
+        effMainsChanged, effClose};
+    EXPECT_EQ(LoggedOpcodes(), expected);
+}
+
+TEST_F(CPluginHostTest, PlayingTransportAdvancesBlockByBlock)
+{
+    CPluginHost host;
+    LoadAndOpen(host, 48000, 256);
+    host.SetTransport(90.0, true);
+    host.StartProcessing();
+    ProcessBlocks(host, 256, 3);
+    ASSERT_EQ(m_log->numProcessCalls, 3);
+    for (int call = 0; call < 3; ++call)
+    {
+        const FIXTURE_PROCESS& process = m_log->processCalls[call];
+        ASSERT_EQ(process.hasTimeInfo, 1);
+        const VstTimeInfo& time = process.timeInfo;
+        EXPECT_DOUBLE_EQ(time.samplePos, 256.0 * call);
+        EXPECT_DOUBLE_EQ(time.sampleRate, 48000.0);
+        EXPECT_DOUBLE_EQ(time.tempo, 90.0);
+        // 256 samples at 48 kHz and 90 BPM: 256 / 48000 x 90 / 60 = 0.008 quarter notes.
+        EXPECT_NEAR(time.ppqPos, 0.008 * call, 1e-12);
+        EXPECT_EQ(time.timeSigNumerator, 4);
+        EXPECT_EQ(time.timeSigDenominator, 4);
+        const VstInt32 always =
+            kVstTempoValid | kVstPpqPosValid | kVstTimeSigValid | kVstTransportPlaying;
+        EXPECT_EQ(time.flags, call == 0 ? (always | kVstTransportChanged) : always) << call;
+    }
+}
+
+TEST_F(CPluginHostTest, StoppedTransportStaysAtZero)
+{
+    CPluginHost host;
+    LoadAndOpen(host, 44100, 100);
+    host.SetTransport(140.0, false);
+    host.StartProcessing();
+    ProcessBlocks(host, 100, 2);
+    ASSERT_EQ(m_log->numProcessCalls, 2);
+    for (int call = 0; call < 2; ++call)
+    {
+        const VstTimeInfo& time = m_log->processCalls[call].timeInfo;
+        EXPECT_EQ(time.samplePos, 0.0);
+        EXPECT_EQ(time.ppqPos, 0.0);
+        EXPECT_DOUBLE_EQ(time.tempo, 140.0);
+        EXPECT_EQ(time.flags, kVstTempoValid | kVstPpqPosValid | kVstTimeSigValid);
+    }
+}
+
+TEST_F(CPluginHostTest, ParametersByNameOrId)
+{
+    CPluginHost host;
+    LoadAndOpen(host, 44100, 64);
+    ASSERT_EQ(host.NumParameters(), 5);
+    EXPECT_EQ(host.FindParameter("gain"), 0);
+    EXPECT_EQ(host.FindParameter("  MIX "), 2);
+    EXPECT_EQ(host.FindParameter("4"), 4);
+    EXPECT_EQ(host.FindParameter("5"), -1);
+    EXPECT_EQ(host.FindParameter("-1"), -1);
+    EXPECT_EQ(host.FindParameter("Volume"), -1);
+    EXPECT_EQ(host.ParameterName(4), "Cutoff");
+    EXPECT_EQ(host.ParameterText(0), "+0.00dB");
+    // Mix reports its unit as a separate label.
+    EXPECT_EQ(host.ParameterDisplay(2), "100");
+    EXPECT_EQ(host.ParameterText(2), "100 %");
+}
+
+TEST_F(CPluginHostTest, SearchThroughTheHost)
+{
+    CPluginHost host;
+    LoadAndOpen(host, 44100, 64);
+    const auto searchFor = [&host](int index, const char* requested)
+    {
+        CParameterSearch search(host.ParameterName(index),
+                                [&host, index](float value)
+                                {
+                                    host.SetParameter(index, value);
+                                    return host.ParameterText(index);
+                                });
+        float normalised = -1.0f;
+        std::string error;
+        EXPECT_TRUE(search.Find(requested, normalised, error)) << requested << ": " << error;
+        host.SetParameter(index, normalised);
+        return host.ParameterText(index);
+    };
+    EXPECT_EQ(searchFor(4, "1650"), "1.65kHz");
+    EXPECT_EQ(searchFor(4, "948Hz"), "948Hz");
+    EXPECT_EQ(searchFor(2, "35%"), "35 %");
+    EXPECT_EQ(searchFor(2, "35"), "35 %");
+    EXPECT_EQ(searchFor(0, "-3.5dB"), "-3.50dB");
+    EXPECT_EQ(searchFor(0, "-inf"), "-inf");
+    EXPECT_EQ(host.GetParameter(0), 0.0f);
+    EXPECT_EQ(searchFor(1, "1/16d"), "1/16D");
+    EXPECT_EQ(searchFor(3, "R40%"), "R40%");
+}
+
+TEST_F(CPluginHostTest, ChunkRoundTrip)
+{
+    CPluginHost host;
+    LoadAndOpen(host, 44100, 64);
+    host.SetParameter(0, 0.25f);
+    host.SetParameter(1, 0.6f);
+    std::vector<char> chunk;
+    std::string error;
+    ASSERT_TRUE(host.GetChunk(chunk, error)) << error;
+    EXPECT_EQ(chunk.size(), 4u + 5u * sizeof(float));
+    host.SetParameter(0, 0.9f);
+    host.SetParameter(1, 0.0f);
+    ASSERT_TRUE(host.SetChunk(chunk, error)) << error;
+    EXPECT_EQ(host.GetParameter(0), 0.25f);
+    EXPECT_EQ(host.GetParameter(1), 0.6f);
+    EXPECT_FALSE(host.SetChunk({}, error));
+}
+
+TEST_F(CPluginHostTest, LegacyMainEntryIsUsedWhenVstPluginMainIsMissing)
+{
+    CPluginHost host;
+    std::string error;
+    ASSERT_TRUE(host.Load(LEGACY_ENTRY_PLUGIN_PATH, error)) << error;
+    ASSERT_TRUE(host.Open(44100, 64, error)) << error;
+    EXPECT_EQ(host.NumParameters(), 5);
+}
+
+TEST_F(CPluginHostTest, LoadErrorsSayWhatWentWrong)
+{
+    const auto loadError = [](const std::string& path)
+    {
+        CPluginHost host;
+        std::string error;
+        EXPECT_FALSE(host.Load(path, error)) << path;
+        EXPECT_FALSE(host.IsLoaded());
+        return error;
+    };
+    EXPECT_NE(loadError(NULL_ENTRY_PLUGIN_PATH).find("returned no plug-in"), std::string::npos);
+    const std::string magic = loadError(BAD_MAGIC_PLUGIN_PATH);
+    EXPECT_NE(magic.find("bad magic 0x4E6F7065"), std::string::npos) << magic;
+    const std::string noEntry = loadError(NO_ENTRY_PLUGIN_PATH);
+    EXPECT_NE(noEntry.find("exports neither VSTPluginMain nor main"), std::string::npos) << noEntry;
+    const std::string missing = loadError("/nonexistent/Plugin.so");
+    EXPECT_NE(missing.find("plug-in not found: /nonexistent/Plugin.so"), std::string::npos)
+        << missing;
+
+    char path[] = "/tmp/morvex-render-notalib-XXXXXX";
+    const int descriptor = mkstemp(path);
+    ASSERT_GE(descriptor, 0);
+    const char text[] = "not a shared object\n";
+    ASSERT_EQ(write(descriptor, text, sizeof(text) - 1), static_cast<ssize_t>(sizeof(text) - 1));
+    close(descriptor);
+    const std::string notLibrary = loadError(path);
+    std::remove(path);
+    // dlopen's own reason follows the path ("invalid ELF header", "file too short", ...).
+    EXPECT_NE(notLibrary.find(std::string("cannot load plug-in ") + path + ": "), std::string::npos)
+        << notLibrary;
+    EXPECT_GT(notLibrary.size(), std::string("cannot load plug-in ").size() + sizeof(path) + 2);
+}
