@@ -18,10 +18,10 @@ build: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DMORVEX_WERROR=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_DIR) --parallel $(JOBS)
 
-# Renders the built-in drum loop through the plug-in just built.
+# Renders the built-in drum loop through the plug-in just built, plain and through
+# each module.
 demo: build
-	@mkdir -p $(DEMO_DIR)
-	@$(BUILD_DIR)/morvex-render --tempo 120 -o $(DEMO_DIR)/drum-loop.wav
+	@scripts/demo.sh $(BUILD_DIR) $(DEMO_DIR)
 
 # Builds everything and runs every test.
 test: build

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -102,6 +103,8 @@ protected:
     CMorvex* m_effect = nullptr;
     int m_position = 0;
     std::vector<float> m_lastIn, m_lastOut;
+    double m_serialEcho = 0.0;
+    double m_parallelEcho = 0.0;
 };
 } // namespace
 
@@ -158,6 +161,64 @@ TEST_F(CMorvexEngineTest, LayerRoutingDecidesWhatIsHeard)
     Render(0.3f, Sine);
     EXPECT_NEAR(OutL(5), InL(5), 1e-6f);
     EXPECT_NEAR(OutR(5), InR(5), 1e-6f);
+}
+
+TEST_F(CMorvexEngineTest, SerialFeedsLayerBFromLayerAAndParallelFromTheInput)
+{
+    // Layer A: a pure echo (delay mix 100 %, no feedback) of one eighth at 120 BPM,
+    // 0.25 s = 12000 samples at 48 kHz. Layer B neutral. An impulse then comes out
+    // as: parallel, direct (from B) and echo (from A); serial, only the echo, twice
+    // (A's echo, and B passing A's output on).
+    Set(kLimiter, 0.0f);
+    Set(kLayerBOn, 1.0f);
+    SetUnscaled(kDelayMix, 100.0f);
+    SetUnscaled(kDelayLowpass, 18000.0f);
+    const int echo = 12000;
+    for (bool serial : {false, true})
+    {
+        Set(kLayerMode, serial ? 1.0f : 0.0f);
+        m_wrapper->resume();
+        // The delay time glides with a 0.6 / (2 pi) s = 0.095 s time constant from 0 after
+        // creation: 1.5 s of silence lets it land on 12000 samples exactly.
+        Render(1.5f, [](int, int) { return 0.0f; });
+        const int impulseAt = m_position;
+        double direct = 0.0, delayed = 0.0;
+        const int total = static_cast<int>(0.3f * kRate);
+        std::vector<float> in(2 * kBlock), o(2 * kBlock);
+        for (int b = 0; b < total / kBlock; ++b)
+        {
+            for (int i = 0; i < kBlock; ++i)
+                in[static_cast<size_t>(i)] = in[static_cast<size_t>(kBlock + i)] =
+                    (m_position + i == impulseAt) ? 0.5f : 0.0f;
+            float* inputs[2] = {in.data(), in.data() + kBlock};
+            float* outputs[2] = {o.data(), o.data() + kBlock};
+            m_wrapper->processReplacing(inputs, outputs, kBlock);
+            for (int i = 0; i < kBlock; ++i)
+            {
+                const int t = m_position + i - impulseAt;
+                const double v = o[static_cast<size_t>(i)];
+                if (t >= 0 && t < 1000)
+                    direct += v * v;
+                else if (t >= echo - 100 && t < echo + 1000)
+                    delayed += v * v;
+            }
+            m_position += kBlock;
+        }
+        if (serial)
+        {
+            EXPECT_LT(direct, 1e-10) << "serial: no direct sound";
+            EXPECT_GT(delayed, 0.0);
+            m_serialEcho = delayed;
+        }
+        else
+        {
+            EXPECT_GT(direct, 0.2 * 0.25) << "parallel: layer B carries the input";
+            EXPECT_GT(delayed, 0.0);
+            m_parallelEcho = delayed;
+        }
+    }
+    // Serial doubles the echo's amplitude: four times its energy.
+    EXPECT_NEAR(m_serialEcho / m_parallelEcho, 4.0, 0.05);
 }
 
 TEST_F(CMorvexEngineTest, LayerPanAndDryWet)
@@ -234,10 +295,9 @@ TEST_F(CMorvexEngineTest, TransportStartResetsAndStopDoesNot)
 
 TEST_F(CMorvexEngineTest, OrderBlockSetsTheProcessingOrder)
 {
-    uint8_t* block = m_effect->GetRawParameterBlock(kRawBlockLayerOrder);
-    ASSERT_NE(block, nullptr);
+    ASSERT_NE(m_effect->GetRawParameterBlock(kRawBlockLayerOrder), nullptr);
     const int32_t order[7] = {0, 1, 2, 3, 5, 4, 6};
-    std::memcpy(block, order, sizeof(order));
+    m_effect->SetRawParameterBlock(kRawBlockLayerOrder, order);
     Render(float(kBlock) / kRate, Sine);
     const int expected[7] = {kModuleFilter, kModuleDist,  kModuleLoFi,  kModuleFlanger,
                              kModuleTremolo, kModuleDelay, kModuleGlitch};
@@ -247,7 +307,7 @@ TEST_F(CMorvexEngineTest, OrderBlockSetsTheProcessingOrder)
             << position;
     // A code missing from the block sorts first.
     const int32_t partial[7] = {6, 5, 4, 3, 2, 1, 1};
-    std::memcpy(block, partial, sizeof(partial));
+    m_effect->SetRawParameterBlock(kRawBlockLayerOrder, partial);
     Render(float(kBlock) / kRate, Sine);
     EXPECT_EQ(m_effect->GetModuleAt(0, 0), m_effect->GetModule(0, kModuleFilter));
     EXPECT_EQ(m_effect->GetModuleAt(0, 1), m_effect->GetModule(0, kModuleGlitch));

@@ -40,6 +40,8 @@ public:
     // Tempo in beats per minute, clamped to kMinTempoBpm .. kMaxTempoBpm (not finite or
     // not positive reads as the lowest); recomputes the loop length. Audio thread.
     void SetHostTempo(float tempoBpm) override;
+    // Stores the host position in samples; the loop follows the transport start instead.
+    // Audio thread.
     void SetHostSamplePos(float samplePos) override;
     // Arms freeze and the stretcher. Audio thread.
     void OnTransportStart() override;
