@@ -16,6 +16,7 @@
 #include "Processing/LayerTremolo.h"
 #include "Processing/MasterEQ.h"
 #include "Processing/ModulationMatrix.h"
+#include "Processing/Randomizer.h"
 #include "Processing/Reverb/Reverb.h"
 
 #include <cmath>
@@ -171,6 +172,7 @@ bool IsOn(float value)
 CMorvex::CMorvex(CVstWrapper* wrapper) : CBaseEffect(wrapper)
 {
     m_preferences = new CPreferences(this);
+    m_randomizer = std::make_unique<CRandomizer>(this);
     const std::string dataFolder = FileUtils::GetMacUserLibraryDirectory();
     if (!dataFolder.empty())
         m_defaultPresetPath = dataFolder + "/Brenwick/Morvex/Plug-In Presets/Default Preset.prg";
@@ -516,7 +518,7 @@ int CMorvex::GetProcessingOrder(const int32_t order[kModulesPerLayer], int code)
 void CMorvex::SortModules(int layer) noexcept
 {
     int32_t order[kModulesPerLayer];
-    const uint8_t* block = GetRawParameterBlock(kRawBlockLayerOrder + layer);
+    const uint8_t* block = GetRawParameterBlockSnapshot(kRawBlockLayerOrder + layer);
     if (block)
         std::memcpy(order, block, sizeof(order));
     else

@@ -154,6 +154,7 @@ class CModulationMatrix;
 class CMasterEQ;
 class CReverb;
 class CPreferences;
+class CRandomizer;
 
 class CMorvex : public CBaseEffect
 {
@@ -210,6 +211,8 @@ public:
     // Deletes the user's default preset and resets to the factory defaults.
     void ResetDefaultPreset();
     CPreferences* GetPreferences() { return m_preferences; }
+    // The randomize and reset operations of the modulators and modules.
+    CRandomizer* GetRandomizer() { return m_randomizer.get(); }
     const std::string& GetDefaultPresetPath() const { return m_defaultPresetPath; }
 
 private:
@@ -244,6 +247,7 @@ private:
     std::unique_ptr<CMasterEQ> m_masterEq;
     std::unique_ptr<CReverb> m_reverb;
     CPreferences* m_preferences = nullptr; // owned
+    std::unique_ptr<CRandomizer> m_randomizer;
     std::string m_defaultPresetPath;       // empty when there is no data folder
 
     CStereoBuffer m_layerBuffers[kNumLayers];

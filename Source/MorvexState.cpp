@@ -81,21 +81,25 @@ void CMorvex::ResetRawParameterBlock(int id)
         return;
     }
     CAccessLock::CScoped lock(m_accessLock);
-    CRawParameterBlock* block = FindRawParameterBlock(id);
-    if (!block)
+    const int size = GetRawParameterBlockSize(id);
+    if (size <= 0)
         return;
-    const size_t size = static_cast<size_t>(block->size);
-    std::memset(block->data, 0, size);
-    std::memcpy(block->data, bytes.data(), bytes.size() < size ? bytes.size() : size);
+    bytes.resize(static_cast<size_t>(size), 0);
+    WriteRawParameterBlock(id, bytes.data());
 }
 
 void CMorvex::TerminatePathBlocks()
 {
     for (int k = 0; k < kNumModulators; ++k)
     {
-        CRawParameterBlock* block = FindRawParameterBlock(kRawBlockModPresetPath + k);
-        if (block)
-            block->data[block->size - 1] = 0;
+        const CRawParameterBlock* block = FindRawParameterBlock(kRawBlockModPresetPath + k);
+        uint8_t path[kRawBlockModPresetPathSize];
+        if (!block || block->size != kRawBlockModPresetPathSize ||
+            block->data[sizeof(path) - 1] == 0)
+            continue;
+        std::memcpy(path, block->data, sizeof(path));
+        path[sizeof(path) - 1] = 0;
+        WriteRawParameterBlock(block->id, path);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace Platform
 {
@@ -41,6 +42,18 @@ bool ReplaceFile(const std::string& tempPath, const std::string& target);
 
 // Deletes the file `path`. False when it could not be deleted (or did not exist).
 bool RemoveFile(const std::string& path);
+
+// One entry of a folder listing: its name (without the folder) and whether it is
+// a folder itself (a link counts as what it points to).
+struct DIRECTORY_ENTRY
+{
+    std::string name;
+    bool isFolder = false;
+};
+
+// The entries of the folder `path` other than "." and "..", in the order the
+// system gives them. False, and `entries` empty, when the folder cannot be read.
+bool ListDirectory(const std::string& path, std::vector<DIRECTORY_ENTRY>& entries);
 
 // Size of the main screen in pixels; 0 x 0 when there is none or it is unknown.
 void GetScreenSize(int& width, int& height);

@@ -178,7 +178,7 @@ void CModulationMatrix::CopyModulatorData() noexcept
     static_assert(sizeof(STEP_RECORD) == 8, "STEP_RECORD is two packed floats");
     for (int i = 0; i < kNumModulators; ++i)
     {
-        const uint8_t* points = m_owner->GetRawParameterBlock(kRawBlockMsegPoints + i);
+        const uint8_t* points = m_owner->GetRawParameterBlockSnapshot(kRawBlockMsegPoints + i);
         if (points &&
             m_owner->GetRawParameterBlockSize(kRawBlockMsegPoints + i) >= kRawBlockMsegPointsSize)
         {
@@ -186,7 +186,7 @@ void CModulationMatrix::CopyModulatorData() noexcept
             std::memcpy(copy, points, sizeof(copy));
             m_msegs[i].SetPoints(copy);
         }
-        const uint8_t* steps = m_owner->GetRawParameterBlock(kRawBlockSteps + i);
+        const uint8_t* steps = m_owner->GetRawParameterBlockSnapshot(kRawBlockSteps + i);
         if (steps && m_owner->GetRawParameterBlockSize(kRawBlockSteps + i) >= kRawBlockStepsSize)
         {
             STEP_RECORD copy[kStepperMaxSteps];

@@ -9,6 +9,7 @@ namespace
 int g_counting = 0;
 long g_allocations = 0;
 long g_releases = 0;
+long g_locks = 0;
 
 void* Allocate(std::size_t size) noexcept
 {
@@ -56,10 +57,17 @@ extern "C" void MorvexNoteRelease(void)
         __atomic_fetch_add(&g_releases, 1, __ATOMIC_RELAXED);
 }
 
+extern "C" void MorvexNoteLock(void)
+{
+    if (__atomic_load_n(&g_counting, __ATOMIC_RELAXED))
+        __atomic_fetch_add(&g_locks, 1, __ATOMIC_RELAXED);
+}
+
 void AllocationCounter::Start()
 {
     __atomic_store_n(&g_allocations, 0, __ATOMIC_RELAXED);
     __atomic_store_n(&g_releases, 0, __ATOMIC_RELAXED);
+    __atomic_store_n(&g_locks, 0, __ATOMIC_RELAXED);
     __atomic_store_n(&g_counting, 1, __ATOMIC_SEQ_CST);
 }
 
@@ -69,6 +77,7 @@ AllocationCounter::COUNTS AllocationCounter::Stop()
     COUNTS counts;
     counts.allocations = __atomic_load_n(&g_allocations, __ATOMIC_RELAXED);
     counts.releases = __atomic_load_n(&g_releases, __ATOMIC_RELAXED);
+    counts.locks = __atomic_load_n(&g_locks, __ATOMIC_RELAXED);
     return counts;
 }
 

@@ -8,6 +8,8 @@ extern "C"
     // Shared with the malloc-family replacements (AllocationHooks.c).
     void MorvexNoteAllocation(void);
     void MorvexNoteRelease(void);
+    // Shared with the lock replacements (LockHooks.cpp).
+    void MorvexNoteLock(void);
 }
 
 namespace AllocationCounter
@@ -16,6 +18,7 @@ struct COUNTS
 {
     long allocations = 0;
     long releases = 0;
+    long locks = 0; // mutex, read-write and spin locks, function-static guards
 };
 
 // Clears the counters and starts counting.

@@ -3,15 +3,18 @@
 // parameters (switches that redeclare other parameters included), run without
 // a single heap allocation or release.
 #include "AllocationCounter.h"
+#include "FullPatch.h"
 
 #include "Common/wrappers/BaseEffect.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -316,4 +319,122 @@ TEST_F(CAllocationTest, AudioPathAllocatesNothing)
     char text[64] = {};
     Dispatch(effGetParamDisplay, kGlitchBuffer, 0, text, 0.0f);
     EXPECT_STREQ("1/32", text);
+}
+
+namespace
+{
+volatile int g_staticSeed = 3;
+
+int FunctionStatic()
+{
+    static const int value = g_staticSeed * 2; // not constant: initialised under a guard
+    return value;
+}
+} // namespace
+
+TEST_F(CAllocationTest, CounterSeesEveryLockKind)
+{
+    // A zero below means "nothing locked", not "nothing counted".
+    std::mutex mutex;
+    std::recursive_mutex recursive;
+    AllocationCounter::Start();
+    mutex.lock();
+    mutex.unlock();
+    if (recursive.try_lock())
+        recursive.unlock();
+    const int value = FunctionStatic();
+    AllocationCounter::COUNTS counts = AllocationCounter::Stop();
+    EXPECT_EQ(6, value);
+    EXPECT_EQ(3, counts.locks);
+    // Once initialised, a function static is read without its guard.
+    AllocationCounter::Start();
+    EXPECT_EQ(6, FunctionStatic());
+    counts = AllocationCounter::Stop();
+    EXPECT_EQ(0, counts.locks);
+}
+
+TEST_F(CAllocationTest, AudioPathAllocatesAndLocksNothingWithEverythingOn)
+{
+    // Every module on at audible settings, every modulator routed through the 24
+    // slots, learned controllers arriving (sync switches among them), tempo,
+    // position and transport changing between blocks, and the sample rate changed
+    // between blocks as a host does it (suspend, rate, resume). Only what happens
+    // inside processEvents and processReplacing is counted.
+    Dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    Dispatch(effSetBlockSize, 0, kMaxBlock, nullptr, 0.0f);
+    Dispatch(effMainsChanged, 0, 1, nullptr, 0.0f);
+    auto* wrapper = static_cast<CVstWrapper*>(m_instance);
+    FullPatch::Apply(wrapper, static_cast<CMorvex*>(m_engine));
+    ASSERT_NO_FATAL_FAILURE(Learn(kVolume, kVolumeCC));
+    ASSERT_NO_FATAL_FAILURE(Learn(kDelaySync, kDelaySyncCC));
+    ASSERT_NO_FATAL_FAILURE(Learn(kGlitchBuffer, kGlitchBufferCC));
+    ASSERT_NO_FATAL_FAILURE(Learn(kFlangerSync, kFlangerSyncCC));
+    ASSERT_NO_FATAL_FAILURE(Learn(kModSync, kModSyncCC));
+    ASSERT_NO_FATAL_FAILURE(Learn(kModSpeed, kModSpeedCC));
+
+    std::vector<CEventList> lists;
+    lists.reserve(8);
+    for (int variant = 0; variant < 8; ++variant)
+    {
+        std::vector<CEventList::CC> changes;
+        const int controllers[] = {kVolumeCC,  kDelaySyncCC, kGlitchBufferCC, kFlangerSyncCC,
+                                   kModSyncCC, kModSpeedCC,  1,               74};
+        for (int i = 0; i < 6; ++i)
+            changes.push_back({controllers[(variant + i) % 8], (variant * 53 + i * 29) % 128,
+                               (i * 97) % kMaxBlock});
+        lists.emplace_back(changes);
+    }
+
+    g_host.time = VstTimeInfo();
+    g_host.time.timeSigNumerator = 4;
+    g_host.time.timeSigDenominator = 4;
+    const float rates[] = {44100.0f, 48000.0f, 96000.0f, 22050.0f, 192000.0f};
+    std::uint32_t random = 777u;
+    double position = 0.0;
+    long allocations = 0, releases = 0, locks = 0, nonFinite = 0;
+    float peak = 0.0f;
+    constexpr int kBlocks = 1500;
+    for (int block = 0; block < kBlocks; ++block)
+    {
+        if (block % 300 == 299)
+        {
+            const float rate = rates[(block / 300) % 5];
+            Dispatch(effMainsChanged, 0, 0, nullptr, 0.0f);
+            Dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+            Dispatch(effMainsChanged, 0, 1, nullptr, 0.0f);
+        }
+        random = random * 1664525u + 1013904223u;
+        const int frames = 1 + static_cast<int>((random >> 8) % kMaxBlock);
+        g_host.giveTime = block % 23 != 22;
+        g_host.time.tempo = 70.0 + static_cast<double>((block / 11) % 7) * 20.0;
+        g_host.time.flags = kVstTempoValid | (((block / 37) % 2) ? 0 : kVstTransportPlaying);
+        if (block % 97 == 96)
+            position = 0.0;
+        g_host.time.samplePos = position;
+
+        AllocationCounter::Start();
+        if (block % 3 == 0)
+            Dispatch(effProcessEvents, 0, 0, lists[static_cast<std::size_t>(block / 3) % 8].Events(),
+                     0.0f);
+        Process(frames);
+        const AllocationCounter::COUNTS counts = AllocationCounter::Stop();
+        allocations += counts.allocations;
+        releases += counts.releases;
+        locks += counts.locks;
+        for (int channel = 0; channel < 2; ++channel)
+        {
+            for (int i = 0; i < frames; ++i)
+            {
+                const float y = m_output[channel][static_cast<std::size_t>(i)];
+                nonFinite += !std::isfinite(y);
+                peak = std::max(peak, std::fabs(y));
+            }
+        }
+        position += frames;
+    }
+    EXPECT_EQ(0, allocations);
+    EXPECT_EQ(0, releases);
+    EXPECT_EQ(0, locks);
+    EXPECT_EQ(0, nonFinite);
+    EXPECT_GT(peak, 1e-3f); // the patch was audible
 }

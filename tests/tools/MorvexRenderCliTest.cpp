@@ -7,14 +7,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <sndfile.h>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -387,6 +391,207 @@ TEST_F(CMorvexRenderCliTest, MorvexRefusesAnUnknownParameter)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("unknown parameter 'No Such Parameter Anywhere'"), std::string::npos)
         << run.err;
+}
+
+// --- Morvex state files: --preset, --save-preset, --ccmap, --list-presets -------------------
+
+namespace
+{
+// The plug-in's data folder (default preset, preferences) inside the test's directory, so
+// nothing outside it is read or written; the previous value comes back afterwards.
+class CScopedDataHome
+{
+public:
+    explicit CScopedDataHome(const std::string& path)
+    {
+        const char* previous = std::getenv("XDG_DATA_HOME");
+        m_hadPrevious = previous != nullptr;
+        m_previous = previous ? previous : "";
+        mkdir(path.c_str(), 0755);
+        setenv("XDG_DATA_HOME", path.c_str(), 1);
+    }
+    ~CScopedDataHome()
+    {
+        if (m_hadPrevious)
+        {
+            setenv("XDG_DATA_HOME", m_previous.c_str(), 1);
+        }
+        else
+        {
+            unsetenv("XDG_DATA_HOME");
+        }
+    }
+    CScopedDataHome(const CScopedDataHome&) = delete;
+    CScopedDataHome& operator=(const CScopedDataHome&) = delete;
+
+private:
+    bool m_hadPrevious = false;
+    std::string m_previous;
+};
+
+std::vector<char> ReadBinary(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(file),
+                             std::istreambuf_iterator<char>());
+}
+
+void WriteBinary(const std::string& path, const std::vector<char>& bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A .ccmap built by hand: "QxvM", version 1140, controller -> id pairs, -1 elsewhere.
+std::vector<char> ControllerMap(int controller, int id)
+{
+    std::vector<char> bytes(520, 0);
+    const auto put = [&bytes](std::size_t at, std::uint32_t value)
+    {
+        for (std::size_t i = 0; i < 4; ++i)
+        {
+            bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+        }
+    };
+    bytes[0] = 'Q';
+    bytes[1] = 'x';
+    bytes[2] = 'v';
+    bytes[3] = 'M';
+    put(4, 1140);
+    for (std::size_t c = 0; c < 128; ++c)
+    {
+        put(8 + 4 * c, static_cast<int>(c) == controller ? static_cast<std::uint32_t>(id)
+                                                         : 0xFFFFFFFFu);
+    }
+    return bytes;
+}
+
+double Rms(const AUDIO_BUFFER& audio)
+{
+    double sum = 0.0;
+    for (std::size_t i = 0; i < audio.left.size(); ++i)
+    {
+        sum += static_cast<double>(audio.left[i]) * audio.left[i] +
+               static_cast<double>(audio.right[i]) * audio.right[i];
+    }
+    return std::sqrt(sum / static_cast<double>(2 * audio.left.size()));
+}
+} // namespace
+
+TEST_F(CMorvexRenderCliTest, MorvexPresetSavedAfterARenderReproducesTheValues)
+{
+    const CScopedDataHome data(Path("data"));
+    const std::vector<std::string> settings = {
+        "--set", "Volume=-6dB", "--set", "LayerA Delay Mix=35%", "--set-normalized",
+        "LayerB Filter Cutoff=0.25", "--set-normalized", "Mod3 Gate=0.5"};
+    std::vector<std::string> render = {"--plugin", MORVEX_PLUGIN_PATH, "--tempo", "960",
+                                       "--tail", "0", "-o", Path("out.wav"), "--save-preset",
+                                       Path("Saved Sound.prg")};
+    render.insert(render.end(), settings.begin(), settings.end());
+    const RUN_RESULT saved = Run(render);
+    ASSERT_EQ(saved.exitCode, 0) << saved.err;
+    const std::vector<char> preset = ReadBinary(Path("Saved Sound.prg"));
+    ASSERT_EQ(preset.size(), 28248u);
+    EXPECT_EQ(std::string(preset.data(), 4), "QxvM"); // 'MvxQ' little-endian
+
+    std::vector<std::string> listSet = {"--plugin", MORVEX_PLUGIN_PATH, "--list"};
+    listSet.insert(listSet.end(), settings.begin(), settings.end());
+    const RUN_RESULT expected = Run(listSet);
+    ASSERT_EQ(expected.exitCode, 0) << expected.err;
+    const RUN_RESULT loaded =
+        Run({"--plugin", MORVEX_PLUGIN_PATH, "--list", "--preset", Path("Saved Sound.prg")});
+    ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
+    EXPECT_EQ(loaded.out, expected.out);
+    const RUN_RESULT defaults = Run({"--plugin", MORVEX_PLUGIN_PATH, "--list"});
+    EXPECT_NE(defaults.out, expected.out);
+
+    // Saved again from --list: the same bytes but for the path field (offsets 8..2055).
+    const RUN_RESULT again = Run({"--plugin", MORVEX_PLUGIN_PATH, "--list", "--preset",
+                                  Path("Saved Sound.prg"), "--save-preset", Path("again.prg")});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    const std::vector<char> resaved = ReadBinary(Path("again.prg"));
+    ASSERT_EQ(resaved.size(), preset.size());
+    EXPECT_TRUE(std::equal(resaved.begin() + 2056, resaved.end(), preset.begin() + 2056));
+    // The loaded file became the current preset: its path is the one stored.
+    EXPECT_EQ(std::string(resaved.data() + 8), Path("Saved Sound.prg"));
+}
+
+TEST_F(CMorvexRenderCliTest, MorvexControllerMapLetsControlChangesMoveTheVolume)
+{
+    const CScopedDataHome data(Path("data"));
+    WriteBinary(Path("volume.ccmap"), ControllerMap(7, 2)); // controller 7 -> "Volume"
+    const std::vector<std::string> common = {"--plugin", MORVEX_PLUGIN_PATH, "--tempo", "960",
+                                             "--tail", "0", "--cc", "0:7:0"};
+    std::vector<std::string> plain = common;
+    plain.insert(plain.end(), {"-o", Path("plain.wav")});
+    std::vector<std::string> mapped = common;
+    mapped.insert(mapped.end(), {"-o", Path("mapped.wav"), "--ccmap", Path("volume.ccmap")});
+    const RUN_RESULT plainRun = Run(plain);
+    const RUN_RESULT mappedRun = Run(mapped);
+    ASSERT_EQ(plainRun.exitCode, 0) << plainRun.err;
+    ASSERT_EQ(mappedRun.exitCode, 0) << mappedRun.err;
+    // Controller value 0 is the volume's minimum, -24 dB: about 1/16 of the level once the
+    // 50 ms smoothing has settled; without the map the controller does nothing.
+    const double plainRms = Rms(ReadAudio(Path("plain.wav")));
+    const double mappedRms = Rms(ReadAudio(Path("mapped.wav")));
+    ASSERT_GT(plainRms, 0.0);
+    EXPECT_LT(mappedRms / plainRms, 0.1);
+    EXPECT_GT(mappedRms / plainRms, 0.04);
+}
+
+TEST_F(CMorvexRenderCliTest, MorvexStateFilesThatAreNotWholeAreRefused)
+{
+    const CScopedDataHome data(Path("data"));
+    std::vector<char> shortMap = ControllerMap(7, 2);
+    shortMap.pop_back();
+    WriteBinary(Path("short.ccmap"), shortMap);
+    RUN_RESULT run =
+        Run({"--plugin", MORVEX_PLUGIN_PATH, "--list", "--ccmap", Path("short.ccmap")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("is not a .ccmap file"), std::string::npos) << run.err;
+
+    WriteBinary(Path("bad.prg"), std::vector<char>(28248, 0));
+    run = Run({"--plugin", MORVEX_PLUGIN_PATH, "--list", "--preset", Path("bad.prg")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("is not a Morvex preset"), std::string::npos) << run.err;
+
+    run = Run({"--plugin", MORVEX_PLUGIN_PATH, "--list", "--preset", Path("none.prg")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("cannot read preset"), std::string::npos) << run.err;
+
+    // A plug-in of another kind has no Morvex chunk to splice into.
+    WriteBinary(Path("volume.ccmap"), ControllerMap(7, 2));
+    run = RunFixture({"--list", "--ccmap", Path("volume.ccmap")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("--ccmap"), std::string::npos) << run.err;
+}
+
+TEST_F(CMorvexRenderCliTest, ListPresetsPrintsEachCategoryWithItsPresets)
+{
+    const std::string library = Path("Library");
+    for (const std::string& folder : {library, library + "/User", library + "/Bass",
+                                      library + "/ambient", library + "/.hidden"})
+    {
+        ASSERT_EQ(mkdir(folder.c_str(), 0755), 0) << folder;
+    }
+    for (const char* file : {"/Bass/Sub.prg", "/Bass/Acid.prg", "/User/Pad.prg.bak",
+                             "/User/notes.txt", "/.hidden/x.prg"})
+    {
+        WriteBinary(library + file, {'x'});
+    }
+    const RUN_RESULT run = Run({"--list-presets", library + "/", ".prg"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "Bass\n"
+                       "  Acid\t" + library + "/Bass/Acid.prg\n"
+                       "  Sub\t" + library + "/Bass/Sub.prg\n"
+                       "User\n"
+                       "  Pad.prg\t" + library + "/User/Pad.prg.bak\n"
+                       "ambient\n");
+
+    const RUN_RESULT missing = Run({"--list-presets", Path("nowhere"), ".prg"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("preset folder not found"), std::string::npos) << missing.err;
+    EXPECT_EQ(Run({"--list-presets", library}).exitCode, 2);
 }
 
 #endif

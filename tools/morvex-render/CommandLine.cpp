@@ -211,6 +211,42 @@ bool CCommandLine::Parse(int argc, const char* const* argv, RENDER_OPTIONS& opti
             }
             options.chunkOutPath = value;
         }
+        else if (name == "--preset" || name == "--save-preset" || name == "--ccmap")
+        {
+            if (!takeValue(value))
+            {
+                return false;
+            }
+            if (value.empty())
+            {
+                error = "option " + name + " needs a file name";
+                return false;
+            }
+            std::string& path = name == "--preset"        ? options.presetPath
+                                : name == "--save-preset" ? options.savePresetPath
+                                                          : options.ccmapPath;
+            path = value;
+        }
+        else if (name == "--list-presets")
+        {
+            // Two values: FOLDER EXT (or --list-presets=FOLDER EXT).
+            if (!takeValue(options.presetFolder))
+            {
+                return false;
+            }
+            if (i + 1 >= argc)
+            {
+                error = "option --list-presets needs a folder and an extension";
+                return false;
+            }
+            options.presetExtension = argv[++i];
+            if (options.presetFolder.empty() || options.presetExtension.empty())
+            {
+                error = "option --list-presets needs a folder and an extension";
+                return false;
+            }
+            options.listPresets = true;
+        }
         else if (name == "--tempo")
         {
             if (!takeValue(value))
@@ -297,6 +333,11 @@ bool CCommandLine::Parse(int argc, const char* const* argv, RENDER_OPTIONS& opti
     {
         options.outputPath = files[1];
     }
+    if (options.listPresets && !files.empty())
+    {
+        error = "--list-presets only lists a folder; it takes no INPUT or OUTPUT";
+        return false;
+    }
     if (rateGiven && !options.inputPath.empty())
     {
         error = "--rate sets the rate of the built-in loop; an input file keeps its own rate";
@@ -338,6 +379,17 @@ Plug-in:
   --list                  print id, name and value of every parameter (after --chunk-in and
                           --set) and exit without rendering
 
+Morvex state (the Morvex plug-in only):
+  --preset FILE.prg       load a Morvex preset file after --chunk-in, before the --set values;
+                          the plug-in's controller map is kept
+  --save-preset FILE.prg  save the state as a Morvex preset file after rendering (or after
+                          --list)
+  --ccmap FILE.ccmap      load a Morvex controller map before rendering, so that --cc moves
+                          the parameters bound to its controllers
+  --list-presets FOLDER EXT
+                          print the categories (subfolders) of a preset library and the files
+                          in each whose names contain EXT (e.g. .prg), and exit
+
 Host:
   --tempo BPM             tempo of the transport and of the built-in loop (default 120, 20..999)
   --stopped               keep the transport stopped (default: playing from the start)
@@ -360,6 +412,8 @@ Examples:
   morvex-render --tempo 96 --set "LayerA Delay Mix=35%" -o loop-delay.wav
   morvex-render vocals.wav vocals-fx.flac --set "Volume=-3dB" --tail 4
   morvex-render --list --chunk-in preset.bin
+  morvex-render --preset "Lead Pad.prg" --ccmap faders.ccmap --cc 44100:7:20 -o out.wav
+  morvex-render --list-presets "Plug-In Presets" .prg
   morvex-render guitar.wav -o guitar-fx.wav --chunk-in preset.bin --cc 88200:1:127
   morvex-render --plugin ./Other.so --block 64 --stopped drums.aiff out.aiff
 )";

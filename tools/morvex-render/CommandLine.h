@@ -27,6 +27,12 @@ struct RENDER_OPTIONS
     std::vector<CONTROL_CHANGE> controlChanges;
     std::string chunkInPath;
     std::string chunkOutPath;
+    std::string presetPath;     // --preset: Morvex preset file loaded before the --set values
+    std::string savePresetPath; // --save-preset: Morvex preset file written after rendering
+    std::string ccmapPath;      // --ccmap: Morvex controller map loaded before rendering
+    bool listPresets = false;   // --list-presets FOLDER EXT
+    std::string presetFolder;
+    std::string presetExtension;
     double tempoBpm = 120.0;
     bool stopped = false;
     int blockSize = 512;    // samples

@@ -7,10 +7,13 @@
 #include "DrumLoop.h"
 #include "LevelMeter.h"
 #include "MidiSchedule.h"
+#include "MorvexStateFile.h"
 #include "ParameterSearch.h"
 #include "PluginHost.h"
 #include "ProgressBar.h"
 #include "Renderer.h"
+
+#include "Common/wrappers/utilities/BasePresetManager.h"
 
 #include <algorithm>
 #include <climits>
@@ -207,6 +210,62 @@ bool ApplySettings(CPluginHost& host, const RENDER_OPTIONS& options, std::string
     return true;
 }
 
+// --list-presets: the categories of the library in order, each followed by its presets
+// ("  name<TAB>path").
+int ListPresets(const RENDER_OPTIONS& options)
+{
+    struct stat status
+    {
+    };
+    if (stat(options.presetFolder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+    {
+        return Fail("preset folder not found: " + options.presetFolder);
+    }
+    CBasePresetManager manager;
+    manager.RebuildPresetVector(options.presetFolder.c_str(), options.presetExtension.c_str());
+    const std::vector<CPresetInfo>& presets = manager.GetPresetInfoVector();
+    for (const CPresetCategory& category : manager.GetPresetCategoryVector())
+    {
+        std::printf("%s\n", category.name.c_str());
+        for (const CPresetInfo& preset : presets)
+        {
+            if (preset.category == &category)
+            {
+                std::printf("  %s\t%s\n", preset.name.c_str(), preset.path.c_str());
+            }
+        }
+    }
+    return kExitSuccess;
+}
+
+// --preset and --ccmap, after --chunk-in: both go in through the plug-in's own chunk, which
+// keeps everything the file does not hold (the controller map for a preset, all but the map
+// for a controller map).
+bool LoadMorvexState(CPluginHost& host, const RENDER_OPTIONS& options,
+                     const std::vector<char>& preset, const std::int32_t (&controllerMap)[128],
+                     std::string& error)
+{
+    std::vector<char> current;
+    std::vector<char> chunk;
+    if (!options.presetPath.empty() &&
+        (!host.GetChunk(current, error) ||
+         !MorvexStateFile::BuildHostChunk(preset, options.presetPath, current, chunk, error) ||
+         !host.SetChunk(chunk, error)))
+    {
+        error = "--preset " + options.presetPath + ": " + error;
+        return false;
+    }
+    if (!options.ccmapPath.empty() &&
+        (!host.GetChunk(chunk, error) ||
+         !MorvexStateFile::SpliceControllerMap(chunk, controllerMap, error) ||
+         !host.SetChunk(chunk, error)))
+    {
+        error = "--ccmap " + options.ccmapPath + ": " + error;
+        return false;
+    }
+    return true;
+}
+
 void PrintParameters(CPluginHost& host)
 {
     const int count = host.NumParameters();
@@ -229,6 +288,10 @@ void PrintParameters(CPluginHost& host)
 
 int Run(const RENDER_OPTIONS& options)
 {
+    if (options.listPresets)
+    {
+        return ListPresets(options);
+    }
     std::string error;
     std::string pluginPath;
     if (!ResolvePlugin(options, pluginPath, error))
@@ -242,6 +305,16 @@ int Run(const RENDER_OPTIONS& options)
     }
     std::vector<char> chunk;
     if (!options.chunkInPath.empty() && !ReadChunkFile(options.chunkInPath, chunk, error))
+    {
+        return Fail(error);
+    }
+    // Morvex files are checked before the plug-in is loaded.
+    std::vector<char> preset;
+    std::int32_t controllerMap[MorvexStateFile::kNumControllers] = {};
+    if ((!options.presetPath.empty() &&
+         !MorvexStateFile::ReadPresetFile(options.presetPath, preset, error)) ||
+        (!options.ccmapPath.empty() &&
+         !MorvexStateFile::ReadControllerMap(options.ccmapPath, controllerMap, error)))
     {
         return Fail(error);
     }
@@ -295,14 +368,20 @@ int Run(const RENDER_OPTIONS& options)
                      host.VendorString().c_str(), host.NumParameters(), host.NumInputs(),
                      host.NumOutputs());
     }
-    if (!options.chunkOutPath.empty() && !host.HasChunks())
+    // Found out now rather than after a long render.
+    for (const std::string& path : {options.chunkOutPath, options.savePresetPath})
     {
-        // Found out now rather than after a long render.
-        return Fail("cannot save " + options.chunkOutPath +
-                    ": the plug-in does not keep its state in chunks");
+        if (!path.empty() && !host.HasChunks())
+        {
+            return Fail("cannot save " + path + ": the plug-in does not keep its state in chunks");
+        }
     }
     host.Resume();
     if (!chunk.empty() && !host.SetChunk(chunk, error))
+    {
+        return Fail(error);
+    }
+    if (!LoadMorvexState(host, options, preset, controllerMap, error))
     {
         return Fail(error);
     }
@@ -318,6 +397,13 @@ int Run(const RENDER_OPTIONS& options)
             (!host.GetChunk(chunk, error) || !WriteChunkFile(options.chunkOutPath, chunk, error)))
         {
             return Fail(error);
+        }
+        if (!options.savePresetPath.empty() &&
+            (!host.GetChunk(chunk, error) ||
+             !MorvexStateFile::PresetFromHostChunk(chunk, preset, error) ||
+             !MorvexStateFile::WriteFile(options.savePresetPath, preset, error)))
+        {
+            return Fail("--save-preset " + options.savePresetPath + ": " + error);
         }
         return kExitSuccess;
     }
@@ -345,6 +431,13 @@ int Run(const RENDER_OPTIONS& options)
     {
         return Fail(error);
     }
+    std::vector<char> savedPreset;
+    if (!options.savePresetPath.empty() &&
+        (!host.GetChunk(chunk, error) ||
+         !MorvexStateFile::PresetFromHostChunk(chunk, savedPreset, error)))
+    {
+        return Fail("--save-preset " + options.savePresetPath + ": " + error);
+    }
     host.Unload();
 
     CLevelMeter inputLevel;
@@ -358,6 +451,11 @@ int Run(const RENDER_OPTIONS& options)
         (!options.chunkOutPath.empty() && !WriteChunkFile(options.chunkOutPath, savedChunk, error)))
     {
         return Fail(error);
+    }
+    if (!options.savePresetPath.empty() &&
+        !MorvexStateFile::WriteFile(options.savePresetPath, savedPreset, error))
+    {
+        return Fail("--save-preset " + options.savePresetPath + ": " + error);
     }
 
     const double rate = input.sampleRate;

@@ -7,6 +7,8 @@
 #include "utilities/ByteReader.h"
 #include "utilities/ByteWriter.h"
 #include "utilities/FileUtils.h"
+#include "utilities/RawBlockHandover.h"
+#include "utilities/MidiMapFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,7 +47,7 @@ CBaseEffect::~CBaseEffect()
 {
     delete m_actionStack;
     for (auto& block : m_rawBlocks)
-        delete[] block.data;
+        delete block.handover;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -394,7 +396,7 @@ void CBaseEffect::PreProcess(int /*numSamples*/) noexcept
 // ---------------------------------------------------------------------------------------------
 // Raw parameter blocks
 
-CRawParameterBlock* CBaseEffect::FindRawParameterBlock(int id)
+CRawParameterBlock* CBaseEffect::FindRawParameterBlock(int id) noexcept
 {
     for (auto& block : m_rawBlocks)
     {
@@ -411,15 +413,18 @@ void CBaseEffect::AddRawParameterBlock(int id, int size)
     CRawParameterBlock block;
     block.id = id;
     block.size = size;
-    block.data = new uint8_t[static_cast<size_t>(size)]();
+    block.handover = new CRawBlockHandover(size);
+    block.data = const_cast<uint8_t*>(block.handover->GetShared());
     {
         CAccessLock::CScoped lock(m_accessLock);
         m_rawBlocks.push_back(block);
         ResetRawParameterBlock(id);
     }
+    // Registration happens before any audio: the audio thread's copy starts complete.
+    block.handover->Synchronise();
 }
 
-uint8_t* CBaseEffect::GetRawParameterBlock(int id)
+const uint8_t* CBaseEffect::GetRawParameterBlock(int id)
 {
     CRawParameterBlock* block = FindRawParameterBlock(id);
     return block ? block->data : nullptr;
@@ -436,16 +441,26 @@ void CBaseEffect::SetRawParameterBlock(int id, const void* data)
     if (!data)
         return;
     CAccessLock::CScoped lock(m_accessLock);
+    WriteRawParameterBlock(id, data);
+}
+
+void CBaseEffect::WriteRawParameterBlock(int id, const void* data)
+{
     CRawParameterBlock* block = FindRawParameterBlock(id);
     if (block)
-        std::memcpy(block->data, data, static_cast<size_t>(block->size));
+        block->handover->Write(data);
+}
+
+const uint8_t* CBaseEffect::GetRawParameterBlockSnapshot(int id) noexcept
+{
+    CRawParameterBlock* block = FindRawParameterBlock(id);
+    return block ? block->handover->Read() : nullptr;
 }
 
 void CBaseEffect::ResetRawParameterBlock(int id)
 {
-    CRawParameterBlock* block = FindRawParameterBlock(id);
-    if (block)
-        std::memset(block->data, 0, static_cast<size_t>(block->size));
+    CAccessLock::CScoped lock(m_accessLock);
+    WriteRawParameterBlock(id, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -513,6 +528,33 @@ int CBaseEffect::GetMidiMapEntry(int controller) const
     if (controller < 0 || controller >= kNumMidiControllers)
         return -1;
     return m_midiMap[controller];
+}
+
+bool CBaseEffect::SaveMidiMap(const char* path)
+{
+    if (!path || !*path)
+        return false;
+    int32_t map[kNumMidiControllers];
+    for (int controller = 0; controller < kNumMidiControllers; ++controller)
+        map[controller] = m_midiMap[controller];
+    const std::vector<uint8_t> bytes = MidiMapFile::Build(map);
+    return FileUtils::WriteFileReplacing(path, bytes.data(), bytes.size());
+}
+
+bool CBaseEffect::LoadMidiMap(const char* path)
+{
+    if (!path || !*path)
+        return false;
+    // One byte more than a map file: a longer file is no map file either.
+    std::vector<uint8_t> bytes;
+    if (!FileUtils::ReadFile(path, bytes, MidiMapFile::kFileSize + 1))
+        return false;
+    int32_t map[kNumMidiControllers];
+    if (!MidiMapFile::Parse(bytes.data(), bytes.size(), kNumParameters, map))
+        return false;
+    for (int controller = 0; controller < kNumMidiControllers; ++controller)
+        m_midiMap[controller] = map[controller];
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -638,7 +680,7 @@ void CBaseEffect::ReadChunkBlocks(CByteReader& reader)
             return; // a broken record: nothing after it can be trusted
         CRawParameterBlock* block = FindRawParameterBlock(id);
         if (block && block->size == size)
-            std::memcpy(block->data, reader.GetCurrent(), static_cast<size_t>(size));
+            block->handover->Write(reader.GetCurrent());
         reader.Skip(static_cast<size_t>(size));
     }
 }

@@ -15,6 +15,7 @@ class CActionStack;
 class CBaseEffect;
 class CBaseEditor;
 class CByteReader;
+class CRawBlockHandover;
 class CVstWrapper;
 class IActionItem;
 
@@ -75,7 +76,8 @@ struct CRawParameterBlock
 {
     int32_t id = 0;
     int32_t size = 0;
-    uint8_t* data = nullptr;
+    uint8_t* data = nullptr; // the shared bytes, read-only (written only through `handover`)
+    CRawBlockHandover* handover = nullptr; // owned: hands the bytes to the audio thread
 };
 
 class CBaseEffect
@@ -169,13 +171,24 @@ public:
 
     // --- Raw parameter blocks ----------------------------------------------------------------
     void AddRawParameterBlock(int id, int size);
-    uint8_t* GetRawParameterBlock(int id);
+    // The block's bytes for reading on the user-interface thread; every write goes
+    // through SetRawParameterBlock, which hands the bytes over to the audio thread.
+    const uint8_t* GetRawParameterBlock(int id);
     int GetRawParameterBlockSize(int id);
     void SetRawParameterBlock(int id, const void* data);
+    // Audio thread: the block as of the last complete write (never a half-written
+    // one), null if no block has that id. Never blocks or allocates.
+    const uint8_t* GetRawParameterBlockSnapshot(int id) noexcept;
 
     // --- MIDI map ------------------------------------------------------------------------------
     void ResetMidiMap();
     int GetMidiMapEntry(int controller) const;
+    // The map as a .ccmap file (format in utilities/MidiMapFile.h). Saving writes a
+    // new file and puts it in the place of `path`; false when that fails. Loading
+    // accepts only a whole .ccmap file (magic and exact length) and otherwise
+    // answers false with the map unchanged. User-interface thread.
+    bool SaveMidiMap(const char* path);
+    bool LoadMidiMap(const char* path);
 
     // --- Editor and adapter --------------------------------------------------------------------
     void SetEditor(CBaseEditor* editor) { m_editor = editor; }
@@ -221,7 +234,10 @@ protected:
     static float CurveToUnscaled(const PARAMETER_INFO& info, float scaled) noexcept;
     static float CurveToScaled(const PARAMETER_INFO& info, float unscaled) noexcept;
     void UpdateSmoothingCoefficients(int id);
-    CRawParameterBlock* FindRawParameterBlock(int id);
+    CRawParameterBlock* FindRawParameterBlock(int id) noexcept;
+    // Copies `size` bytes of `data` (zeros when null) into the block with that id,
+    // if any. The caller holds the access lock.
+    void WriteRawParameterBlock(int id, const void* data);
 
     static constexpr uint32_t kChunkMagic = 0x4D767851; // 'MvxQ'
     static constexpr int32_t kChunkVersion = 1140;

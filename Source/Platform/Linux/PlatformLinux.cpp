@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <pwd.h>
@@ -169,6 +170,30 @@ bool ReplaceFile(const std::string& tempPath, const std::string& target)
 bool RemoveFile(const std::string& path)
 {
     return !path.empty() && unlink(path.c_str()) == 0;
+}
+
+bool ListDirectory(const std::string& path, std::vector<DIRECTORY_ENTRY>& entries)
+{
+    entries.clear();
+    DIR* folder = path.empty() ? nullptr : opendir(path.c_str());
+    if (!folder)
+        return false;
+    const std::string prefix = path.back() == '/' ? path : path + "/";
+    while (const dirent* entry = readdir(folder))
+    {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        DIRECTORY_ENTRY item;
+        item.name = name;
+        if (entry->d_type == DT_DIR)
+            item.isFolder = true;
+        else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
+            item.isFolder = IsFolder(prefix + name); // follows a link; asks when unknown
+        entries.push_back(item);
+    }
+    closedir(folder);
+    return true;
 }
 
 void GetScreenSize(int& width, int& height)

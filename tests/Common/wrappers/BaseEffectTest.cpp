@@ -236,7 +236,7 @@ TEST_F(CBaseEffectTest, RawBlocksAreZeroedAndMatchedById)
     m_effect.AddRawParameterBlock(10001, 8);
     m_effect.AddRawParameterBlock(10002, 4);
     m_effect.AddRawParameterBlock(10003, 0);
-    uint8_t* first = m_effect.GetRawParameterBlock(10001);
+    const uint8_t* first = m_effect.GetRawParameterBlock(10001);
     ASSERT_NE(first, nullptr);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(first[i], 0);

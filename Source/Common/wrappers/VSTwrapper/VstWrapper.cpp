@@ -22,6 +22,13 @@ const char* const kCanDoYes[] = {
     "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstMidiEvent", "receiveVstTimeInfo",
     "plugAsChannelInsert", "plugAsSend", "1in1out", "1in2out", "2in2out",
 };
+
+// x - x is 0 for every finite x and NaN for NaN and both infinities; the select
+// compiles without a branch and vectorises.
+inline float SanitiseSample(float x) noexcept
+{
+    return (x - x == 0.0f) ? x : 0.0f;
+}
 } // namespace
 
 CVstWrapper::CVstWrapper(audioMasterCallback audioMaster)
@@ -268,6 +275,13 @@ void CVstWrapper::processReplacing(float** inputs, float** outputs, VstInt32 sam
         std::memmove(left, inputs[0], bytes);
     if (right != inputs[1])
         std::memmove(right, inputs[1], bytes);
+    // A NaN or an infinity from the host would latch in every recursive filter and
+    // delay line of the engine: such samples become silence here.
+    for (int i = 0; i < sampleFrames; ++i)
+    {
+        left[i] = SanitiseSample(left[i]);
+        right[i] = SanitiseSample(right[i]);
+    }
 
     m_effect->PreProcess(sampleFrames);
 
