@@ -2,12 +2,24 @@
 
 BUILD_DIR    ?= build
 SANITIZE_DIR ?= build-sanitize
+ASAN_DIR     ?= build-asan
+TSAN_DIR     ?= build-tsan
+FUZZ_DIR     ?= build-fuzz
+# Seconds per fuzz target: `make fuzz` runs each for FUZZ_SECONDS, `make test`
+# for FUZZ_SMOKE_SECONDS.
+FUZZ_SECONDS ?= 600
+FUZZ_SMOKE_SECONDS ?= 20
+FUZZ_TARGETS := chunk preset midimap prefs
+# The sanitizer suites are built lightly optimised: a fraction of the build and
+# run time of -O0, with the checks unchanged.
+SANITIZER_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS=-O1 -DCMAKE_CXX_FLAGS=-O1
 JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS  ?=
 DEMO_DIR     ?= $(BUILD_DIR)/demo
 VST_DIR      ?= $(HOME)/.vst
 
-.PHONY: all deps build demo test sanitize bench install clean
+.PHONY: all deps build demo test test-asan test-tsan fuzz fuzz-smoke fuzz-build fuzz-run sanitize bench \
+        install clean
 
 all: build
 
@@ -23,15 +35,59 @@ build: deps
 demo: build
 	@scripts/demo.sh $(BUILD_DIR) $(DEMO_DIR)
 
-# Builds everything and runs every test.
+# Builds everything and runs every test: the Release suite, the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the concurrency test under
+# ThreadSanitizer, and a short run of every fuzz target.
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
+	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory test-tsan
+	@$(MAKE) --no-print-directory fuzz-smoke
 
 # The test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
-sanitize: deps
-	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DENABLE_SANITIZERS=ON $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(SANITIZE_DIR) --parallel $(JOBS)
-	@cd $(SANITIZE_DIR) && ctest --output-on-failure --parallel $(JOBS)
+test-asan: deps
+	@cmake -S . -B $(ASAN_DIR) $(SANITIZER_FLAGS) -DENABLE_SANITIZERS=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(ASAN_DIR) --parallel $(JOBS)
+	@cd $(ASAN_DIR) && ctest --output-on-failure --parallel $(JOBS)
+
+# The two host threads at once under ThreadSanitizer, which must report nothing
+# (it exits non-zero after any report).
+test-tsan: deps
+	@cmake -S . -B $(TSAN_DIR) $(SANITIZER_FLAGS) -DMORVEX_TSAN=ON -DMORVEX_HOST_TESTS=OFF \
+	    -DMORVEX_BUILD_RENDER=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(TSAN_DIR) --parallel $(JOBS) --target morvex_concurrency_tests
+	@TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	    $(TSAN_DIR)/tests/morvex_concurrency_tests
+
+# The libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer) and
+# their seed corpus, written by the plug-in's own writers.
+fuzz-build: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(SANITIZER_FLAGS) -DMORVEX_FUZZ=ON \
+	    -DMORVEX_BUILD_TESTS=OFF -DMORVEX_BUILD_RENDER=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(FUZZ_DIR) --parallel $(JOBS) --target fuzz_all
+
+# Each fuzz target for FUZZ_SECONDS; the corpus grows in $(FUZZ_DIR)/corpus/<target>
+# and a crashing input is kept as $(FUZZ_DIR)/crash-*.
+fuzz: fuzz-build
+	@$(MAKE) --no-print-directory fuzz-run SECONDS=$(FUZZ_SECONDS)
+
+fuzz-smoke: fuzz-build
+	@$(MAKE) --no-print-directory fuzz-run SECONDS=$(FUZZ_SMOKE_SECONDS)
+
+fuzz-run:
+	@for target in $(FUZZ_TARGETS); do \
+	    mkdir -p $(FUZZ_DIR)/corpus/$$target; \
+	    log=$(FUZZ_DIR)/fuzz_$$target.log; \
+	    if ! $(FUZZ_DIR)/fuzz/fuzz_$$target -max_total_time=$(SECONDS) -rss_limit_mb=2048 \
+	            -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ \
+	            $(FUZZ_DIR)/corpus/$$target $(FUZZ_DIR)/fuzz-seeds/$$target >$$log 2>&1; then \
+	        tail -n 60 $$log; echo "fuzz_$$target failed (log: $$log)"; exit 1; \
+	    fi; \
+	    echo "fuzz_$$target: $(SECONDS) s, $$(grep -o 'number_of_executed_units: [0-9]*' $$log)"; \
+	done
+
+# Former name of test-asan.
+sanitize: test-asan
 
 # CPU cost of the audio path: ns per sample frame for each module and the full patch.
 bench: build
@@ -44,4 +100,4 @@ install: build
 	@echo "Installed $(VST_DIR)/Morvex.so"
 
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR)

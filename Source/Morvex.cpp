@@ -339,16 +339,7 @@ void CMorvex::OnSetParameter(int id, float value)
     switch (id)
     {
     case kPower:
-        for (auto& layer : m_modules)
-        {
-            for (MODULE_SLOT& slot : layer)
-            {
-                if (slot.module)
-                    slot.module->Reset();
-            }
-        }
-        if (m_reverb)
-            m_reverb->Reset();
+        m_resetPending.store(true, std::memory_order_release);
         break;
     case kGlitchBuffer:
     case kGlitchBuffer + 1:
@@ -609,6 +600,20 @@ void CMorvex::MixLayers(int numSamples, const bool layerOn[kNumLayers]) noexcept
     }
 }
 
+void CMorvex::ResetModules() noexcept
+{
+    for (auto& layer : m_modules)
+    {
+        for (MODULE_SLOT& slot : layer)
+        {
+            if (slot.module)
+                slot.module->Reset();
+        }
+    }
+    if (m_reverb)
+        m_reverb->Reset();
+}
+
 void CMorvex::PreProcess(int numSamples) noexcept
 {
     CDenormalGuard guard;
@@ -629,6 +634,9 @@ void CMorvex::Process(float* left, float* right, int numSamples) noexcept
     CDenormalGuard guard;
     if (numSamples <= 0)
         return;
+    if (m_resetPending.load(std::memory_order_acquire) &&
+        m_resetPending.exchange(false, std::memory_order_acq_rel))
+        ResetModules();
     const bool power = GetParameterScaled(kPower, false, true, 0) > 0.5f;
     if (!power)
         return; // bypass: the output is the dry input

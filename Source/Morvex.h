@@ -7,6 +7,7 @@
 #include "Common/wrappers/dsp/ParamInterpolator.h"
 #include "Common/wrappers/utilities/StereoBuffer.h"
 
+#include <atomic>
 #include <memory>
 
 // Parameter ids. Layer parameters: the id of layer A; layer B is the next id.
@@ -267,4 +268,10 @@ private:
     float m_correlationA = 0.0f;
     float m_correlationB = 0.0f;
     float m_correlationState = 0.0f;
+
+    // "Power" asks for a reset of every module from whichever thread set it; the
+    // audio thread performs it before its next sub-block, so that no module is
+    // cleared while it processes.
+    void ResetModules() noexcept;
+    std::atomic<bool> m_resetPending{false};
 };

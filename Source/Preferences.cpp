@@ -31,19 +31,23 @@ void CPreferences::Load()
         return;
     if (signature != kSignature && signature != kPreviousSignature)
         return;
-    // Each field is taken only when it is there in full.
+    // Each field is taken only when it is there in full, and a mode only when it is
+    // one of its menu's entries (the editor and the randomizer index by them).
     int32_t value = 0;
     if (!reader.ReadInt32(value))
         return;
-    m_compactGuiMode = value;
+    if (value >= -1 && value <= 1)
+        m_compactGuiMode = value;
     if (signature != kSignature)
         return;
     if (!reader.ReadInt32(value))
         return;
-    m_stepRandomizeMode = value;
+    if (value >= 0 && value <= 2)
+        m_stepRandomizeMode = value;
     if (!reader.ReadInt32(value))
         return;
-    m_curveRandomizeMode = value;
+    if (value >= 0 && value <= 3)
+        m_curveRandomizeMode = value;
     uint8_t flag = 0;
     if (!reader.ReadByte(flag))
         return;

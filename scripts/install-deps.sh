@@ -10,6 +10,8 @@ packages=(
     pkg-config
     libsndfile1-dev
     libgtest-dev
+    clang
+    libclang-rt-14-dev
 )
 packages+=("$@")
 
