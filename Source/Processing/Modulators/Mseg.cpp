@@ -10,27 +10,6 @@ CMseg::CMseg()
         position = -1.0f;
 }
 
-void CMseg::SetSampleRate(float sampleRate)
-{
-    if (sampleRate > 0.0f && std::isfinite(sampleRate))
-        m_sampleRate = sampleRate;
-}
-
-void CMseg::SetHostTempo(float tempoBpm)
-{
-    m_hostTempo = StepClock::SanitizeTempo(tempoBpm);
-}
-
-void CMseg::SetHostSamplePos(float samplePos)
-{
-    m_resyncPending = false;
-    if (samplePos != m_hostSamplePos)
-    {
-        m_hostSamplePos = samplePos;
-        m_resyncPending = true;
-    }
-}
-
 void CMseg::Reset()
 {
     m_position = 0.0;

@@ -17,6 +17,8 @@
 // before each Generate; everything runs on the audio thread except GetCursorPosition.
 #pragma once
 
+#include "StepClock.h"
+
 #include "Common/wrappers/utilities/RelaxedAtomic.h"
 
 // One breakpoint as stored in a modulator's envelope block: position in step units
@@ -31,19 +33,12 @@ struct MSEG_POINT
 
 constexpr int kMsegMaxPoints = 64;
 
-class CMseg
+class CMseg : public CModulatorClock
 {
 public:
     // Every point unused (position -1); 44.1 kHz, 120 BPM, sync, speed 2.
     CMseg();
 
-    // Rate in Hz; a value that is not positive and finite is ignored.
-    void SetSampleRate(float sampleRate);
-    // Beats per minute; a value that is not positive and finite is stored as 120.
-    void SetHostTempo(float tempoBpm);
-    // Host song position in samples: a new value marks the next synced Generate to
-    // resynchronise.
-    void SetHostSamplePos(float samplePos);
     // Position, current point and output to 0; points and settings stay.
     void Reset();
 
@@ -82,10 +77,6 @@ private:
     // Start, end, levels and curve constants of the segment from the current point.
     void LoadSegment(int next) noexcept;
 
-    float m_sampleRate = 44100.0f;
-    float m_hostTempo = 120.0f;
-    float m_hostSamplePos = 0.0f;
-    bool m_resyncPending = false;
     float m_speed = 2.0f;
     bool m_sync = true;
     float m_smooth = 0.0f;

@@ -69,3 +69,31 @@ inline double Fraction(double x)
     return f < 1.0 ? f : 0.0;
 }
 } // namespace StepClock
+
+// Host clock of a modulator: sample rate, tempo and song position, with the flag
+// that asks the next synced Generate to resynchronise. Shared by CStepper and CMseg.
+class CModulatorClock
+{
+public:
+    // Rate in Hz; a value that is not positive and finite is ignored.
+    void SetSampleRate(float sampleRate)
+    {
+        if (sampleRate > 0.0f && std::isfinite(sampleRate))
+            m_sampleRate = sampleRate;
+    }
+    // Beats per minute; a value that is not positive and finite is stored as 120.
+    void SetHostTempo(float tempoBpm) { m_hostTempo = StepClock::SanitizeTempo(tempoBpm); }
+    // Host song position in samples: a new value marks the next synced Generate to
+    // resynchronise.
+    void SetHostSamplePos(float samplePos)
+    {
+        m_resyncPending = samplePos != m_hostSamplePos;
+        m_hostSamplePos = samplePos;
+    }
+
+protected:
+    float m_sampleRate = 44100.0f;
+    float m_hostTempo = 120.0f;
+    float m_hostSamplePos = 0.0f;
+    bool m_resyncPending = false;
+};

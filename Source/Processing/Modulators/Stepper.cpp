@@ -10,27 +10,6 @@ CStepper::CStepper()
         position = -1.0f;
 }
 
-void CStepper::SetSampleRate(float sampleRate)
-{
-    if (sampleRate > 0.0f && std::isfinite(sampleRate))
-        m_sampleRate = sampleRate;
-}
-
-void CStepper::SetHostTempo(float tempoBpm)
-{
-    m_hostTempo = StepClock::SanitizeTempo(tempoBpm);
-}
-
-void CStepper::SetHostSamplePos(float samplePos)
-{
-    m_resyncPending = false;
-    if (samplePos != m_hostSamplePos)
-    {
-        m_hostSamplePos = samplePos;
-        m_resyncPending = true;
-    }
-}
-
 void CStepper::Reset()
 {
     m_output = 0.0f;

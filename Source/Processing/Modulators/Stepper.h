@@ -16,6 +16,8 @@
 // GetCursorPosition (any thread).
 #pragma once
 
+#include "StepClock.h"
+
 #include "Common/wrappers/utilities/RelaxedAtomic.h"
 
 // One step as stored in a modulator's steps block: end position in step units
@@ -28,19 +30,12 @@ struct STEP_RECORD
 
 constexpr int kStepperMaxSteps = 32;
 
-class CStepper
+class CStepper : public CModulatorClock
 {
 public:
     // Every step unused (end -1, level 0); 44.1 kHz, 120 BPM, 32 steps, sync, speed 2.
     CStepper();
 
-    // Rate in Hz; a value that is not positive and finite is ignored.
-    void SetSampleRate(float sampleRate);
-    // Beats per minute; a value that is not positive and finite is stored as 120.
-    void SetHostTempo(float tempoBpm);
-    // Host song position in samples: a new value marks the next synced Generate to
-    // resynchronise.
-    void SetHostSamplePos(float samplePos);
     // Output, position, target and triggers to their start; steps and settings stay.
     void Reset();
 
@@ -74,10 +69,6 @@ private:
     // Position at which the current step's gate closes, for the gate fraction's complement.
     double GatePoint(float closedPart) const noexcept;
 
-    float m_sampleRate = 44100.0f;
-    float m_hostTempo = 120.0f;
-    float m_hostSamplePos = 0.0f;
-    bool m_resyncPending = false;
     int m_numSteps = kStepperMaxSteps;
     float m_speed = 2.0f;
     bool m_sync = true;
