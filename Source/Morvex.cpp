@@ -163,6 +163,16 @@ const char* LayerPrefix(int layer)
     return layer == 0 ? "LayerA " : "LayerB ";
 }
 
+// std::fmax and std::fmin without the library call: a NaN operand gives the other one.
+inline float MaxNumber(float a, float b) noexcept
+{
+    return (a >= b || b != b) ? a : b;
+}
+inline float MinNumber(float a, float b) noexcept
+{
+    return (a <= b || b != b) ? a : b;
+}
+
 bool IsOn(float value)
 {
     return value > 0.5f;
@@ -509,7 +519,12 @@ int CMorvex::GetProcessingOrder(const int32_t order[kModulesPerLayer], int code)
 void CMorvex::SortModules(int layer) noexcept
 {
     int32_t order[kModulesPerLayer];
-    const uint8_t* block = GetRawParameterBlockSnapshot(kRawBlockLayerOrder + layer);
+    uint32_t sequence = 1;
+    const uint8_t* block = GetRawParameterBlockSnapshot(kRawBlockLayerOrder + layer, sequence);
+    // The order only changes with a new write of its block.
+    if (block && sequence == m_orderSequence[layer])
+        return;
+    m_orderSequence[layer] = block ? sequence : 1u;
     if (block)
         std::memcpy(order, block, sizeof(order));
     else
@@ -530,6 +545,34 @@ void CMorvex::SortModules(int layer) noexcept
         }
         slots[j + 1] = slot;
     }
+}
+
+unsigned CMorvex::TremoloListeners() const noexcept
+{
+    // A tremolo reads a modulator's values unless depth and flip both read 0 (smoothed,
+    // with modulation) and every instance's ramps for it stand at 0. Modulated depth or
+    // flip counts as listening whatever its value: the modulating values of this
+    // sub-block do not exist yet.
+    unsigned listeners = 0;
+    for (int i = 0; i < kNumModulators; ++i)
+    {
+        bool listening = false;
+        for (int id : {kModTremolo + i, kModPanFlip + i})
+        {
+            const PARAM_MODULATION* modulation = m_modulation[id];
+            if ((modulation && modulation->count > 0) || PeekSmoothedScaled(id) != 0.0f)
+                listening = true;
+        }
+        for (const CLayerTremolo* tremolo :
+             {m_tremolo[0].get(), m_tremolo[1].get(), m_masterTremolo.get()})
+        {
+            if (tremolo && !tremolo->IsQuiet(i))
+                listening = true;
+        }
+        if (listening)
+            listeners |= 1u << i;
+    }
+    return listeners;
 }
 
 void CMorvex::ProcessLayers(float* left, float* right, int numSamples, bool serial) noexcept
@@ -565,7 +608,7 @@ void CMorvex::MixLayers(int numSamples, const bool layerOn[kNumLayers]) noexcept
     for (int layer = 0; layer < kNumLayers; ++layer)
     {
         const float mixDb = GetParameterUnscaled(kLayerAMix + layer, true, true, 0);
-        float gain = std::pow(10.0f, 0.05f * mixDb);
+        float gain = m_layerGainDb[layer].Gain(mixDb);
         if (gain <= 0.001f) // -60 dB and below mutes the layer
             gain = 0.0f;
         gains[layer] = gain;
@@ -577,6 +620,50 @@ void CMorvex::MixLayers(int numSamples, const bool layerOn[kNumLayers]) noexcept
     float* wetRight = m_layerBuffers[0].GetRightBuffer();
     const float* bLeft = m_layerBuffers[1].GetLeftBuffer();
     const float* bRight = m_layerBuffers[1].GetRightBuffer();
+    if (m_layerGainRamp[0].IsSettled() && m_layerPanRamp[0].IsSettled() &&
+        m_layerGainRamp[1].IsSettled() && m_layerPanRamp[1].IsSettled())
+    {
+        // Nothing moves: the same sums with the factors taken once.
+        const float gainA = m_layerGainRamp[0].GetCurrent();
+        const float panA = m_layerPanRamp[0].GetCurrent();
+        const float gainB = m_layerGainRamp[1].GetCurrent();
+        const float panB = m_layerPanRamp[1].GetCurrent();
+        const float leftA = layerOn[0] ? (1.0f - panA) * 2.0f * gainA : 0.0f;
+        const float rightA = layerOn[0] ? panA * 2.0f * gainA : 0.0f;
+        const float leftB = layerOn[1] ? (1.0f - panB) * 2.0f * gainB : 0.0f;
+        const float rightB = layerOn[1] ? panB * 2.0f * gainB : 0.0f;
+        if (layerOn[0] && layerOn[1])
+        {
+            for (int i = 0; i < numSamples; ++i)
+            {
+                wetLeft[i] = (0.0f + leftA * wetLeft[i]) + leftB * bLeft[i];
+                wetRight[i] = (0.0f + rightA * wetRight[i]) + rightB * bRight[i];
+            }
+        }
+        else if (layerOn[0] || layerOn[1])
+        {
+            const float* fromLeft = layerOn[0] ? wetLeft : bLeft;
+            const float* fromRight = layerOn[0] ? wetRight : bRight;
+            const float toLeft = layerOn[0] ? leftA : leftB;
+            const float toRight = layerOn[0] ? rightA : rightB;
+            for (int i = 0; i < numSamples; ++i)
+            {
+                wetLeft[i] = 0.0f + toLeft * fromLeft[i];
+                wetRight[i] = 0.0f + toRight * fromRight[i];
+            }
+        }
+        else
+        {
+            std::fill(wetLeft, wetLeft + numSamples, 0.0f);
+            std::fill(wetRight, wetRight + numSamples, 0.0f);
+        }
+        for (int layer = 0; layer < kNumLayers; ++layer)
+        {
+            m_layerGainRamp[layer].Finish();
+            m_layerPanRamp[layer].Finish();
+        }
+        return;
+    }
     for (int i = 0; i < numSamples; ++i)
     {
         const float gainA = m_layerGainRamp[0].Next();
@@ -643,7 +730,7 @@ void CMorvex::Process(float* left, float* right, int numSamples) noexcept
     const bool limiter = GetParameterScaled(kLimiter, false, true, 0) > 0.5f;
     const bool serial = GetParameterScaled(kLayerMode, false, true, 0) > 0.5f;
 
-    m_matrix->Generate(numSamples);
+    m_matrix->Generate(numSamples, TremoloListeners());
 
     const bool layerOn[kNumLayers] = {
         GetParameterScaled(kLayerAOn, false, true, 0) > 0.5f,
@@ -659,29 +746,54 @@ void CMorvex::Process(float* left, float* right, int numSamples) noexcept
     m_masterEq->Process(wetLeft, wetRight, numSamples);
 
     const float volumeDb = GetParameterUnscaled(kVolume, true, true, 0);
-    m_volumeRamp.SetTarget(std::pow(10.0f, 0.05f * volumeDb), numSamples);
+    m_volumeRamp.SetTarget(m_volumeDb.Gain(volumeDb), numSamples);
     m_dryWetRamp.SetTarget(GetParameterScaled(kDryWet, true, true, 0), numSamples);
     m_panRamp.SetTarget(GetParameterScaled(kPan, true, true, 0), numSamples);
 
-    const float decay = m_meterDecay;
-    float envelope = m_limiterEnvelope;
-    float peakLeft = m_peakLeft;
-    float peakRight = m_peakRight;
-    float correlationState = m_correlationState;
-    float correlation = m_correlation;
-    for (int i = 0; i < numSamples; ++i)
+    // Dry/wet, pan and volume; with the three ramps standing still the factors are taken
+    // once and the loop vectorises.
+    float outLeft[kSubBlock];
+    float outRight[kSubBlock];
+    if (m_volumeRamp.IsSettled() && m_dryWetRamp.IsSettled() && m_panRamp.IsSettled())
     {
-        const float volume = m_volumeRamp.Next();
-        const float wet = m_dryWetRamp.Next();
-        const float pan = m_panRamp.Next();
-        float l = left[i] * (1.0f - wet) + wetLeft[i] * wet;
-        float r = right[i] * (1.0f - wet) + wetRight[i] * wet;
-        l = (1.0f - pan) * 2.0f * volume * l;
-        r = pan * 2.0f * volume * r;
-        if (limiter)
+        const float volume = m_volumeRamp.GetCurrent();
+        const float wet = m_dryWetRamp.GetCurrent();
+        const float pan = m_panRamp.GetCurrent();
+        const float dry = 1.0f - wet;
+        const float gainLeft = (1.0f - pan) * 2.0f * volume;
+        const float gainRight = pan * 2.0f * volume;
+        for (int i = 0; i < numSamples; ++i)
         {
+            outLeft[i] = gainLeft * (left[i] * dry + wetLeft[i] * wet);
+            outRight[i] = gainRight * (right[i] * dry + wetRight[i] * wet);
+        }
+        m_volumeRamp.Finish();
+        m_dryWetRamp.Finish();
+        m_panRamp.Finish();
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const float volume = m_volumeRamp.Next();
+            const float wet = m_dryWetRamp.Next();
+            const float pan = m_panRamp.Next();
+            const float l = left[i] * (1.0f - wet) + wetLeft[i] * wet;
+            const float r = right[i] * (1.0f - wet) + wetRight[i] * wet;
+            outLeft[i] = (1.0f - pan) * 2.0f * volume * l;
+            outRight[i] = pan * 2.0f * volume * r;
+        }
+    }
+
+    float envelope = m_limiterEnvelope;
+    if (limiter)
+    {
+        for (int i = 0; i < numSamples; ++i)
+        {
+            float l = outLeft[i];
+            float r = outRight[i];
             // The louder channel drives the envelope, whatever its sign.
-            const float level = std::fmax(std::fabs(l), std::fabs(r));
+            const float level = MaxNumber(std::fabs(l), std::fabs(r));
             const float coefficient = level > envelope ? m_limiterAttack : m_limiterRelease;
             envelope = level + (envelope - level) * coefficient;
             if (envelope >= 1.0f)
@@ -689,20 +801,37 @@ void CMorvex::Process(float* left, float* right, int numSamples) noexcept
                 l /= envelope;
                 r /= envelope;
             }
-            l = std::fmin(std::fmax(l, -0.999f), 0.999f);
-            r = std::fmin(std::fmax(r, -0.999f), 0.999f);
+            outLeft[i] = MinNumber(MaxNumber(l, -0.999f), 0.999f);
+            outRight[i] = MinNumber(MaxNumber(r, -0.999f), 0.999f);
         }
+    }
+
+    // Output, and the correlation term of each sample: l r / |l r| (0 when silent).
+    float terms[kSubBlock];
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const float l = outLeft[i];
+        const float r = outRight[i];
         left[i] = l;
         right[i] = r;
+        const float product = l * l * r * r;
+        const float divisor = std::fabs(product) < 1e-16f ? 1.0f : std::sqrt(product);
+        terms[i] = l * r / divisor;
+    }
 
-        const float absLeft = std::fabs(l);
-        const float absRight = std::fabs(r);
+    const float decay = m_meterDecay;
+    float peakLeft = m_peakLeft;
+    float peakRight = m_peakRight;
+    float correlationState = m_correlationState;
+    float correlation = m_correlation;
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const float absLeft = std::fabs(outLeft[i]);
+        const float absRight = std::fabs(outRight[i]);
         peakLeft = absLeft > peakLeft ? absLeft : peakLeft * decay;
         peakRight = absRight > peakRight ? absRight : peakRight * decay;
 
-        const float product = l * l * r * r;
-        const float divisor = std::fabs(product) < 1e-16f ? 1.0f : std::sqrt(product);
-        const float q = l * r / divisor;
+        const float q = terms[i];
         if (std::fabs(correlationState) < 1e-20f)
             correlationState = 0.0f;
         if (std::fabs(q - correlationState) >= 1e-5f)

@@ -8,6 +8,7 @@
 #include "Common/wrappers/utilities/StereoBuffer.h"
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 
 // Parameter ids. Layer parameters: the id of layer A; layer B is the next id.
@@ -252,6 +253,29 @@ private:
     std::string m_defaultPresetPath;       // empty when there is no data folder
 
     CStereoBuffer m_layerBuffers[kNumLayers];
+    // Bit i set: a tremolo may read modulator i's values in this sub-block.
+    unsigned TremoloListeners() const noexcept;
+    uint32_t m_orderSequence[kNumLayers] = {1, 1}; // order blocks last sorted by (1: none)
+
+    // 10^(dB / 20), recomputed only when the level changes (most blocks it does not).
+    struct DECIBEL_GAIN
+    {
+        float Gain(float db) noexcept
+        {
+            if (!(db == m_db))
+            {
+                m_db = db;
+                m_gain = std::pow(10.0f, 0.05f * db);
+            }
+            return m_gain;
+        }
+
+    private:
+        float m_db = 0.0f;
+        float m_gain = 1.0f;
+    };
+    DECIBEL_GAIN m_layerGainDb[kNumLayers];
+    DECIBEL_GAIN m_volumeDb;
     ParamInterpolator m_layerGainRamp[kNumLayers];
     ParamInterpolator m_layerPanRamp[kNumLayers];
     ParamInterpolator m_volumeRamp;

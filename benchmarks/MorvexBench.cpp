@@ -3,10 +3,12 @@
 // and the real-time factor (how many times faster than real time one core runs).
 //
 // Usage: morvex-bench [--seconds S] [--rate HZ] [--block N] [--filter TEXT]
+//                     [--save-chunks DIR]
 
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Morvex.h"
 
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -37,6 +39,7 @@ struct OPTIONS
     float rate = 48000.0f;
     int block = 512;
     std::string filter;
+    std::string chunkDir; // when set: write each case's state there instead of measuring
 };
 
 using PATCH = std::function<void(CVstWrapper*, CMorvex*)>;
@@ -241,11 +244,44 @@ RESULT Measure(const OPTIONS& options, const PATCH& patch, bool withSilence)
     return result;
 }
 
+// Writes the bank chunk of a case's patch to DIR/NAME.fxb-chunk, so that an outside
+// host can load exactly the state measured here. Returns false on a write error.
+bool SaveChunk(const OPTIONS& options, const char* name, const PATCH& patch)
+{
+    auto* wrapper = static_cast<CVstWrapper*>(createEffectInstance(HostCallback));
+    auto* effect = static_cast<CMorvex*>(wrapper->GetBaseEffect());
+    wrapper->setSampleRate(options.rate);
+    wrapper->setBlockSize(options.block);
+    patch(wrapper, effect);
+    void* data = nullptr;
+    const VstInt32 size = wrapper->getChunk(&data, false);
+    std::string file = options.chunkDir + "/";
+    for (const char* c = name; *c; ++c)
+        file += (std::isalnum(static_cast<unsigned char>(*c)) ? *c : '-');
+    file += ".chunk";
+    bool ok = false;
+    if (FILE* f = std::fopen(file.c_str(), "wb"))
+    {
+        ok = size > 0 && std::fwrite(data, 1, static_cast<size_t>(size), f) ==
+                             static_cast<size_t>(size);
+        ok = std::fclose(f) == 0 && ok;
+    }
+    delete wrapper;
+    if (ok)
+        std::printf("%s\n", file.c_str());
+    else
+        std::fprintf(stderr, "morvex-bench: cannot write %s\n", file.c_str());
+    return ok;
+}
+
 void Usage()
 {
     std::puts("usage: morvex-bench [--seconds S] [--rate HZ] [--block N] [--filter TEXT]\n"
+              "                    [--save-chunks DIR]\n"
               "Measures ns per stereo sample frame of the default patch, the full patch and\n"
-              "each module alone; --filter runs only the cases whose name contains TEXT.");
+              "each module alone; --filter runs only the cases whose name contains TEXT.\n"
+              "--save-chunks writes each case's state as a bank chunk into DIR (for an\n"
+              "outside host's --chunk option) and measures nothing.");
 }
 } // namespace
 
@@ -264,6 +300,8 @@ int main(int argc, char** argv)
             options.block = std::atoi(argv[++i]);
         else if (arg == "--filter" && hasValue)
             options.filter = argv[++i];
+        else if (arg == "--save-chunks" && hasValue)
+            options.chunkDir = argv[++i];
         else if (arg == "-h" || arg == "--help")
         {
             Usage();
@@ -304,6 +342,17 @@ int main(int argc, char** argv)
          }},
         {"full patch", FullPatch},
     };
+
+    if (!options.chunkDir.empty())
+    {
+        int failures = 0;
+        for (const CASE& c : cases)
+        {
+            if (options.filter.empty() || std::string(c.name).find(options.filter) != std::string::npos)
+                failures += SaveChunk(options, c.name, c.patch) ? 0 : 1;
+        }
+        return failures ? 1 : 0;
+    }
 
     std::printf("Morvex audio path at %.0f Hz, blocks of %d, %.1f s per case\n\n", options.rate,
                 options.block, options.seconds);

@@ -69,6 +69,8 @@ void CLayerFlanger::Reset()
     }
     m_tone.Reset();
     m_phaserShelf.Reset();
+    // A synced LFO takes its phase from the host position again.
+    m_resync = true;
 }
 
 void CLayerFlanger::UpdateTone(float tone) noexcept
@@ -161,6 +163,8 @@ void CLayerFlanger::Process(float* left, float* right, int count) noexcept
         period = 1.0;
     const double increment = 1.0 / period;
 
+    if (Resting(mix, m_mixRamp.GetCurrent()))
+        return;
     m_mixRamp.SetTarget(mix, count);
     m_feedbackRamp.SetTarget(feedback, count);
     m_depthRamp.SetTarget(depth, count);

@@ -163,6 +163,17 @@ void CLayerGlitch::Process(float* left, float* right, int count) noexcept
     m_mixRamp.SetTarget(settings.mix, count);
     const float stretchAmount = 1.0f - stretch;
 
+    if (count <= dryCapacity && OnlyRecords(settings))
+    {
+        // The output is the input: no dry copy, no blend; the ramps end where they would.
+        Record(left, right, count, settings);
+        if (settings.on)
+            m_stretch.Process(left, right, stretchAmount, count);
+        m_scaleRamp.Finish();
+        m_mixRamp.Finish();
+        return;
+    }
+
     for (int start = 0; start < count; start += dryCapacity)
     {
         const int n = std::min(dryCapacity, count - start);
@@ -268,6 +279,113 @@ void CLayerGlitch::RepeatSlices(float* left, float* right, int count,
     m_reverse = reverse;
     m_divisorScale = divisorScale;
     m_divisor = divisor;
+}
+
+bool CLayerGlitch::OnlyRecords(const BLOCK_SETTINGS& settings) const noexcept
+{
+    if (!settings.on)
+        return true;
+    // The stretcher changes the block itself (the mix then blends it away).
+    if (settings.stretching)
+        return false;
+    // A latched mix of 0 that stays 0 at the next boundary keeps the repeat off.
+    if (!(m_latchedMix > kActiveFloor) && !(settings.mix > kActiveFloor))
+        return true;
+    return !m_reverse && !settings.reverseWanted &&
+           m_scaleRamp.IsSettled() && !(m_scaleRamp.GetCurrent() > kActiveFloor);
+}
+
+void CLayerGlitch::Record(const float* left, const float* right, int count,
+                          const BLOCK_SETTINGS& settings) noexcept
+{
+    float* loopLeft = m_loop.GetLeftBuffer();
+    float* loopRight = m_loop.GetRightBuffer();
+    const unsigned capacity = static_cast<unsigned>(m_loop.GetSamplesCount());
+    const int bufferSize = m_bufferSize;
+
+    // The scale is constant over the block: its slice length once.
+    const float scale = m_scaleRamp.GetCurrent();
+    if (scale != m_divisorScale)
+    {
+        m_divisorScale = scale;
+        m_divisor = SliceDivisor(scale);
+    }
+    const int sliceLength = std::max(1, bufferSize / m_divisor);
+
+    int writeIndex = m_writeIndex;
+    if (static_cast<unsigned>(writeIndex) >= capacity)
+        writeIndex = 0;
+    int readIndex = m_readIndex;
+    if (writeIndex >= bufferSize || readIndex < 0 || readIndex >= sliceLength)
+    {
+        // An index left beyond a buffer or slice that shrank: sample by sample.
+        bool full = m_bufferFull;
+        int dirtyCount = m_dirtyCount;
+        for (int i = 0; i < count; ++i)
+        {
+            loopLeft[writeIndex] = Finite(left[i]);
+            loopRight[writeIndex] = Finite(right[i]);
+            dirtyCount = std::max(dirtyCount, writeIndex + 1);
+            if (++writeIndex >= bufferSize)
+            {
+                writeIndex = 0;
+                full = true;
+            }
+            if (++readIndex >= sliceLength)
+            {
+                readIndex = 0;
+                if (full)
+                    m_freeze = settings.freezeWanted;
+                m_reverse = settings.reverseWanted;
+                m_latchedMix = settings.mix;
+            }
+        }
+        m_writeIndex = writeIndex;
+        m_readIndex = readIndex;
+        m_dirtyCount = dirtyCount;
+        m_bufferFull = full;
+        return;
+    }
+
+    // The input goes into the loop in runs up to the loop's end; fullAt is the sample at
+    // which the loop first wraps in this block (count if it does not).
+    const bool fullBefore = m_bufferFull;
+    int fullAt = count;
+    for (int i = 0; i < count;)
+    {
+        const int run = std::min(count - i, bufferSize - writeIndex);
+        float* toLeft = loopLeft + writeIndex;
+        float* toRight = loopRight + writeIndex;
+        for (int j = 0; j < run; ++j)
+        {
+            toLeft[j] = Finite(left[i + j]);
+            toRight[j] = Finite(right[i + j]);
+        }
+        m_dirtyCount = std::max(m_dirtyCount, writeIndex + run);
+        writeIndex += run;
+        i += run;
+        if (writeIndex >= bufferSize)
+        {
+            writeIndex = 0;
+            fullAt = std::min(fullAt, i - 1);
+        }
+    }
+    m_writeIndex = writeIndex;
+    m_bufferFull = fullBefore || fullAt < count;
+
+    // Slice boundaries: the first at sample sliceLength - readIndex - 1, then one per slice.
+    const int first = sliceLength - readIndex - 1;
+    if (first >= count)
+    {
+        m_readIndex = readIndex + count;
+        return;
+    }
+    const int last = first + ((count - 1 - first) / sliceLength) * sliceLength;
+    m_readIndex = count - 1 - last;
+    if (fullBefore || fullAt <= last)
+        m_freeze = settings.freezeWanted;
+    m_reverse = settings.reverseWanted;
+    m_latchedMix = settings.mix;
 }
 
 void CLayerGlitch::BlendWithDry(float* left, float* right, int count) noexcept

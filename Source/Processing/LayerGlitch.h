@@ -77,6 +77,15 @@ private:
     // Records and repeats one piece in place.
     void RepeatSlices(float* left, float* right, int count,
                       const BLOCK_SETTINGS& settings) noexcept;
+    // True when no sample of the block can be repeated: the glitch is off, its mix is
+    // off now and at the next slice, or nothing
+    // (scale settled at off, no stretch, no reverse now or at the next slice) asks for a
+    // repeat. Such a block only records.
+    bool OnlyRecords(const BLOCK_SETTINGS& settings) const noexcept;
+    // What RepeatSlices does on a block for which OnlyRecords holds, leaving the audio as
+    // it is: the input goes into the loop, the slice position runs on.
+    void Record(const float* left, const float* right, int count,
+                const BLOCK_SETTINGS& settings) noexcept;
     // Blends a processed piece with its dry copy along the mix ramp.
     void BlendWithDry(float* left, float* right, int count) noexcept;
 

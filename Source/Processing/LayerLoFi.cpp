@@ -79,6 +79,8 @@ void CLayerLoFi::Process(float* left, float* right, int count) noexcept
     const float noise = owner.GetParameterScaled(kLoFiNoise + layer, true, true, 0);
     const float tone = owner.GetParameterScaled(kLoFiTone + layer, true, true, 0);
     const float mix = owner.GetParameterScaled(kLoFiMix + layer, true, true, 0);
+    if (Resting(mix, m_mixRamp.GetCurrent()))
+        return;
 
     UpdateTone(tone);
     const bool toneActive = m_toneActive;

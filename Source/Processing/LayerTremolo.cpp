@@ -60,14 +60,14 @@ void CLayerTremolo::Process(float* left, float* right, int count) noexcept
     {
         const float dstValue = m_owner->GetParameterUnscaled(kModTremoloDst + i, false, true, 0);
         const int dst = (dstValue >= 0.0f && dstValue < 3.0f) ? static_cast<int>(dstValue) : -1;
-        const float* buffer = m_owner->GetModulationBuffer(i);
-        if (!buffer)
-            return;
         // Only the instance that applies the modulator reads its smoothed depth and flip
         // amount: each smoothed read advances the parameter's 50 ms filter by one
         // 16-sample step, and three instances reading it would triple its speed.
         if (!Applies(dst))
             continue;
+        const float* buffer = m_owner->GetModulationBuffer(i);
+        if (!buffer)
+            return;
         const float depth = std::sqrt(m_owner->GetParameterScaled(kModTremolo + i, true, true, 0));
         const float flip = std::sqrt(m_owner->GetParameterScaled(kModPanFlip + i, true, true, 0));
         const float speed = m_owner->GetParameterUnscaled(kModSpeed + i, false, true, 0);
@@ -81,10 +81,17 @@ void CLayerTremolo::Process(float* left, float* right, int count) noexcept
 
         // Free: one full left-right cycle per `speed` ms. Synced: one side change per note
         // length, i.e. half a cycle per note.
-        const float noteSeconds = StepClock::StepUnitSeconds(sync, speed, m_hostTempo);
-        float increment = (sync ? 0.5f : 1.0f) / (noteSeconds * sampleRate);
-        if (!(increment <= kMaxPhaseIncrement))
-            increment = kMaxPhaseIncrement;
+        INCREMENT& cached = m_increments[i];
+        if (sync != cached.sync || !(speed == cached.speed) || !(m_hostTempo == cached.tempo) ||
+            sampleRate != cached.rate)
+        {
+            const float noteSeconds = StepClock::StepUnitSeconds(sync, speed, m_hostTempo);
+            float increment = (sync ? 0.5f : 1.0f) / (noteSeconds * sampleRate);
+            if (!(increment <= kMaxPhaseIncrement))
+                increment = kMaxPhaseIncrement;
+            cached = INCREMENT{sync, speed, m_hostTempo, sampleRate, increment};
+        }
+        const float increment = cached.increment;
 
         if (depth == 0.0f && flip == 0.0f && depthRamp.GetCurrent() == 0.0f &&
             flipRamp.GetCurrent() == 0.0f)

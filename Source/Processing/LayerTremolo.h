@@ -31,6 +31,12 @@ public:
     void Reset() override;
     // Applies every modulator aimed at this instance, in place. Audio thread.
     void Process(float* left, float* right, int count) noexcept override;
+    // True while modulator `index` leaves this instance's audio alone: its depth and flip
+    // ramps stand at 0 (with depth and flip reading 0 the block then skips the modulator).
+    bool IsQuiet(int index) const noexcept
+    {
+        return m_depthRamps[index].GetCurrent() == 0.0f && m_flipRamps[index].GetCurrent() == 0.0f;
+    }
 
 private:
     // True when "Mod%d Tremolo Dst" = dst names this instance.
@@ -39,5 +45,15 @@ private:
     CPanFlip m_panFlips[kNumModulators];
     ParamInterpolator m_depthRamps[kNumModulators];
     ParamInterpolator m_flipRamps[kNumModulators];
+    // Phase increment per modulator and the settings it was computed for.
+    struct INCREMENT
+    {
+        bool sync = false;
+        float speed = -1.0f;
+        float tempo = -1.0f;
+        float rate = -1.0f;
+        float increment = 0.0f;
+    };
+    INCREMENT m_increments[kNumModulators];
     bool m_isMaster;
 };

@@ -138,6 +138,8 @@ void CModulationMatrix::RebuildMatrix(int numSamples) noexcept
 {
     for (PARAM_MODULATION& record : m_records)
         record.count = 0;
+    for (bool& routed : m_routed)
+        routed = false;
     // Every slot's depth keeps its 50 ms course whether or not the slot is in use, so a
     // slot switched on later starts from its settled depth.
     AdvanceDepthSmoothing(numSamples);
@@ -169,6 +171,7 @@ void CModulationMatrix::RebuildMatrix(int numSamples) noexcept
         record.sources[entry] = source;
         record.slots[entry] = k;
         record.count = entry + 1;
+        m_routed[source] = true;
     }
 }
 
@@ -178,25 +181,31 @@ void CModulationMatrix::CopyModulatorData() noexcept
     static_assert(sizeof(STEP_RECORD) == 8, "STEP_RECORD is two packed floats");
     for (int i = 0; i < kNumModulators; ++i)
     {
-        const uint8_t* points = m_owner->GetRawParameterBlockSnapshot(kRawBlockMsegPoints + i);
-        if (points &&
+        // Only a new write of a block is copied again.
+        uint32_t pointsSequence = 1;
+        const uint8_t* points =
+            m_owner->GetRawParameterBlockSnapshot(kRawBlockMsegPoints + i, pointsSequence);
+        if (points && pointsSequence != m_pointsSequence[i] &&
             m_owner->GetRawParameterBlockSize(kRawBlockMsegPoints + i) >= kRawBlockMsegPointsSize)
         {
             MSEG_POINT copy[kMsegMaxPoints];
             std::memcpy(copy, points, sizeof(copy));
             m_msegs[i].SetPoints(copy);
+            m_pointsSequence[i] = pointsSequence;
         }
-        const uint8_t* steps = m_owner->GetRawParameterBlockSnapshot(kRawBlockSteps + i);
-        if (steps && m_owner->GetRawParameterBlockSize(kRawBlockSteps + i) >= kRawBlockStepsSize)
+        uint32_t stepsSequence = 1;
+        const uint8_t* steps = m_owner->GetRawParameterBlockSnapshot(kRawBlockSteps + i, stepsSequence);
+        if (steps && stepsSequence != m_stepsSequence[i] && m_owner->GetRawParameterBlockSize(kRawBlockSteps + i) >= kRawBlockStepsSize)
         {
             STEP_RECORD copy[kStepperMaxSteps];
             std::memcpy(copy, steps, sizeof(copy));
             m_steppers[i].SetSteps(copy);
+            m_stepsSequence[i] = stepsSequence;
         }
     }
 }
 
-void CModulationMatrix::Generate(int numSamples) noexcept
+void CModulationMatrix::Generate(int numSamples, unsigned otherListeners) noexcept
 {
     for (int i = 0; i < kNumModulators; ++i)
     {
@@ -239,8 +248,10 @@ void CModulationMatrix::Generate(int numSamples) noexcept
         // Only the selected generator advances; the other keeps its position.
         if (mode != 0)
             mseg.Generate(buffer, count);
-        else
+        else if (m_routed[i] || (otherListeners & (1u << i)) != 0)
             stepper.Generate(buffer, count);
+        else
+            stepper.Advance(count);
     }
 }
 

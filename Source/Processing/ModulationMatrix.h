@@ -50,8 +50,10 @@ public:
     // routing records and copies the steps and points from the raw blocks. Audio thread.
     void PreProcess(int numSamples) noexcept;
     // Once per sub-block (numSamples <= the buffer size; longer calls are cut): runs each
-    // modulator's selected generator into its buffer, modulators 0..7 in order.
-    void Generate(int numSamples) noexcept;
+    // modulator's selected generator into its buffer, modulators 0..7 in order. A step
+    // modulator that no routing uses and whose bit in `otherListeners` is clear only
+    // advances (its buffer is not written: nobody reads it this block).
+    void Generate(int numSamples, unsigned otherListeners = 0xFFu) noexcept;
     // Record of parameter id 0..311 for the current host block (count may be 0); null
     // for another id.
     PARAM_MODULATION* GetModulation(int id) noexcept;
@@ -102,4 +104,8 @@ private:
     // Smoothed scaled depth of each slot (audio thread), as the parameter smoother
     // starts: from 0.
     float m_depthState[kNumSlots] = {};
+    // Write sequences of the point and step blocks last copied (1: none yet).
+    bool m_routed[kNumModulators] = {}; // a routing of this host block reads the modulator
+    uint32_t m_pointsSequence[kNumModulators] = {1, 1, 1, 1, 1, 1, 1, 1};
+    uint32_t m_stepsSequence[kNumModulators] = {1, 1, 1, 1, 1, 1, 1, 1};
 };

@@ -34,7 +34,9 @@ public:
         right = right * amount * m_gainRight + (1.0f - amount) * right;
     }
     // Runs count samples of phase and gains without touching audio, as count Process calls
-    // with amount 0 would (for a modulator whose flip is off).
+    // with amount 0 would (for a modulator whose flip is off). Stretches in which the
+    // side does not change are taken in one step each (the gains' exponential approach in
+    // closed form), so the result matches the sample-by-sample run to rounding.
     void Advance(int count, float increment, bool synced) noexcept;
 
     float GetCoefficient() const { return m_coefficient; }
@@ -77,4 +79,7 @@ private:
     float m_gainRight = 0.0f;
     float m_coefficient = 0.0f;
     float m_smooth = 0.0f;
+    // (1 - coefficient)^k for k = 0..kMaxRun: k steps towards a fixed target at once.
+    static constexpr int kMaxRun = 16;
+    float m_decay[kMaxRun + 1] = {};
 };

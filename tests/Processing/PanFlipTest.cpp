@@ -127,3 +127,53 @@ TEST(CPanFlipTest, AmountBlendsTheFlipWithTheUntouchedSignal)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, CPanFlipRateTest, ::testing::Values(44100.0f, 48000.0f, 96000.0f));
+
+// A flip whose amount is 0 only advances (phase and gains in runs); once the amount rises
+// it must stand where the sample-by-sample run would, through side changes, wraps and
+// resyncs, for increments from slow cycles to the fastest one.
+TEST(CPanFlipTest, AdvanceFollowsTheSampleBySampleRun)
+{
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    for (float increment : {1e-6f, 2.1e-5f, 0.0007f, 0.013f, 0.26f, 0.5f})
+    {
+        SCOPED_TRACE(increment);
+        for (bool synced : {false, true})
+        {
+            CPanFlip advanced;
+            CPanFlip stepped;
+            for (CPanFlip* flip : {&advanced, &stepped})
+            {
+                flip->SetSampleRate(48000.0f);
+                flip->SetSmooth(0.3f);
+            }
+            float position = 1000.0f;
+            for (int block = 0; block < 3000; ++block)
+            {
+                const int count = 1 + static_cast<int>(unit(random) * 16.0f) % 16;
+                if (block % 700 == 0)
+                {
+                    position += 12345.0f; // a jump of the host position: resync
+                    advanced.SetHostSamplePos(position);
+                    stepped.SetHostSamplePos(position);
+                }
+                advanced.Advance(count, increment, synced);
+                for (int n = 0; n < count; ++n)
+                {
+                    float l = 0.3f;
+                    float r = -0.2f;
+                    stepped.Process(l, r, increment, synced, 0.0f);
+                }
+                if (block % 97 == 0)
+                {
+                    // Amount 1 on a unit input shows the gains after one more step.
+                    float al = 1.0f, ar = 1.0f, sl = 1.0f, sr = 1.0f;
+                    advanced.Process(al, ar, increment, synced, 1.0f);
+                    stepped.Process(sl, sr, increment, synced, 1.0f);
+                    ASSERT_NEAR(al, sl, 2e-5f) << "block " << block;
+                    ASSERT_NEAR(ar, sr, 2e-5f) << "block " << block;
+                }
+            }
+        }
+    }
+}

@@ -19,8 +19,6 @@ namespace
 {
 constexpr float kTwoPi = 6.28318530717958647692f;
 constexpr float kLog2E = 1.442695f; // log2(x) = ln(x) * log2(e)
-constexpr float kSmoothingSnap = 1e-5f;
-constexpr float kDenormalFloor = 1e-20f;
 constexpr int kSubBlockSize = 16;
 constexpr int32_t kBlockRecordMarker = 1;
 // Preset files are 28 KB; anything past this is no part of one.
@@ -74,7 +72,6 @@ void CBaseEffect::SetParameterInfo(int id, int curve, const char* name, float mi
     info.smoothingTime = smoothingMs;
     info.power = power;
     info.decorator = decorator;
-    info.value = defaultValue;
     const float range = max - min;
     info.range = range;
     info.inverseRange = range != 0.0f ? 1.0f / range : 0.0f;
@@ -87,6 +84,8 @@ void CBaseEffect::SetParameterInfo(int id, int curve, const char* name, float mi
         info.octaves = octaves;
         info.inverseOctaves = octaves != 0.0f ? 1.0f / octaves : 0.0f;
     }
+    // Last, so that the derived values use the new curve.
+    StoreValue(info, defaultValue);
     UpdateSmoothingCoefficients(id);
     OnSetParameter(id, defaultValue);
 }
@@ -172,6 +171,29 @@ float CBaseEffect::CurveToScaled(const PARAMETER_INFO& info, float v) noexcept
     }
 }
 
+namespace
+{
+// NaN compares false both ways and would pass a clamp: it reads as 0.
+inline float ClampUnit(float y) noexcept
+{
+    if (!(y >= 0.0f))
+        return 0.0f;
+    return y > 1.0f ? 1.0f : y;
+}
+} // namespace
+
+void CBaseEffect::StoreValue(PARAMETER_INFO& info, float unscaled) noexcept
+{
+    // A reader on the other thread may see the new value with derived values of the
+    // previous one for a single read; each field on its own is always whole.
+    info.value = unscaled;
+    const float scaled = CurveToScaled(info, unscaled);
+    const float clamped = ClampUnit(scaled);
+    info.scaled = scaled;
+    info.scaledClamped = clamped;
+    info.unscaledOfClamped = CurveToUnscaled(info, clamped);
+}
+
 float CBaseEffect::ScaledValueToUnscaled(int id, float scaled) const noexcept
 {
     return IsValidId(id) ? CurveToUnscaled(m_parameters[id], scaled) : 0.0f;
@@ -188,55 +210,13 @@ float CBaseEffect::UnscaledValueToScaled(int id, float unscaled) const noexcept
 void CBaseEffect::SetParameterScaled(int id, float scaled)
 {
     if (IsValidId(id))
-        m_parameters[id].value = CurveToUnscaled(m_parameters[id], scaled);
+        StoreValue(m_parameters[id], CurveToUnscaled(m_parameters[id], scaled));
 }
 
 void CBaseEffect::SetParameterUnscaled(int id, float unscaled)
 {
     if (IsValidId(id))
-        m_parameters[id].value = unscaled;
-}
-
-float CBaseEffect::GetParameterScaled(int id, bool smooth, bool modulated, int sampleIndex) noexcept
-{
-    if (!IsValidId(id))
-        return 0.0f;
-    const PARAMETER_INFO& info = m_parameters[id];
-    float y = CurveToScaled(info, info.value);
-    if (smooth)
-    {
-        PARAM_SMOOTHER& smoother = m_smoothers[id];
-        float s = smoother.state;
-        if (std::fabs(s) < kDenormalFloor)
-            s = 0.0f;
-        if (std::fabs(y - s) >= kSmoothingSnap)
-        {
-            s = smoother.a * y + smoother.b * s;
-            y = s;
-        }
-        smoother.state = s;
-    }
-    if (modulated)
-    {
-        const PARAM_MODULATION* modulation = m_modulation[id];
-        if (modulation)
-        {
-            for (int i = 0; i < modulation->count; ++i)
-                y += modulation->buffers[i][sampleIndex] * modulation->depths[i];
-        }
-    }
-    // NaN compares false both ways and would pass a clamp: it reads as 0.
-    if (!(y >= 0.0f))
-        return 0.0f;
-    return y > 1.0f ? 1.0f : y;
-}
-
-float CBaseEffect::GetParameterUnscaled(int id, bool smooth, bool modulated,
-                                        int sampleIndex) noexcept
-{
-    if (!IsValidId(id))
-        return 0.0f;
-    return CurveToUnscaled(m_parameters[id], GetParameterScaled(id, smooth, modulated, sampleIndex));
+        StoreValue(m_parameters[id], unscaled);
 }
 
 void CBaseEffect::ResetParameter(int id)
@@ -244,7 +224,7 @@ void CBaseEffect::ResetParameter(int id)
     if (!IsValidId(id))
         return;
     const float defaultValue = m_parameters[id].defaultValue;
-    m_parameters[id].value = defaultValue;
+    StoreValue(m_parameters[id], defaultValue);
     OnSetParameter(id, defaultValue);
 }
 
@@ -457,6 +437,16 @@ const uint8_t* CBaseEffect::GetRawParameterBlockSnapshot(int id) noexcept
     return block ? block->handover->Read() : nullptr;
 }
 
+const uint8_t* CBaseEffect::GetRawParameterBlockSnapshot(int id, uint32_t& sequence) noexcept
+{
+    CRawParameterBlock* block = FindRawParameterBlock(id);
+    if (!block)
+        return nullptr;
+    const uint8_t* data = block->handover->Read();
+    sequence = block->handover->GetReadSequence();
+    return data;
+}
+
 void CBaseEffect::ResetRawParameterBlock(int id)
 {
     CAccessLock::CScoped lock(m_accessLock);
@@ -662,7 +652,7 @@ void CBaseEffect::ReadChunkValues(CByteReader& reader, int count)
             value = min;
         else if (value > max)
             value = max;
-        info.value = value;
+        StoreValue(info, value);
         OnSetParameter(id, value);
     }
 }
@@ -753,7 +743,7 @@ void CBaseEffect::ResetPreset()
             if (m_parameters[id].locked)
                 continue;
             const float defaultValue = m_parameters[id].defaultValue;
-            m_parameters[id].value = defaultValue;
+            StoreValue(m_parameters[id], defaultValue);
             OnSetParameter(id, defaultValue);
         }
         for (size_t i = 0; i < m_rawBlocks.size(); ++i)

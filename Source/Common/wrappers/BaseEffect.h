@@ -7,6 +7,7 @@
 #include "utilities/AccessLock.h"
 #include "utilities/RelaxedAtomic.h"
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -59,6 +60,12 @@ struct PARAMETER_INFO
     RelaxedAtomic<float> inverseLogRange{0.0f};
     RelaxedAtomic<float> inverseOctaves{0.0f};
     RelaxedAtomic<PARAM_DECORATOR> decorator{nullptr};
+    // Derived from value whenever it is written (CBaseEffect::StoreValue), so that a read
+    // on the audio path needs no curve function: the scaled value, the same clamped to
+    // 0..1 as plain reads return it, and the unscaled value of that clamped value.
+    RelaxedAtomic<float> scaled{0.0f};
+    RelaxedAtomic<float> scaledClamped{0.0f};
+    RelaxedAtomic<float> unscaledOfClamped{0.0f};
 };
 
 // Per-parameter modulation, filled by the modulation matrix once per host block.
@@ -159,8 +166,70 @@ public:
     // Scaled value 0..1; `smooth` advances the parameter's smoothing filter by one
     // 16-sample step (audio thread, once per sub-block); `modulated` adds the
     // modulation of sample `sampleIndex` of the current block.
-    float GetParameterScaled(int id, bool smooth, bool modulated, int sampleIndex) noexcept;
-    float GetParameterUnscaled(int id, bool smooth, bool modulated, int sampleIndex) noexcept;
+    // Inline: modules read dozens of values per sub-block, most of them settled and
+    // unmodulated, which is a single load.
+    float GetParameterScaled(int id, bool smooth, bool modulated, int sampleIndex) noexcept
+    {
+        if (!IsValidId(id))
+            return 0.0f;
+        const PARAMETER_INFO& info = m_parameters[id];
+        const PARAM_MODULATION* modulation = modulated ? m_modulation[id] : nullptr;
+        if (!smooth && !(modulation && modulation->count > 0))
+            return info.scaledClamped;
+        float y = info.scaled;
+        if (smooth)
+        {
+            // One 16-sample step of the smoothing filter; within the snap distance the
+            // target itself is read.
+            PARAM_SMOOTHER& smoother = m_smoothers[id];
+            float s = smoother.state;
+            if (std::fabs(s) < kDenormalFloor)
+                s = 0.0f;
+            if (std::fabs(y - s) >= kSmoothingSnap)
+            {
+                s = smoother.a * y + smoother.b * s;
+                y = s;
+            }
+            smoother.state = s;
+        }
+        if (modulation)
+        {
+            for (int i = 0; i < modulation->count; ++i)
+                y += modulation->buffers[i][sampleIndex] * modulation->depths[i];
+        }
+        // NaN compares false both ways and would pass a clamp: it reads as 0.
+        if (!(y >= 0.0f))
+            return 0.0f;
+        return y > 1.0f ? 1.0f : y;
+    }
+    float GetParameterUnscaled(int id, bool smooth, bool modulated, int sampleIndex) noexcept
+    {
+        if (!IsValidId(id))
+            return 0.0f;
+        const float y = GetParameterScaled(id, smooth, modulated, sampleIndex);
+        // A settled, unmodulated read is the stored value: its conversion is stored with it.
+        const PARAMETER_INFO& info = m_parameters[id];
+        if (y == info.scaledClamped)
+            return info.unscaledOfClamped;
+        return CurveToUnscaled(info, y);
+    }
+    // What a smoothed, unmodulated GetParameterScaled would read now, without advancing
+    // the smoothing. Audio thread.
+    float PeekSmoothedScaled(int id) const noexcept
+    {
+        if (!IsValidId(id))
+            return 0.0f;
+        float y = m_parameters[id].scaled;
+        const PARAM_SMOOTHER& smoother = m_smoothers[id];
+        float s = smoother.state;
+        if (std::fabs(s) < kDenormalFloor)
+            s = 0.0f;
+        if (std::fabs(y - s) >= kSmoothingSnap)
+            y = smoother.a * y + smoother.b * s;
+        if (!(y >= 0.0f))
+            return 0.0f;
+        return y > 1.0f ? 1.0f : y;
+    }
     float ScaledValueToUnscaled(int id, float scaled) const noexcept;
     float UnscaledValueToScaled(int id, float unscaled) const noexcept;
     void ResetParameter(int id);
@@ -179,6 +248,9 @@ public:
     // Audio thread: the block as of the last complete write (never a half-written
     // one), null if no block has that id. Never blocks or allocates.
     const uint8_t* GetRawParameterBlockSnapshot(int id) noexcept;
+    // The same, and the snapshot's write sequence: equal sequences mean equal bytes (an
+    // odd value never occurs, so a reader may start its record at 1). Audio thread.
+    const uint8_t* GetRawParameterBlockSnapshot(int id, uint32_t& sequence) noexcept;
 
     // --- MIDI map ------------------------------------------------------------------------------
     void ResetMidiMap();
@@ -234,6 +306,13 @@ protected:
     static float CurveToUnscaled(const PARAMETER_INFO& info, float scaled) noexcept;
     static float CurveToScaled(const PARAMETER_INFO& info, float unscaled) noexcept;
     void UpdateSmoothingCoefficients(int id);
+    // Smoothing: values closer than this to their target read as the target; states
+    // below the floor are flushed.
+    static constexpr float kSmoothingSnap = 1e-5f;
+    static constexpr float kDenormalFloor = 1e-20f;
+    // Writes an unscaled value and the values derived from it. Every write of a value
+    // goes through here.
+    static void StoreValue(PARAMETER_INFO& info, float unscaled) noexcept;
     CRawParameterBlock* FindRawParameterBlock(int id) noexcept;
     // Copies `size` bytes of `data` (zeros when null) into the block with that id,
     // if any. The caller holds the access lock.

@@ -95,10 +95,8 @@ void CStepper::CalcTriggerPos() noexcept
         m_previousTrigger = 0.0f;
 }
 
-void CStepper::Generate(float* buffer, int count) noexcept
+double CStepper::BeginBlock() noexcept
 {
-    if (!buffer || count <= 0)
-        return;
     const float increment =
         StepClock::IncrementPerSample(m_sync, m_speed, m_hostTempo, m_sampleRate);
     const double numSteps = static_cast<double>(m_numSteps);
@@ -125,10 +123,34 @@ void CStepper::Generate(float* buffer, int count) noexcept
         CalcTriggerPos();
     }
 
-    const float glide = StepClock::GlideCoefficient(m_smooth, m_sampleRate);
-    const float follow = 1.0f - glide;
-    const float gateFraction = 0.125f + 0.875f * std::pow(m_gate > 0.0f ? m_gate : 0.0f, 1.3f);
-    const float closedPart = 1.0f - gateFraction;
+    if (m_smooth != m_glideSmooth || m_sampleRate != m_glideRate)
+    {
+        m_glide = StepClock::GlideCoefficient(m_smooth, m_sampleRate);
+        m_glideSmooth = m_smooth;
+        m_glideRate = m_sampleRate;
+        double power = 1.0;
+        for (float& p : m_glidePowers)
+        {
+            p = static_cast<float>(power);
+            power *= static_cast<double>(m_glide);
+        }
+    }
+    if (m_gate != m_gateInput)
+    {
+        m_gateFraction = 0.125f + 0.875f * std::pow(m_gate > 0.0f ? m_gate : 0.0f, 1.3f);
+        m_gateInput = m_gate;
+    }
+    return step;
+}
+
+void CStepper::Generate(float* buffer, int count) noexcept
+{
+    if (!buffer || count <= 0)
+        return;
+    const double step = BeginBlock();
+    const double numSteps = static_cast<double>(m_numSteps);
+    const float follow = 1.0f - m_glide;
+    const float closedPart = 1.0f - m_gateFraction;
 
     // State in locals for the sample loop; the triggers only change on the rare path.
     double position = m_position;
@@ -163,6 +185,74 @@ void CStepper::Generate(float* buffer, int count) noexcept
             output = 0.0f;
         buffer[i] = output;
         position += step;
+    }
+    m_position = position;
+    m_output = output;
+    m_target = target;
+    m_cursorPosition = static_cast<float>(m_position);
+}
+
+void CStepper::Advance(int count) noexcept
+{
+    if (count <= 0)
+        return;
+    const double step = BeginBlock();
+    const double numSteps = static_cast<double>(m_numSteps);
+    const float follow = 1.0f - m_glide;
+    const float closedPart = 1.0f - m_gateFraction;
+
+    double position = m_position;
+    float output = m_output;
+    float target = m_target;
+    double nextTrigger = static_cast<double>(m_nextTrigger);
+    double gatePoint = GatePoint(closedPart);
+    while (count > 0)
+    {
+        if (position >= gatePoint)
+            target = 0.0f;
+        // Samples before the next event (gate, step end, cycle end), less one: the sample
+        // of an event itself is taken one by one below, as Generate takes it.
+        double event = nextTrigger < numSteps ? nextTrigger : numSteps;
+        if (position < gatePoint && gatePoint < event)
+            event = gatePoint;
+        const double room = step > 0.0 ? (event - position) / step : 0.0;
+        int run = 0;
+        if (room > static_cast<double>(kMaxRun + 1))
+            run = kMaxRun;
+        else if (room >= 3.0)
+            run = static_cast<int>(room) - 1;
+        run = run > count ? count : run;
+        if (run >= 2)
+        {
+            // The glide towards a fixed target over `run` samples in closed form.
+            output = target + (output - target) * m_glidePowers[run];
+            if (!std::isfinite(output))
+                output = 0.0f;
+            position += step * static_cast<double>(run);
+            count -= run;
+            continue;
+        }
+        if (position >= nextTrigger || position >= numSteps)
+        {
+            m_position = position;
+            m_target = target;
+            if (position >= nextTrigger)
+                CalcTriggerPos();
+            if (m_position >= numSteps)
+            {
+                m_position -= std::floor(m_position);
+                CalcTriggerPos();
+            }
+            position = m_position;
+            target = m_target;
+            nextTrigger = static_cast<double>(m_nextTrigger);
+            gatePoint = GatePoint(closedPart);
+        }
+        output += (target - output) * follow;
+        if (!std::isfinite(output))
+            output = 0.0f;
+        position += step;
+        --count;
     }
     m_position = position;
     m_output = output;

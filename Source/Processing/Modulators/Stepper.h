@@ -58,6 +58,10 @@ public:
     void CalcTriggerPos() noexcept;
     // Writes count values (normally 0..1) into buffer and advances the play position.
     void Generate(float* buffer, int count) noexcept;
+    // Advances exactly as Generate would, for a modulator nobody listens to this block:
+    // no values are written, and stretches without a step or gate change are taken at
+    // once (the glide in closed form, equal to the sample-by-sample run to rounding).
+    void Advance(int count) noexcept;
 
     // Play position in step units as of the end of the last Generate (for the cursor).
     float GetCursorPosition() const { return m_cursorPosition; }
@@ -66,6 +70,9 @@ public:
     float GetPreviousTrigger() const { return m_previousTrigger; }
 
 private:
+    // Block start shared by Generate and Advance: resync, cached coefficients; returns the
+    // position increment per sample.
+    double BeginBlock() noexcept;
     // Position at which the current step's gate closes, for the gate fraction's complement.
     double GatePoint(float closedPart) const noexcept;
 
@@ -84,5 +91,13 @@ private:
     float m_nextTrigger = -1.0f;
     float m_previousTrigger = -1.0f;
     float m_output = 0.0f;
+    // Per-block coefficients, recomputed only when their inputs change.
+    float m_glideSmooth = -1.0f;
+    float m_glideRate = -1.0f;
+    float m_glide = 0.0f;
+    float m_gateInput = -1.0f;
+    float m_gateFraction = 0.0f;
+    static constexpr int kMaxRun = 16;
+    float m_glidePowers[kMaxRun + 1] = {}; // m_glide^k
     RelaxedAtomic<float> m_cursorPosition{0.0f};
 };

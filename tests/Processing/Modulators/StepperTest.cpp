@@ -424,3 +424,60 @@ TEST(CStepperTest, NonFiniteInputsNeverLatch)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, CStepperRateTest, ::testing::Values(44100.0f, 48000.0f, 96000.0f));
+
+// A modulator nobody listens to only advances; when it is heard again it must stand where
+// generating every value would have left it: position, step, gate and glide, through
+// step ends, cycle wraps, shuffled boundaries and resyncs.
+TEST(CStepperTest, AdvanceLeavesTheSameStateAsGenerate)
+{
+    for (float smooth : {0.0f, 0.3f, 1.0f})
+    {
+        for (float gate : {0.2f, 1.0f})
+        {
+            SCOPED_TRACE(testing::Message() << "smooth " << smooth << " gate " << gate);
+            CStepper advanced;
+            CStepper generated;
+            STEP_RECORD steps[kStepperMaxSteps];
+            for (int k = 0; k < kStepperMaxSteps; ++k)
+                steps[k] = STEP_RECORD{static_cast<float>(k + 1) * (k % 3 == 2 ? 1.5f : 1.0f),
+                                       static_cast<float>((k * 7) % 5) / 4.0f};
+            float position = 0.0f;
+            for (CStepper* stepper : {&advanced, &generated})
+            {
+                stepper->SetSampleRate(48000.0f);
+                stepper->SetHostTempo(133.0f);
+                stepper->SetSteps(steps);
+                stepper->SetNumSteps(12);
+                stepper->SetSync(true);
+                stepper->SetSpeed(14.0f); // a 1/32 note per step: many events per second
+                stepper->SetSmooth(smooth);
+                stepper->SetGate(gate);
+                stepper->SetShuffle(0.4f);
+            }
+            float buffer[16];
+            for (int block = 0; block < 4000; ++block)
+            {
+                const int count = 1 + (block * 7) % 16;
+                if (block % 900 == 450)
+                {
+                    position += 99991.0f; // a host jump: both resynchronise
+                    advanced.SetHostSamplePos(position);
+                    generated.SetHostSamplePos(position);
+                }
+                advanced.Advance(count);
+                generated.Generate(buffer, count);
+                if (block % 37 == 0)
+                {
+                    float a = 0.0f;
+                    float g = 0.0f;
+                    advanced.Generate(&a, 1);
+                    generated.Generate(&g, 1);
+                    // The closed-form glide and the sample-by-sample one round differently.
+                    ASSERT_NEAR(a, g, 1e-4f) << "block " << block;
+                    ASSERT_EQ(advanced.GetTarget(), generated.GetTarget()) << "block " << block;
+                    ASSERT_NEAR(advanced.GetCursorPosition(), generated.GetCursorPosition(), 1e-5f);
+                }
+            }
+        }
+    }
+}

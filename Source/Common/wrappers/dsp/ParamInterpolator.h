@@ -32,6 +32,14 @@ public:
         return value;
     }
     float GetCurrent() const noexcept { return m_current; }
+    // True when the ramp stands on its target: every Next returns the target.
+    bool IsSettled() const noexcept { return m_current == m_target; }
+    // Ends the block at once, as the remaining Next calls would: on the target.
+    void Finish() noexcept
+    {
+        m_current = m_target;
+        m_remaining = 0;
+    }
     // Jumps to a value with no ramp (start-up, reset).
     void SetCurrent(float value) noexcept
     {

@@ -35,6 +35,9 @@ public:
     // up to date when a complete write has happened since the last call. Never
     // blocks, never allocates.
     const uint8_t* Read() noexcept;
+    // Reader side: the write sequence of the copy Read last handed out. It changes exactly
+    // when Read hands out newer bytes, so a reader can skip work on unchanged data.
+    uint32_t GetReadSequence() const noexcept { return m_seenSequence; }
     // Makes the reader's copy equal to the shared bytes. Only while no other
     // thread uses the block (registration).
     void Synchronise() noexcept;
