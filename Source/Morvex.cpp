@@ -704,7 +704,13 @@ void CMorvex::ResetModules() noexcept
 void CMorvex::PreProcess(int numSamples) noexcept
 {
     CDenormalGuard guard;
-    CBaseEffect::PreProcess(numSamples);
+    // The matrix keeps one record per parameter for its whole life: the base class binds
+    // them once; their contents change every block.
+    if (!m_modulationBound)
+    {
+        CBaseEffect::PreProcess(numSamples);
+        m_modulationBound = true;
+    }
     m_matrix->PreProcess(numSamples);
 }
 

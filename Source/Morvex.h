@@ -253,6 +253,7 @@ private:
     std::string m_defaultPresetPath;       // empty when there is no data folder
 
     CStereoBuffer m_layerBuffers[kNumLayers];
+    bool m_modulationBound = false; // parameter modulation records bound (audio thread)
     // Bit i set: a tremolo may read modulator i's values in this sub-block.
     unsigned TremoloListeners() const noexcept;
     uint32_t m_orderSequence[kNumLayers] = {1, 1}; // order blocks last sorted by (1: none)

@@ -117,9 +117,20 @@ void CModulationMatrix::AdvanceDepthSmoothing(int numSamples) noexcept
         {
             // The parameter smoother takes b = e^(-2 pi / (T * 0.0625 * 0.001 * rate)) per
             // 16-sample step; a host block of n samples is n / 16 such steps:
-            // b^(n / 16) = e^(-2 pi n / (T * 0.001 * rate)).
-            const float periodSamples = timeMs * 0.001f * m_sampleRate;
-            decay = periodSamples > 0.0f ? std::exp(-kTwoPi * samples / periodSamples) : 0.0f;
+            // b^(n / 16) = e^(-2 pi n / (T * 0.001 * rate)). Kept from the last block while
+            // time, block length and rate stay.
+            DECAY& cached = m_depthDecay;
+            if (!(timeMs == cached.timeMs && samples == cached.samples &&
+                  m_sampleRate == cached.rate))
+            {
+                const float periodSamples = timeMs * 0.001f * m_sampleRate;
+                cached.value =
+                    periodSamples > 0.0f ? std::exp(-kTwoPi * samples / periodSamples) : 0.0f;
+                cached.timeMs = timeMs;
+                cached.samples = samples;
+                cached.rate = m_sampleRate;
+            }
+            decay = cached.value;
             lastTimeMs = timeMs;
         }
         const float target = m_owner->GetParameterScaled(id, false, false, 0);
@@ -136,8 +147,10 @@ void CModulationMatrix::AdvanceDepthSmoothing(int numSamples) noexcept
 
 void CModulationMatrix::RebuildMatrix(int numSamples) noexcept
 {
-    for (PARAM_MODULATION& record : m_records)
-        record.count = 0;
+    // Only the records filled last time can hold entries.
+    for (int k = 0; k < m_filledCount; ++k)
+        m_records[m_filled[k]].count = 0;
+    m_filledCount = 0;
     for (bool& routed : m_routed)
         routed = false;
     // Every slot's depth keeps its 50 ms course whether or not the slot is in use, so a
@@ -166,6 +179,8 @@ void CModulationMatrix::RebuildMatrix(int numSamples) noexcept
         if (record.count >= kMaxModulationEntries)
             continue;
         const int entry = record.count;
+        if (entry == 0)
+            m_filled[m_filledCount++] = target;
         record.buffers[entry] = m_buffers[source].GetBuffer();
         record.depths[entry] = 2.0f * depth - 1.0f;
         record.sources[entry] = source;

@@ -105,6 +105,16 @@ private:
     // starts: from 0.
     float m_depthState[kNumSlots] = {};
     // Write sequences of the point and step blocks last copied (1: none yet).
+    struct DECAY
+    {
+        float timeMs = -1.0f;
+        float samples = -1.0f;
+        float rate = -1.0f;
+        float value = 0.0f;
+    };
+    DECAY m_depthDecay; // the depth smoothing's decay over one host block
+    int m_filled[kNumSlots] = {}; // ids of the records filled by the last rebuild
+    int m_filledCount = 0;
     bool m_routed[kNumModulators] = {}; // a routing of this host block reads the modulator
     uint32_t m_pointsSequence[kNumModulators] = {1, 1, 1, 1, 1, 1, 1, 1};
     uint32_t m_stepsSequence[kNumModulators] = {1, 1, 1, 1, 1, 1, 1, 1};

@@ -378,6 +378,17 @@ void CBaseEffect::PreProcess(int /*numSamples*/) noexcept
 
 CRawParameterBlock* CBaseEffect::FindRawParameterBlock(int id) noexcept
 {
+    // Blocks are usually registered with consecutive ids: try the id's own place first.
+    if (!m_rawBlocks.empty())
+    {
+        const long long place = static_cast<long long>(id) - m_rawBlocks.front().id;
+        if (place >= 0 && place < static_cast<long long>(m_rawBlocks.size()))
+        {
+            CRawParameterBlock& block = m_rawBlocks[static_cast<size_t>(place)];
+            if (block.id == id && block.size > 0)
+                return &block;
+        }
+    }
     for (auto& block : m_rawBlocks)
     {
         if (block.id == id && block.size > 0)

@@ -56,9 +56,13 @@ inline float SanitizeTempo(float tempoBpm)
 
 // True when x truncated toward zero is an odd whole number. Exact for every finite
 // float (all floats from 2^24 up are even); no float-to-int conversion.
+// Whether trunc(x) is an odd whole number. Floats from 2^23 up are all even; NaN is not odd.
 inline bool IsOddWhole(float x)
 {
-    return std::fabs(std::fmod(std::trunc(x), 2.0f)) == 1.0f;
+    const float whole = std::trunc(x);
+    if (!(std::fabs(whole) < 8388608.0f))
+        return false;
+    return (static_cast<long long>(whole) & 1) != 0;
 }
 
 // Fractional part x - floor(x), in [0, 1). Used for the resynchronisation to the host
