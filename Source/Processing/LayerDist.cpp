@@ -8,6 +8,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 using namespace MorvexParam;
 
 namespace
@@ -34,10 +38,98 @@ constexpr float kBandEdges[4][2] = {
     {3600.0f, 14400.0f},
 };
 
+#if !defined(__SSE2__)
 float SanitizeInput(float x) noexcept
 {
     return std::isfinite(x) ? std::clamp(x, -kInputLimit, kInputLimit) : 0.0f;
 }
+#endif
+
+// Raised samples the fuzz stage takes per pass (its ramp values sit on the stack).
+constexpr int kFuzzChunk = 2 * kMaxSubBlock;
+
+// Sets a ramp's target for a block of count samples. A ramp that already stands at its
+// target would return the target at every step of the block: it is left there and true
+// returned, and the caller uses the constant instead of stepping it.
+bool SetRampTarget(ParamInterpolator& ramp, float target, int count) noexcept
+{
+    if (ramp.GetCurrent() == target)
+    {
+        ramp.SetCurrent(target);
+        return true;
+    }
+    ramp.SetTarget(target, count);
+    return false;
+}
+
+// The ramp's next count values (the constant when steady).
+void ReadRamp(ParamInterpolator& ramp, bool steady, float* out, int count) noexcept
+{
+    if (steady)
+    {
+        const float value = ramp.GetCurrent();
+        for (int i = 0; i < count; ++i)
+            out[i] = value;
+    }
+    else
+    {
+        for (int i = 0; i < count; ++i)
+            out[i] = ramp.Next();
+    }
+}
+
+#if defined(__SSE2__)
+// Four samples cleared when not finite and clamped to +-kInputLimit.
+inline __m128 SanitizeInput4(__m128 x) noexcept
+{
+    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), x);
+    const __m128 finite = _mm_cmplt_ps(magnitude, _mm_set1_ps(INFINITY));
+    const __m128 clamped =
+        _mm_min_ps(_mm_max_ps(x, _mm_set1_ps(-kInputLimit)), _mm_set1_ps(kInputLimit));
+    return _mm_and_ps(finite, clamped);
+}
+
+// TanhShaper::Shape on four samples with four gains.
+inline __m128 Shape4(__m128 x, __m128 gain) noexcept
+{
+    const __m128 v = _mm_mul_ps(gain, x);
+    const __m128 a = _mm_andnot_ps(_mm_set1_ps(-0.0f), v);
+    const __m128 h = _mm_add_ps(
+        _mm_mul_ps(_mm_add_ps(_mm_mul_ps(_mm_add_ps(a, _mm_set1_ps(3.0f)), a), _mm_set1_ps(6.0f)),
+                   a),
+        _mm_set1_ps(12.0f));
+    return _mm_div_ps(_mm_mul_ps(v, h), _mm_add_ps(_mm_mul_ps(h, a), _mm_set1_ps(24.0f)));
+}
+
+// Runs body(offset, x...) over count samples of the given arrays four at a time; a last
+// group of fewer than four goes through zero-padded copies.
+template <int N, class BODY>
+void ForEachQuad(float* const (&arrays)[N], int count, BODY body) noexcept
+{
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+    {
+        float* quads[N];
+        for (int k = 0; k < N; ++k)
+            quads[k] = arrays[k] + i;
+        body(quads, i);
+    }
+    if (i < count)
+    {
+        const int rest = count - i;
+        alignas(16) float copies[N][4] = {};
+        float* quads[N];
+        for (int k = 0; k < N; ++k)
+        {
+            std::memcpy(copies[k], arrays[k] + i, sizeof(float) * static_cast<size_t>(rest));
+            quads[k] = copies[k];
+        }
+        body(quads, i);
+        for (int k = 0; k < N; ++k)
+            std::memcpy(arrays[k] + i, copies[k], sizeof(float) * static_cast<size_t>(rest));
+    }
+}
+#endif
 } // namespace
 
 CLayerDist::CLayerDist(CBaseEffect* owner, int layer) : CLayerEffect(owner, layer)
@@ -64,11 +156,8 @@ void CLayerDist::ResizeBuffers(int blockSize)
 void CLayerDist::SetSampleRate(float sampleRate)
 {
     CLayerEffect::SetSampleRate(sampleRate);
-    for (auto& channelBands : m_bands)
-    {
-        for (int band = 0; band < kBandCount; ++band)
-            channelBands[band].CalcParams(sampleRate, kBandEdges[band][0], kBandEdges[band][1]);
-    }
+    for (CDistFilterBank& bank : m_bands)
+        bank.CalcParams(sampleRate, kBandEdges);
     for (int channel = 0; channel < 2; ++channel)
     {
         m_tubeA[channel].SetSampleRate(sampleRate);
@@ -85,8 +174,7 @@ void CLayerDist::Reset()
         m_tubeA[channel].Reset();
         m_tubeB[channel].Reset();
         m_warm[channel].Reset();
-        for (CDistFilter& band : m_bands[channel])
-            band.Reset();
+        m_bands[channel].Reset();
     }
     m_fuzz.Reset();
 }
@@ -117,29 +205,55 @@ void CLayerDist::ProcessBlock(float* left, float* right, int count) noexcept
     const float mono = owner.GetParameterScaled(kDistMono + layer, true, true, 0);
     if (!on)
         return;
+    const float mix = owner.GetParameterScaled(kDistMix + layer, true, true, 0);
+    if (Resting(mix, m_mixRamp.GetCurrent()))
+        return;
+    const bool mixSteady = SetRampTarget(m_mixRamp, mix, count);
 
     const size_t bytes = sizeof(float) * static_cast<size_t>(count);
     std::memcpy(m_dry.GetLeftBuffer(), left, bytes);
     std::memcpy(m_dry.GetRightBuffer(), right, bytes);
 
-    m_monoRamp.SetTarget(std::sqrt(mono), count);
-    ApplyMono(left, right, count);
+    const bool monoSteady = SetRampTarget(m_monoRamp, std::sqrt(mono), count);
+    ApplyMono(left, right, count, monoSteady);
     ApplyDrive(left, right, count, mode, drive);
     ApplyFuzz(left, right, count);
-    ApplyColourAndMix(left, right, count);
+    ApplyColourAndMix(left, right, count, mixSteady);
 }
 
-void CLayerDist::ApplyMono(float* left, float* right, int count) noexcept
+void CLayerDist::ApplyMono(float* left, float* right, int count, bool steady) noexcept
 {
-    for (int i = 0; i < count; ++i)
+    for (int start = 0; start < count; start += kMaxSubBlock)
     {
-        const float width = 1.0f - m_monoRamp.Next();
-        const float l = SanitizeInput(left[i]);
-        const float r = SanitizeInput(right[i]);
-        const float mid = (l + r) * 0.5f;
-        const float side = (l - r) * width * 0.5f;
-        left[i] = mid + side;
-        right[i] = mid - side;
+        const int n = std::min(kMaxSubBlock, count - start);
+        float* const l = left + start;
+        float* const r = right + start;
+        float width[kMaxSubBlock];
+        ReadRamp(m_monoRamp, steady, width, n);
+        for (int i = 0; i < n; ++i)
+            width[i] = 1.0f - width[i];
+#if defined(__SSE2__)
+        float* const arrays[3] = {l, r, width};
+        ForEachQuad(arrays, n, [](float* const (&q)[3], int) noexcept {
+            const __m128 lv = SanitizeInput4(_mm_loadu_ps(q[0]));
+            const __m128 rv = SanitizeInput4(_mm_loadu_ps(q[1]));
+            const __m128 half = _mm_set1_ps(0.5f);
+            const __m128 mid = _mm_mul_ps(_mm_add_ps(lv, rv), half);
+            const __m128 side = _mm_mul_ps(_mm_mul_ps(_mm_sub_ps(lv, rv), _mm_loadu_ps(q[2])), half);
+            _mm_storeu_ps(q[0], _mm_add_ps(mid, side));
+            _mm_storeu_ps(q[1], _mm_sub_ps(mid, side));
+        });
+#else
+        for (int i = 0; i < n; ++i)
+        {
+            const float lv = SanitizeInput(l[i]);
+            const float rv = SanitizeInput(r[i]);
+            const float mid = (lv + rv) * 0.5f;
+            const float side = (lv - rv) * width[i] * 0.5f;
+            l[i] = mid + side;
+            r[i] = mid - side;
+        }
+#endif
     }
 }
 
@@ -173,22 +287,35 @@ void CLayerDist::ApplyDrive(float* left, float* right, int count, int mode, floa
     {
         const bool crisp = mode == kModeCrisp;
         const float crispness = crisp ? 1.0f : 0.0f;
-        m_warmDriveRamp.SetTarget(drive, count);
-        for (int i = 0; i < count; ++i)
+        const bool steady = SetRampTarget(m_warmDriveRamp, drive, count);
+        for (int start = 0; start < count; start += kMaxSubBlock)
         {
-            const float amount = m_warmDriveRamp.Next();
-            float l = left[i];
-            float r = right[i];
+            const int n = std::min(kMaxSubBlock, count - start);
+            float* const l = left + start;
+            float* const r = right + start;
+            float amount[kMaxSubBlock];
+            ReadRamp(m_warmDriveRamp, steady, amount, n);
+            // The shaper keeps no state, so the whole piece is shaped before the drives.
             if (crisp)
             {
-                const float shaperGain = 40.0f * amount + 1.0f;
-                l = TanhShaper::Shape(l, shaperGain);
-                r = TanhShaper::Shape(r, shaperGain);
+#if defined(__SSE2__)
+                float* const arrays[3] = {l, r, amount};
+                ForEachQuad(arrays, n, [](float* const (&q)[3], int) noexcept {
+                    const __m128 shaperGain = _mm_add_ps(
+                        _mm_mul_ps(_mm_set1_ps(40.0f), _mm_loadu_ps(q[2])), _mm_set1_ps(1.0f));
+                    _mm_storeu_ps(q[0], Shape4(_mm_loadu_ps(q[0]), shaperGain));
+                    _mm_storeu_ps(q[1], Shape4(_mm_loadu_ps(q[1]), shaperGain));
+                });
+#else
+                for (int i = 0; i < n; ++i)
+                {
+                    const float shaperGain = 40.0f * amount[i] + 1.0f;
+                    l[i] = TanhShaper::Shape(l[i], shaperGain);
+                    r[i] = TanhShaper::Shape(r[i], shaperGain);
+                }
+#endif
             }
-            m_warm[0].Process(l, r, amount, crispness);
-            m_warm[1].Process(l, r, amount, crispness);
-            left[i] = l;
-            right[i] = r;
+            CWarmDrive::ProcessSeries(m_warm[0], m_warm[1], l, r, amount, crispness, n);
         }
         break;
     }
@@ -206,60 +333,75 @@ void CLayerDist::ApplyFuzz(float* left, float* right, int count) noexcept
     const float fuzz =
         0.9f * std::sqrt(m_owner->GetParameterScaled(kDistFuzz + m_layer, true, true, 0));
     // 48 f^2 dB of gain into the clip, up to 75 % of the fuzz in the mix.
-    m_fuzzGainRamp.SetTarget(std::pow(10.0f, 2.4f * fuzz * fuzz), raisedCount);
-    m_fuzzMixRamp.SetTarget(0.75f * fuzz, raisedCount);
-    // Local copies keep the state in registers: the samples cannot alias them.
-    CFuzzDistortion fuzzStage = m_fuzz;
-    ParamInterpolator gainRamp = m_fuzzGainRamp;
-    ParamInterpolator mixRamp = m_fuzzMixRamp;
-    for (int i = 0; i < raisedCount; ++i)
+    const bool gainSteady =
+        SetRampTarget(m_fuzzGainRamp, std::pow(10.0f, 2.4f * fuzz * fuzz), raisedCount);
+    const bool mixSteady = SetRampTarget(m_fuzzMixRamp, 0.75f * fuzz, raisedCount);
+    for (int start = 0; start < raisedCount; start += kFuzzChunk)
     {
-        const float gain = gainRamp.Next();
-        const float mix = mixRamp.Next();
-        fuzzStage.Process(raisedLeft[i], raisedRight[i], gain, mix);
+        const int n = std::min(kFuzzChunk, raisedCount - start);
+        float gain[kFuzzChunk], mix[kFuzzChunk];
+        ReadRamp(m_fuzzGainRamp, gainSteady, gain, n);
+        ReadRamp(m_fuzzMixRamp, mixSteady, mix, n);
+        m_fuzz.ProcessBlock(raisedLeft + start, raisedRight + start, gain, mix, n);
     }
-    m_fuzz = fuzzStage;
-    m_fuzzGainRamp = gainRamp;
-    m_fuzzMixRamp = mixRamp;
     m_oversampler.Downsample(raisedLeft, raisedRight, count);
     const size_t bytes = sizeof(float) * static_cast<size_t>(count);
     std::memcpy(left, raisedLeft, bytes);
     std::memcpy(right, raisedRight, bytes);
 }
 
-void CLayerDist::ApplyColourAndMix(float* left, float* right, int count) noexcept
+void CLayerDist::ApplyColourAndMix(float* left, float* right, int count, bool mixSteady) noexcept
 {
     CBaseEffect& owner = *m_owner;
     const int layer = m_layer;
     const float colour = owner.GetParameterScaled(kDistColor + layer, true, true, 0);
     const float outputDb = owner.GetParameterUnscaled(kDistOutput + layer, true, true, 0);
-    const float mix = owner.GetParameterScaled(kDistMix + layer, true, true, 0);
-    m_colourRamp.SetTarget(colour, count);
-    m_outputGainRamp.SetTarget(std::pow(10.0f, outputDb * 0.05f), count);
-    m_mixRamp.SetTarget(mix, count);
+    const bool colourSteady = SetRampTarget(m_colourRamp, colour, count);
+    const bool gainSteady =
+        SetRampTarget(m_outputGainRamp, std::pow(10.0f, outputDb * 0.05f), count);
 
     float* const channels[2] = {left, right};
-    const float* const dry[2] = {m_dry.GetLeftBuffer(), m_dry.GetRightBuffer()};
+    float* const dry[2] = {m_dry.GetLeftBuffer(), m_dry.GetRightBuffer()};
     for (int start = 0; start < count; start += kMaxSubBlock)
     {
         const int n = std::min(kMaxSubBlock, count - start);
         // Bands 1, 3 and 4 rise by (1 + c)^2, band 2 falls by (1 - c)^2; all over 1 + c.
         float lift[kMaxSubBlock], scoop[kMaxSubBlock], scale[kMaxSubBlock], wetMix[kMaxSubBlock];
+        ReadRamp(m_colourRamp, colourSteady, lift, n);
+        ReadRamp(m_outputGainRamp, gainSteady, scale, n);
+        ReadRamp(m_mixRamp, mixSteady, wetMix, n);
         for (int i = 0; i < n; ++i)
         {
-            const float c = m_colourRamp.Next();
+            const float c = lift[i];
             lift[i] = (1.0f + c) * (1.0f + c) - 1.0f;
             scoop[i] = (1.0f - c) * (1.0f - c) - 1.0f;
-            scale[i] = m_outputGainRamp.Next() / (1.0f + c);
-            wetMix[i] = m_mixRamp.Next();
+            scale[i] = scale[i] / (1.0f + c);
         }
         for (int channel = 0; channel < 2; ++channel)
         {
-            float* x = channels[channel] + start;
-            const float* dryIn = dry[channel] + start;
+            float* const x = channels[channel] + start;
+            float* const dryIn = dry[channel] + start;
             float bands[kBandCount][kMaxSubBlock];
-            for (int band = 0; band < kBandCount; ++band)
-                m_bands[channel][band].Filter(x, bands[band], n);
+            float* const bandOut[kBandCount] = {bands[0], bands[1], bands[2], bands[3]};
+            m_bands[channel].Filter(x, bandOut, n);
+#if defined(__SSE2__)
+            float* const arrays[10] = {x,       dryIn,    bands[0], bands[1], bands[2],
+                                       bands[3], lift,    scoop,    scale,    wetMix};
+            ForEachQuad(arrays, n, [](float* const (&q)[10], int) noexcept {
+                const __m128 in = _mm_loadu_ps(q[0]);
+                const __m128 band0 = _mm_loadu_ps(q[2]), band1 = _mm_loadu_ps(q[3]);
+                const __m128 band2 = _mm_loadu_ps(q[4]), band3 = _mm_loadu_ps(q[5]);
+                const __m128 lifted =
+                    _mm_mul_ps(_mm_loadu_ps(q[6]), _mm_add_ps(_mm_add_ps(band0, band2), band3));
+                const __m128 wet = _mm_mul_ps(
+                    _mm_add_ps(_mm_add_ps(in, lifted), _mm_mul_ps(_mm_loadu_ps(q[7]), band1)),
+                    _mm_loadu_ps(q[8]));
+                const __m128 wetMixV = _mm_loadu_ps(q[9]);
+                const __m128 dryMix = _mm_sub_ps(_mm_set1_ps(1.0f), wetMixV);
+                _mm_storeu_ps(q[0], _mm_add_ps(_mm_mul_ps(wet, wetMixV),
+                                               _mm_mul_ps(_mm_loadu_ps(q[1]), dryMix)));
+            });
+#else
             for (int i = 0; i < n; ++i)
             {
                 const float wet = (x[i] + lift[i] * (bands[0][i] + bands[2][i] + bands[3][i]) +
@@ -267,6 +409,7 @@ void CLayerDist::ApplyColourAndMix(float* left, float* right, int count) noexcep
                                   scale[i];
                 x[i] = wet * wetMix[i] + dryIn[i] * (1.0f - wetMix[i]);
             }
+#endif
         }
     }
 }

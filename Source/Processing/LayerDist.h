@@ -39,16 +39,16 @@ private:
 
     void ResizeBuffers(int blockSize);
     void ProcessBlock(float* left, float* right, int count) noexcept;
-    void ApplyMono(float* left, float* right, int count) noexcept;
+    void ApplyMono(float* left, float* right, int count, bool steady) noexcept;
     void ApplyDrive(float* left, float* right, int count, int mode, float drive) noexcept;
     void ApplyFuzz(float* left, float* right, int count) noexcept;
-    void ApplyColourAndMix(float* left, float* right, int count) noexcept;
+    void ApplyColourAndMix(float* left, float* right, int count, bool mixSteady) noexcept;
 
     CTubeModelA m_tubeA[2];
     CTubeModelB m_tubeB[2];
     CFuzzDistortion m_fuzz;
     CWarmDrive m_warm[2];               // in series, each on both channels
-    CDistFilter m_bands[2][kBandCount]; // per channel, bands 1..4
+    CDistFilterBank m_bands[2];         // per channel, bands 1..4 side by side
     COversampler m_oversampler;
     CStereoBuffer m_dry;
     int m_capacity = 0; // samples per channel that one ProcessBlock may take

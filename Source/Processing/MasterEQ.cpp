@@ -94,19 +94,30 @@ void CMasterEQ::Process(float* left, float* right, int count) noexcept
         m_sectionsValid = true;
     }
 
-    for (int i = 0; i < count; ++i)
+    CBiquadFilter* active[4];
+    int activeCount = 0;
+    if (m_bassActive)
+        active[activeCount++] = &m_bass;
+    if (m_lowMidActive)
+        active[activeCount++] = &m_lowMid;
+    if (m_highMidActive)
+        active[activeCount++] = &m_highMid;
+    if (m_trebleActive)
+        active[activeCount++] = &m_treble;
+    // A flat EQ is the identity: nothing to do.
+    if (activeCount == 0)
+        return;
+
+    // Both channels side by side through the active sections in turn, one stretch at a
+    // time; each section's samples are those of filtering sample by sample.
+    constexpr int kChunk = 32;
+    float frames[2 * kChunk];
+    for (int start = 0; start < count; start += kChunk)
     {
-        float l = left[i];
-        float r = right[i];
-        if (m_bassActive)
-            m_bass.Filter(l, r);
-        if (m_lowMidActive)
-            m_lowMid.Filter(l, r);
-        if (m_highMidActive)
-            m_highMid.Filter(l, r);
-        if (m_trebleActive)
-            m_treble.Filter(l, r);
-        left[i] = l;
-        right[i] = r;
+        const int n = count - start < kChunk ? count - start : kChunk;
+        CBiquadFilter::Interleave(left + start, right + start, frames, n);
+        for (int k = 0; k < activeCount; ++k)
+            active[k]->FilterInterleaved(frames, n);
+        CBiquadFilter::Deinterleave(frames, left + start, right + start, n);
     }
 }

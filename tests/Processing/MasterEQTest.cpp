@@ -193,6 +193,23 @@ TEST_P(CMasterEQTest, CentreGainsAreFlatAtEveryFrequencySetting)
     }
 }
 
+TEST_P(CMasterEQTest, CentredEqPassesTheInputExactly)
+{
+    // Every section at exactly 0 dB is skipped: the samples come out bit for bit.
+    Apply(EQ_SETTING{});
+    std::vector<float> in(4096);
+    uint32_t seed = 17;
+    for (float& x : in)
+    {
+        seed = seed * 1664525u + 1013904223u;
+        x = static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
+    }
+    std::vector<float> left = in, right = in;
+    Run(left, right);
+    EXPECT_EQ(left, in);
+    EXPECT_EQ(right, in);
+}
+
 TEST_P(CMasterEQTest, ShelvesGiveHalfTheirGainAtTheCornerAndFollowTheFormula)
 {
     // A cookbook shelf passes sqrt(A), half its dB gain, at its corner frequency.

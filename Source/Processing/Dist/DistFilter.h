@@ -20,9 +20,36 @@ public:
     // count samples from in to out (which may be the same array). Audio thread.
     void Filter(const float* in, float* out, int count) noexcept;
 
+    float GetPoleHigh() const noexcept { return m_poleHigh; }
+    float GetPoleLow() const noexcept { return m_poleLow; }
+
 private:
     float m_poleHigh = 0.0f;
     float m_poleLow = 0.0f;
     float m_lowpass[3] = {};
     float m_highpass[3] = {}; // states of the low-passes the high-passes subtract
+};
+
+// Four CDistFilter bands fed by the same mono input, run side by side: the four
+// bands' states sit in the four lanes of one SSE register, so one pass over the
+// block filters all of them with the very arithmetic of CDistFilter (each band's
+// output is bit-identical to a CDistFilter with the same edges).
+class CDistFilterBank
+{
+public:
+    static constexpr int kBandCount = 4;
+
+    // rate in Hz; edges[band] = {fLow, fHigh} in Hz. UI thread.
+    void CalcParams(float sampleRate, const float (&edges)[kBandCount][2]);
+    void Reset() noexcept;
+    // count samples of in to out[band][0..count). in may not alias any out. Audio thread.
+    void Filter(const float* in, float* const (&out)[kBandCount], int count) noexcept;
+
+private:
+    alignas(16) float m_poleHigh[kBandCount] = {};
+    alignas(16) float m_gainHigh[kBandCount] = {};
+    alignas(16) float m_poleLow[kBandCount] = {};
+    alignas(16) float m_gainLow[kBandCount] = {};
+    // Three low-pass states, then the three low-passes the high-passes subtract.
+    alignas(16) float m_state[6][kBandCount] = {};
 };

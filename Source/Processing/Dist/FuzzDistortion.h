@@ -15,6 +15,10 @@ public:
         left = ProcessChannel(m_channels[0], left, gain, mix);
         right = ProcessChannel(m_channels[1], right, gain, mix);
     }
+    // count stereo samples in place, sample i with gain[i] and mix[i]: the same as count
+    // calls of Process, both channels computed side by side. Audio thread.
+    void ProcessBlock(float* left, float* right, const float* gain, const float* mix,
+                      int count) noexcept;
 
 private:
     static constexpr float kLowpass = 0.4988662f;

@@ -7,6 +7,8 @@
 #include "AAFilter.h"
 #include "OnePoleHighpass.h"
 
+#include <algorithm>
+
 class CTubeModelA
 {
 public:
@@ -14,8 +16,20 @@ public:
     void SetSampleRate(float sampleRate);
     void Reset() noexcept;
     // One sample: gain (linear, > 0) drives the cubic, level (linear) scales the output.
-    // Audio thread.
-    float Process(float x, float gain, float level) noexcept;
+    // Audio thread. Inline: it runs once per sample and channel.
+    float Process(float x, float gain, float level) noexcept
+    {
+        const float u = std::clamp(m_inputHighpass.Process(x), -0.9999f, 0.9999f);
+        const float s = Cubic(u) * gain;
+        // Two steps at twice the rate: the sample, then a zero; the first step's second
+        // filter output only advances its history.
+        const float a = m_filter1.Process(s);
+        m_filter2.Process(HeldCubic(a));
+        const float aZero = m_filter1.ProcessZero();
+        const float b = m_filter2.Process(HeldCubic(aZero));
+        const float k = std::max(0.02f, 0.06f / gain);
+        return m_outputHighpass.Process(k * b) * level;
+    }
 
 private:
     static float Cubic(float u) noexcept { return ((kP3 * u - kP2) * u - kP1) * u; }

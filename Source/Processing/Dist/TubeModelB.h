@@ -8,6 +8,8 @@
 #include "AAFilter.h"
 #include "OnePoleHighpass.h"
 
+#include <algorithm>
+
 class CTubeModelB
 {
 public:
@@ -15,8 +17,16 @@ public:
     void SetSampleRate(float sampleRate);
     void Reset() noexcept;
     // One sample: gain (linear, > 0) drives the clip, level (linear) scales the output.
-    // Audio thread.
-    float Process(float x, float gain, float level) noexcept;
+    // Audio thread. Inline: it runs once per sample and channel.
+    float Process(float x, float gain, float level) noexcept
+    {
+        const float k = std::max(0.2f, 0.6f / gain);
+        const float u = std::clamp(x, -0.9999f, 0.9999f);
+        m_filter.Process(Clip(u) * gain);
+        // Only the zero-input step of the pair is heard.
+        const float a = std::clamp(m_filter.ProcessZero(), -1.0f, 1.0f);
+        return m_outputHighpass.Process(k * Clip(a)) * level;
+    }
 
     // The rational clip; its argument must lie within -3..3.
     static float Clip(float u) noexcept

@@ -17,6 +17,11 @@ public:
     void Reset() noexcept;
     // Shapes one stereo sample in place. drive 0..1, crispness 0..1. Audio thread.
     void Process(float& left, float& right, float drive, float crispness) noexcept;
+    // count stereo samples in place through first and then second, sample i with drive[i]:
+    // the same as calling first.Process and second.Process on each sample in turn, with
+    // both channels of each drive computed side by side. Audio thread.
+    static void ProcessSeries(CWarmDrive& first, CWarmDrive& second, float* left, float* right,
+                              const float* drive, float crispness, int count) noexcept;
 
 private:
     void UpdateCoefficients(float g, float b) noexcept;

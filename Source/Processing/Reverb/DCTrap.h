@@ -14,6 +14,14 @@ public:
     // Clears the state.
     void Reset() noexcept { m_x1 = m_y1 = 0.0f; }
     float GetCoefficient() const noexcept { return m_coefficient; }
+    // The state x1, y1 (for a caller that runs two traps side by side).
+    float GetX1() const noexcept { return m_x1; }
+    float GetY1() const noexcept { return m_y1; }
+    void SetState(float x1, float y1) noexcept
+    {
+        m_x1 = x1;
+        m_y1 = y1;
+    }
 
     // One sample. Audio thread.
     float Process(float x) noexcept

@@ -21,6 +21,7 @@ public:
     // Clears the line. UI thread, between blocks.
     void Reset() noexcept;
     const CReverbDelayLine& GetLine() const noexcept { return m_line; }
+    CReverbDelayLine& GetLine() noexcept { return m_line; }
 
     // All-pass step on x in place: shelvedRead is this sample's shelved line read d, g the
     // all-pass gain (|g| < 1), writeIndex the reverb's write position. Audio thread.

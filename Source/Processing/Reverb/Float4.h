@@ -19,6 +19,16 @@ struct FLOAT4
 #endif
 };
 
+// Four int lanes (indices derived from FLOAT4 lanes).
+struct INT4
+{
+#ifdef MORVEX_FLOAT4_SSE2
+    __m128i v;
+#else
+    int v[4];
+#endif
+};
+
 namespace Float4
 {
 // Lanes 0..3 = a, b, c, d.
@@ -162,6 +172,136 @@ inline void Transpose(FLOAT4& r0, FLOAT4& r1, FLOAT4& r2, FLOAT4& r3) noexcept
     r1 = {{a.v[1], b.v[1], c.v[1], d.v[1]}};
     r2 = {{a.v[2], b.v[2], c.v[2], d.v[2]}};
     r3 = {{a.v[3], b.v[3], c.v[3], d.v[3]}};
+#endif
+}
+
+// Lanes x0, x1, 0, 0.
+inline FLOAT4 LowPair(FLOAT4 x) noexcept
+{
+#ifdef MORVEX_FLOAT4_SSE2
+    return {_mm_castsi128_ps(_mm_move_epi64(_mm_castps_si128(x.v)))};
+#else
+    return {{x.v[0], x.v[1], 0.0f, 0.0f}};
+#endif
+}
+
+// Lanes x2, x3, x2, x3.
+inline FLOAT4 HighToLow(FLOAT4 x) noexcept
+{
+#ifdef MORVEX_FLOAT4_SSE2
+    return {_mm_movehl_ps(x.v, x.v)};
+#else
+    return {{x.v[2], x.v[3], x.v[2], x.v[3]}};
+#endif
+}
+
+// Lanes x3, x2, x3, x2: the upper pair, swapped, in the lower lanes.
+inline FLOAT4 HighSwappedToLow(FLOAT4 x) noexcept
+{
+#ifdef MORVEX_FLOAT4_SSE2
+    return {_mm_shuffle_ps(x.v, x.v, _MM_SHUFFLE(2, 3, 2, 3))};
+#else
+    return {{x.v[3], x.v[2], x.v[3], x.v[2]}};
+#endif
+}
+
+// Lanes *a, *b, 0, 0.
+inline FLOAT4 LoadPair(const float* a, const float* b) noexcept
+{
+#ifdef MORVEX_FLOAT4_SSE2
+    return {_mm_unpacklo_ps(_mm_load_ss(a), _mm_load_ss(b))};
+#else
+    return {{*a, *b, 0.0f, 0.0f}};
+#endif
+}
+
+// Lane 0 to *a, lane 1 to *b.
+inline void StorePair(float* a, float* b, FLOAT4 x) noexcept
+{
+#ifdef MORVEX_FLOAT4_SSE2
+    _mm_store_ss(a, x.v);
+    _mm_store_ss(b, _mm_shuffle_ps(x.v, x.v, _MM_SHUFFLE(1, 1, 1, 1)));
+#else
+    *a = x.v[0];
+    *b = x.v[1];
+#endif
+}
+
+// Each non-finite lane replaced by +0, finite lanes unchanged (x - x is 0 only when x is
+// finite).
+inline FLOAT4 ZeroNonFinite(FLOAT4 x) noexcept
+{
+#ifdef MORVEX_FLOAT4_SSE2
+    const __m128 d = _mm_sub_ps(x.v, x.v);
+    return {_mm_and_ps(x.v, _mm_cmpeq_ps(d, _mm_setzero_ps()))};
+#else
+    FLOAT4 r;
+    for (int i = 0; i < 4; ++i)
+        r.v[i] = x.v[i] - x.v[i] == 0.0f ? x.v[i] : 0.0f;
+    return r;
+#endif
+}
+
+// As SplitWhole, with the whole parts kept in int lanes.
+inline FLOAT4 SplitWhole(FLOAT4 x, INT4& whole) noexcept
+{
+#ifdef MORVEX_FLOAT4_SSE2
+    whole.v = _mm_cvttps_epi32(x.v);
+    return {_mm_sub_ps(x.v, _mm_cvtepi32_ps(whole.v))};
+#else
+    FLOAT4 r;
+    for (int i = 0; i < 4; ++i)
+    {
+        whole.v[i] = static_cast<int>(x.v[i]);
+        r.v[i] = x.v[i] - static_cast<float>(whole.v[i]);
+    }
+    return r;
+#endif
+}
+
+inline INT4 SetInts(int a, int b, int c, int d) noexcept
+{
+#ifdef MORVEX_FLOAT4_SSE2
+    return {_mm_setr_epi32(a, b, c, d)};
+#else
+    return {{a, b, c, d}};
+#endif
+}
+
+// True when all four lanes are equal.
+inline bool SameInts(INT4 a, INT4 b) noexcept
+{
+#ifdef MORVEX_FLOAT4_SSE2
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(a.v, b.v)) == 0xFFFF;
+#else
+    return a.v[0] == b.v[0] && a.v[1] == b.v[1] && a.v[2] == b.v[2] && a.v[3] == b.v[3];
+#endif
+}
+
+inline void StoreInts(int* p, INT4 x) noexcept
+{
+#ifdef MORVEX_FLOAT4_SSE2
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), x.v);
+#else
+    for (int i = 0; i < 4; ++i)
+        p[i] = x.v[i];
+#endif
+}
+
+// Per lane base - x, plus size where that is negative (an index wrapped into a ring).
+inline INT4 WrappedDifference(int base, INT4 x, int size) noexcept
+{
+#ifdef MORVEX_FLOAT4_SSE2
+    const __m128i d = _mm_sub_epi32(_mm_set1_epi32(base), x.v);
+    return {_mm_add_epi32(d, _mm_and_si128(_mm_srai_epi32(d, 31), _mm_set1_epi32(size)))};
+#else
+    INT4 r;
+    for (int i = 0; i < 4; ++i)
+    {
+        const int d = base - x.v[i];
+        r.v[i] = d < 0 ? d + size : d;
+    }
+    return r;
 #endif
 }
 } // namespace Float4

@@ -15,33 +15,51 @@ constexpr float kShelfSpan = 0.29f;      // B = 1 - 0.29 (1 - bass), T likewise
 constexpr float kOutputTrebleTop = 1.1f; // T' = 1.1 - 0.5 (1 - treble)
 constexpr float kOutputTrebleSpan = 0.5f;
 
-// The tank takes only finite input: a non-finite sample would stay in the lines for good.
-inline float FiniteOrZero(float x) noexcept
-{
-    return std::isfinite(x) ? x : 0.0f;
-}
-
 // L0..L3: SINE_TABLE at the phase plus 0, 1/8, 2/8 and 3/8, each reduced into 0..1 when
-// above 1, read with linear interpolation at phase x 1024 exactly like LookupPhase.
-inline FLOAT4 LfoLanes(float phase) noexcept
+// above 1, read with linear interpolation at phase x 1024 exactly like LookupPhase. The
+// phase moves by less than a hundredth of a table step per sample, so the two table entries
+// of each lane are kept and fetched again only when a lane's index changes.
+struct LFO_LANES
 {
-    using namespace Float4;
-    constexpr int kLast = kSineTableSize - 1;
-    const FLOAT4 phases = WrapAbove(Add(Broadcast(phase), Set(0.0f, 0.125f, 0.25f, 0.375f)), 1.0f);
-    const FLOAT4 position = Clamp(Mul(phases, Broadcast(static_cast<float>(kSineTableSize))),
-                                  Broadcast(0.0f), Broadcast(static_cast<float>(kLast)));
-    int index[4];
-    const FLOAT4 t = SplitWhole(position, index);
-    float low[4];
-    float high[4];
-    for (int k = 0; k < 4; ++k)
+    INT4 index = Float4::SetInts(-1, -1, -1, -1); // no entries fetched yet
+    FLOAT4 low = Float4::Broadcast(0.0f);
+    FLOAT4 high = Float4::Broadcast(0.0f);
+
+    FLOAT4 At(float phase) noexcept
     {
-        // At the last entry t is 0 and the second index stays on it, as in LookupInterpolated.
-        low[k] = SINE_TABLE.data[index[k]];
-        high[k] = SINE_TABLE.data[index[k] < kLast ? index[k] + 1 : kLast];
+        using namespace Float4;
+        constexpr int kLast = kSineTableSize - 1;
+        const FLOAT4 phases =
+            WrapAbove(Add(Broadcast(phase), Set(0.0f, 0.125f, 0.25f, 0.375f)), 1.0f);
+        const FLOAT4 position =
+            Clamp(Mul(phases, Broadcast(static_cast<float>(kSineTableSize))), Broadcast(0.0f),
+                  Broadcast(static_cast<float>(kLast)));
+        INT4 whole;
+        const FLOAT4 t = SplitWhole(position, whole);
+        if (!SameInts(whole, index))
+            Fetch(whole);
+        return Add(Mul(Sub(Broadcast(1.0f), t), low), Mul(t, high));
     }
-    return Add(Mul(Sub(Broadcast(1.0f), t), Load(low)), Mul(t, Load(high)));
-}
+
+    void Fetch(INT4 whole) noexcept
+    {
+        constexpr int kLast = kSineTableSize - 1;
+        index = whole;
+        int k4[4];
+        Float4::StoreInts(k4, whole);
+        float l[4];
+        float h[4];
+        for (int k = 0; k < 4; ++k)
+        {
+            // At the last entry t is 0 and the second index stays on it, as in
+            // LookupInterpolated.
+            l[k] = SINE_TABLE.data[k4[k]];
+            h[k] = SINE_TABLE.data[k4[k] < kLast ? k4[k] + 1 : kLast];
+        }
+        low = Float4::Load(l);
+        high = Float4::Load(h);
+    }
+};
 
 // Read delays: lanes left 1, right 1, left 2, right 2 (groupA) and left 3, right 3, tank
 // left, tank right (groupB), for the squared size s, the LFO lanes and the rate.
@@ -128,12 +146,16 @@ void CReverb::ProcessSamples(float* left, float* right, int count, bool shelvesM
     const int size = GetLineSize();
     const FLOAT4 shortestRead = Broadcast(2.0f);
     const FLOAT4 longestRead = Broadcast(static_cast<float>(size - 3));
-    const float* const linesA[4] = {
-        m_diffuser[0].GetLine().GetData(), m_diffuser[1].GetLine().GetData(),
-        m_diffuser[2].GetLine().GetData(), m_diffuser[3].GetLine().GetData()};
-    const float* const linesB[4] = {m_diffuser[4].GetLine().GetData(),
-                                    m_diffuser[5].GetLine().GetData(), m_tankLine[0].GetData(),
-                                    m_tankLine[1].GetData()};
+    const FLOAT4 gain = Broadcast(kDiffusion);
+    // Lines of the read groups A (diffusers left 1, right 1, left 2, right 2) and B
+    // (diffusers left 3, right 3, tank left, tank right).
+    float* const lines[8] = {
+        m_diffuser[0].GetLine().GetWritableData(), m_diffuser[1].GetLine().GetWritableData(),
+        m_diffuser[2].GetLine().GetWritableData(), m_diffuser[3].GetLine().GetWritableData(),
+        m_diffuser[4].GetLine().GetWritableData(), m_diffuser[5].GetLine().GetWritableData(),
+        m_tankLine[0].GetWritableData(),           m_tankLine[1].GetWritableData()};
+    const float* const linesA[4] = {lines[0], lines[1], lines[2], lines[3]};
+    const float* const linesB[4] = {lines[4], lines[5], lines[6], lines[7]};
 
     float m = m_mixRamp.GetCurrent();
     float s = m_sizeRamp.GetCurrent();
@@ -158,17 +180,21 @@ void CReverb::ProcessSamples(float* left, float* right, int count, bool shelvesM
     };
     updateShelves(rb, rt);
 
-    // State into locals for the loop; written back after it.
+    // State into locals for the loop; written back after it. The two channels run side by
+    // side in lanes 0 (left) and 1 (right) from the tank input to the output; each lane does
+    // the scalar operations of its channel.
     HighLowShelf shelvesA = m_shelvesA;
     HighLowShelf shelvesB = m_shelvesB;
     HighLowShelf tankShelves = m_tankShelves;
-    DCTrap dcTrapLeft = m_dcTrap[0];
-    DCTrap dcTrapRight = m_dcTrap[1];
+    FLOAT4 dcX1 = Set(m_dcTrap[0].GetX1(), m_dcTrap[1].GetX1(), 0.0f, 0.0f);
+    FLOAT4 dcY1 = Set(m_dcTrap[0].GetY1(), m_dcTrap[1].GetY1(), 0.0f, 0.0f);
+    const FLOAT4 dcCoefficient =
+        Set(m_dcTrap[0].GetCoefficient(), m_dcTrap[1].GetCoefficient(), 0.0f, 0.0f);
+    LFO_LANES lfoLanes;
     float phase = m_lfoPhase;
-    float feedbackLeft = m_feedback[0];
-    float feedbackRight = m_feedback[1];
-    float tankLeft = m_lastTankInput[0];
-    float tankRight = m_lastTankInput[1];
+    // Each channel's input takes the other channel's feedback: lanes (right, left).
+    FLOAT4 crossFeedback = Set(m_feedback[1], m_feedback[0], 0.0f, 0.0f);
+    FLOAT4 tankIn = Set(m_lastTankInput[0], m_lastTankInput[1], 0.0f, 0.0f);
     int w = m_writeIndex;
     for (int i = 0; i < count; ++i)
     {
@@ -183,11 +209,10 @@ void CReverb::ProcessSamples(float* left, float* right, int count, bool shelvesM
             if (shelvesMove)
                 updateShelves(rb, rt);
         }
-        const float xLeft = left[i];
-        const float xRight = right[i];
+        const FLOAT4 dry = LoadPair(left + i, right + i);
 
         // LFO, then the phase advances by 0.405 Hz.
-        const FLOAT4 lfo = LfoLanes(phase);
+        const FLOAT4 lfo = lfoLanes.At(phase);
         phase += phaseStep;
         if (phase > 1.0f)
             phase -= 1.0f;
@@ -200,51 +225,60 @@ void CReverb::ProcessSamples(float* left, float* right, int count, bool shelvesM
         delaysA = Clamp(delaysA, shortestRead, longestRead);
         delaysB = Clamp(delaysB, shortestRead, longestRead);
         const FLOAT4 readB = CReverbDelayLine::ReadFour(linesB, size, w, delaysB);
-        float shelvedA[4];
-        float shelvedB[4];
-        float tankRead[4];
-        Store(shelvedA,
-              shelvesA.Process(CReverbDelayLine::ReadFour(linesA, size, w, delaysA), tankLanes));
-        Store(shelvedB, shelvesB.Process(readB, groupBLanes));
-        Store(tankRead, readB);
+        const FLOAT4 shelvedA =
+            shelvesA.Process(CReverbDelayLine::ReadFour(linesA, size, w, delaysA), tankLanes);
+        const FLOAT4 shelvedB = shelvesB.Process(readB, groupBLanes);
 
-        // Cross-coupled tank: each channel takes the other's feedback, then its three
-        // diffusers and the shelves after them.
-        float xl = FiniteOrZero(xLeft * gin) + feedbackRight;
-        float xr = FiniteOrZero(xRight * gin) + feedbackLeft;
-        m_diffuser[0].Process(xl, shelvedA[0], kDiffusion, w);
-        m_diffuser[1].Process(xr, shelvedA[1], kDiffusion, w);
-        m_diffuser[2].Process(xl, shelvedA[2], kDiffusion, w);
-        m_diffuser[3].Process(xr, shelvedA[3], kDiffusion, w);
-        m_diffuser[4].Process(xl, shelvedB[0], kDiffusion, w);
-        m_diffuser[5].Process(xr, shelvedB[1], kDiffusion, w);
-        float tankIn[4];
-        Store(tankIn, tankShelves.Process(Set(xl, xr, 0.0f, 0.0f), tankLanes));
-        tankLeft = tankIn[0];
-        tankRight = tankIn[1];
-        m_tankLine[0].Write(w, tankLeft);
-        m_tankLine[1].Write(w, tankRight);
+        // Cross-coupled tank: each channel takes the other's feedback (the tank takes only
+        // finite input: a non-finite sample would stay in the lines for good), then its
+        // three diffusers, y = d - g x, line <- x + g y, and the shelves after them.
+        FLOAT4 x = Add(ZeroNonFinite(Mul(dry, Broadcast(gin))), crossFeedback);
+        const auto diffuse = [&](FLOAT4 d, float* lineLeft, float* lineRight)
+        {
+            const FLOAT4 y = Sub(d, Mul(gain, x));
+            StorePair(lineLeft + w, lineRight + w, Add(x, Mul(gain, y)));
+            x = y;
+        };
+        diffuse(shelvedA, lines[0], lines[1]);
+        diffuse(HighToLow(shelvedA), lines[2], lines[3]);
+        diffuse(shelvedB, lines[4], lines[5]);
+        tankIn = tankShelves.Process(LowPair(x), tankLanes);
+        StorePair(lines[6] + w, lines[7] + w, tankIn);
+        if (w < CReverbDelayLine::kGuardSamples)
+        {
+            for (float* line : lines)
+                line[size + w] = line[w];
+        }
         if (++w >= size)
             w = 0;
 
-        feedbackLeft = dcy * tankRead[2];
-        feedbackRight = dcy * tankRead[3];
-        // Output shelves (lanes 2, 3 of group B), DC trap, dry/wet.
-        const float wetLeft = dcTrapLeft.Process(shelvedB[2]);
-        const float wetRight = dcTrapRight.Process(shelvedB[3]);
-        left[i] = wetLeft * m + xLeft * (1.0f - m);
-        right[i] = wetRight * m + xRight * (1.0f - m);
+        crossFeedback = Mul(Broadcast(dcy), HighSwappedToLow(readB));
+        // Output shelves (lanes 2, 3 of group B), DC trap y = x - x1 + c y1, dry/wet.
+        const FLOAT4 trapIn = HighToLow(shelvedB);
+        const FLOAT4 wet = Add(Sub(trapIn, dcX1), Mul(dcCoefficient, dcY1));
+        dcX1 = trapIn;
+        dcY1 = wet;
+        StorePair(left + i, right + i,
+                  Add(Mul(wet, Broadcast(m)), Mul(dry, Broadcast(1.0f - m))));
     }
     m_shelvesA = shelvesA;
     m_shelvesB = shelvesB;
     m_tankShelves = tankShelves;
-    m_dcTrap[0] = dcTrapLeft;
-    m_dcTrap[1] = dcTrapRight;
+    float x1[4];
+    float y1[4];
+    Store(x1, dcX1);
+    Store(y1, dcY1);
+    m_dcTrap[0].SetState(x1[0], y1[0]);
+    m_dcTrap[1].SetState(x1[1], y1[1]);
     m_lfoPhase = phase;
-    m_feedback[0] = feedbackLeft;
-    m_feedback[1] = feedbackRight;
-    m_lastTankInput[0] = tankLeft;
-    m_lastTankInput[1] = tankRight;
+    float feedback[4];
+    Store(feedback, crossFeedback);
+    m_feedback[0] = feedback[1];
+    m_feedback[1] = feedback[0];
+    float tank[4];
+    Store(tank, tankIn);
+    m_lastTankInput[0] = tank[0];
+    m_lastTankInput[1] = tank[1];
     m_writeIndex = w;
 }
 
@@ -257,6 +291,21 @@ void CReverb::Process(float* left, float* right, int count) noexcept
         return;
 
     const float mix = owner.GetParameterScaled(MorvexParam::kReverbMix, true, true, 0);
+    const float mixTarget = LookupInterpolated(DRYWET_TABLE, 1024.0f * mix);
+    // Resting: with the wet amount at 0 for the whole block (the ramp stands on 0 and stays
+    // there) the output is the input (wet x 0 + x x 1), so the tank is not run at all. The
+    // first block after a rest starts from silence, so no tail from before the rest replays.
+    if (mixTarget == 0.0f && m_mixRamp.GetCurrent() == 0.0f)
+    {
+        m_resting = true;
+        return;
+    }
+    if (m_resting)
+    {
+        m_resting = false;
+        ClearAudio();
+    }
+
     const float size = owner.GetParameterScaled(MorvexParam::kReverbSize, true, true, 0);
     const float decay = owner.GetParameterScaled(MorvexParam::kReverbDecay, true, true, 0);
     const float bass = owner.GetParameterScaled(MorvexParam::kReverbBass, true, true, 0);
@@ -264,7 +313,7 @@ void CReverb::Process(float* left, float* right, int count) noexcept
     const float input = owner.GetParameterScaled(MorvexParam::kReverbInput, true, true, 0);
 
     const float targets[6] = {
-        LookupInterpolated(DRYWET_TABLE, 1024.0f * mix),
+        mixTarget,
         size * size,
         decay,
         1.0f - bass,

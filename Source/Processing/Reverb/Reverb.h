@@ -18,7 +18,8 @@
 // inside the tank (bass and treble scaled 0..1), T' = 1.1 - 0.5 (1 - treble) at the output.
 //
 // All lines advance together, so they share one write index; the eight line reads of a
-// sample and the shelves on them run on four lanes at a time (FLOAT4).
+// sample and the shelves on them run on four lanes at a time (FLOAT4), and from the tank
+// input to the output the two channels run side by side in two lanes.
 #pragma once
 
 #include "Common/wrappers/dsp/ParamInterpolator.h"
@@ -55,7 +56,10 @@ public:
     void Reset();
     // Reverberates count samples of both channels in place; reads the parameters once (a
     // block is one call, at most 16 samples in the engine). With "Reverb On" off the block
-    // and the tail are left untouched (the tail freezes). Audio thread.
+    // and the tail are left untouched (the tail freezes). While the wet amount (the mix after
+    // its dry/wet curve) stands at exactly 0 the reverb rests: the block is left as it is and
+    // the tank is not run; the first block with a wet part after a rest starts from a
+    // silent tank. Audio thread.
     void Process(float* left, float* right, int count) noexcept;
 
     // Size in samples of every line (0 before SetSampleRate).
@@ -88,6 +92,7 @@ private:
     float m_feedback[2] = {};
     float m_lastTankInput[2] = {}; // last values written to the tank lines
     int m_writeIndex = 0;          // shared by all eight lines
+    bool m_resting = false;        // the last block was skipped at a wet amount of 0
     float m_lfoPhase = 0.0f;       // 0..1
     float m_sampleRate = 0.0f;
     float m_inverseRate = 0.0f;

@@ -27,6 +27,9 @@ public:
     int GetSize() const noexcept { return m_size; }
     bool IsEmpty() const noexcept { return m_size == 0; }
     const float* GetData() const noexcept { return m_buffer.data(); }
+    // The samples, for a caller that writes several lines at once: sample i of the line at
+    // [i], its guard copies (i < kGuardSamples) at [S + i]. Audio thread.
+    float* GetWritableData() noexcept { return m_buffer.data(); }
 
     // Stores x as the sample at writeIndex (0 .. S - 1) and in its guard copy. Audio thread.
     void Write(int writeIndex, float x) noexcept
@@ -48,17 +51,14 @@ public:
     static FLOAT4 ReadFour(const float* const data[4], int size, int writeIndex,
                            FLOAT4 delay) noexcept
     {
-        int whole[4];
+        INT4 whole;
         const FLOAT4 t = Float4::SplitWhole(delay, whole);
+        // Oldest tap y2 at r - 2; the guard keeps the newest tap at r + 1 <= S + 2.
+        int start[4];
+        Float4::StoreInts(start, Float4::WrappedDifference(writeIndex - 2, whole, size));
         FLOAT4 taps[4];
         for (int k = 0; k < 4; ++k)
-        {
-            // Oldest tap y2 at r - 2; the guard keeps the newest tap at r + 1 <= S + 2.
-            int start = writeIndex - whole[k] - 2;
-            if (start < 0)
-                start += size;
-            taps[k] = Float4::Load(data[k] + start);
-        }
+            taps[k] = Float4::Load(data[k] + start[k]);
         // Rows (y2, y1, y0, y-1) per line become the columns y2, y1, y0, y-1 per tap.
         Float4::Transpose(taps[0], taps[1], taps[2], taps[3]);
         const FLOAT4 y2 = taps[0];

@@ -316,7 +316,8 @@ INSTANTIATE_TEST_SUITE_P(Rates, CReverbTest, ::testing::Values(44100.0f, 48000.0
 TEST_P(CReverbTest, MixZeroPassesTheInputExactly)
 {
     CReverbHarness h(GetParam());
-    // "Reverb Mix" defaults to 0; the tank runs all the same, at its most extreme.
+    // "Reverb Mix" defaults to 0, where the reverb rests; the rest of the settings at their
+    // most extreme.
     h.Set(kReverbDecay, 100.0f);
     h.Set(kReverbSize, 100.0f);
     h.Set(kReverbTreble, 3.0f);
@@ -637,6 +638,44 @@ TEST_F(CReverbTailTest, ResetSilencesTheTailAtOnce)
         ASSERT_EQ(after.left[n], 0.0f) << n;
         ASSERT_EQ(after.right[n], 0.0f) << n;
     }
+}
+
+TEST_F(CReverbTailTest, RestsAtMixZeroAndWakesWithASilentTank)
+{
+    // A tail at full decay; then "Reverb Mix" goes to 0 while noise keeps coming. Once the
+    // mix smoothing has reached 0 the reverb rests and passes every sample exactly.
+    CReverbHarness h(kRate);
+    h.Set(kReverbDecay, 100.0f);
+    h.Set(kReverbSize, 100.0f);
+    h.Set(kReverbMix, 100.0f);
+    h.SettleAndRestart();
+    STEREO io = Noise(static_cast<int>(0.5f * kRate), 31);
+    h.Run(io);
+    h.Set(kReverbMix, 0.0f);
+    const STEREO in = Noise(static_cast<int>(1.0f * kRate), 32);
+    STEREO out = in;
+    h.Run(out);
+    const size_t settled = static_cast<size_t>(0.6f * kRate);
+    for (size_t n = settled; n < in.left.size(); ++n)
+    {
+        ASSERT_EQ(out.left[n], in.left[n]) << n;
+        ASSERT_EQ(out.right[n], in.right[n]) << n;
+    }
+
+    // Waking: the tank starts from silence, so silence in gives silence out while the mix
+    // rises, with nothing of the tail or of the noise fed before or during the rest.
+    h.Set(kReverbMix, 100.0f);
+    STEREO after = Silence(static_cast<int>(1.0f * kRate));
+    h.Run(after);
+    for (size_t n = 0; n < after.left.size(); ++n)
+    {
+        ASSERT_EQ(after.left[n], 0.0f) << n;
+        ASSERT_EQ(after.right[n], 0.0f) << n;
+    }
+    // And it reverberates again.
+    STEREO impulse = Impulse(static_cast<int>(0.5f * kRate));
+    h.Run(impulse);
+    EXPECT_GT(Rms(impulse.left, impulse.left.size() / 2, impulse.left.size()), 1e-4);
 }
 
 TEST_F(CReverbTailTest, ReverbOffPassesTheBlockAndFreezesTheTail)

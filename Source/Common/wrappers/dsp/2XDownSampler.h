@@ -24,3 +24,25 @@ private:
     // Previous output of each of the seven sections.
     float m_y1[kResamplerCoeffCount] = {};
 };
+
+// The same stage for a stereo pair, computing exactly what two C2XDownSampler objects
+// compute. Both chains of both channels run side by side in the four lanes of one
+// SSE register (left A, right A, left B, right B), one section of each chain per
+// step; chain B has one section fewer, so its lanes skip the fourth step.
+class C2XStereoDownSampler
+{
+public:
+    static constexpr int kSteps = 4; // sections of the longer chain
+    static constexpr int kLanes = 4;
+
+    C2XStereoDownSampler() noexcept;
+    void Reset() noexcept;
+    // Turns the first 2 * count samples of left and of right into count samples, in
+    // place. Audio thread.
+    void Process(float* left, float* right, int count) noexcept;
+
+private:
+    alignas(16) float m_coeff[kSteps][kLanes];
+    alignas(16) float m_input[kLanes] = {}; // previous inputs of the chains' first sections
+    alignas(16) float m_y1[kSteps][kLanes] = {};
+};

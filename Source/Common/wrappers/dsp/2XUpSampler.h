@@ -22,3 +22,26 @@ private:
     float m_x1[kResamplerCoeffCount] = {};
     float m_y1[kResamplerCoeffCount] = {};
 };
+
+// The same stage for a stereo pair, computing exactly what two C2XUpSampler objects
+// compute. Both chains of both channels run side by side in the four lanes of one
+// SSE register (left A, right A, left B, right B), one section of each chain per
+// step; chain B has one section fewer, so its lanes skip the fourth step.
+class C2XStereoUpSampler
+{
+public:
+    static constexpr int kSteps = 4; // sections of the longer chain
+    static constexpr int kLanes = 4;
+
+    C2XStereoUpSampler() noexcept;
+    void Reset() noexcept;
+    // Writes 2 * count samples to each of outLeft/outRight from count samples of
+    // inLeft/inRight; no input may overlap an output. Audio thread.
+    void Process(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                 int count) noexcept;
+
+private:
+    alignas(16) float m_coeff[kSteps][kLanes];
+    alignas(16) float m_x1[kSteps][kLanes] = {};
+    alignas(16) float m_y1[kSteps][kLanes] = {};
+};

@@ -1,7 +1,15 @@
 // Stereo biquad with up to four identical cascaded sections, after the RBJ
 // audio-EQ cookbook (peaking, shelves, notch) with its own resonant high- and
 // low-pass form and a first-order variant. Coefficients at block rate
-// (CalcFilter), Filter per sample on the audio thread.
+// (CalcFilter), Filter per sample or FilterBlock / FilterInterleaved per block on
+// the audio thread; all three compute the same samples bit for bit.
+//
+// Non-finite values: every state of a section reaches its next output (each is multiplied
+// by a finite coefficient and summed, and 0 times infinity is NaN), and a non-finite input
+// makes every later section's output non-finite too. So a finite final output means a
+// finite state, and only the outputs are checked: once per sample in Filter, once per call
+// in the block forms. On a non-finite output the non-finite states are cleared and the
+// non-finite outputs become 0, so nothing latches and the output stays finite.
 #pragma once
 
 #include <cmath>
@@ -28,6 +36,15 @@ public:
                     float sampleRate) noexcept;
     // Filters one stereo sample in place.
     inline void Filter(float& left, float& right) noexcept;
+    // Filters count samples of both channels in place, as Filter would sample by sample.
+    void FilterBlock(float* left, float* right, int count) noexcept;
+    // Filters count stereo frames stored left, right, left, right ... in place, as Filter
+    // would frame by frame.
+    void FilterInterleaved(float* frames, int count) noexcept;
+    // Copies count samples of the two channels into frames (left, right, left ...) and back.
+    static void Interleave(const float* left, const float* right, float* frames,
+                           int count) noexcept;
+    static void Deinterleave(const float* frames, float* left, float* right, int count) noexcept;
     // Clears every section's state.
     void Reset() noexcept;
 
@@ -42,7 +59,19 @@ public:
 
 private:
     static constexpr int kMaxSections = 4;
-    // Per section: left x1, x2, y1, y2, right x1, x2, y1, y2.
+    // Slots of a section's state: each holds the left and the right value side by side.
+    enum : int
+    {
+        kX1 = 0,
+        kX2 = 2,
+        kY1 = 4,
+        kY2 = 6,
+    };
+    // Clears the non-finite states of every section and sets the non-finite ones of count
+    // output samples to 0. Rare: only after a non-finite output.
+    void Recover(float* samples, int count) noexcept;
+
+    // Per section: left x1, right x1, left x2, right x2, left y1, right y1, left y2, right y2.
     float m_state[kMaxSections][8] = {};
     int m_order = 0;
     int m_kind = -1;
@@ -52,33 +81,35 @@ private:
 inline void CBiquadFilter::Filter(float& left, float& right) noexcept
 {
     const int sections = GetSectionCount();
+    const float b0 = m_b0, b1 = m_b1, b2 = m_b2, a1 = m_a1, a2 = m_a2, invA0 = m_invA0;
     float l = left;
     float r = right;
     for (int s = 0; s < sections; ++s)
     {
         float* z = m_state[s];
-        const float yl = (m_b0 * l + m_b1 * z[0] + m_b2 * z[1] - m_a1 * z[2] - m_a2 * z[3]) * m_invA0;
-        z[1] = z[0];
-        z[0] = l;
-        z[3] = z[2];
-        z[2] = yl;
-        const float yr = (m_b0 * r + m_b1 * z[4] + m_b2 * z[5] - m_a1 * z[6] - m_a2 * z[7]) * m_invA0;
-        z[5] = z[4];
-        z[4] = r;
-        z[7] = z[6];
-        z[6] = yr;
+        const float yl =
+            (b0 * l + b1 * z[kX1] + b2 * z[kX2] - a1 * z[kY1] - a2 * z[kY2]) * invA0;
+        const float yr =
+            (b0 * r + b1 * z[kX1 + 1] + b2 * z[kX2 + 1] - a1 * z[kY1 + 1] - a2 * z[kY2 + 1]) *
+            invA0;
+        z[kX2] = z[kX1];
+        z[kX2 + 1] = z[kX1 + 1];
+        z[kX1] = l;
+        z[kX1 + 1] = r;
+        z[kY2] = z[kY1];
+        z[kY2 + 1] = z[kY1 + 1];
+        z[kY1] = yl;
+        z[kY1 + 1] = yr;
         l = yl;
         r = yr;
-        // A state gone infinite or NaN is cleared so the filter recovers on the next sample.
-        for (int i = 0; i < 8; ++i)
-        {
-            if (!std::isfinite(z[i]))
-                z[i] = 0.0f;
-        }
-        if (!std::isfinite(l))
-            l = 0.0f;
-        if (!std::isfinite(r))
-            r = 0.0f;
+    }
+    // x - x is 0 for a finite x and NaN otherwise.
+    if ((l - l) + (r - r) != 0.0f)
+    {
+        float out[2] = {l, r};
+        Recover(out, 2);
+        l = out[0];
+        r = out[1];
     }
     left = l;
     right = r;

@@ -1,7 +1,9 @@
 // Stereo oversampler by a power-of-two factor: a cascade of 2x polyphase
 // half-band interpolators raises a block, the caller processes the raised block in
 // place, and a matching cascade of 2x decimators brings it back to the base rate.
-// One C2XUpSampler and one C2XDownSampler per stage and channel.
+// One stereo up- and one stereo down-sampling stage per doubling; each runs both
+// channels at once and computes exactly what a pair of C2XUpSampler /
+// C2XDownSampler objects would.
 #pragma once
 
 #include "2XDownSampler.h"
@@ -42,15 +44,18 @@ public:
 
 private:
     void AllocateBuffers();
+    // True when count samples from samples share memory with one of the buffers.
+    bool Overlaps(const float* samples, int count) const noexcept;
 
-    std::vector<C2XUpSampler> m_upLeft;
-    std::vector<C2XUpSampler> m_upRight;
-    std::vector<C2XDownSampler> m_downLeft;
-    std::vector<C2XDownSampler> m_downRight;
+    std::vector<C2XStereoUpSampler> m_up;
+    std::vector<C2XStereoDownSampler> m_down;
     int m_factor = 0;
     int m_stageCount = 0;
     int m_blockSize = 0;
     std::vector<float> m_left;
     std::vector<float> m_right;
-    std::vector<float> m_scratch;
+    // Every stage but the last raises into the scratch buffers or into m_left/m_right,
+    // alternately, so that the last one lands in m_left/m_right.
+    std::vector<float> m_scratchLeft;
+    std::vector<float> m_scratchRight;
 };

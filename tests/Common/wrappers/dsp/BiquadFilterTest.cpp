@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace
@@ -211,4 +214,161 @@ TEST(CBiquadFilterStateTest, ImpulseResponseMatchesTheDifferenceEquation)
         EXPECT_NEAR(l, y, 1e-5) << n;
         EXPECT_EQ(l, r);
     }
+}
+
+namespace
+{
+// Noise in -1..1 from a fixed seed.
+std::vector<float> NoiseSamples(size_t count, uint32_t seed)
+{
+    std::vector<float> x(count);
+    for (float& v : x)
+    {
+        seed = seed * 1664525u + 1013904223u;
+        v = static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
+    }
+    return x;
+}
+
+struct KIND_SETTING
+{
+    int kind, order;
+    float frequency, q, gainDb;
+};
+
+const KIND_SETTING kSettings[] = {
+    {CBiquadFilter::kPeaking, 0, 1000.0f, 1.0f, 9.0f},
+    {CBiquadFilter::kLowShelf, 0, 300.0f, 0.707f, -6.0f},
+    {CBiquadFilter::kHighShelf, 0, 4000.0f, 1.0f, 5.0f},
+    {CBiquadFilter::kNotch, 0, 2000.0f, 2.0f, 0.0f},
+    {CBiquadFilter::kLowPass, 0, 800.0f, 0.0f, 0.0f},
+    {CBiquadFilter::kHighPass, 1, 120.0f, 0.5f, 0.0f},
+    {CBiquadFilter::kLowPass, 2, 3000.0f, 0.8f, 0.0f},
+    {CBiquadFilter::kHighPass, 3, 500.0f, 0.3f, 0.0f},
+};
+} // namespace
+
+TEST(CBiquadFilterStateTest, EveryFormComputesTheScalarDifferenceEquationExactly)
+{
+    // The difference equation in float, in the stated order, per channel and section:
+    // y = (b0 x + b1 x1 + b2 x2 - a1 y1 - a2 y2) / a0 with 1/a0 applied last. Filter per
+    // sample, FilterBlock and FilterInterleaved in blocks of varying length must all give
+    // exactly these samples.
+    const size_t length = 3000;
+    const std::vector<float> inLeft = NoiseSamples(length, 3);
+    const std::vector<float> inRight = NoiseSamples(length, 4);
+    for (const KIND_SETTING& k : kSettings)
+    {
+        CBiquadFilter perSample, block, interleaved;
+        for (CBiquadFilter* f : {&perSample, &block, &interleaved})
+            f->CalcFilter(k.kind, k.order, k.frequency, k.q, k.gainDb, 48000.0f);
+        const int sections = perSample.GetSectionCount();
+        const float b0 = perSample.GetB0(), b1 = perSample.GetB1(), b2 = perSample.GetB2();
+        const float a1 = perSample.GetA1(), a2 = perSample.GetA2();
+        const float inverse = perSample.GetInverseA0();
+        float state[4][2][4] = {}; // section, channel, x1 x2 y1 y2
+
+        std::vector<float> expectLeft = inLeft, expectRight = inRight;
+        for (size_t n = 0; n < length; ++n)
+        {
+            for (int c = 0; c < 2; ++c)
+            {
+                float x = c == 0 ? expectLeft[n] : expectRight[n];
+                for (int s = 0; s < sections; ++s)
+                {
+                    float* z = state[s][c];
+                    const float y = (b0 * x + b1 * z[0] + b2 * z[1] - a1 * z[2] - a2 * z[3]) * inverse;
+                    z[1] = z[0];
+                    z[0] = x;
+                    z[3] = z[2];
+                    z[2] = y;
+                    x = y;
+                }
+                (c == 0 ? expectLeft[n] : expectRight[n]) = x;
+            }
+        }
+
+        std::vector<float> sampleLeft = inLeft, sampleRight = inRight;
+        for (size_t n = 0; n < length; ++n)
+            perSample.Filter(sampleLeft[n], sampleRight[n]);
+        std::vector<float> blockLeft = inLeft, blockRight = inRight;
+        std::vector<float> frames(2 * length);
+        CBiquadFilter::Interleave(inLeft.data(), inRight.data(), frames.data(),
+                                  static_cast<int>(length));
+        size_t n = 0;
+        for (int size = 1; n < length; size = size % 53 + 1)
+        {
+            const int count = static_cast<int>(std::min<size_t>(static_cast<size_t>(size), length - n));
+            block.FilterBlock(blockLeft.data() + n, blockRight.data() + n, count);
+            interleaved.FilterInterleaved(frames.data() + 2 * n, count);
+            n += static_cast<size_t>(count);
+        }
+        std::vector<float> framesLeft(length), framesRight(length);
+        CBiquadFilter::Deinterleave(frames.data(), framesLeft.data(), framesRight.data(),
+                                    static_cast<int>(length));
+        EXPECT_EQ(sampleLeft, expectLeft) << k.kind << " " << k.order;
+        EXPECT_EQ(sampleRight, expectRight) << k.kind << " " << k.order;
+        EXPECT_EQ(blockLeft, expectLeft) << k.kind << " " << k.order;
+        EXPECT_EQ(blockRight, expectRight) << k.kind << " " << k.order;
+        EXPECT_EQ(framesLeft, expectLeft) << k.kind << " " << k.order;
+        EXPECT_EQ(framesRight, expectRight) << k.kind << " " << k.order;
+    }
+}
+
+TEST(CBiquadFilterStateTest, NonFiniteInputInABlockDoesNotLatch)
+{
+    for (const KIND_SETTING& k : kSettings)
+    {
+        CBiquadFilter filter;
+        filter.CalcFilter(k.kind, k.order, k.frequency, k.q, k.gainDb, 48000.0f);
+        std::vector<float> left = NoiseSamples(16, 5), right = NoiseSamples(16, 6);
+        filter.FilterBlock(left.data(), right.data(), 16);
+        // One infinite and one NaN sample in the middle of a block.
+        left = NoiseSamples(16, 7);
+        right = NoiseSamples(16, 8);
+        left[5] = std::numeric_limits<float>::infinity();
+        right[9] = std::nanf("");
+        filter.FilterBlock(left.data(), right.data(), 16);
+        for (int i = 0; i < 16; ++i)
+        {
+            ASSERT_TRUE(std::isfinite(left[static_cast<size_t>(i)])) << k.kind << " " << i;
+            ASSERT_TRUE(std::isfinite(right[static_cast<size_t>(i)])) << k.kind << " " << i;
+        }
+        // The filter goes on filtering: finite, and not stuck at silence.
+        double energy = 0.0;
+        for (int b = 0; b < 8; ++b)
+        {
+            left = NoiseSamples(16, 9 + static_cast<uint32_t>(b));
+            right = left;
+            filter.FilterBlock(left.data(), right.data(), 16);
+            for (size_t i = 0; i < 16; ++i)
+            {
+                ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i])) << k.kind;
+                energy += static_cast<double>(left[i]) * left[i];
+            }
+        }
+        EXPECT_GT(energy, 1e-6) << k.kind << " " << k.order;
+    }
+}
+
+TEST(CBiquadFilterStateTest, NonFiniteInputThroughCascadedSectionsRecovers)
+{
+    // Four sections per sample: a NaN entering the first reaches the output, which is 0,
+    // and no section keeps it.
+    CBiquadFilter filter;
+    filter.CalcFilter(CBiquadFilter::kLowPass, 3, 2000.0f, 0.5f, 0.0f, 48000.0f);
+    float l = 0.5f, r = 0.5f;
+    filter.Filter(l, r);
+    l = std::nanf("");
+    r = -std::numeric_limits<float>::infinity();
+    filter.Filter(l, r);
+    EXPECT_EQ(l, 0.0f);
+    EXPECT_EQ(r, 0.0f);
+    for (int i = 0; i < 64; ++i)
+    {
+        l = r = 0.25f;
+        filter.Filter(l, r);
+        ASSERT_TRUE(std::isfinite(l) && std::isfinite(r)) << i;
+    }
+    EXPECT_GT(l, 0.0f);
 }
