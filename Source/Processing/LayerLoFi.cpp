@@ -57,8 +57,9 @@ void CLayerLoFi::UpdateTone(float tone) noexcept
         highDb = 18.72f * u;
         lowDb = 8.0f * u;
     }
-    // At the middle all three gains are 0 dB: the filters are left out, so that the neutral
-    // setting is exact rather than three identities in float; they restart from silence.
+    // At the middle all three gains are 0 dB: the filters are left out, so that
+    // the neutral setting is exact rather than three identities in float; they
+    // restart from silence.
     const bool active = peakDb != 0.0f || highDb != 0.0f || lowDb != 0.0f;
     if (!active && m_toneActive)
         ResetFilters();
@@ -87,26 +88,42 @@ void CLayerLoFi::Process(float* left, float* right, int count) noexcept
     m_toneRamp.SetTarget(tone, count);
     m_mixRamp.SetTarget(mix, count);
 
-    for (int n = 0; n < count; ++n)
+    // Stage by stage over pieces of the block: the crusher, then each tone filter
+    // over the whole piece (interleaved, both channels at once), then level and
+    // mix per sample.
+    constexpr int kPiece = 32;
+    float frames[2 * kPiece];
+    float wetLeft[kPiece];
+    float wetRight[kPiece];
+    for (int start = 0; start < count; start += kPiece)
     {
-        const float dryLeft = left[n];
-        const float dryRight = right[n];
-        float l = dryLeft;
-        float r = dryRight;
-        m_lofi.ProcessSample(l, r, bits, rate, noise);
+        const int n = count - start < kPiece ? count - start : kPiece;
+        float* pieceLeft = left + start;
+        float* pieceRight = right + start;
+        for (int i = 0; i < n; ++i)
+        {
+            wetLeft[i] = pieceLeft[i];
+            wetRight[i] = pieceRight[i];
+        }
+        m_lofi.ProcessBlock(wetLeft, wetRight, n, bits, rate, noise);
         if (toneActive)
         {
-            m_peak.Filter(l, r);
-            m_highShelf.Filter(l, r);
-            m_lowShelf.Filter(l, r);
+            CBiquadFilter::Interleave(wetLeft, wetRight, frames, n);
+            m_peak.FilterInterleaved(frames, n);
+            m_highShelf.FilterInterleaved(frames, n);
+            m_lowShelf.FilterInterleaved(frames, n);
+            CBiquadFilter::Deinterleave(frames, wetLeft, wetRight, n);
         }
-        // The brighter half boosts up to +18.7 dB: take up to 6 dB back.
-        const float t = m_toneRamp.Next();
-        const float compensation = t < 0.5f ? 1.0f : 1.0f / (2.0f * t);
-        l *= compensation;
-        r *= compensation;
-        const float m = m_mixRamp.Next();
-        left[n] = l * m + dryLeft * (1.0f - m);
-        right[n] = r * m + dryRight * (1.0f - m);
+        for (int i = 0; i < n; ++i)
+        {
+            // The brighter half boosts up to +18.7 dB: take up to 6 dB back.
+            const float t = m_toneRamp.Next();
+            const float compensation = t < 0.5f ? 1.0f : 1.0f / (2.0f * t);
+            const float l = wetLeft[i] * compensation;
+            const float r = wetRight[i] * compensation;
+            const float m = m_mixRamp.Next();
+            pieceLeft[i] = l * m + pieceLeft[i] * (1.0f - m);
+            pieceRight[i] = r * m + pieceRight[i] * (1.0f - m);
+        }
     }
 }

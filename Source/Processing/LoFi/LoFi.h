@@ -11,7 +11,7 @@
 
 class CLoFi
 {
-public:
+  public:
     // Sample rate in Hz (> 0; 44100 until set): the noise table runs at one pass a second.
     // UI thread.
     void SetSampleRate(float sampleRate);
@@ -22,8 +22,12 @@ public:
     // depth of the multiplicative noise 0..1. Audio thread.
     inline void ProcessSample(float& left, float& right, float bits, float rate,
                               float noise) noexcept;
+    // count samples in place, as ProcessSample sample by sample with the same settings,
+    // with what depends only on the settings worked out once.
+    void ProcessBlock(float* left, float* right, int count, float bits, float rate,
+                      float noise) noexcept;
 
-private:
+  private:
     // Rounds to multiples of step = 1 / levels (levels = q = 4094 (1 - bits)^6 + 2), halves
     // moving away from zero; positive values above 1e-5 and below one step become one step.
     static float Quantise(float sample, float levels, float step) noexcept
