@@ -22,10 +22,10 @@ public:
     // Samples of silence (phase 0) before the window starts; 0 or more.
     void SetStartDelay(int samples) noexcept { m_startDelay = samples > 0 ? samples : 0; }
     // The window value of the next sample (0..1), advancing the window by one sample.
-    float GetSample() noexcept;
+    inline float GetSample() noexcept;
     // How far through the window the last GetSample went: 0 during the start delay,
     // else 1 - (samples left) / length, clamped to 0..1.
-    float GetPhase() const noexcept;
+    inline float GetPhase() const noexcept;
     int GetStage() const noexcept { return m_stage; }
     bool IsIdle() const noexcept { return m_stage == kIdle; }
 
@@ -41,3 +41,48 @@ private:
     int m_rampLength = 0;
     int m_stage = kIdle;
 };
+
+// Inline: both run per sample and per grain.
+inline float CTrapezia::GetSample() noexcept
+{
+    if (m_startDelay > 0)
+    {
+        --m_startDelay;
+        return 0.0f;
+    }
+    switch (m_stage)
+    {
+    case kRising:
+    {
+        const int count = m_upCount--;
+        if (count < 2)
+            m_stage = kSustain;
+        return 1.0f - static_cast<float>(count - 1) * m_upIncrement;
+    }
+    case kSustain:
+    {
+        const int count = m_sustainCount--;
+        if (count < 2)
+            m_stage = kFalling;
+        return 1.0f;
+    }
+    case kFalling:
+    {
+        const int count = m_downCount--;
+        if (count < 2)
+            m_stage = kIdle;
+        return static_cast<float>(count - 1) * m_downIncrement;
+    }
+    default:
+        return 0.0f;
+    }
+}
+
+inline float CTrapezia::GetPhase() const noexcept
+{
+    if (m_startDelay > 0 || m_length <= 0)
+        return 0.0f;
+    const int left = m_upCount + m_downCount + m_sustainCount;
+    const float phase = 1.0f - static_cast<float>(left) * m_inverseLength;
+    return phase < 0.0f ? 0.0f : (phase > 1.0f ? 1.0f : phase);
+}
