@@ -113,14 +113,19 @@ void CLayerTremolo::Process(float* left, float* right, int count) noexcept
             const float d = depth;
             const float p = flip;
             const float makeup = 1.0f + kMakeupGain * EXP_TABLE.At(static_cast<int>(d * 100002.0f));
+            // The flip's gains first (a recurrence), then the audio in one pass, with the
+            // operations of CPanFlip::Process in their order.
+            float gainsLeft[kBufferSamples];
+            float gainsRight[kBufferSamples];
+            panFlip.Gains(count, increment, sync, gainsLeft, gainsRight);
+            const float keep = 1.0f - p;
             for (int n = 0; n < count; ++n)
             {
                 const float gain = buffer[n] * d + 1.0f - d;
-                float l = left[n] * gain;
-                float r = right[n] * gain;
-                panFlip.Process(l, r, increment, sync, p);
-                left[n] = l * makeup;
-                right[n] = r * makeup;
+                const float l = left[n] * gain;
+                const float r = right[n] * gain;
+                left[n] = (l * p * gainsLeft[n] + keep * l) * makeup;
+                right[n] = (r * p * gainsRight[n] + keep * r) * makeup;
             }
             depthRamp.Finish();
             flipRamp.Finish();

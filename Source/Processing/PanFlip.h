@@ -11,7 +11,7 @@
 
 class CPanFlip
 {
-public:
+  public:
     CPanFlip();
 
     // Rate in Hz (positive, finite; other values are ignored). UI thread.
@@ -33,15 +33,30 @@ public:
         left = left * amount * m_gainLeft + (1.0f - amount) * left;
         right = right * amount * m_gainRight + (1.0f - amount) * right;
     }
+    // Runs count samples of phase and gains as Process would and stores each sample's two
+    // gains, for applying them to a block afterwards.
+    void Gains(int count, float increment, bool synced, float* gainsLeft,
+               float* gainsRight) noexcept
+    {
+        for (int n = 0; n < count; ++n)
+        {
+            Step(increment, synced);
+            gainsLeft[n] = m_gainLeft;
+            gainsRight[n] = m_gainRight;
+        }
+    }
     // Runs count samples of phase and gains without touching audio, as count Process calls
     // with amount 0 would (for a modulator whose flip is off). Stretches in which the
     // side does not change are taken in one step each (the gains' exponential approach in
     // closed form), so the result matches the sample-by-sample run to rounding.
     void Advance(int count, float increment, bool synced) noexcept;
 
-    float GetCoefficient() const { return m_coefficient; }
+    float GetCoefficient() const
+    {
+        return m_coefficient;
+    }
 
-private:
+  private:
     void UpdateCoefficient();
     // Advances the phase by one sample and the two gains towards their side's target.
     void Step(float increment, bool synced) noexcept
