@@ -165,8 +165,13 @@ void CMseg::Generate(float* buffer, int count) noexcept
         m_currentPoint = FindSegment(m_position);
     }
 
-    const float glide = StepClock::GlideCoefficient(m_smooth, m_sampleRate);
-    const float follow = 1.0f - glide;
+    if (m_smooth != m_glideSmooth || m_sampleRate != m_glideRate)
+    {
+        m_glide = StepClock::GlideCoefficient(m_smooth, m_sampleRate);
+        m_glideSmooth = m_smooth;
+        m_glideRate = m_sampleRate;
+    }
+    const float follow = 1.0f - m_glide;
     const float holdLength = 0.001f * m_startHoldMs * m_sampleRate * increment;
     LoadSegment(GetNextPoint(m_currentPoint));
 

@@ -105,4 +105,8 @@ private:
         float curveG = -1.0f;    // g = 1 / k + 1 of the clamped tension
     };
     SEGMENT m_segment;
+    // Glide coefficient, recomputed only when smoothing or rate change.
+    float m_glideSmooth = -1.0f;
+    float m_glideRate = -1.0f;
+    float m_glide = 0.0f;
 };
