@@ -151,6 +151,21 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
                    settings);
 
     bool corrupted = false;
+    if (ladder)
+    {
+        // The ladder modes by stages over chunks of the block: every input of the ladder
+        // (the low-cut pairs and the coefficients of each sample) is formed first, so that
+        // the ladder can run its independent chains side by side.
+        for (int start = 0; start < count; start += kLadderChunk)
+        {
+            const int n = std::min(kLadderChunk, count - start);
+            corrupted |= ProcessLadder(left + start, right + start, start, n, settings,
+                                       sections, cutoffBase, modulation, entries);
+        }
+        if (corrupted)
+            ClearStates();
+        return;
+    }
     for (int n = 0; n < count; ++n)
     {
         const float mix = m_mixRamp.Next();
@@ -171,11 +186,6 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
         float midRight = 0.5f * (onRight + m_previousLowCut[1]);
         m_previousLowCut[0] = onLeft;
         m_previousLowCut[1] = onRight;
-        if (ladder)
-        {
-            m_ladder.Filter(midLeft, midRight, sections);
-            m_ladder.Filter(onLeft, onRight, sections);
-        }
         midLeft = m_highCut.Process(0, midLeft);
         onLeft = m_highCut.Process(0, onLeft);
         midRight = m_highCut.Process(1, midRight);
@@ -224,4 +234,83 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
     }
     if (corrupted)
         ClearStates();
+}
+
+bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int count,
+                                 const BLOCK_SETTINGS& settings, int sections, float cutoffBase,
+                                 const PARAM_MODULATION* modulation, int entries) noexcept
+{
+    // dry: the finite inputs; lowCut: the low-cut's output; steps: the pairs (midpoint,
+    // on-sample value) of each sample, left and right side by side, in the ladder's order;
+    // g, feedback: the ladder's coefficients of each step.
+    alignas(16) float dry[2 * kLadderChunk];
+    alignas(16) float lowCut[2 * kLadderChunk];
+    alignas(16) float steps[4 * kLadderChunk];
+    alignas(16) float g[2 * kLadderChunk];
+    alignas(16) float feedback[2 * kLadderChunk];
+    for (int n = 0; n < count; ++n)
+    {
+        dry[2 * n] = lowCut[2 * n] = Finite(left[n]);
+        dry[2 * n + 1] = lowCut[2 * n + 1] = Finite(right[n]);
+        if (entries > 0 && offset + n > 0)
+        {
+            const float pitch = ModulatedPitch(cutoffBase, *modulation, entries, offset + n);
+            if (pitch != m_cutoffPitch)
+                SetCutoffPitch(pitch, settings);
+        }
+        g[2 * n] = g[2 * n + 1] = m_ladder.GetStageGain();
+        feedback[2 * n] = feedback[2 * n + 1] = m_ladder.GetFeedback(sections);
+    }
+    m_lowCut.FilterInterleaved(lowCut, count);
+    float previousLeft = m_previousLowCut[0];
+    float previousRight = m_previousLowCut[1];
+    for (int n = 0; n < count; ++n)
+    {
+        const float onLeft = lowCut[2 * n];
+        const float onRight = lowCut[2 * n + 1];
+        steps[4 * n] = 0.5f * (onLeft + previousLeft);
+        steps[4 * n + 1] = 0.5f * (onRight + previousRight);
+        steps[4 * n + 2] = onLeft;
+        steps[4 * n + 3] = onRight;
+        previousLeft = onLeft;
+        previousRight = onRight;
+    }
+    m_previousLowCut[0] = previousLeft;
+    m_previousLowCut[1] = previousRight;
+
+    // The high-cut, the decimator and the mix take each step of the ladder as it comes, so
+    // that their work fills the time the ladder's chains wait for their previous steps.
+    bool corrupted = false;
+    float midLeft = 0.0f;
+    float midRight = 0.0f;
+    m_ladder.FilterSteps(steps, g, feedback, 2 * count, sections,
+                         [&](int step, float ladderLeft, float ladderRight) {
+                             const float highCutLeft = m_highCut.Process(0, ladderLeft);
+                             const float highCutRight = m_highCut.Process(1, ladderRight);
+                             if ((step & 1) == 0)
+                             {
+                                 midLeft = highCutLeft;
+                                 midRight = highCutRight;
+                                 return;
+                             }
+                             const int n = step >> 1;
+                             const float mix = m_mixRamp.Next();
+                             float wetLeft =
+                                 m_decimator[0].Process(midLeft, highCutLeft) * kLadderGain;
+                             float wetRight =
+                                 m_decimator[1].Process(midRight, highCutRight) * kLadderGain;
+                             if (!std::isfinite(wetLeft))
+                             {
+                                 wetLeft = 0.0f;
+                                 corrupted = true;
+                             }
+                             if (!std::isfinite(wetRight))
+                             {
+                                 wetRight = 0.0f;
+                                 corrupted = true;
+                             }
+                             left[n] = wetLeft * mix + dry[2 * n] * (1.0f - mix);
+                             right[n] = wetRight * mix + dry[2 * n + 1] * (1.0f - mix);
+                         });
+    return corrupted;
 }

@@ -21,6 +21,8 @@
 #include "Filters/RingModFilter.h"
 #include "LayerEffect.h"
 
+struct PARAM_MODULATION;
+
 class CLayerFilter : public CLayerEffect
 {
 public:
@@ -69,6 +71,13 @@ private:
     void SetCutoffPitch(float pitch, const BLOCK_SETTINGS& settings) noexcept;
     // Clears the states of the filtered path (everything Reset clears).
     void ClearStates() noexcept;
+    // The ladder modes on count <= kLadderChunk samples starting offset samples into the
+    // block; returns whether an output sample was non-finite (the states need clearing).
+    bool ProcessLadder(float* left, float* right, int offset, int count,
+                       const BLOCK_SETTINGS& settings, int sections, float cutoffBase,
+                       const PARAM_MODULATION* modulation, int entries) noexcept;
+
+    static constexpr int kLadderChunk = 16;
 
     CMoogFilter m_ladder;
     FourPoleFilter m_highCut;

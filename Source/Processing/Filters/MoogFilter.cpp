@@ -45,3 +45,48 @@ void CMoogFilter::CalcFilter(float relativeCutoff, float resonance, int type) no
         m_positiveFeedback = m_type == kHighPass ? 0.97f : 0.99f;
     }
 }
+
+void CMoogFilter::FilterSteps(float* frames, const float* g, const float* feedback, int steps,
+                              int sections) noexcept
+{
+    FilterSteps(frames, g, feedback, steps, sections, [frames](int j, float left, float right) {
+        frames[2 * j] = left;
+        frames[2 * j + 1] = right;
+    });
+}
+
+#if defined(__SSE2__)
+CMoogFilter::LADDER_VECTOR CMoogFilter::LoadVector(int lanes) const noexcept
+{
+    alignas(16) float lane[4] = {};
+    LADDER_VECTOR vector;
+    const auto gather = [&](auto member) {
+        for (int l = 0; l < lanes; ++l)
+            lane[l] = member(m_state[l / 2][l % 2]);
+        return _mm_load_ps(lane);
+    };
+    for (int i = 0; i < 4; ++i)
+    {
+        vector.y[i] = gather([i](const LADDER_STATE& s) { return s.y[i]; });
+        vector.t[i] = gather([i](const LADDER_STATE& s) { return s.t[i]; });
+    }
+    vector.fb = gather([](const LADDER_STATE& s) { return s.fb; });
+    return vector;
+}
+
+void CMoogFilter::StoreVector(const LADDER_VECTOR& vector, int lanes) noexcept
+{
+    alignas(16) float lane[4];
+    const auto scatter = [&](__m128 v, auto member) {
+        _mm_store_ps(lane, v);
+        for (int l = 0; l < lanes; ++l)
+            member(m_state[l / 2][l % 2]) = lane[l];
+    };
+    for (int i = 0; i < 4; ++i)
+    {
+        scatter(vector.y[i], [i](LADDER_STATE& s) -> float& { return s.y[i]; });
+        scatter(vector.t[i], [i](LADDER_STATE& s) -> float& { return s.t[i]; });
+    }
+    scatter(vector.fb, [](LADDER_STATE& s) -> float& { return s.fb; });
+}
+#endif
