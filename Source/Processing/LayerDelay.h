@@ -22,10 +22,13 @@ public:
     // Recomputes the limiter and time-smoothing coefficients and reallocates both lines
     // (trunc(10 * rate) samples each, silent). UI thread.
     void SetSampleRate(float sampleRate) override;
-    // Silences the lines, the fed-back echoes, the limiter and the filters; the write
-    // positions, the smoothed times and the ramps carry on. Not concurrently with Process.
+    // Silences the lines (in constant time: they clear lazily), the fed-back echoes, the
+    // limiter and the filters; the write positions, the smoothed times and the ramps carry
+    // on. Real-time safe. Not concurrently with Process.
     void Reset() override;
-    // In place, count samples of each channel. Audio thread.
+    // In place, count samples of each channel. While the mix stands at 0 the module rests
+    // (the block passes unchanged); it restarts with silent lines and its times on target.
+    // Audio thread.
     void Process(float* left, float* right, int count) noexcept override;
 
     // Length of each line in samples (the longest delay is one less).
@@ -34,6 +37,19 @@ public:
 private:
     // The echo filters' block-rate coefficients; recomputed only when their inputs move.
     void UpdateToneFilters(float shortestMs, float bandpass, float lowpassPosition) noexcept;
+    // The per-sample loop over count (<= 16) samples. ramped: the ramps move within it
+    // (per-sample values in the chunk), otherwise element 0 holds each value. direct: both
+    // lines serve the pass from plain memory at the indices in access (see
+    // CHermiteDelayLine::BeginBlock), otherwise through Push and Taps. pingPong: "Delay
+    // PingPong" routing.
+    struct CHUNK;
+    struct LINE_ACCESS
+    {
+        int writeLeft, readLeft, writeRight, readRight;
+    };
+    template <bool ramped, bool direct, bool pingPong>
+    void Run(float* left, float* right, int count, const CHUNK& chunk,
+             const LINE_ACCESS& access) noexcept;
 
     float m_limiterAttack = 0.0f;
     float m_limiterRelease = 0.0f;
@@ -58,14 +74,22 @@ private:
     float m_feedbackLeft = 0.0f;
     float m_feedbackRight = 0.0f;
 
+    // Coefficients of the band-limited path; the filtering itself runs in Run, both
+    // channels at once, on m_history, with the coefficients packed for it in
+    // m_bandCoefficients (presence, shelf, high-pass) whenever they are recomputed.
     CBiquadFilter m_highPass;
     CBiquadFilter m_presence;
     CBiquadFilter m_shelf;
+    alignas(16) float m_bandCoefficients[3][16] = {};
+    // The last two values (newest first), left and right, of the echo and of the outputs
+    // of the presence, shelf and high-pass sections. The echo's history is also the
+    // low-pass's previous input.
+    static constexpr int kHistoryValues = 4 * 2 * 2;
+    float m_history[4][2][2] = {};
     float m_presenceShortestMs = -1.0f; // inputs of the last coefficient update
     float m_shelfHz = -1.0f;
 
     // First-order low-pass of the low-passed path (bilinear, coefficients per sample as
-    // its cut-off ramps): previous input and output per channel.
-    float m_lowpassX1[2] = {};
+    // its cut-off ramps): previous output per channel (its previous input is m_history[0][0]).
     float m_lowpassY1[2] = {};
 };

@@ -284,6 +284,48 @@ TEST_P(CLayerDelayTest, MixZeroPassesTheInputExactly)
     EXPECT_EQ(r, inR);
 }
 
+TEST_P(CLayerDelayTest, RestsAtMixZeroAndRestartsFromSilence)
+{
+    // Long feedback keeps the echoes of the first noise circulating as long as the module
+    // runs; once the mix has settled at 0 the module rests, passing its input unchanged,
+    // and when the mix comes back the lines start silent.
+    Configure(100.0f, 130.0f, 90.0f);
+    m_h.Settle(3.0f);
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    const auto makeNoise = [&](int length)
+    {
+        Signal s(static_cast<size_t>(length));
+        for (float& x : s)
+            x = noise(random);
+        return s;
+    };
+    Signal l = makeNoise(Samples(0.3)), r = makeNoise(Samples(0.3));
+    m_h.Run(l, r);
+
+    m_h.Set(kDelayMix, 0.0f);
+    Signal fadeL = makeNoise(Samples(1.0)), fadeR = makeNoise(Samples(1.0));
+    m_h.Run(fadeL, fadeR); // the mix smoothing reaches 0
+    const Signal inL = makeNoise(Samples(0.5)), inR = makeNoise(Samples(0.5));
+    l = inL;
+    r = inR;
+    m_h.Run(l, r);
+    EXPECT_EQ(l, inL);
+    EXPECT_EQ(r, inR);
+
+    m_h.Set(kDelayMix, 1.0f);
+    Signal silentL(static_cast<size_t>(Samples(0.5))), silentR(silentL.size());
+    m_h.Run(silentL, silentR);
+    for (size_t n = 0; n < silentL.size(); ++n)
+        ASSERT_TRUE(silentL[n] == 0.0f && silentR[n] == 0.0f) << n;
+
+    // Running again: an impulse comes back after the left time, as from a fresh start.
+    Impulse(Samples(0.15));
+    const int echo = Samples(0.1);
+    EXPECT_NEAR(Area(m_left, echo - 4, Samples(0.025)), 1.0, 1e-3);
+    EXPECT_NEAR(Area(m_left, 0, echo - 8), 0.0, 1e-6);
+}
+
 TEST_P(CLayerDelayTest, NothingStaleIsReadAfterTheLinesAreReallocated)
 {
     Configure(500.0f, 500.0f, 0.0f);

@@ -12,12 +12,51 @@ void CHermiteDelayLine::SetLength(int lengthSamples)
     m_length = std::max(lengthSamples, 1);
     m_size = m_length + kGuardSamples;
     m_buffer.assign(static_cast<size_t>(m_size), 0.0f);
+    m_data = m_buffer.data();
     m_write = 0;
+    m_fresh = m_size; // the new buffer holds silence throughout
 }
 
-void CHermiteDelayLine::Clear() noexcept
+void CHermiteDelayLine::GatherTaps(int whole, float* taps) const noexcept
 {
-    std::fill(m_buffer.begin(), m_buffer.end(), 0.0f);
+    // Age k (samples back from the newest) sits at m_write - k, wrapped once: every age
+    // read here is below m_size.
+    const auto at = [this](int age)
+    {
+        if (age >= m_fresh)
+            return 0.0f;
+        int index = m_write - age;
+        if (index < 0)
+            index += m_size;
+        return m_data[static_cast<size_t>(index)];
+    };
+    taps[0] = at(whole + 2);
+    taps[1] = at(whole + 1);
+    taps[2] = at(whole);
+    taps[3] = whole == 0 ? taps[2] : at(whole - 1);
+}
+
+void CHermiteDelayLine::Validate(int ages) noexcept
+{
+    ages = std::min(ages, m_size);
+    if (ages <= m_fresh)
+        return;
+    // Ages m_fresh .. ages - 1 sit at indices m_write - (ages - 1) .. m_write - m_fresh,
+    // wrapped.
+    int first = m_write - (ages - 1);
+    int last = m_write - m_fresh; // inclusive
+    if (first < 0)
+        first += m_size;
+    if (last < 0)
+        last += m_size;
+    if (first <= last)
+        std::fill(m_data + first, m_data + last + 1, 0.0f);
+    else
+    {
+        std::fill(m_data + first, m_data + m_size, 0.0f);
+        std::fill(m_data, m_data + last + 1, 0.0f);
+    }
+    m_fresh = ages;
 }
 
 float CHermiteDelayLine::Read(double delaySamples) const noexcept
@@ -30,23 +69,7 @@ float CHermiteDelayLine::Read(double delaySamples) const noexcept
         delaySamples = 0.0;
     const int whole = static_cast<int>(delaySamples);
     const float t = static_cast<float>(delaySamples - static_cast<double>(whole));
-    const auto at = [this](int index)
-    {
-        if (index < 0)
-            index += m_size;
-        else if (index >= m_size)
-            index -= m_size;
-        return m_buffer[static_cast<size_t>(index)];
-    };
-    const int r = m_write - whole;
-    const float y0 = at(r);
-    const float yNewer = whole == 0 ? y0 : at(r + 1);
-    const float y1 = at(r - 1);
-    const float y2 = at(r - 2);
-    // out(0) = y0, out(1) = y1, tangents from central differences.
-    const float a = y0 - y1;
-    const float c1 = (y1 - yNewer) * 0.5f;
-    const float c = a + c1;
-    const float d = (y2 - y0) * 0.5f + a + c;
-    return ((t * d - c - d) * t + c1) * t + y0;
+    float scratch[4];
+    const float* y = Taps(whole, scratch);
+    return Interpolate(y[0], y[1], y[2], y[3], t);
 }

@@ -59,3 +59,33 @@ TEST(CHermiteDelayLineTest, BelowOneSampleReadsTheCurrentInput)
         EXPECT_LT(value, 1.0f) << delay;
     }
 }
+
+TEST(CHermiteDelayLineTest, ClearSilencesEverythingPushedBefore)
+{
+    CHermiteDelayLine line;
+    line.SetLength(100);
+    FillQuadratic(line, 153);
+    line.Clear();
+    line.Push(0.25f);
+    line.Push(0.5f);
+    line.Push(1.0f);
+    EXPECT_FLOAT_EQ(line.Read(0.0), 1.0f);
+    EXPECT_FLOAT_EQ(line.Read(2.0), 0.25f);
+    for (double delay : {4.0, 10.5, 50.0, 99.0, 1e9})
+        EXPECT_EQ(line.Read(delay), 0.0f) << delay;
+
+    // Block access sees the same history: the stale memory it reaches is zeroed.
+    int write = 0, read = 0;
+    ASSERT_TRUE(line.BeginBlock(4, 1, 40, write, read));
+    const float* data = line.Data();
+    EXPECT_EQ(data[read - 1], 1.0f);
+    EXPECT_EQ(data[read - 3], 0.25f);
+    for (int age = 3; age <= 42; ++age)
+        EXPECT_EQ(data[read - 1 - age], 0.0f) << age;
+    for (int i = 0; i < 4; ++i)
+        line.Data()[write + i] = 2.0f;
+    line.EndBlock(4);
+    EXPECT_FLOAT_EQ(line.Read(0.0), 2.0f);
+    EXPECT_FLOAT_EQ(line.Read(6.0), 0.25f);
+    EXPECT_EQ(line.Read(20.0), 0.0f);
+}
