@@ -376,13 +376,39 @@ void CBaseEffect::PreProcess(int /*numSamples*/) noexcept
 // ---------------------------------------------------------------------------------------------
 // Raw parameter blocks
 
+void CBaseEffect::IndexRawParameterBlocks()
+{
+    m_rawBlockPlaces.clear();
+    if (m_rawBlocks.empty())
+        return;
+    long long first = m_rawBlocks.front().id;
+    long long last = first;
+    for (const CRawParameterBlock& block : m_rawBlocks)
+    {
+        first = block.id < first ? block.id : first;
+        last = block.id > last ? block.id : last;
+    }
+    // A compact range of ids only (registration ids are small and close together).
+    if (last - first >= 4096)
+        return;
+    m_rawBlockFirstId = first;
+    m_rawBlockPlaces.assign(static_cast<size_t>(last - first + 1), -1);
+    for (size_t i = 0; i < m_rawBlocks.size(); ++i)
+    {
+        int& place = m_rawBlockPlaces[static_cast<size_t>(m_rawBlocks[i].id - first)];
+        if (place < 0 && m_rawBlocks[i].size > 0)
+            place = static_cast<int>(i);
+    }
+}
+
 CRawParameterBlock* CBaseEffect::FindRawParameterBlock(int id) noexcept
 {
-    // Blocks are usually registered with consecutive ids: try the id's own place first.
-    if (!m_rawBlocks.empty())
+    // The place table answers at once for the ids it covers.
+    const long long slot = static_cast<long long>(id) - m_rawBlockFirstId;
+    if (slot >= 0 && slot < static_cast<long long>(m_rawBlockPlaces.size()))
     {
-        const long long place = static_cast<long long>(id) - m_rawBlocks.front().id;
-        if (place >= 0 && place < static_cast<long long>(m_rawBlocks.size()))
+        const int place = m_rawBlockPlaces[static_cast<size_t>(slot)];
+        if (place >= 0)
         {
             CRawParameterBlock& block = m_rawBlocks[static_cast<size_t>(place)];
             if (block.id == id && block.size > 0)
@@ -409,6 +435,7 @@ void CBaseEffect::AddRawParameterBlock(int id, int size)
     {
         CAccessLock::CScoped lock(m_accessLock);
         m_rawBlocks.push_back(block);
+        IndexRawParameterBlocks();
         ResetRawParameterBlock(id);
     }
     // Registration happens before any audio: the audio thread's copy starts complete.

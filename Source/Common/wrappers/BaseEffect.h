@@ -332,6 +332,11 @@ protected:
     PARAM_MODULATION* m_modulation[kNumParameters] = {}; // audio thread only
 
     std::vector<CRawParameterBlock> m_rawBlocks;
+    // Index of the first usable block of each id from m_rawBlockFirstId on (-1: none),
+    // rebuilt at registration; empty when the ids are spread too far.
+    std::vector<int> m_rawBlockPlaces;
+    long long m_rawBlockFirstId = 0;
+    void IndexRawParameterBlocks();
     char m_currentPresetPath[kPresetPathSize] = {}; // always terminated
 
     RelaxedAtomic<int32_t> m_midiMap[kNumMidiControllers];
