@@ -1,6 +1,7 @@
 // Fuzz target: the preferences file prefs.bin.
 #include "FuzzSupport.h"
 
+#include "Platform/Platform.h"
 #include "Preferences.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -9,6 +10,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static CPreferences prefs(nullptr);
     if (prefs.GetPath().empty())
         return 0;
+    // The file's folder does not exist in a fresh data folder: without it nothing would be
+    // written and Load would never see the input.
+    static const bool folderMade =
+        Platform::CreateFolders(prefs.GetPath().substr(0, prefs.GetPath().rfind('/')));
+    if (!folderMade)
+        std::abort();
     FILE* file = std::fopen(prefs.GetPath().c_str(), "wb");
     if (!file)
         return 0;
