@@ -145,7 +145,18 @@ double CStepper::BeginBlock() noexcept
 
 void CStepper::Generate(float* buffer, int count) noexcept
 {
-    if (!buffer || count <= 0)
+    if (buffer)
+        Run<true>(buffer, count);
+}
+
+void CStepper::Advance(int count) noexcept
+{
+    Run<false>(nullptr, count);
+}
+
+template <bool kWrite> void CStepper::Run(float* buffer, int count) noexcept
+{
+    if (count <= 0)
         return;
     const double step = BeginBlock();
     const double numSteps = static_cast<double>(m_numSteps);
@@ -158,10 +169,35 @@ void CStepper::Generate(float* buffer, int count) noexcept
     float target = m_target;
     double nextTrigger = static_cast<double>(m_nextTrigger);
     double gatePoint = GatePoint(closedPart);
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count;)
     {
         if (position >= gatePoint)
             target = 0.0f; // the gate has closed
+        if (!kWrite)
+        {
+            // Nobody reads the values: the samples before the next event (gate, step end,
+            // cycle end), less one, glide towards the fixed target in closed form. The
+            // sample of an event itself is taken one by one below.
+            double event = nextTrigger < numSteps ? nextTrigger : numSteps;
+            if (position < gatePoint && gatePoint < event)
+                event = gatePoint;
+            const double room = step > 0.0 ? (event - position) / step : 0.0;
+            int run = 0;
+            if (room > static_cast<double>(kMaxRun + 1))
+                run = kMaxRun;
+            else if (room >= 3.0)
+                run = static_cast<int>(room) - 1;
+            run = run > count - i ? count - i : run;
+            if (run >= 2)
+            {
+                output = target + (output - target) * m_glidePowers[run];
+                if (!std::isfinite(output))
+                    output = 0.0f;
+                position += step * static_cast<double>(run);
+                i += run;
+                continue;
+            }
+        }
         if (position >= nextTrigger || position >= numSteps)
         {
             m_position = position;
@@ -183,76 +219,10 @@ void CStepper::Generate(float* buffer, int count) noexcept
         output += (target - output) * follow;
         if (!std::isfinite(output))
             output = 0.0f;
-        buffer[i] = output;
+        if (kWrite)
+            buffer[i] = output;
         position += step;
-    }
-    m_position = position;
-    m_output = output;
-    m_target = target;
-    m_cursorPosition = static_cast<float>(m_position);
-}
-
-void CStepper::Advance(int count) noexcept
-{
-    if (count <= 0)
-        return;
-    const double step = BeginBlock();
-    const double numSteps = static_cast<double>(m_numSteps);
-    const float follow = 1.0f - m_glide;
-    const float closedPart = 1.0f - m_gateFraction;
-
-    double position = m_position;
-    float output = m_output;
-    float target = m_target;
-    double nextTrigger = static_cast<double>(m_nextTrigger);
-    double gatePoint = GatePoint(closedPart);
-    while (count > 0)
-    {
-        if (position >= gatePoint)
-            target = 0.0f;
-        // Samples before the next event (gate, step end, cycle end), less one: the sample
-        // of an event itself is taken one by one below, as Generate takes it.
-        double event = nextTrigger < numSteps ? nextTrigger : numSteps;
-        if (position < gatePoint && gatePoint < event)
-            event = gatePoint;
-        const double room = step > 0.0 ? (event - position) / step : 0.0;
-        int run = 0;
-        if (room > static_cast<double>(kMaxRun + 1))
-            run = kMaxRun;
-        else if (room >= 3.0)
-            run = static_cast<int>(room) - 1;
-        run = run > count ? count : run;
-        if (run >= 2)
-        {
-            // The glide towards a fixed target over `run` samples in closed form.
-            output = target + (output - target) * m_glidePowers[run];
-            if (!std::isfinite(output))
-                output = 0.0f;
-            position += step * static_cast<double>(run);
-            count -= run;
-            continue;
-        }
-        if (position >= nextTrigger || position >= numSteps)
-        {
-            m_position = position;
-            m_target = target;
-            if (position >= nextTrigger)
-                CalcTriggerPos();
-            if (m_position >= numSteps)
-            {
-                m_position -= std::floor(m_position);
-                CalcTriggerPos();
-            }
-            position = m_position;
-            target = m_target;
-            nextTrigger = static_cast<double>(m_nextTrigger);
-            gatePoint = GatePoint(closedPart);
-        }
-        output += (target - output) * follow;
-        if (!std::isfinite(output))
-            output = 0.0f;
-        position += step;
-        --count;
+        ++i;
     }
     m_position = position;
     m_output = output;

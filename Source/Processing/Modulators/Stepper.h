@@ -73,6 +73,8 @@ private:
     // Block start shared by Generate and Advance: resync, cached coefficients; returns the
     // position increment per sample.
     double BeginBlock() noexcept;
+    // Generate (kWrite, values into buffer) and Advance (no values) in one loop.
+    template <bool kWrite> void Run(float* buffer, int count) noexcept;
     // Position at which the current step's gate closes, for the gate fraction's complement.
     double GatePoint(float closedPart) const noexcept;
 
