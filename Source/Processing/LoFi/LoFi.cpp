@@ -47,6 +47,7 @@ void CLoFi::ProcessBlock(float* left, float* right, int count, float bits, float
             m_noisePhase += m_noiseIncrement;
             if (m_noisePhase > 1.0f)
                 m_noisePhase -= std::trunc(m_noisePhase);
+            // Both channels take the same entry: the noise follows the signal, not the stereo.
             const float n =
                 NOISE_WHITE_TABLE.At(static_cast<int>(m_noisePhase * (kNoiseWhiteTableSize - 1))) *
                 noise;
@@ -65,6 +66,7 @@ void CLoFi::ProcessBlock(float* left, float* right, int count, float bits, float
             }
             else
             {
+                // A non-finite sample is output once but never held.
                 m_heldLeft = std::isfinite(l) ? l : 0.0f;
                 m_heldRight = std::isfinite(r) ? r : 0.0f;
                 m_holdCounter = 0.0f;
