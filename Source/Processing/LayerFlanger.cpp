@@ -17,8 +17,7 @@ constexpr int kChannels = 2;
 constexpr float kCurveIndexScale = 100002.0f; // EXP_TABLE, LOG_TABLE: x in 0..1 at x * 100002
 constexpr float kFlangerFeedbackGain = 0.93f;
 constexpr float kPhaserFeedbackGain = 0.95f;
-// Phaser sweep in semitones of the MIDI note scale: from 64 + 58 * delay up to
-// 165.
+// Phaser sweep in semitones of the MIDI note scale: from 64 + 58 * delay up to 165.
 constexpr float kSweepBasePitch = 64.0f;
 constexpr float kSweepBaseRange = 58.0f;
 constexpr float kSweepTopPitch = 165.0f;
@@ -99,9 +98,8 @@ void CLayerFlanger::UpdateTone(float tone) noexcept
         q = 1.0f + 0.5f * v;
         gainDb = -24.0f * v;
     }
-    // At the middle the shelf is 0 dB: it is left out, so that the neutral
-    // setting is exact rather than an identity in float, and restarts from
-    // silence.
+    // At the middle the shelf is 0 dB: it is left out, so that the neutral setting is exact
+    // rather than an identity in float, and restarts from silence.
     const bool active = gainDb != 0.0f;
     if (!active && m_toneActive)
         m_tone.Reset();
@@ -118,8 +116,8 @@ void CLayerFlanger::UpdatePhaserSweep(float delayScaled, float depth) noexcept
     {
         const float pitch = std::clamp(base + span * m_lfoValues[c], 0.0f, kSweepTopPitch);
         sweep[c] = (pitch - kSweepBasePitch) / kSweepSpan;
-        // Stage frequency as a fraction of the rate: three stages above it (x1,
-        // x6.6, x12.2) and three below (/2, /7.6, /13.2) spread the notches.
+        // Stage frequency as a fraction of the rate: three stages above it (x1, x6.6,
+        // x12.2) and three below (/2, /7.6, /13.2) spread the notches.
         const float w = TUNE_TABLE.At(static_cast<int>(pitch * TUNE_TABLE_SCALER)) / m_sampleRate;
         for (int k = 0; k < kPhaserStages; ++k)
         {
@@ -127,8 +125,8 @@ void CLayerFlanger::UpdatePhaserSweep(float delayScaled, float depth) noexcept
                                    : w / (5.6f * static_cast<float>(k - 3) + 2.0f);
             m_phaserCoefficients[c][k] = (1.0f - wk) / (1.0f + wk);
         }
-        // Up to 4 dB quieter at the bottom of the sweep; the 0.5 halves the sum of
-        // the input and the all-pass chain.
+        // Up to 4 dB quieter at the bottom of the sweep; the 0.5 halves the sum of the
+        // input and the all-pass chain.
         m_phaserGains[c] = 0.5f * std::pow(10.0f, -4.0f * (1.0f - sweep[c]) / 20.0f);
     }
     m_phaserShelf.CalcFilter(3000.0f + 3000.0f * sweep[0], 3000.0f + 3000.0f * sweep[1], 1.0f, 1.0f,
@@ -154,9 +152,8 @@ void CLayerFlanger::Process(float* left, float* right, int count) noexcept
     const float width = owner.GetParameterScaled(kFlangerWidth + layer, true, true, 0);
     const float tone = owner.GetParameterScaled(kFlangerTone + layer, true, true, 0);
 
-    // LFO period in samples: milliseconds when free, a note length at the host
-    // tempo when synced. At least one sample, so that a free speed read as 0
-    // cannot stop the clock.
+    // LFO period in samples: milliseconds when free, a note length at the host tempo when
+    // synced. At least one sample, so that a free speed read as 0 cannot stop the clock.
     const double rate = static_cast<double>(m_sampleRate);
     const double seconds =
         sync ? static_cast<double>(TimeScaling::ToRatio(static_cast<int>(speed), m_hostTempo))
@@ -173,8 +170,8 @@ void CLayerFlanger::Process(float* left, float* right, int count) noexcept
     m_depthRamp.SetTarget(depth, count);
     m_widthRamp.SetTarget(width, count);
     UpdateTone(tone);
-    // In pure flanger mode the phaser is weighted 0: it pauses, and picks up from
-    // where it stopped once the mode moves (its share then starts near 0).
+    // In pure flanger mode the phaser is weighted 0: it pauses, and picks up from where it
+    // stopped once the mode moves (its share then starts near 0).
     const bool phaserOn = mode > 0.0f;
     if (phaserOn)
         UpdatePhaserSweep(delayScaled, depth);
@@ -187,15 +184,14 @@ void CLayerFlanger::Process(float* left, float* right, int count) noexcept
     const float phaserShare = mode;
     const float flangerShare = 1.0f - mode;
 
-    // Ramps standing on their targets give the same value every sample: read
-    // once.
+    // Ramps standing on their targets give the same value every sample: read once.
     const bool settled = m_mixRamp.IsSettled() && m_feedbackRamp.IsSettled() &&
                          m_depthRamp.IsSettled() && m_widthRamp.IsSettled();
     const float settledWidthOffset =
         0.5f * EXP_TABLE.At(static_cast<int>(m_widthRamp.GetCurrent() * kCurveIndexScale));
 
-    // The wet signal and each sample's mix go through the arrays; the tone shelf
-    // (outside the feedback loop) and the mix then run over the block.
+    // The wet signal and each sample's mix go through the arrays; the tone shelf (outside the
+    // feedback loop) and the mix then run over the block.
     constexpr int kPiece = 32;
     float wetFrames[2 * kPiece];
     float mixes[kPiece];
@@ -229,8 +225,7 @@ void CLayerFlanger::Process(float* left, float* right, int count) noexcept
             phaseRight += increment;
             if (phaseRight > 1.0)
                 phaseRight -= std::floor(phaseRight);
-            // Width moves the right LFO up to half a cycle away (EXP_TABLE reaches 1
-            // at 100 %).
+        // Width moves the right LFO up to half a cycle away (EXP_TABLE reaches 1 at 100 %).
             const float widthOffset =
                 settled ? settledWidthOffset
                         : 0.5f * EXP_TABLE.At(static_cast<int>(wd * kCurveIndexScale));
@@ -245,8 +240,7 @@ void CLayerFlanger::Process(float* left, float* right, int count) noexcept
             float phaser[kChannels];
             for (int c = 0; c < kChannels; ++c)
             {
-                // Flanger: the delay line (clamped to at least 0.5 samples by the
-                // line).
+            // Flanger: the delay line (clamped to at least 0.5 samples by the line).
                 const float delay =
                     centre - LOG_TABLE.At(static_cast<int>(lfo[c] * kCurveIndexScale)) * sweep;
                 delayed[c] = m_lines[c].Process(lineInput[c], delay);
@@ -255,7 +249,7 @@ void CLayerFlanger::Process(float* left, float* right, int count) noexcept
                 if (!phaserOn)
                     continue;
 
-                // Phaser: six first-order all-pass sections in a feedback loop.
+            // Phaser: six first-order all-pass sections in a feedback loop.
                 float v = kPhaserFeedbackGain * f * m_phaserFeedback[c] + lineInput[c];
                 float* states = m_phaserStates[c];
                 const float* coefficients = m_phaserCoefficients[c];
@@ -271,7 +265,7 @@ void CLayerFlanger::Process(float* left, float* right, int count) noexcept
                     v = 0.0f;
                 }
                 m_phaserFeedback[c] = v;
-                // Negative feedback also inverts the all-pass contribution.
+            // Negative feedback also inverts the all-pass contribution.
                 phaser[c] = f >= 0.0f ? lineInput[c] + v : lineInput[c] - v;
             }
             if (phaserOn)

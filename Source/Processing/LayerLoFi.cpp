@@ -57,9 +57,8 @@ void CLayerLoFi::UpdateTone(float tone) noexcept
         highDb = 18.72f * u;
         lowDb = 8.0f * u;
     }
-    // At the middle all three gains are 0 dB: the filters are left out, so that
-    // the neutral setting is exact rather than three identities in float; they
-    // restart from silence.
+    // At the middle all three gains are 0 dB: the filters are left out, so that the neutral
+    // setting is exact rather than three identities in float; they restart from silence.
     const bool active = peakDb != 0.0f || highDb != 0.0f || lowDb != 0.0f;
     if (!active && m_toneActive)
         ResetFilters();
@@ -88,9 +87,8 @@ void CLayerLoFi::Process(float* left, float* right, int count) noexcept
     m_toneRamp.SetTarget(tone, count);
     m_mixRamp.SetTarget(mix, count);
 
-    // Stage by stage over pieces of the block: the crusher, then each tone filter
-    // over the whole piece (interleaved, both channels at once), then level and
-    // mix per sample.
+    // Stage by stage over pieces of the block: the crusher, then each tone filter over the whole
+    // piece (interleaved, both channels at once), then level and mix per sample.
     constexpr int kPiece = 32;
     float frames[2 * kPiece];
     float wetLeft[kPiece];
@@ -116,7 +114,7 @@ void CLayerLoFi::Process(float* left, float* right, int count) noexcept
         }
         for (int i = 0; i < n; ++i)
         {
-            // The brighter half boosts up to +18.7 dB: take up to 6 dB back.
+        // The brighter half boosts up to +18.7 dB: take up to 6 dB back.
             const float t = m_toneRamp.Next();
             const float compensation = t < 0.5f ? 1.0f : 1.0f / (2.0f * t);
             const float l = wetLeft[i] * compensation;

@@ -15,8 +15,7 @@ namespace
 constexpr float kMakeupGain = 0.41253757f;
 // The modulation buffers hold one engine sub-block.
 constexpr int kBufferSamples = 16;
-// Fastest pan-flip cycle: two samples (guards a 0 ms speed or an infinite
-// tempo).
+// Fastest pan-flip cycle: two samples (guards a 0 ms speed or an infinite tempo).
 constexpr float kMaxPhaseIncrement = 0.5f;
 } // namespace
 
@@ -61,10 +60,9 @@ void CLayerTremolo::Process(float* left, float* right, int count) noexcept
     {
         const float dstValue = m_owner->GetParameterUnscaled(kModTremoloDst + i, false, true, 0);
         const int dst = (dstValue >= 0.0f && dstValue < 3.0f) ? static_cast<int>(dstValue) : -1;
-        // Only the instance that applies the modulator reads its smoothed depth and
-        // flip amount: each smoothed read advances the parameter's 50 ms filter by
-        // one 16-sample step, and three instances reading it would triple its
-        // speed.
+        // Only the instance that applies the modulator reads its smoothed depth and flip
+        // amount: each smoothed read advances the parameter's 50 ms filter by one
+        // 16-sample step, and three instances reading it would triple its speed.
         if (!Applies(dst))
             continue;
         const float* buffer = m_owner->GetModulationBuffer(i);
@@ -81,8 +79,8 @@ void CLayerTremolo::Process(float* left, float* right, int count) noexcept
         CPanFlip& panFlip = m_panFlips[i];
         panFlip.SetSmooth(smooth);
 
-        // Free: one full left-right cycle per `speed` ms. Synced: one side change
-        // per note length, i.e. half a cycle per note.
+        // Free: one full left-right cycle per `speed` ms. Synced: one side change per note
+        // length, i.e. half a cycle per note.
         INCREMENT& cached = m_increments[i];
         if (sync != cached.sync || !(speed == cached.speed) || !(m_hostTempo == cached.tempo) ||
             sampleRate != cached.rate)
@@ -98,8 +96,8 @@ void CLayerTremolo::Process(float* left, float* right, int count) noexcept
         if (depth == 0.0f && flip == 0.0f && depthRamp.GetCurrent() == 0.0f &&
             flipRamp.GetCurrent() == 0.0f)
         {
-            // Depth and flip at 0 for the whole block: gain 1, amount 0 and make-up 1
-            // leave every sample as it is; only the flip's phase and gains run on.
+            // Depth and flip at 0 for the whole block: gain 1, amount 0 and make-up 1 leave
+            // every sample as it is; only the flip's phase and gains run on.
             panFlip.Advance(count, increment, sync);
             continue;
         }
@@ -108,8 +106,7 @@ void CLayerTremolo::Process(float* left, float* right, int count) noexcept
 
         if (depthRamp.IsSettled() && flipRamp.IsSettled() && count <= kBufferSamples)
         {
-            // Depth and flip hold still: the make-up and the gain's constant part
-            // once.
+            // Depth and flip hold still: the make-up and the gain's constant part once.
             const float d = depth;
             const float p = flip;
             const float makeup = 1.0f + kMakeupGain * EXP_TABLE.At(static_cast<int>(d * 100002.0f));

@@ -11,7 +11,7 @@
 
 class CPanFlip
 {
-  public:
+public:
     CPanFlip();
 
     // Rate in Hz (positive, finite; other values are ignored). UI thread.
@@ -51,12 +51,9 @@ class CPanFlip
     // closed form), so the result matches the sample-by-sample run to rounding.
     void Advance(int count, float increment, bool synced) noexcept;
 
-    float GetCoefficient() const
-    {
-        return m_coefficient;
-    }
+    float GetCoefficient() const { return m_coefficient; }
 
-  private:
+private:
     void UpdateCoefficient();
     // Advances the phase by one sample and the two gains towards their side's target.
     void Step(float increment, bool synced) noexcept
