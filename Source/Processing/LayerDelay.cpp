@@ -384,7 +384,7 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
     CBaseEffect& owner = *m_owner;
     const int layer = m_layer;
     const float mix = owner.GetParameterScaled(kDelayMix + layer, true, true, 0);
-    const bool resuming = m_resting;
+    const bool resuming = IsResting();
     if (Resting(mix, m_mixRamp.GetCurrent()))
         return;
     const bool sync = owner.GetParameterScaled(kDelaySync + layer, false, true, 0) > 0.5f;

@@ -48,18 +48,12 @@ float SanitizeInput(float x) noexcept
 // Raised samples the fuzz stage takes per pass (its ramp values sit on the stack).
 constexpr int kFuzzChunk = 2 * kMaxSubBlock;
 
-// Sets a ramp's target for a block of count samples. A ramp that already stands at its
-// target would return the target at every step of the block: it is left there and true
-// returned, and the caller uses the constant instead of stepping it.
+// Sets a ramp's target for a block of count samples; true when the ramp already stands on
+// it, so that the caller can use the constant instead of stepping it.
 bool SetRampTarget(ParamInterpolator& ramp, float target, int count) noexcept
 {
-    if (ramp.GetCurrent() == target)
-    {
-        ramp.SetCurrent(target);
-        return true;
-    }
     ramp.SetTarget(target, count);
-    return false;
+    return ramp.IsSettled();
 }
 
 // The ramp's next count values (the constant when steady).

@@ -5,6 +5,8 @@
 // start of each block; parameter ids are the layer-A id plus the layer index.
 #pragma once
 
+#include "Common/wrappers/dsp/MixRest.h"
+
 class CBaseEffect;
 
 class CLayerEffect
@@ -39,25 +41,17 @@ protected:
     // True when the module's "On" switch (layer-A id onId) reads above 0.5 at sample 0.
     bool IsOn(int onId) noexcept;
 
-    // A module whose mix has settled at exactly 0 passes its input through unchanged, so
-    // it rests: the block is skipped and nothing is computed. mixTarget is the block's mix
-    // (as the module reads it), mixNow where its mix ramp stands. Returns true when the
-    // block can be skipped. The first block after a rest starts from silence (Reset), so a
-    // delay or reverb never replays audio left over from before the rest.
+    // A module whose mix has settled at exactly 0 rests (CMixRest): returns true when the
+    // block can be skipped. mixTarget is the block's mix (as the module reads it), mixNow
+    // where its mix ramp stands. The first block after a rest starts from a Reset.
     bool Resting(float mixTarget, float mixNow) noexcept
     {
-        if (mixTarget == 0.0f && mixNow == 0.0f)
-        {
-            m_resting = true;
-            return true;
-        }
-        if (m_resting)
-        {
-            m_resting = false;
+        const CMixRest::STATE state = m_rest.Update(mixTarget, mixNow);
+        if (state == CMixRest::kWake)
             Reset();
-        }
-        return false;
+        return state == CMixRest::kRest;
     }
+    bool IsResting() const noexcept { return m_rest.IsResting(); }
 
     CBaseEffect* m_owner;
     int m_layer;
@@ -66,5 +60,5 @@ protected:
     float m_hostTempo = 0.0f;
     float m_hostSamplePos = 0.0f;
     int m_processingOrder = 0;
-    bool m_resting = false;
+    CMixRest m_rest;
 };

@@ -292,19 +292,13 @@ void CReverb::Process(float* left, float* right, int count) noexcept
 
     const float mix = owner.GetParameterScaled(MorvexParam::kReverbMix, true, true, 0);
     const float mixTarget = LookupInterpolated(DRYWET_TABLE, 1024.0f * mix);
-    // Resting: with the wet amount at 0 for the whole block (the ramp stands on 0 and stays
-    // there) the output is the input (wet x 0 + x x 1), so the tank is not run at all. The
-    // first block after a rest starts from silence, so no tail from before the rest replays.
-    if (mixTarget == 0.0f && m_mixRamp.GetCurrent() == 0.0f)
-    {
-        m_resting = true;
+    // Resting: with the wet amount at 0 for the whole block the output is the input
+    // (wet x 0 + x x 1), so the tank is not run at all.
+    const CMixRest::STATE rest = m_rest.Update(mixTarget, m_mixRamp.GetCurrent());
+    if (rest == CMixRest::kRest)
         return;
-    }
-    if (m_resting)
-    {
-        m_resting = false;
+    if (rest == CMixRest::kWake)
         ClearAudio();
-    }
 
     const float size = owner.GetParameterScaled(MorvexParam::kReverbSize, true, true, 0);
     const float decay = owner.GetParameterScaled(MorvexParam::kReverbDecay, true, true, 0);
@@ -327,8 +321,8 @@ void CReverb::Process(float* left, float* right, int count) noexcept
     bool steady = true;
     for (int k = 0; k < 6; ++k)
     {
-        steady = steady && ramps[k]->GetCurrent() == targets[k];
         ramps[k]->SetTarget(targets[k], count);
+        steady = steady && ramps[k]->IsSettled();
     }
     if (steady)
         ProcessSamples<true>(left, right, count, false);

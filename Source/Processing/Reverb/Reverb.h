@@ -22,6 +22,7 @@
 // input to the output the two channels run side by side in two lanes.
 #pragma once
 
+#include "Common/wrappers/dsp/MixRest.h"
 #include "Common/wrappers/dsp/ParamInterpolator.h"
 #include "DCTrap.h"
 #include "DiffuseDelay.h"
@@ -92,7 +93,7 @@ private:
     float m_feedback[2] = {};
     float m_lastTankInput[2] = {}; // last values written to the tank lines
     int m_writeIndex = 0;          // shared by all eight lines
-    bool m_resting = false;        // the last block was skipped at a wet amount of 0
+    CMixRest m_rest;               // skips blocks at a wet amount of 0
     float m_lfoPhase = 0.0f;       // 0..1
     float m_sampleRate = 0.0f;
     float m_inverseRate = 0.0f;
