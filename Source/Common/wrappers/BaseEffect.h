@@ -179,18 +179,8 @@ public:
         float y = info.scaled;
         if (smooth)
         {
-            // One 16-sample step of the smoothing filter; within the snap distance the
-            // target itself is read.
             PARAM_SMOOTHER& smoother = m_smoothers[id];
-            float s = smoother.state;
-            if (std::fabs(s) < kDenormalFloor)
-                s = 0.0f;
-            if (std::fabs(y - s) >= kSmoothingSnap)
-            {
-                s = smoother.a * y + smoother.b * s;
-                y = s;
-            }
-            smoother.state = s;
+            y = SmoothingStep(smoother, y, smoother.state);
         }
         if (modulation)
         {
@@ -219,13 +209,8 @@ public:
     {
         if (!IsValidId(id))
             return 0.0f;
-        float y = m_parameters[id].scaled;
-        const PARAM_SMOOTHER& smoother = m_smoothers[id];
-        float s = smoother.state;
-        if (std::fabs(s) < kDenormalFloor)
-            s = 0.0f;
-        if (std::fabs(y - s) >= kSmoothingSnap)
-            y = smoother.a * y + smoother.b * s;
+        float state = m_smoothers[id].state;
+        const float y = SmoothingStep(m_smoothers[id], m_parameters[id].scaled, state);
         if (!(y >= 0.0f))
             return 0.0f;
         return y > 1.0f ? 1.0f : y;
@@ -310,6 +295,22 @@ protected:
     // below the floor are flushed.
     static constexpr float kSmoothingSnap = 1e-5f;
     static constexpr float kDenormalFloor = 1e-20f;
+    // One 16-sample step of a smoothing filter towards target from state (updated):
+    // returns the value read, the target itself once within the snap distance.
+    static float SmoothingStep(const PARAM_SMOOTHER& smoother, float target, float& state) noexcept
+    {
+        float s = state;
+        if (std::fabs(s) < kDenormalFloor)
+            s = 0.0f;
+        float y = target;
+        if (std::fabs(target - s) >= kSmoothingSnap)
+        {
+            s = smoother.a * target + smoother.b * s;
+            y = s;
+        }
+        state = s;
+        return y;
+    }
     // Writes an unscaled value and the values derived from it. Every write of a value
     // goes through here.
     static void StoreValue(PARAMETER_INFO& info, float unscaled) noexcept;
