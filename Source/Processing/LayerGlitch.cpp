@@ -163,10 +163,9 @@ void CLayerGlitch::Process(float* left, float* right, int count) noexcept
     m_mixRamp.SetTarget(settings.mix, count);
     const float stretchAmount = 1.0f - stretch;
 
-    if (count <= dryCapacity && OnlyRecords(settings))
+    if (count <= dryCapacity && OnlyRecords(settings) && Record(left, right, count, settings))
     {
         // The output is the input: no dry copy, no blend; the ramps end where they would.
-        Record(left, right, count, settings);
         if (settings.on)
             m_stretch.Process(left, right, stretchAmount, count);
         m_scaleRamp.Finish();
@@ -295,7 +294,7 @@ bool CLayerGlitch::OnlyRecords(const BLOCK_SETTINGS& settings) const noexcept
            m_scaleRamp.IsSettled() && !(m_scaleRamp.GetCurrent() > kActiveFloor);
 }
 
-void CLayerGlitch::Record(const float* left, const float* right, int count,
+bool CLayerGlitch::Record(const float* left, const float* right, int count,
                           const BLOCK_SETTINGS& settings) noexcept
 {
     float* loopLeft = m_loop.GetLeftBuffer();
@@ -316,36 +315,9 @@ void CLayerGlitch::Record(const float* left, const float* right, int count,
     if (static_cast<unsigned>(writeIndex) >= capacity)
         writeIndex = 0;
     int readIndex = m_readIndex;
+    // An index left beyond a buffer or slice that shrank: the sample-by-sample path.
     if (writeIndex >= bufferSize || readIndex < 0 || readIndex >= sliceLength)
-    {
-        // An index left beyond a buffer or slice that shrank: sample by sample.
-        bool full = m_bufferFull;
-        int dirtyCount = m_dirtyCount;
-        for (int i = 0; i < count; ++i)
-        {
-            loopLeft[writeIndex] = Finite(left[i]);
-            loopRight[writeIndex] = Finite(right[i]);
-            dirtyCount = std::max(dirtyCount, writeIndex + 1);
-            if (++writeIndex >= bufferSize)
-            {
-                writeIndex = 0;
-                full = true;
-            }
-            if (++readIndex >= sliceLength)
-            {
-                readIndex = 0;
-                if (full)
-                    m_freeze = settings.freezeWanted;
-                m_reverse = settings.reverseWanted;
-                m_latchedMix = settings.mix;
-            }
-        }
-        m_writeIndex = writeIndex;
-        m_readIndex = readIndex;
-        m_dirtyCount = dirtyCount;
-        m_bufferFull = full;
-        return;
-    }
+        return false;
 
     // The input goes into the loop in runs up to the loop's end; fullAt is the sample at
     // which the loop first wraps in this block (count if it does not).
@@ -378,7 +350,7 @@ void CLayerGlitch::Record(const float* left, const float* right, int count,
     if (first >= count)
     {
         m_readIndex = readIndex + count;
-        return;
+        return true;
     }
     const int last = first + ((count - 1 - first) / sliceLength) * sliceLength;
     m_readIndex = count - 1 - last;
@@ -386,6 +358,7 @@ void CLayerGlitch::Record(const float* left, const float* right, int count,
         m_freeze = settings.freezeWanted;
     m_reverse = settings.reverseWanted;
     m_latchedMix = settings.mix;
+    return true;
 }
 
 void CLayerGlitch::BlendWithDry(float* left, float* right, int count) noexcept

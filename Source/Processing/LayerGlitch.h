@@ -83,8 +83,9 @@ private:
     // repeat. Such a block only records.
     bool OnlyRecords(const BLOCK_SETTINGS& settings) const noexcept;
     // What RepeatSlices does on a block for which OnlyRecords holds, leaving the audio as
-    // it is: the input goes into the loop, the slice position runs on.
-    void Record(const float* left, const float* right, int count,
+    // it is: the input goes into the loop, the slice position runs on. False, with nothing
+    // recorded, when an index stands beyond a buffer or slice that shrank.
+    bool Record(const float* left, const float* right, int count,
                 const BLOCK_SETTINGS& settings) noexcept;
     // Blends a processed piece with its dry copy along the mix ramp.
     void BlendWithDry(float* left, float* right, int count) noexcept;
