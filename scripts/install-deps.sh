@@ -12,6 +12,15 @@ packages=(
     libgtest-dev
     clang
     libclang-rt-14-dev
+    # The editor: drawing, text, the X11 window, and the end-to-end editor tests
+    libcairo2-dev
+    libpango1.0-dev
+    libx11-dev
+    libxtst-dev
+    fontconfig
+    fonts-liberation2
+    xvfb
+    xauth
 )
 packages+=("$@")
 
