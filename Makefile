@@ -19,7 +19,7 @@ DEMO_DIR     ?= $(BUILD_DIR)/demo
 VST_DIR      ?= $(HOME)/.vst
 
 .PHONY: all deps build demo test test-asan test-tsan fuzz fuzz-smoke fuzz-build fuzz-run sanitize bench \
-        install clean
+        screenshots install clean
 
 all: build
 
@@ -92,6 +92,17 @@ sanitize: test-asan
 # CPU cost of the audio path: ns per sample frame for each module and the full patch.
 bench: build
 	@$(BUILD_DIR)/morvex-bench
+
+# Pictures of the editor in both window modes, at scale 1 and 2, drawn offscreen by
+# the plug-in's own editor code.
+SCREENSHOT_DIR ?= docs/screenshots
+screenshots: build
+	@mkdir -p $(SCREENSHOT_DIR)
+	@for mode in normal compact; do for scale in 1 2; do \
+	    $(BUILD_DIR)/morvex-screenshot --mode $$mode --scale $$scale \
+	        $(SCREENSHOT_DIR)/editor-$$mode-$${scale}x.png || exit 1; \
+	    echo "$(SCREENSHOT_DIR)/editor-$$mode-$${scale}x.png"; \
+	done; done
 
 # Copies the plug-in to ~/.vst, where Linux hosts look by default.
 install: build
