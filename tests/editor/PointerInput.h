@@ -1,0 +1,33 @@
+// Synthetic user input for the end-to-end tests through the XTest extension on a connection
+// of its own: the X server delivers it to whichever window is under the pointer, exactly as a
+// user's input, so grabs, crossings and timestamps are the real ones. Positions are in screen
+// pixels. Each call flushes and syncs, so the server has the input when it returns.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <string>
+
+class CPointerInput
+{
+public:
+    CPointerInput() = default;
+    ~CPointerInput();
+    CPointerInput(const CPointerInput&) = delete;
+    CPointerInput& operator=(const CPointerInput&) = delete;
+
+    // Opens $DISPLAY and checks for XTest. False with a message otherwise.
+    bool Open(std::string& error);
+
+    void MoveTo(int rootX, int rootY);
+    // X button numbers: 1 left, 2 middle, 3 right, 4/5 wheel up/down, 6/7 wheel left/right.
+    void Press(unsigned int button);
+    void Release(unsigned int button);
+    void Click(int rootX, int rootY, unsigned int button = 1);
+    // Holds or releases a key by its keysym name ("Control_L", "Shift_L", "Escape").
+    void Key(const char* keysymName, bool down);
+
+private:
+    void Sync();
+    Display* m_display = nullptr;
+};

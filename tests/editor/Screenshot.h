@@ -1,0 +1,48 @@
+// The pixels of a window as the X server shows them (XGetImage, children of the same depth
+// included), as 0xRRGGBB values, with the measures the editor tests use.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <vector>
+
+struct PIXEL_RECT
+{
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+class CScreenshot
+{
+public:
+    // Captures the whole of `window`. False when the window cannot be read.
+    bool Capture(Display* display, Window window);
+
+    int Width() const
+    {
+        return m_width;
+    }
+    int Height() const
+    {
+        return m_height;
+    }
+    std::uint32_t Pixel(int x, int y) const;
+
+    // Share (0..1) of pixels in `rect` (the whole image when empty) that are not black.
+    double NonBlackShare(PIXEL_RECT rect = {}) const;
+    // Number of distinct colours in `rect`, counted at 15-bit precision so that dithering and
+    // anti-aliasing noise do not inflate it.
+    int DistinctColours(PIXEL_RECT rect = {}) const;
+    // Pixels in `rect` that differ from the same place of `other` (both must cover it).
+    int ChangedPixels(const CScreenshot& other, PIXEL_RECT rect = {}) const;
+
+private:
+    PIXEL_RECT Clip(PIXEL_RECT rect) const;
+
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<std::uint32_t> m_pixels;
+};

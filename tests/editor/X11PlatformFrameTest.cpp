@@ -1,0 +1,487 @@
+// The X11 window of the GUI toolkit's frame against a real X server (a private Xvfb): window
+// creation and embedding, copies from the back buffer, input translation through the server
+// (grabs, crossings, wheel, modifiers), modal loops, a parent destroyed first, and many
+// open/close cycles. The frame's events go to a recording sink instead of a toolkit frame.
+// XvfbTest.h (gtest) before the X headers: X.h defines None, a name gtest uses.
+#include "XvfbTest.h"
+
+#include "PointerInput.h"
+
+#include "vstgui/x11/X11ErrorTrap.h"
+#include "vstgui/x11/X11PlatformFrame.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <cairo/cairo.h>
+#include <dirent.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+using namespace VSTGUI;
+
+namespace
+{
+
+struct SINK_CALL
+{
+    enum Kind
+    {
+        kDown,
+        kMoved,
+        kUp,
+        kWheel,
+        kExited,
+        kGone,
+        kKey,
+        kModalIdle,
+    };
+    Kind kind;
+    CPoint where;
+    long buttons = 0; // kKey: the virtual key
+    float distance = 0.0f;
+    bool horizontal = false;
+};
+
+class CRecordingSink : public IX11EventSink
+{
+public:
+    explicit CRecordingSink(std::vector<SINK_CALL>& calls) : m_calls(calls) {}
+    void OnMouseDown(CPoint where, long buttons, std::uint32_t) override
+    {
+        m_calls.push_back({SINK_CALL::kDown, where, buttons});
+    }
+    void OnMouseMoved(CPoint where, long buttons) override
+    {
+        m_calls.push_back({SINK_CALL::kMoved, where, buttons});
+    }
+    void OnMouseUp(CPoint where, long buttons) override
+    {
+        m_calls.push_back({SINK_CALL::kUp, where, buttons});
+    }
+    void OnWheel(CPoint where, float distance, bool horizontal, long buttons) override
+    {
+        m_calls.push_back({SINK_CALL::kWheel, where, buttons, distance, horizontal});
+    }
+    void OnMouseExited() override { m_calls.push_back({SINK_CALL::kExited, {}}); }
+    void OnWindowGone() override { m_calls.push_back({SINK_CALL::kGone, {}}); }
+    bool OnKeyDown(int virtualKey) override
+    {
+        m_calls.push_back({SINK_CALL::kKey, {}, virtualKey});
+        return true;
+    }
+    void OnModalIdle() override { m_calls.push_back({SINK_CALL::kModalIdle, {}}); }
+
+private:
+    std::vector<SINK_CALL>& m_calls;
+};
+
+int CountOpenFileDescriptors()
+{
+    int count = 0;
+    if (DIR* folder = opendir("/proc/self/fd"))
+    {
+        while (readdir(folder) != nullptr)
+        {
+            ++count;
+        }
+        closedir(folder);
+    }
+    return count;
+}
+
+int g_hostErrors = 0;
+int CountHostError(Display*, XErrorEvent*)
+{
+    ++g_hostErrors;
+    return 0;
+}
+
+class CX11PlatformFrameTest : public CXvfbTest
+{
+protected:
+    static constexpr int kParentSize = 400; // pixels, at the screen's top-left corner
+
+    void SetUp() override
+    {
+        CXvfbTest::SetUp();
+        g_hostErrors = 0;
+        XSetErrorHandler(&CountHostError);
+        m_host = XOpenDisplay(nullptr);
+        ASSERT_NE(m_host, nullptr);
+        const int screen = DefaultScreen(m_host);
+        m_parent = XCreateSimpleWindow(m_host, RootWindow(m_host, screen), 0, 0, kParentSize,
+                                       kParentSize, 0, BlackPixel(m_host, screen),
+                                       BlackPixel(m_host, screen));
+        XMapRaised(m_host, m_parent);
+        XSync(m_host, False);
+        std::string error;
+        ASSERT_TRUE(m_input.Open(error)) << error;
+        m_input.MoveTo(kParentSize + 100, kParentSize + 100); // away from the windows
+    }
+
+    void TearDown() override
+    {
+        m_frame.reset();
+        if (m_host != nullptr)
+        {
+            XSync(m_host, False);
+            XCloseDisplay(m_host);
+        }
+        XSetErrorHandler(nullptr);
+    }
+
+    void OpenFrame(double scale, int width, int height)
+    {
+        m_frame = CX11PlatformFrame::Create(std::make_unique<CRecordingSink>(m_calls), m_parent,
+                                            scale, width, height);
+        ASSERT_NE(m_frame, nullptr);
+    }
+
+    // Lets the server deliver, then drains the frame's events.
+    void Pump()
+    {
+        for (int i = 0; i < 5; ++i)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            XSync(m_frame->GetDisplay(), False);
+            m_frame->processEvents();
+        }
+    }
+
+    std::vector<SINK_CALL> CallsOf(SINK_CALL::Kind kind) const
+    {
+        std::vector<SINK_CALL> result;
+        for (const SINK_CALL& call : m_calls)
+        {
+            if (call.kind == kind)
+            {
+                result.push_back(call);
+            }
+        }
+        return result;
+    }
+
+    unsigned long WindowPixel(int x, int y)
+    {
+        XImage* image = XGetImage(m_host, m_frame->GetWindow(), x, y, 1, 1, AllPlanes, ZPixmap);
+        if (image == nullptr)
+        {
+            return 0xDEADBEEF;
+        }
+        const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+        XDestroyImage(image);
+        return pixel;
+    }
+
+    Display* m_host = nullptr;
+    Window m_parent = 0;
+    CPointerInput m_input;
+    std::vector<SINK_CALL> m_calls;
+    std::unique_ptr<CX11PlatformFrame> m_frame;
+};
+
+TEST_F(CX11PlatformFrameTest, ChildWindowHasScaledSizeAndIsMappedForXEmbed)
+{
+    OpenFrame(2.0, 150, 100);
+
+    XWindowAttributes attributes{};
+    ASSERT_NE(XGetWindowAttributes(m_host, m_frame->GetWindow(), &attributes), 0);
+    EXPECT_EQ(attributes.width, 300);
+    EXPECT_EQ(attributes.height, 200);
+    EXPECT_EQ(attributes.map_state, IsViewable);
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    XQueryTree(m_host, m_frame->GetWindow(), &root, &parent, &children, &count);
+    XFree(children);
+    EXPECT_EQ(parent, m_parent);
+
+    const Atom xembedInfo = XInternAtom(m_host, "_XEMBED_INFO", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    ASSERT_EQ(XGetWindowProperty(m_host, m_frame->GetWindow(), xembedInfo, 0, 2, False,
+                                 AnyPropertyType, &type, &format, &items, &remaining, &data),
+              Success);
+    ASSERT_EQ(items, 2u);
+    const long* info = reinterpret_cast<const long*>(data);
+    EXPECT_EQ(info[0], 0);        // protocol version
+    EXPECT_EQ(info[1] & 1, 1);    // XEMBED_MAPPED
+    XFree(data);
+
+    EXPECT_TRUE(m_frame->setSize(100, 60));
+    XSync(m_frame->GetDisplay(), False);
+    ASSERT_NE(XGetWindowAttributes(m_host, m_frame->GetWindow(), &attributes), 0);
+    EXPECT_EQ(attributes.width, 200);
+    EXPECT_EQ(attributes.height, 120);
+}
+
+TEST_F(CX11PlatformFrameTest, PresentCopiesOnlyTheGivenRectsAndExposeRestoresThem)
+{
+    OpenFrame(2.0, 100, 100);
+    cairo_surface_t* backBuffer = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 200, 200);
+    cairo_t* context = cairo_create(backBuffer);
+    cairo_set_source_rgb(context, 1.0, 0.0, 0.0);
+    cairo_paint(context);
+    cairo_destroy(context);
+
+    // Logical 10..30 at scale 2: device pixels 20..59.
+    const CRect rect{10, 10, 30, 30};
+    m_frame->present(&rect, 1, backBuffer);
+    XSync(m_frame->GetDisplay(), False);
+    EXPECT_EQ(WindowPixel(20, 20), 0xFF0000u);
+    EXPECT_EQ(WindowPixel(59, 59), 0xFF0000u);
+    EXPECT_NE(WindowPixel(60, 60), 0xFF0000u);
+    EXPECT_NE(WindowPixel(19, 40), 0xFF0000u);
+
+    // Someone paints over the window and the server asks for the area again: the frame copies
+    // it from the back buffer without the toolkit drawing anything.
+    GC gc = XCreateGC(m_host, m_frame->GetWindow(), 0, nullptr);
+    XSetForeground(m_host, gc, 0x000000);
+    XFillRectangle(m_host, m_frame->GetWindow(), gc, 0, 0, 200, 200);
+    XFreeGC(m_host, gc);
+    XClearArea(m_host, m_frame->GetWindow(), 0, 0, 100, 100, True);
+    XSync(m_host, False);
+    Pump();
+    EXPECT_EQ(WindowPixel(80, 80), 0xFF0000u);
+    cairo_surface_destroy(backBuffer);
+}
+
+TEST_F(CX11PlatformFrameTest, ButtonsModifiersAndWheelReachTheFrameInLogicalCoordinates)
+{
+    OpenFrame(2.0, 150, 150);
+    m_input.MoveTo(40, 60);
+    m_input.Key("Control_L", true);
+    m_input.Key("Shift_L", true);
+    m_input.Press(1);
+    m_input.Release(1);
+    m_input.Key("Shift_L", false);
+    m_input.Key("Control_L", false);
+    m_input.Press(3);
+    m_input.Release(3);
+    m_input.Press(4);
+    m_input.Release(4);
+    m_input.Press(5);
+    m_input.Release(5);
+    m_input.Press(6);
+    m_input.Release(6);
+    Pump();
+
+    const auto downs = CallsOf(SINK_CALL::kDown);
+    ASSERT_EQ(downs.size(), 2u); // wheel steps are not clicks
+    EXPECT_DOUBLE_EQ(downs[0].where.x, 20.0);
+    EXPECT_DOUBLE_EQ(downs[0].where.y, 30.0);
+    EXPECT_EQ(downs[0].buttons, kLButton | kApple | kShift);
+    EXPECT_EQ(downs[1].buttons, kRButton);
+    const auto ups = CallsOf(SINK_CALL::kUp);
+    ASSERT_EQ(ups.size(), 2u);
+    EXPECT_EQ(ups[0].buttons & kLButton, kLButton);
+    const auto wheels = CallsOf(SINK_CALL::kWheel);
+    ASSERT_EQ(wheels.size(), 3u);
+    EXPECT_EQ(wheels[0].distance, 1.0f);
+    EXPECT_FALSE(wheels[0].horizontal);
+    EXPECT_EQ(wheels[1].distance, -1.0f);
+    EXPECT_TRUE(wheels[2].horizontal);
+
+    CPoint where;
+    ASSERT_TRUE(m_frame->getCurrentMouseLocation(where));
+    EXPECT_DOUBLE_EQ(where.x, 20.0);
+    EXPECT_DOUBLE_EQ(where.y, 30.0);
+}
+
+TEST_F(CX11PlatformFrameTest, DragOutsideTheWindowKeepsReportingUntilRelease)
+{
+    OpenFrame(1.0, 100, 100);
+    m_input.MoveTo(50, 50);
+    m_input.Press(1);
+    m_input.MoveTo(250, 60); // outside the frame, over the host's window
+    m_input.MoveTo(300, 70);
+    Pump();
+    EXPECT_TRUE(CallsOf(SINK_CALL::kExited).empty()); // the gesture goes on
+    m_input.Release(1);
+    Pump();
+
+    const auto moves = CallsOf(SINK_CALL::kMoved);
+    ASSERT_FALSE(moves.empty());
+    EXPECT_DOUBLE_EQ(moves.back().where.x, 300.0);
+    EXPECT_EQ(moves.back().buttons & kLButton, kLButton);
+    const auto ups = CallsOf(SINK_CALL::kUp);
+    ASSERT_EQ(ups.size(), 1u);
+    EXPECT_DOUBLE_EQ(ups[0].where.x, 300.0);
+    EXPECT_EQ(CallsOf(SINK_CALL::kExited).size(), 1u); // ended outside: the pointer has left
+
+    // The grab ended with the gesture: another client can take the pointer now.
+    EXPECT_EQ(XGrabPointer(m_host, m_parent, False, ButtonPressMask, GrabModeAsync, GrabModeAsync,
+                           None, None, CurrentTime),
+              GrabSuccess);
+    XUngrabPointer(m_host, CurrentTime);
+}
+
+TEST_F(CX11PlatformFrameTest, LeavingWithoutAButtonReportsExit)
+{
+    OpenFrame(1.0, 100, 100);
+    m_input.MoveTo(50, 50);
+    m_input.MoveTo(200, 50);
+    Pump();
+    EXPECT_EQ(CallsOf(SINK_CALL::kExited).size(), 1u);
+}
+
+TEST_F(CX11PlatformFrameTest, ParentDestroyedFirstIsReportedOnceAndCloseStaysQuiet)
+{
+    OpenFrame(1.0, 100, 100);
+    cairo_surface_t* backBuffer = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 100, 100);
+    XDestroyWindow(m_host, m_parent);
+    XSync(m_host, False);
+    m_parent = 0;
+    Pump();
+
+    EXPECT_EQ(CallsOf(SINK_CALL::kGone).size(), 1u);
+    EXPECT_FALSE(m_frame->isWindowAlive());
+    // Nothing touches the vanished window any more.
+    const CRect rect{0, 0, 100, 100};
+    m_frame->present(&rect, 1, backBuffer);
+    EXPECT_FALSE(m_frame->setSize(120, 120));
+    m_frame->setCursor(kCursorHand);
+    CPoint where;
+    EXPECT_FALSE(m_frame->getCurrentMouseLocation(where));
+    m_frame.reset();
+    cairo_surface_destroy(backBuffer);
+    XSync(m_host, False);
+
+    EXPECT_EQ(g_hostErrors, 0);
+    EXPECT_EQ(CX11ErrorTrap::RegisteredCount(), 0);
+}
+
+TEST_F(CX11PlatformFrameTest, ModalLoopEndsWhenToldAndWhenTheWindowGoes)
+{
+    OpenFrame(1.0, 100, 100);
+    struct LOOP_STATE
+    {
+        int passes;
+        int limit;
+        int destroyAt; // pass at which the host destroys its window (0: never)
+        Display* host;
+        Window parent;
+    };
+    auto keepRunning = [](void* context)
+    {
+        auto* state = static_cast<LOOP_STATE*>(context);
+        if (++state->passes == state->destroyAt)
+        {
+            XDestroyWindow(state->host, state->parent);
+            XSync(state->host, False);
+        }
+        return state->passes < state->limit;
+    };
+
+    LOOP_STATE told{0, 4, 0, m_host, m_parent};
+    EXPECT_TRUE(m_frame->runModalLoop(keepRunning, &told));
+    EXPECT_EQ(CallsOf(SINK_CALL::kModalIdle).size(), 3u);
+
+    // The host closes its window while a menu is open: the loop returns instead of hanging.
+    LOOP_STATE gone{0, 1000, 2, m_host, m_parent};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(m_frame->runModalLoop(keepRunning, &gone));
+    m_parent = 0;
+    EXPECT_LT(gone.passes, 10);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(CallsOf(SINK_CALL::kGone).size(), 1u);
+}
+
+TEST_F(CX11PlatformFrameTest, KeysReachTheFrameOnlyDuringAModalLoop)
+{
+    OpenFrame(1.0, 100, 100);
+    m_input.MoveTo(50, 50); // keys follow the pointer without a window manager
+    m_input.Key("Escape", true);
+    m_input.Key("Escape", false);
+    Pump();
+    EXPECT_TRUE(CallsOf(SINK_CALL::kKey).empty());
+
+    struct LOOP_STATE
+    {
+        CPointerInput* input;
+        std::vector<SINK_CALL>* calls;
+        int passes;
+    };
+    LOOP_STATE state{&m_input, &m_calls, 0};
+    m_frame->runModalLoop(
+        [](void* context)
+        {
+            auto* loop = static_cast<LOOP_STATE*>(context);
+            if (++loop->passes == 2)
+            {
+                loop->input->Key("Escape", true);
+                loop->input->Key("Escape", false);
+            }
+            for (const SINK_CALL& call : *loop->calls)
+            {
+                if (call.kind == SINK_CALL::kKey)
+                {
+                    return false;
+                }
+            }
+            return loop->passes < 100;
+        },
+        &state);
+    const auto keys = CallsOf(SINK_CALL::kKey);
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys[0].buttons, kVirtualKeyEscape);
+}
+
+TEST_F(CX11PlatformFrameTest, HundredOpenCloseCyclesLeaveNothingBehind)
+{
+    cairo_surface_t* backBuffer = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 200, 150);
+    // One cycle first: libraries open their own files once (fontconfig, locale).
+    OpenFrame(1.0, 200, 150);
+    m_frame.reset();
+    const int descriptors = CountOpenFileDescriptors();
+    for (int i = 0; i < 100; ++i)
+    {
+        OpenFrame(i % 2 == 0 ? 1.0 : 2.0, 100, 75);
+        const CRect rect{0, 0, 100, 75};
+        m_frame->present(&rect, 1, backBuffer);
+        m_frame->setCursor(i % 3 == 0 ? kCursorHand : kCursorVSize);
+        m_frame->processEvents();
+        m_frame.reset();
+    }
+    cairo_surface_destroy(backBuffer);
+    XSync(m_host, False);
+    EXPECT_EQ(CountOpenFileDescriptors(), descriptors);
+    EXPECT_EQ(CX11ErrorTrap::RegisteredCount(), 0);
+    EXPECT_EQ(g_hostErrors, 0);
+}
+
+TEST_F(CX11PlatformFrameTest, RefusesAParentThatIsNotAWindow)
+{
+    const Window bogus = m_parent + 0x1000; // an id of our connection's range that names nothing
+    auto frame = CX11PlatformFrame::Create(std::make_unique<CRecordingSink>(m_calls), bogus, 1.0,
+                                           100, 100);
+    EXPECT_EQ(frame, nullptr);
+    EXPECT_EQ(CX11PlatformFrame::Create(std::make_unique<CRecordingSink>(m_calls), 0, 1.0, 100,
+                                        100),
+              nullptr);
+    EXPECT_EQ(g_hostErrors, 0);
+}
+
+TEST_F(CX11PlatformFrameTest, DesktopScaleAndHeightComeFromTheServer)
+{
+    const char* resources = "Xft.antialias:\t1\nXft.dpi:\t192\n";
+    XChangeProperty(m_host, DefaultRootWindow(m_host), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(resources),
+                    static_cast<int>(std::strlen(resources)));
+    XSync(m_host, False);
+    EXPECT_EQ(GetDesktopScaleFactor(), 2.0);
+    EXPECT_EQ(GetDesktopScreenHeight(), 1200);
+
+    XDeleteProperty(m_host, DefaultRootWindow(m_host), XA_RESOURCE_MANAGER);
+    XSync(m_host, False);
+    EXPECT_EQ(GetDesktopScaleFactor(), 1.0);
+}
+
+} // namespace

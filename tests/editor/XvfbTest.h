@@ -1,0 +1,49 @@
+// Base of every end-to-end editor test: one private Xvfb per test program, started before
+// its first test and stopped after its last (also when tests fail; a crash takes it along, see
+// CXvfbServer). A missing Xvfb fails the tests with the reason instead of skipping them.
+#pragma once
+
+#include "XvfbServer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+class CXvfbTest : public ::testing::Test
+{
+public:
+    static void SetUpTestSuite()
+    {
+        if (Server() == nullptr)
+        {
+            Server() = std::make_unique<CXvfbServer>();
+            if (!Server()->Start(StartError()))
+            {
+                Server().reset();
+            }
+        }
+    }
+    static void TearDownTestSuite()
+    {
+        Server().reset();
+    }
+
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(Server(), nullptr) << StartError();
+    }
+
+private:
+    static std::unique_ptr<CXvfbServer>& Server()
+    {
+        static std::unique_ptr<CXvfbServer> server;
+        return server;
+    }
+    static std::string& StartError()
+    {
+        static std::string error;
+        return error;
+    }
+};
