@@ -1,6 +1,6 @@
 #include "Morvex.h"
 
-#include "Common/wrappers/BaseEditor.h"
+#include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Common/wrappers/dsp/DenormalGuard.h"
 #include "Common/wrappers/dsp/LookupTables.h"
@@ -214,6 +214,9 @@ CMorvex::CMorvex(CVstWrapper* wrapper) : CBaseEffect(wrapper)
     m_masterEq = std::make_unique<CMasterEQ>(this);
     m_reverb = std::make_unique<CReverb>(this);
     m_reverb->SetSampleRate(44100.0f);
+    // The editor only when the plug-in module installed one (the core's tools and
+    // tests run without); it stays closed and cheap until the host opens it.
+    m_editor = EffectEditor::CreateEditor(this);
     // Work buffers exist from the start, so a host that never announces a block
     // size still gets processed.
     for (CStereoBuffer& buffer : m_layerBuffers)

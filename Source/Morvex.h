@@ -180,6 +180,10 @@ public:
     // Position 0..6 at which `order` (a layer order block) holds `code`, or -1.
     static int GetProcessingOrder(const int32_t order[kModulesPerLayer], int code) noexcept;
 
+    // Asks the audio thread to reset every module before its next sub-block (the
+    // editor's panic button). Any thread.
+    void RequestReset() { m_resetPending.store(true, std::memory_order_release); }
+
     // Meter values for the editor: written by the audio thread, read by the editor.
     float GetPeakLeft() const { return m_peakLeft; }
     float GetPeakRight() const { return m_peakRight; }

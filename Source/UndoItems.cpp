@@ -1,6 +1,6 @@
 #include "UndoItems.h"
 
-#include "Common/wrappers/BaseEditor.h"
+#include "Common/wrappers/EffectEditor.h"
 #include "Morvex.h"
 
 #include <cstring>
@@ -101,7 +101,7 @@ void ReadPathBlock(CBaseEffect* effect, int id, char (&path)[kPresetPathSize])
 
 void UpdateEditor(CBaseEffect* effect)
 {
-    if (CBaseEditor* editor = effect->GetEditor())
+    if (IEffectEditor* editor = effect->GetEditor())
         editor->UpdateAllControls();
 }
 } // namespace

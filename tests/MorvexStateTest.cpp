@@ -1,7 +1,7 @@
 #include "ChunkBytes.h"
 #include "TempDataFolder.h"
 
-#include "Common/wrappers/BaseEditor.h"
+#include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Common/wrappers/utilities/AlertDialog.h"
 #include "Morvex.h"
@@ -103,7 +103,7 @@ private:
     void (*m_previousHandler)(int) = nullptr;
 };
 
-class CCountingEditor : public CBaseEditor
+class CCountingEditor : public IEffectEditor
 {
 public:
     void UpdateAllControls() override { ++m_updates; }

@@ -1,6 +1,6 @@
 #include "TempDataFolder.h"
 
-#include "Common/wrappers/BaseEditor.h"
+#include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Morvex.h"
 #include "UndoItems.h"
@@ -16,7 +16,7 @@ using namespace MorvexParam;
 
 namespace
 {
-class CCountingEditor : public CBaseEditor
+class CCountingEditor : public IEffectEditor
 {
 public:
     void UpdateAllControls() override { ++m_updates; }

@@ -1,6 +1,6 @@
 #include "ModulationMatrix.h"
 
-#include "Common/wrappers/BaseEditor.h"
+#include "Common/wrappers/EffectEditor.h"
 #include "Morvex.h"
 #include "UndoItems.h"
 
@@ -325,7 +325,7 @@ void CModulationMatrix::AddModulation(int id, int source, bool setDepth)
     {
         m_owner->SetParameterUnscaled(kMtxDepth + slot, 0.0f);
     }
-    if (CBaseEditor* editor = m_owner->GetEditor())
+    if (IEffectEditor* editor = m_owner->GetEditor())
         editor->UpdateAllControls();
 }
 
@@ -342,7 +342,7 @@ void CModulationMatrix::EnableModulations(int id, bool enable)
         m_owner->SetParameterScaled(powerId, enable ? 1.0f : 0.0f);
         const float value = m_owner->GetParameterScaled(powerId, false, false, 0);
         m_owner->HostSetParameterAutomated(powerId, value);
-        if (CBaseEditor* editor = m_owner->GetEditor())
+        if (IEffectEditor* editor = m_owner->GetEditor())
             editor->OnSetParameter(powerId, value);
     }
 }
@@ -361,7 +361,7 @@ void CModulationMatrix::ClearModulations(int id)
         m_owner->UpdateParameter(kMtxDepth + k, 0.5f);  // 0 %
         m_owner->UpdateParameter(kMtxPower + k, 1.0f);  // on
     }
-    if (CBaseEditor* editor = m_owner->GetEditor())
+    if (IEffectEditor* editor = m_owner->GetEditor())
         editor->UpdateAllControls();
 }
 

@@ -1,6 +1,6 @@
 #include "Randomizer.h"
 
-#include "Common/wrappers/BaseEditor.h"
+#include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/BaseEffect.h"
 #include "Common/wrappers/dsp/LookupTables.h"
 #include "Morvex.h"
@@ -116,7 +116,7 @@ bool CRandomizer::IsModulatorCurve(int modulator)
 
 void CRandomizer::UpdateEditor()
 {
-    if (CBaseEditor* editor = m_effect->GetEditor())
+    if (IEffectEditor* editor = m_effect->GetEditor())
         editor->UpdateAllControls();
 }
 

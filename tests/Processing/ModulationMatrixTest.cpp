@@ -2,7 +2,7 @@
 
 #include "TempDataFolder.h"
 
-#include "Common/wrappers/BaseEditor.h"
+#include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Morvex.h"
 
@@ -19,7 +19,7 @@ namespace
 {
 constexpr double kPi = 3.14159265358979323846;
 
-class CRecordingEditor : public CBaseEditor
+class CRecordingEditor : public IEffectEditor
 {
 public:
     void UpdateAllControls() override { ++m_updates; }

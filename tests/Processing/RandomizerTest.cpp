@@ -4,7 +4,7 @@
 // undoes and redoes.
 #include "TempDataFolder.h"
 
-#include "Common/wrappers/BaseEditor.h"
+#include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Morvex.h"
 #include "Preferences.h"
@@ -34,7 +34,7 @@ struct POINT
     float tension;
 };
 
-class CCountingEditor : public CBaseEditor
+class CCountingEditor : public IEffectEditor
 {
 public:
     void UpdateAllControls() override { ++m_updates; }

@@ -1,7 +1,7 @@
 #include "BaseEffect.h"
 
 #include "ActionStack.h"
-#include "BaseEditor.h"
+#include "EffectEditor.h"
 #include "VSTwrapper/VstWrapper.h"
 #include "utilities/AlertDialog.h"
 #include "utilities/ByteReader.h"

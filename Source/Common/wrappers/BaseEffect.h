@@ -14,7 +14,7 @@
 
 class CActionStack;
 class CBaseEffect;
-class CBaseEditor;
+class IEffectEditor;
 class CByteReader;
 class CRawBlockHandover;
 class CVstWrapper;
@@ -248,8 +248,8 @@ public:
     bool LoadMidiMap(const char* path);
 
     // --- Editor and adapter --------------------------------------------------------------------
-    void SetEditor(CBaseEditor* editor) { m_editor = editor; }
-    CBaseEditor* GetEditor() { return m_editor; }
+    void SetEditor(IEffectEditor* editor) { m_editor = editor; }
+    IEffectEditor* GetEditor() { return m_editor; }
     CVstWrapper* GetWrapper() { return m_wrapper; }
 
     float GetSampleRate() const { return m_sampleRate; }
@@ -323,7 +323,7 @@ protected:
     static constexpr int32_t kChunkVersion = 1140;
 
     CVstWrapper* m_wrapper;
-    CBaseEditor* m_editor = nullptr;
+    IEffectEditor* m_editor = nullptr;
     CAccessLock m_accessLock;
     CActionStack* m_actionStack = nullptr; // owned
     std::vector<uint8_t> m_chunkBuffer;     // the last chunk built by GetChunk

@@ -1,7 +1,7 @@
 #include "Common/wrappers/ParameterAction.h"
 
 #include "Common/wrappers/ActionItem.h"
-#include "Common/wrappers/BaseEditor.h"
+#include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/BaseEffect.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +24,7 @@ public:
     std::vector<std::pair<int, float>> m_notified;
 };
 
-class CCountingEditor : public CBaseEditor
+class CCountingEditor : public IEffectEditor
 {
 public:
     void OnSetParameter(int id, float value) override { m_shown.push_back({id, value}); }

@@ -1,7 +1,8 @@
 #include "VstWrapper.h"
 
-#include "../BaseEditor.h"
+#include "../EffectEditor.h"
 #include "../BaseEffect.h"
+#include "../vst2sdk/AEffEditor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,6 +47,10 @@ CVstWrapper::CVstWrapper(audioMasterCallback audioMaster)
 
 CVstWrapper::~CVstWrapper()
 {
+    // A host that unloads without effEditClose would otherwise leave the editor's
+    // views alive past the effect they read; the SDK base deletes the editor later.
+    if (m_editor && m_editor->isOpen())
+        m_editor->close();
     delete m_effect;
     delete m_midiQueue;
 }
@@ -53,7 +58,8 @@ CVstWrapper::~CVstWrapper()
 void CVstWrapper::SetBaseEffect(CBaseEffect* effect)
 {
     m_effect = effect;
-    setEditor(effect ? effect->GetEditor() : nullptr);
+    IEffectEditor* editor = effect ? effect->GetEditor() : nullptr;
+    setEditor(editor ? editor->GetHostEditor() : nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -185,7 +191,7 @@ void CVstWrapper::setParameter(VstInt32 index, float value)
     value = value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
     m_effect->SetParameterScaled(index, value);
     const float scaled = m_effect->GetParameterScaled(index, false, false, 0);
-    if (CBaseEditor* editor = m_effect->GetEditor())
+    if (IEffectEditor* editor = m_effect->GetEditor())
         editor->OnSetParameter(index, scaled);
     m_effect->OnSetParameter(index, scaled);
 }
