@@ -162,7 +162,11 @@ public:
     // Width in logical pixels of the text in the current font.
     CCoord getStringWidth(const char* utf8Text);
 
-    // --- bitmaps: see CBitmap::draw ---
+    // --- bitmaps (CBitmap::draw calls this) ---
+    // Draws `surface` (cairo_surface_t* whose pixels are logical size x surfaceScale) into
+    // dest, reading from `offset` (logical, in the image), alpha 0..1.
+    void drawSurface(void* surface, double surfaceScale, const CRect& dest, const CPoint& offset,
+                     float alpha);
 
     // --- paths ---
     CGraphicsPath* createGraphicsPath(); // one reference for the caller
@@ -187,17 +191,32 @@ private:
     };
 
     void Init();
-    void ApplyClip();
-    void BeginDraw(bool forStroke);
+    // Saves cairo's state and applies clip, anti-aliasing, line width and dashes.
+    void BeginDraw();
     void EndDraw();
     void SetSourceColor(const CColor& color);
+    // Fills with the fill colour and/or strokes with the frame colour the current path.
     void FillAndStroke(CDrawStyle style);
-    // Logical coordinate (relative to the offset) to a device-aligned user coordinate for a
-    // stroke of the current line width: adds half a device pixel for odd device widths.
-    double AlignStroke(double logical) const;
+    // Absolute logical x / y of a coordinate relative to the offset.
+    double AbsX(double x) const
+    {
+        return x + m_offset.x;
+    }
+    double AbsY(double y) const
+    {
+        return y + m_offset.y;
+    }
+    // Absolute logical coordinate moved onto the device-pixel grid for a stroke of the current
+    // line width: centres on a pixel for odd device widths, on an edge for even ones.
+    double AlignStroke(double absolute) const;
+    // Absolute logical coordinate rounded to the nearest device-pixel edge.
+    double SnapToDevice(double absolute) const;
+    CRect SnapRectToDevice(const CRect& absolute) const;
+    void ApplyTextLayout(const char* utf8Text, bool antialias);
 
     _cairo* m_cairo = nullptr;
     _cairo_surface* m_surface = nullptr;
+    bool m_ownsSurface = false;
     CBitmap* m_targetBitmap = nullptr;
     double m_scale = 1.0;
     CRect m_surfaceRect; // logical
@@ -211,7 +230,7 @@ private:
     float m_globalAlpha = 1.0f;
     CPoint m_offset;
     CRect m_clip; // frame (absolute) logical coordinates
-    CPoint m_penPosition; // relative to the offset at the time of moveTo/lineTo
+    CPoint m_penPosition; // absolute logical
     std::vector<State> m_stateStack;
     CDrawContextText* m_text = nullptr; // pango context and layout cache
 };

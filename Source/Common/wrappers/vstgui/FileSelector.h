@@ -18,7 +18,8 @@ public:
     virtual bool open(const std::string& title, const std::string& filterText,
                       const std::string& extension, const std::string& initialFolder,
                       std::string& path) = 0;
-    // As open, with a proposed file name; the extension is added when the user left it out.
+    // As open, with a proposed file name. CFileSelector::Save adds the extension when the
+    // chosen name lacks it.
     virtual bool save(const std::string& title, const std::string& filterText,
                       const std::string& extension, const std::string& initialFolder,
                       const std::string& proposedName, std::string& path) = 0;

@@ -54,7 +54,8 @@ private:
     mutable void* m_pangoDescription = nullptr;
 };
 
-// Shared fonts (Arial): 12 px plain, 12 px bold, 9 px plain. They live for the process.
+// Shared fonts (Arial): 12 px plain, 9 px plain, 12 px bold. They live for the process;
+// remember/forget them like any font, never delete them.
 extern CFontDesc* const kNormalFont;
 extern CFontDesc* const kNormalFontSmall;
 extern CFontDesc* const kSystemFont;

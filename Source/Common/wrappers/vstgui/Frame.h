@@ -170,6 +170,13 @@ public:
     {
         return m_modalOverlay != nullptr;
     }
+    // True while a pop-up is open and has not been answered or dismissed.
+    bool IsModalMenuRunning() const;
+    // The open pop-up (tests, screenshots), or null.
+    CMenuOverlay* GetModalOverlay() const
+    {
+        return m_modalOverlay;
+    }
     // Counts modal sessions; a container uses it to drop the capture of a press that opened one.
     long getModalSessionCount() const
     {
@@ -229,7 +236,6 @@ private:
     void CollectDirty();
     void PaintDirty();
     void UpdateMouseOverView(const CPoint& where, long buttons);
-    void ResetModalState();
 
     VSTGUIEditorInterface* m_editor;
     IPlatformFrame* m_platform = nullptr;

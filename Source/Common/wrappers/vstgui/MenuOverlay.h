@@ -17,6 +17,7 @@ namespace VSTGUI
 
 class COptionMenu;
 class CMenuItem;
+class CFontDesc;
 
 class CMenuOverlay : public CView
 {
@@ -75,7 +76,9 @@ private:
         int openSubmenu = -1;       // entry whose submenu is the next level
     };
 
-    void LayOut(Level& level, const CRect& anchor, bool besideAnchor);
+    // anchor: the control (root) or the entry (submenu); parentRect: empty for the root, else
+    // the parent's column that the submenu opens beside.
+    void LayOut(Level& level, const CRect& anchor, const CRect& parentRect);
     void OpenSubmenu(int levelIndex, int itemIndex);
     void CloseLevelsAbove(int levelIndex);
     // Deepest level and entry under a point (frame coordinates); false when outside all.
@@ -86,6 +89,8 @@ private:
 
     CFrame* m_overlayFrame;
     COptionMenu* m_root;
+    CFontDesc* m_font;
+    CDrawContext* m_measure; // text widths for the layout
     std::vector<Level> m_levels;
     CPoint m_openPoint;
     bool m_running = true;

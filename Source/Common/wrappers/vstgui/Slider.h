@@ -98,6 +98,7 @@ protected:
     CCoord m_grabDelta = 0.0; // mouse minus handle position at the press
     float m_pressValue = 0.0f;
     CCoord m_pressPosition = 0.0;
+    long m_pressButtons = 0;
     bool m_dragging = false;
 };
 

@@ -14,7 +14,8 @@ namespace VSTGUI
 class CVSTGUITimer : public CBaseObject
 {
 public:
-    static constexpr const char* kMsgTimer = "timer fired";
+    // The message of every timer notification; compare the pointer.
+    static const char* const kMsgTimer;
 
     CVSTGUITimer(CBaseObject* target, int periodMs);
     ~CVSTGUITimer() override;

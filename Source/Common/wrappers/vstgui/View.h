@@ -171,6 +171,15 @@ public:
     {
         m_parent = parent;
     }
+    // Internal (frame): reads and clears the dirty flag in one step.
+    bool consumeDirty()
+    {
+        return m_dirty.exchange(false, std::memory_order_acq_rel);
+    }
+    // Internal (frame): while a frame paints on this thread, setDirty(false) from draw code is
+    // ignored: the frame cleared the flags it collected, and a flag set meanwhile by another
+    // thread must survive so that the newer value is painted too.
+    static void SetPaintingOnThisThread(bool painting);
 
 protected:
     CRect m_size;
