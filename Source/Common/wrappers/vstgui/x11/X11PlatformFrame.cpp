@@ -237,6 +237,29 @@ void CX11PlatformFrame::processEvents()
         XNextEvent(m_display, &event);
         Dispatch(event);
     }
+    if (m_exposeRight > m_exposeLeft && m_exposeBottom > m_exposeTop)
+    {
+        CopyExposed();
+    }
+}
+
+void CX11PlatformFrame::CopyExposed()
+{
+    const int left = m_exposeLeft;
+    const int top = m_exposeTop;
+    const int width = m_exposeRight - m_exposeLeft;
+    const int height = m_exposeBottom - m_exposeTop;
+    m_exposeLeft = m_exposeTop = m_exposeRight = m_exposeBottom = 0;
+    if (!m_alive || m_backBuffer == nullptr)
+    {
+        return; // the frame's first present paints everything
+    }
+    cairo_surface_flush(m_backBuffer);
+    cairo_t* context = cairo_create(m_windowSurface);
+    CopyFromBackBuffer(context, left, top, width, height);
+    cairo_destroy(context);
+    cairo_surface_flush(m_windowSurface);
+    XFlush(m_display);
 }
 
 void CX11PlatformFrame::Dispatch(XEvent& event)
@@ -244,16 +267,25 @@ void CX11PlatformFrame::Dispatch(XEvent& event)
     switch (event.type)
     {
     case Expose:
-        if (event.xexpose.window == m_window && m_alive && m_windowSurface != nullptr)
+        if (event.xexpose.window == m_window)
         {
-            cairo_t* context = cairo_create(m_windowSurface);
-            CopyFromBackBuffer(context, event.xexpose.x, event.xexpose.y, event.xexpose.width,
-                               event.xexpose.height);
-            cairo_destroy(context);
-            cairo_surface_flush(m_windowSurface);
-            if (event.xexpose.count == 0)
+            // Copied once the queue is drained: a burst of exposes becomes one copy, and cairo
+            // never runs in the middle of our reading of the queue (copies made from there lost
+            // 32 bytes of cairo's shared-memory bookkeeping each).
+            const XExposeEvent& expose = event.xexpose;
+            if (m_exposeRight <= m_exposeLeft || m_exposeBottom <= m_exposeTop)
             {
-                XFlush(m_display);
+                m_exposeLeft = expose.x;
+                m_exposeTop = expose.y;
+                m_exposeRight = expose.x + expose.width;
+                m_exposeBottom = expose.y + expose.height;
+            }
+            else
+            {
+                m_exposeLeft = std::min(m_exposeLeft, expose.x);
+                m_exposeTop = std::min(m_exposeTop, expose.y);
+                m_exposeRight = std::max(m_exposeRight, expose.x + expose.width);
+                m_exposeBottom = std::max(m_exposeBottom, expose.y + expose.height);
             }
         }
         break;

@@ -77,6 +77,8 @@ private:
     void OnDestroyed();
     // Copies the device rectangle from the last back buffer to the window (no flush).
     void CopyFromBackBuffer(cairo_t* context, int x, int y, int width, int height);
+    // Copies the area exposed since the last call from the back buffer and flushes.
+    void CopyExposed();
     int ToDevice(int logical) const;
 
     std::unique_ptr<IX11EventSink> m_sink;
@@ -95,6 +97,11 @@ private:
     int m_modalDepth = 0;
     long m_eventMask = 0;
     int m_cursorType = -1;
+    // Union of the areas the server asked for again (device pixels; empty when right <= left).
+    int m_exposeLeft = 0;
+    int m_exposeTop = 0;
+    int m_exposeRight = 0;
+    int m_exposeBottom = 0;
     Cursor m_cursors[kCursorCacheSize] = {};
 };
 
