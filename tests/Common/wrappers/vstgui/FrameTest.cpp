@@ -415,3 +415,74 @@ TEST_F(CFrameTest, OpenWithoutAWindowSystemFails)
     EXPECT_FALSE(frame->isOpen());
     frame->forget();
 }
+
+TEST(CFramePerformanceTest, FullPaintAndIdleCost)
+{
+    // A background, 50 film-strip knobs of 128 frames and 50 read-outs: the editor's load.
+    RegisterPng("PerformanceBackground.png", 1,
+                MakeStripPng(1080, 790, 4, {CColor(0x1B, 0x1E, 0x24), CColor(0x25, 0x29, 0x2F)}));
+    RegisterPng("PerformanceBackground.png", 2,
+                MakeStripPng(2160, 1580, 4, {CColor(0x1B, 0x1E, 0x24), CColor(0x25, 0x29, 0x2F)}));
+    RegisterPng("PerformanceKnob.png", 1, MakeStripPng(46, 46 * 128, 128, {kRedCColor, kBlueCColor}));
+    RegisterPng("PerformanceKnob.png", 2,
+                MakeStripPng(92, 92 * 128, 128, {kRedCColor, kBlueCColor}));
+    for (double scale : {1.0, 2.0})
+    {
+        CBitmap* background = new CBitmap("PerformanceBackground.png");
+        CBitmap* strip = new CBitmap("PerformanceKnob.png");
+        CFrame* frame = new CFrame(CRect(0, 0, 1080, 790), nullptr);
+        frame->setBackground(background);
+        std::vector<CControl*> knobs;
+        for (int i = 0; i < 50; ++i)
+        {
+            const CCoord x = 20 + (i % 10) * 100;
+            const CCoord y = 20 + (i / 10) * 150;
+            auto* knob = new CAnimKnob(CRect(x, y, x + 46, y + 46), nullptr, i, 128, 46, strip);
+            knob->setValue(i / 49.0f);
+            frame->addView(knob);
+            knobs.push_back(knob);
+            auto* readOut = new CParamDisplay(CRect(x, y + 50, x + 46, y + 65));
+            readOut->setTransparency(true);
+            frame->addView(readOut);
+        }
+        ASSERT_TRUE(frame->openOffscreen(scale));
+        using Clock = std::chrono::steady_clock;
+        const int paints = 10;
+        const auto paintStart = Clock::now();
+        for (int i = 0; i < paints; ++i)
+        {
+            frame->invalidateFrameRect(frame->getViewSize());
+            frame->renderNow();
+        }
+        const double paintMs =
+            std::chrono::duration<double, std::milli>(Clock::now() - paintStart).count() / paints;
+
+        frame->idle();
+        frame->resetPaintStatistics();
+        const int idles = 20000;
+        const auto idleStart = Clock::now();
+        for (int i = 0; i < idles; ++i)
+        {
+            frame->idle();
+        }
+        const double idleUs =
+            std::chrono::duration<double, std::micro>(Clock::now() - idleStart).count() / idles;
+        EXPECT_EQ(frame->getPaintStatistics().paintCount, 0);
+        EXPECT_EQ(frame->getPaintStatistics().viewWalks, 0);
+
+        // One knob moved: one small paint.
+        knobs[7]->setValue(0.5f);
+        const auto oneStart = Clock::now();
+        frame->idle();
+        const double oneMs =
+            std::chrono::duration<double, std::milli>(Clock::now() - oneStart).count();
+        EXPECT_DOUBLE_EQ(frame->getPaintStatistics().paintedArea, 46.0 * 46.0);
+
+        std::printf("scale %.0fx: full paint %.2f ms, idle with nothing dirty %.3f us, "
+                    "one knob %.3f ms\n",
+                    scale, paintMs, idleUs, oneMs);
+        frame->forget();
+        background->forget();
+        strip->forget();
+    }
+}
