@@ -74,10 +74,10 @@ LAYOUT_RECT CentredRect(int centreX, int y, int width, int height)
 class CLayoutBuilder
 {
   public:
-    CLayoutBuilder(LAYOUT_TABLES &tables, int dx) : m_tables(tables), m_dx(dx) {}
+    CLayoutBuilder(LAYOUT_TABLES& tables, int dx) : m_tables(tables), m_dx(dx) {}
 
-    LAYOUT_CONTROL &Add(LAYOUT_SECTION section, LAYOUT_KIND kind, int paramId, int tag,
-                        LAYOUT_RECT rect, const char *bitmap, int frames, LAYOUT_ACCENT accent)
+    LAYOUT_CONTROL& Add(LAYOUT_SECTION section, LAYOUT_KIND kind, int paramId, int tag,
+                        LAYOUT_RECT rect, const char* bitmap, int frames, LAYOUT_ACCENT accent)
     {
         LAYOUT_CONTROL control{};
         control.section = section;
@@ -98,12 +98,12 @@ class CLayoutBuilder
 
     // A knob at (x, y) (film-strip frame's top-left). With a read-out, it sits under the
     // knob and the caption under the read-out; else the caption sits under the knob.
-    LAYOUT_CONTROL &Knob(LAYOUT_SECTION section, int id, int x, int y, KNOB_SIZE size,
-                         const char *bitmap, LAYOUT_ACCENT accent, const char *caption,
+    LAYOUT_CONTROL& Knob(LAYOUT_SECTION section, int id, int x, int y, KNOB_SIZE size,
+                         const char* bitmap, LAYOUT_ACCENT accent, const char* caption,
                          bool readOut)
     {
         const int px = KnobPixels(size);
-        LAYOUT_CONTROL &knob = Add(section, kLayoutKnob, id, -1, {x, y, px, px}, bitmap,
+        LAYOUT_CONTROL& knob = Add(section, kLayoutKnob, id, -1, {x, y, px, px}, bitmap,
                                    size == kKnobSmall ? 64 : 128, accent);
         knob.knobSize = size;
         const int centreX = x + px / 2;
@@ -118,18 +118,23 @@ class CLayoutBuilder
         if (caption != nullptr)
         {
             knob.caption = caption;
-            knob.captionRect = CentredRect(centreX, below, CaptionWidth(size), kCaptionHeight);
+            knob.captionRect =
+                CentredRect(centreX, below, CaptionWidth(section, size), kCaptionHeight);
         }
         return knob;
     }
 
-    static int CaptionWidth(KNOB_SIZE size)
+    // Captions use the knob's column: 56 px in the module panels, 64 px in the modulator
+    // section; the master strip's small knobs sit 36 px apart.
+    static int CaptionWidth(LAYOUT_SECTION section, KNOB_SIZE size)
     {
-        return size == kKnobSmall ? 36 : size == kKnobMedium ? 50 : 64;
+        if (size == kKnobSmall)
+            return section == kSectionLayer ? 54 : section == kSectionModulator ? 62 : 36;
+        return size == kKnobMedium ? 54 : 64;
     }
 
     void Text(LAYOUT_SECTION section, LAYOUT_TEXT_STYLE style, LAYOUT_ACCENT accent,
-              LAYOUT_RECT rect, const char *text)
+              LAYOUT_RECT rect, const char* text)
     {
         m_tables.texts.push_back({section, style, accent, rect, text});
     }
@@ -150,8 +155,8 @@ class CLayoutBuilder
     void NormalMeters();
 
   private:
-    void ModuleTitle(int module, int left, const char *title, LAYOUT_ACCENT accent, int onId,
-                     const char *onBitmap);
+    void ModuleTitle(int module, int left, const char* title, LAYOUT_ACCENT accent, int onId,
+                     const char* onBitmap);
     void FilterPanel(int left);
     void DistPanel(int left);
     void DelayPanel(int left);
@@ -159,7 +164,7 @@ class CLayoutBuilder
     void FlangerPanel(int left);
     void GlitchPanel(int left);
 
-    LAYOUT_TABLES &m_tables;
+    LAYOUT_TABLES& m_tables;
     int m_dx;
 };
 
@@ -168,8 +173,8 @@ void CLayoutBuilder::Header()
     const int dx = m_dx;
     m_tables.sections[kSectionHeader] = {8 + dx, 8, 1064, 54};
     Panel(kSectionHeader, kPanelSection, kAccentNeutral, m_tables.sections[kSectionHeader]);
-    Text(kSectionHeader, kTextWordmark, kAccentNeutral, {24 + dx, 24, 100, 28}, "MORVEX");
-    Add(kSectionHeader, kLayoutLabel, -1, kTagVersionLabel, {128 + dx, 36, 92, 12}, nullptr, 0,
+    Text(kSectionHeader, kTextWordmark, kAccentNeutral, {24 + dx, 23, 108, 28}, "MORVEX");
+    Add(kSectionHeader, kLayoutLabel, -1, kTagVersionLabel, {140 + dx, 36, 92, 12}, nullptr, 0,
         kAccentNeutral);
     Add(kSectionHeader, kLayoutKick, -1, kTagUndo, {640 + dx, 32, 46, 23}, "UndoButton.png", 2,
         kAccentNeutral);
@@ -189,16 +194,16 @@ void CLayoutBuilder::Header()
         "SettingsButton.png", 2, kAccentNeutral);
 }
 
-void CLayoutBuilder::ModuleTitle(int module, int left, const char *title, LAYOUT_ACCENT accent,
-                                 int onId, const char *onBitmap)
+void CLayoutBuilder::ModuleTitle(int module, int left, const char* title, LAYOUT_ACCENT accent,
+                                 int onId, const char* onBitmap)
 {
     const LAYOUT_RECT rect{left, kModulePanelTop, kModulePanelWidth, kModulePanelHeight};
     m_tables.modules[module] = {rect, title, accent};
     Panel(kSectionLayer, kPanelModule, accent, rect);
-    Text(kSectionLayer, kTextTitle, accent, {left + 10, 111, 100, 16}, title);
+    Text(kSectionLayer, kTextTitle, accent, {left + 10, 111, 104, 16}, title);
     Add(kSectionLayer, kLayoutOnOff, onId, -1, {left + 116, 109, 22, 20}, onBitmap, 2, accent);
     const int kind = module + 1; // randomizer kinds 1..6 follow the panel order
-    LAYOUT_CONTROL &dice = Add(kSectionLayer, kLayoutRandomize, -1, kTagRandomizeModule + module,
+    LAYOUT_CONTROL& dice = Add(kSectionLayer, kLayoutRandomize, -1, kTagRandomizeModule + module,
                                {left + 142, 109, 22, 20}, "FxRndButton.png", 2, accent);
     dice.unit = kind;
 }
@@ -237,7 +242,7 @@ void CLayoutBuilder::DistPanel(int left)
          false);
     Knob(kSectionLayer, kDistMix, left + 127, kRow2SmallY, kKnobSmall, "KnobSmlDist.png", a, "Mix",
          false);
-    LAYOUT_CONTROL &mode = Add(kSectionLayer, kLayoutList, kDistMode, -1,
+    LAYOUT_CONTROL& mode = Add(kSectionLayer, kLayoutList, kDistMode, -1,
                                {left + 60, kRow3ListY, 94, kListHeight}, nullptr, 0, a);
     mode.caption = "Mode";
     mode.captionRect = {left + 10, kRow3ListY + 5, 46, kCaptionHeight};
@@ -265,7 +270,7 @@ void CLayoutBuilder::DelayPanel(int left)
         "DelaySync.png", 2, a);
     Add(kSectionLayer, kLayoutOnOff, kDelayPingPong, -1, {left + 90, kRow3ListY, 38, 20},
         "DelayPingPong.png", 2, a);
-    LAYOUT_CONTROL &input = Add(kSectionLayer, kLayoutOnOff, kDelayInput, -1,
+    LAYOUT_CONTROL& input = Add(kSectionLayer, kLayoutOnOff, kDelayInput, -1,
                                 {left + 140, kRow3ListY, 22, 20}, "PowerButtonDelay.png", 2, a);
     input.caption = "Input";
     input.captionRect = {left + 131, kRow3ListY + 24, 40, kCaptionHeight};
@@ -290,8 +295,7 @@ void CLayoutBuilder::LoFiPanel(int left)
 void CLayoutBuilder::FlangerPanel(int left)
 {
     const LAYOUT_ACCENT a = kAccentFlanger;
-    ModuleTitle(kModulePanelFlanger, left, "Flanger / Phaser", a, kFlangerOn,
-                "PowerButtonFlng.png");
+    ModuleTitle(kModulePanelFlanger, left, "Flanger/Phaser", a, kFlangerOn, "PowerButtonFlng.png");
     Knob(kSectionLayer, kFlangerDelay, left + 5, kRow1Y, kKnobMedium, "KnobMedFlanger.png", a,
          "Delay", true);
     Knob(kSectionLayer, kFlangerFeedback, left + 61, kRow1Y, kKnobMedium, "KnobMedFlanger.png", a,
@@ -326,9 +330,11 @@ void CLayoutBuilder::GlitchPanel(int left)
         2, a);
     Add(kSectionLayer, kLayoutVSwitch, kGlitchMode, -1, {left + 70, 244, 48, 44}, "GlitchMode.png",
         2, a);
-    Knob(kSectionLayer, kGlitchMix, left + 127, kRow2SmallY, kKnobSmall, "KnobSmlGlitch.png", a,
-         "Mix", false);
-    LAYOUT_CONTROL &buffer = Add(kSectionLayer, kLayoutList, kGlitchBuffer, -1,
+    // Beside the mode switch: a caption no wider than the knob's own column.
+    LAYOUT_CONTROL& mix = Knob(kSectionLayer, kGlitchMix, left + 127, kRow2SmallY, kKnobSmall,
+                               "KnobSmlGlitch.png", a, "Mix", false);
+    mix.captionRect = CentredRect(left + 140, mix.captionRect.y, 36, kCaptionHeight);
+    LAYOUT_CONTROL& buffer = Add(kSectionLayer, kLayoutList, kGlitchBuffer, -1,
                                  {left + 60, kRow3ListY, 94, kListHeight}, nullptr, 0, a);
     buffer.caption = "Buffer";
     buffer.captionRect = {left + 10, kRow3ListY + 5, 46, kCaptionHeight};
@@ -347,7 +353,7 @@ void CLayoutBuilder::LayerPage()
     struct LAYER_STRIP
     {
         int on, mix, pan;
-        const char *onBitmap;
+        const char* onBitmap;
     };
     const LAYER_STRIP strips[2] = {{kLayerAOn, kLayerAMix, kLayerAPan, "OnOffLayerA.png"},
                                    {kLayerBOn, kLayerBMix, kLayerBPan, "OnOffLayerB.png"}};
@@ -356,11 +362,11 @@ void CLayoutBuilder::LayerPage()
         const int x = 152 + dx + 146 * layer;
         Add(kSectionFrame, kLayoutOnOff, strips[layer].on, -1, {x, 78, 22, 20},
             strips[layer].onBitmap, 2, kAccentMaster);
-        LAYOUT_CONTROL &mix = Knob(kSectionFrame, strips[layer].mix, x + 50, 75, kKnobSmall,
+        LAYOUT_CONTROL& mix = Knob(kSectionFrame, strips[layer].mix, x + 50, 75, kKnobSmall,
                                    "KnobSmlLayer.png", kAccentMaster, nullptr, false);
         mix.caption = "Mix";
         mix.captionRect = {x + 26, 82, 20, kCaptionHeight};
-        LAYOUT_CONTROL &pan = Knob(kSectionFrame, strips[layer].pan, x + 106, 75, kKnobSmall,
+        LAYOUT_CONTROL& pan = Knob(kSectionFrame, strips[layer].pan, x + 106, 75, kKnobSmall,
                                    "KnobSmlLayer.png", kAccentMaster, nullptr, false);
         pan.caption = "Pan";
         pan.captionRect = {x + 82, 82, 20, kCaptionHeight};
@@ -388,14 +394,16 @@ void CLayoutBuilder::ModulatorSection(int bottom)
     const LAYOUT_ACCENT a = kAccentMod;
     m_tables.sections[kSectionModulator] = {8 + dx, 398, 1064, bottom - 398};
     m_tables.sections[kSectionModShared] = m_tables.sections[kSectionModulator];
-    Panel(kSectionModShared, kPanelSection, kAccentNeutral, m_tables.sections[kSectionModShared]);
+    // Drawn to 696 in both modes: in the normal window the master strip's panel starts at
+    // 700, 4 px around its meters (704..779).
+    Panel(kSectionModShared, kPanelSection, kAccentNeutral, {8 + dx, 398, 1064, 298});
 
     // Tabs with each modulator's aim dot on its right end.
     Add(kSectionModShared, kLayoutHSwitch, -1, kTagModSelector,
         {20 + dx, 406, 8 * kModTabPitch, 22}, "ModSelector.png", 8, a);
     for (int m = 0; m < kNumModulators; ++m)
     {
-        LAYOUT_CONTROL &aim =
+        LAYOUT_CONTROL& aim =
             Add(kSectionModShared, kLayoutAim, -1, kTagAim + m,
                 {20 + dx + kModTabPitch * m + 40, 409, 16, 16}, "AimButton.png", 2, a);
         aim.unit = m;
@@ -418,7 +426,7 @@ void CLayoutBuilder::ModulatorSection(int bottom)
         2, a);
     Add(kSectionModShared, kLayoutOnOff, -1, kTagDragMode, {220 + dx, 648, 72, 22},
         "ModDragMode.png", 2, a);
-    LAYOUT_CONTROL &dice = Add(kSectionModShared, kLayoutRandomize, -1, kTagRandomizeMod,
+    LAYOUT_CONTROL& dice = Add(kSectionModShared, kLayoutRandomize, -1, kTagRandomizeMod,
                                {300 + dx, 649, 22, 20}, "FxRndButton.png", 2, a);
     dice.unit = 0;
 
@@ -436,22 +444,21 @@ void CLayoutBuilder::ModulatorSection(int bottom)
     struct MOD_KNOB
     {
         int id;
-        const char *caption;
+        const char* caption;
         bool readOut;
     };
-    const MOD_KNOB knobs[] = {{kModSpeed, "Speed", true},          {kModSmooth, "Smooth", true},
-                              {kModTremolo, "Tremolo", true},      {kModPanFlip, "Pan Flip", true},
-                              {kModGate, "Gate / Tension", false}, {kModShuffle, "Shuffle", false}};
+    const MOD_KNOB knobs[] = {{kModSpeed, "Speed", true},        {kModSmooth, "Smooth", true},
+                              {kModTremolo, "Tremolo", true},    {kModPanFlip, "Pan Flip", true},
+                              {kModGate, "Gate/Tension", false}, {kModShuffle, "Shuffle", false}};
     int col = 0;
-    for (const MOD_KNOB &k : knobs)
+    for (const MOD_KNOB& k : knobs)
     {
         const int centreX = column + kModColumnPitch / 2 + kModColumnPitch * col;
-        LAYOUT_CONTROL &knob = Knob(kSectionModulator, k.id, centreX - kSmallKnobPx / 2, kModKnobY,
+        LAYOUT_CONTROL& knob = Knob(kSectionModulator, k.id, centreX - kSmallKnobPx / 2, kModKnobY,
                                     kKnobSmall, "KnobSmlMod.png", a, k.caption, k.readOut);
         if (k.id == kModGate)
         {
             // Gate (step mode) and Tension (curve mode) take turns at one place.
-            knob.captionRect = CentredRect(centreX, knob.captionRect.y, 62, kCaptionHeight);
             Knob(kSectionModulator, kModTension, knob.rect.x, kModKnobY, kKnobSmall,
                  "KnobSmlMod.png", a, nullptr, false);
         }
@@ -459,7 +466,7 @@ void CLayoutBuilder::ModulatorSection(int bottom)
     }
     Add(kSectionModulator, kLayoutOnOff, kModSync, -1, {column + 6, 566, 52, 20},
         "ModSyncButton.png", 2, a);
-    LAYOUT_CONTROL &tremolo = Add(kSectionModulator, kLayoutHSwitch, kModTremoloDst, -1,
+    LAYOUT_CONTROL& tremolo = Add(kSectionModulator, kLayoutHSwitch, kModTremoloDst, -1,
                                   {column + 130, 566, 180, 20}, "TremoloSelector.png", 3, a);
     tremolo.caption = "Tremolo to";
     tremolo.captionRect = {column + 70, 570, 56, kCaptionHeight};
@@ -467,7 +474,7 @@ void CLayoutBuilder::ModulatorSection(int bottom)
 
 void CLayoutBuilder::MatrixPage(LAYOUT_RECT page, int rowY0, int rowPitch, int headingY)
 {
-    static const char *const kSlotNumbers[kNumMatrixSlots] = {
+    static const char* const kSlotNumbers[kNumMatrixSlots] = {
         "1",  "2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "10", "11", "12",
         "13", "14", "15", "16", "17", "18", "19", "20", "21", "22", "23", "24"};
     const LAYOUT_ACCENT a = kAccentMod;
@@ -515,23 +522,23 @@ void CLayoutBuilder::MasterStrip()
 {
     const LAYOUT_SECTION s = kSectionMaster;
     m_tables.sections[s] = {8, 704, 1064, 75};
-    Panel(s, kPanelSection, kAccentNeutral, m_tables.sections[s]);
+    Panel(s, kPanelSection, kAccentNeutral, {8, 700, 1064, 84});
 
     // Volume and Dry/Wet: big knobs with caption and read-out at their right.
-    LAYOUT_CONTROL &volume =
+    LAYOUT_CONTROL& volume =
         Knob(s, kVolume, 16, 709, kKnobBig, "KnobMstVolume.png", kAccentMaster, nullptr, false);
     volume.readOut = true;
     volume.readOutRect = {88, 727, 52, kReadOutHeight};
     volume.caption = "Volume";
     volume.captionRect = {88, 712, 52, kCaptionHeight};
     Add(s, kLayoutOnOff, kLimiter, -1, {88, 750, 52, 20}, "LimiterButton.png", 2, kAccentMaster);
-    LAYOUT_CONTROL &dryWet =
+    LAYOUT_CONTROL& dryWet =
         Knob(s, kDryWet, 150, 709, kKnobBig, "KnobMstDryWet.png", kAccentMaster, nullptr, false);
     dryWet.readOut = true;
     dryWet.readOutRect = {222, 727, 52, kReadOutHeight};
     dryWet.caption = "Dry/Wet";
     dryWet.captionRect = {222, 712, 52, kCaptionHeight};
-    LAYOUT_CONTROL &pan =
+    LAYOUT_CONTROL& pan =
         Knob(s, kPan, 288, 714, kKnobMedium, "KnobMstPan.png", kAccentMaster, nullptr, false);
     pan.readOut = true;
     pan.readOutRect = {340, 735, 46, kReadOutHeight};
@@ -547,9 +554,9 @@ void CLayoutBuilder::MasterStrip()
         int id;
         int x;
         KNOB_SIZE size;
-        const char *bitmap;
+        const char* bitmap;
         LAYOUT_ACCENT accent;
-        const char *caption;
+        const char* caption;
     };
     const STRIP_KNOB knobs[] = {
         {kEqBass, 438, kKnobMedium, "KnobMedEq.png", kAccentEq, "Bass"},
@@ -563,19 +570,19 @@ void CLayoutBuilder::MasterStrip()
         {kReverbBass, 908, kKnobSmall, "KnobSmlReverb.png", kAccentReverb, "Bass"},
         {kReverbTreble, 944, kKnobSmall, "KnobSmlReverb.png", kAccentReverb, "Treble"},
     };
-    for (const STRIP_KNOB &k : knobs)
+    for (const STRIP_KNOB& k : knobs)
     {
-        LAYOUT_CONTROL &knob = Knob(s, k.id, k.x, k.size == kKnobSmall ? kSmallY : kMediumY, k.size,
+        LAYOUT_CONTROL& knob = Knob(s, k.id, k.x, k.size == kKnobSmall ? kSmallY : kMediumY, k.size,
                                     k.bitmap, k.accent, nullptr, false);
         knob.caption = k.caption;
         knob.captionRect = CentredRect(k.x + KnobPixels(k.size) / 2, kCaptionY,
-                                       CaptionWidth(k.size), kCaptionHeight);
+                                       CaptionWidth(s, k.size), kCaptionHeight);
     }
     Text(s, kTextGroup, kAccentEq, {392, 708, 12, 68}, "EQ");
     Add(s, kLayoutOnOff, kEqOn, -1, {410, 723, 22, 20}, "PowerButtonEq.png", 2, kAccentEq);
     Text(s, kTextGroup, kAccentReverb, {678, 708, 12, 68}, "Reverb");
     Add(s, kLayoutOnOff, kReverbOn, -1, {698, 712, 22, 20}, "PowerButtonRev.png", 2, kAccentReverb);
-    LAYOUT_CONTROL &input = Add(s, kLayoutOnOff, kReverbInput, -1, {698, 744, 22, 20},
+    LAYOUT_CONTROL& input = Add(s, kLayoutOnOff, kReverbInput, -1, {698, 744, 22, 20},
                                 "PowerButtonRev.png", 2, kAccentReverb);
     input.caption = "Input";
     input.captionRect = {691, 766, 36, kCaptionHeight};
@@ -628,7 +635,7 @@ void CLayoutBuilder::MasterView()
          false);
     Knob(s, kReverbTreble, 886, 590, kKnobSmall, "KnobSmlReverbCmpt.png", kAccentReverb, "Treble",
          false);
-    LAYOUT_CONTROL &input = Add(s, kLayoutOnOff, kReverbInput, -1, {1007, 593, 22, 20},
+    LAYOUT_CONTROL& input = Add(s, kLayoutOnOff, kReverbInput, -1, {1007, 593, 22, 20},
                                 "PowerButtonRevCmpt.png", 2, kAccentReverb);
     input.caption = "Input";
     input.captionRect = {998, 619, 40, kCaptionHeight};
@@ -688,7 +695,7 @@ LAYOUT_TABLES BuildTables(int windowMode)
     return tables;
 }
 
-const LAYOUT_TABLES &Tables(int windowMode)
+const LAYOUT_TABLES& Tables(int windowMode)
 {
     static const LAYOUT_TABLES normal = BuildTables(kWindowNormal);
     static const LAYOUT_TABLES compact = BuildTables(kWindowCompact);
@@ -846,17 +853,17 @@ LAYOUT_RECT GetWindowRect(int windowMode)
     return Tables(windowMode).window;
 }
 
-const LAYOUT_CONTROL *GetLayoutControls(int windowMode, int &count)
+const LAYOUT_CONTROL* GetLayoutControls(int windowMode, int& count)
 {
-    const LAYOUT_TABLES &tables = Tables(windowMode);
+    const LAYOUT_TABLES& tables = Tables(windowMode);
     count = static_cast<int>(tables.controls.size());
     return tables.controls.data();
 }
 
-const LAYOUT_CONTROL *FindLayoutControl(int windowMode, int paramIdOrTag)
+const LAYOUT_CONTROL* FindLayoutControl(int windowMode, int paramIdOrTag)
 {
-    const std::vector<LAYOUT_CONTROL> &controls = Tables(windowMode).controls;
-    for (const LAYOUT_CONTROL &control : controls)
+    const std::vector<LAYOUT_CONTROL>& controls = Tables(windowMode).controls;
+    for (const LAYOUT_CONTROL& control : controls)
     {
         if ((control.paramId >= 0 && control.paramId == paramIdOrTag) ||
             (control.paramId < 0 && control.tag == paramIdOrTag))
@@ -882,7 +889,7 @@ const LAYOUT_CONTROL *FindLayoutControl(int windowMode, int paramIdOrTag)
     }
     if (rowKey < 0)
         return nullptr;
-    for (const LAYOUT_CONTROL &control : controls)
+    for (const LAYOUT_CONTROL& control : controls)
     {
         const int key = control.paramId >= 0 ? control.paramId : control.tag;
         if (key == rowKey && control.section == rowSection)
@@ -891,16 +898,16 @@ const LAYOUT_CONTROL *FindLayoutControl(int windowMode, int paramIdOrTag)
     return nullptr;
 }
 
-const LAYOUT_TEXT *GetLayoutTexts(int windowMode, int &count)
+const LAYOUT_TEXT* GetLayoutTexts(int windowMode, int& count)
 {
-    const LAYOUT_TABLES &tables = Tables(windowMode);
+    const LAYOUT_TABLES& tables = Tables(windowMode);
     count = static_cast<int>(tables.texts.size());
     return tables.texts.data();
 }
 
-const LAYOUT_PANEL *GetLayoutPanels(int windowMode, int &count)
+const LAYOUT_PANEL* GetLayoutPanels(int windowMode, int& count)
 {
-    const LAYOUT_TABLES &tables = Tables(windowMode);
+    const LAYOUT_TABLES& tables = Tables(windowMode);
     count = static_cast<int>(tables.panels.size());
     return tables.panels.data();
 }
@@ -929,17 +936,17 @@ LAYOUT_RECT GetRoutingPanelRect(int windowMode)
     return Tables(windowMode).routing;
 }
 
-const LAYOUT_BITMAP *GetLayoutBitmaps(int &count)
+const LAYOUT_BITMAP* GetLayoutBitmaps(int& count)
 {
     count = static_cast<int>(sizeof(kBitmaps) / sizeof(kBitmaps[0]));
     return kBitmaps;
 }
 
-const LAYOUT_BITMAP *FindLayoutBitmap(const char *name)
+const LAYOUT_BITMAP* FindLayoutBitmap(const char* name)
 {
     if (name == nullptr)
         return nullptr;
-    for (const LAYOUT_BITMAP &bitmap : kBitmaps)
+    for (const LAYOUT_BITMAP& bitmap : kBitmaps)
     {
         if (std::strcmp(bitmap.name, name) == 0)
             return &bitmap;

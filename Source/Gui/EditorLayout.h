@@ -134,12 +134,12 @@ struct LAYOUT_RECT
     int Bottom() const { return y + height; }
     bool IsEmpty() const { return width <= 0 || height <= 0; }
     // Half-open rectangles: touching edges do not intersect.
-    bool Intersects(const LAYOUT_RECT &other) const
+    bool Intersects(const LAYOUT_RECT& other) const
     {
         return !IsEmpty() && !other.IsEmpty() && x < other.Right() && other.x < Right() &&
                y < other.Bottom() && other.y < Bottom();
     }
-    bool Contains(const LAYOUT_RECT &other) const
+    bool Contains(const LAYOUT_RECT& other) const
     {
         return other.x >= x && other.y >= y && other.Right() <= Right() &&
                other.Bottom() <= Bottom();
@@ -155,13 +155,13 @@ struct LAYOUT_CONTROL
     int tag;            // editor tag or layout key when paramId is -1, else -1
     LAYOUT_RECT rect;   // one frame / one state of the control (a knob's film-strip frame,
                         // before the 4-px growth for the modulation arc)
-    const char *bitmap; // bitmap resource name, or nullptr (lists, editors, meters' off image)
+    const char* bitmap; // bitmap resource name, or nullptr (lists, editors, meters' off image)
     int frames;         // film-strip frames / switch positions / 2 for buttons; 0 without bitmap
     KNOB_SIZE knobSize; // kKnobNone unless a knob
     LAYOUT_ACCENT accent;
     bool readOut; // a read-out under the knob at readOutRect
     LAYOUT_RECT readOutRect;
-    const char *caption; // drawn into the background at captionRect, or nullptr
+    const char* caption; // drawn into the background at captionRect, or nullptr
     LAYOUT_RECT captionRect;
     int unit; // randomize: the randomizer kind (0 modulator, 1..6 modules);
               // aim: the modulator; else -1
@@ -190,7 +190,7 @@ struct LAYOUT_TEXT
     LAYOUT_TEXT_STYLE style;
     LAYOUT_ACCENT accent;
     LAYOUT_RECT rect;
-    const char *text;
+    const char* text;
 };
 
 enum LAYOUT_PANEL_STYLE : int
@@ -259,12 +259,12 @@ enum BITMAP_STYLE : int
 
 struct LAYOUT_BITMAP
 {
-    const char *name;
+    const char* name;
     BITMAP_STYLE style;
     LAYOUT_ACCENT accent;
     int width, height; // of one frame, logical px
     int frames;
-    const char *face; // text or icon, see BITMAP_STYLE; nullptr for none
+    const char* face; // text or icon, see BITMAP_STYLE; nullptr for none
     int windowMode;   // backgrounds and pages: the mode they belong to; else -1
 };
 
@@ -279,16 +279,16 @@ constexpr int kModPopupRowHeight = 23;     // "ModPopupFill.png"
 LAYOUT_RECT GetWindowRect(int windowMode);
 
 // All controls of a mode; count receives their number.
-const LAYOUT_CONTROL *GetLayoutControls(int windowMode, int &count);
+const LAYOUT_CONTROL* GetLayoutControls(int windowMode, int& count);
 
 // The row of a parameter id (layer A's / modulator 0's id for shared rows) or of a
 // tag/layout key; nullptr if none. Layer B ids and modulator m ids are mapped back
 // to their row.
-const LAYOUT_CONTROL *FindLayoutControl(int windowMode, int paramIdOrTag);
+const LAYOUT_CONTROL* FindLayoutControl(int windowMode, int paramIdOrTag);
 
 // Texts and panels the generator draws for a mode.
-const LAYOUT_TEXT *GetLayoutTexts(int windowMode, int &count);
-const LAYOUT_PANEL *GetLayoutPanels(int windowMode, int &count);
+const LAYOUT_TEXT* GetLayoutTexts(int windowMode, int& count);
+const LAYOUT_PANEL* GetLayoutPanels(int windowMode, int& count);
 
 // The area of a section (the container's rectangle for the switchable ones:
 // layer page, modulator section, matrix page, master view; the strip in normal mode).
@@ -308,7 +308,7 @@ enum LAYOUT_MODULE : int
 struct LAYOUT_MODULE_PANEL
 {
     LAYOUT_RECT rect;
-    const char *title;
+    const char* title;
     LAYOUT_ACCENT accent;
 };
 LAYOUT_MODULE_PANEL GetModulePanel(int windowMode, LAYOUT_MODULE module);
@@ -319,5 +319,5 @@ LAYOUT_RECT GetModEditorRect(int windowMode);
 LAYOUT_RECT GetRoutingPanelRect(int windowMode);
 
 // Every bitmap the editor uses (controls, disabled looks, backgrounds, pop-up).
-const LAYOUT_BITMAP *GetLayoutBitmaps(int &count);
-const LAYOUT_BITMAP *FindLayoutBitmap(const char *name);
+const LAYOUT_BITMAP* GetLayoutBitmaps(int& count);
+const LAYOUT_BITMAP* FindLayoutBitmap(const char* name);

@@ -15,40 +15,40 @@ namespace
 std::vector<LAYOUT_CONTROL> Controls(int mode)
 {
     int count = 0;
-    const LAYOUT_CONTROL *controls = GetLayoutControls(mode, count);
+    const LAYOUT_CONTROL* controls = GetLayoutControls(mode, count);
     return std::vector<LAYOUT_CONTROL>(controls, controls + count);
 }
 
 std::vector<LAYOUT_TEXT> Texts(int mode)
 {
     int count = 0;
-    const LAYOUT_TEXT *texts = GetLayoutTexts(mode, count);
+    const LAYOUT_TEXT* texts = GetLayoutTexts(mode, count);
     return std::vector<LAYOUT_TEXT>(texts, texts + count);
 }
 
-std::string Name(const LAYOUT_CONTROL &control)
+std::string Name(const LAYOUT_CONTROL& control)
 {
     return control.paramId >= 0 ? "param " + std::to_string(control.paramId)
                                 : "tag " + std::to_string(control.tag);
 }
 
-bool SameRect(const LAYOUT_RECT &a, const LAYOUT_RECT &b)
+bool SameRect(const LAYOUT_RECT& a, const LAYOUT_RECT& b)
 {
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
 
 // Places that two views share by design: the aim dots sit on the modulator tabs, Gate
 // and Tension take turns, and so do the step and MSEG editors.
-bool SharePlaceByDesign(const LAYOUT_CONTROL &a, const LAYOUT_CONTROL &b)
+bool SharePlaceByDesign(const LAYOUT_CONTROL& a, const LAYOUT_CONTROL& b)
 {
     auto isPair = [&](auto first, auto second)
     { return (first(a) && second(b)) || (first(b) && second(a)); };
-    auto aim = [](const LAYOUT_CONTROL &c) { return c.kind == kLayoutAim; };
-    auto tabs = [](const LAYOUT_CONTROL &c) { return c.tag == kTagModSelector; };
-    auto gate = [](const LAYOUT_CONTROL &c) { return c.paramId == kModGate; };
-    auto tension = [](const LAYOUT_CONTROL &c) { return c.paramId == kModTension; };
-    auto step = [](const LAYOUT_CONTROL &c) { return c.kind == kLayoutStepEditor; };
-    auto mseg = [](const LAYOUT_CONTROL &c) { return c.kind == kLayoutMsegEditor; };
+    auto aim = [](const LAYOUT_CONTROL& c) { return c.kind == kLayoutAim; };
+    auto tabs = [](const LAYOUT_CONTROL& c) { return c.tag == kTagModSelector; };
+    auto gate = [](const LAYOUT_CONTROL& c) { return c.paramId == kModGate; };
+    auto tension = [](const LAYOUT_CONTROL& c) { return c.paramId == kModTension; };
+    auto step = [](const LAYOUT_CONTROL& c) { return c.kind == kLayoutStepEditor; };
+    auto mseg = [](const LAYOUT_CONTROL& c) { return c.kind == kLayoutMsegEditor; };
     return isPair(aim, tabs) || isPair(gate, tension) || isPair(step, mseg);
 }
 
@@ -57,14 +57,14 @@ struct AREA
 {
     LAYOUT_RECT rect;
     std::string what;
-    const LAYOUT_CONTROL *control;
+    const LAYOUT_CONTROL* control;
 };
 
-std::vector<AREA> Areas(const std::vector<LAYOUT_CONTROL> &controls,
-                        const std::vector<LAYOUT_TEXT> &texts)
+std::vector<AREA> Areas(const std::vector<LAYOUT_CONTROL>& controls,
+                        const std::vector<LAYOUT_TEXT>& texts)
 {
     std::vector<AREA> areas;
-    for (const LAYOUT_CONTROL &c : controls)
+    for (const LAYOUT_CONTROL& c : controls)
     {
         areas.push_back({c.ViewRect(), Name(c), &c});
         if (c.readOut)
@@ -72,19 +72,19 @@ std::vector<AREA> Areas(const std::vector<LAYOUT_CONTROL> &controls,
         if (c.caption != nullptr)
             areas.push_back({c.captionRect, Name(c) + " caption '" + c.caption + "'", &c});
     }
-    for (const LAYOUT_TEXT &t : texts)
+    for (const LAYOUT_TEXT& t : texts)
         areas.push_back({t.rect, std::string("text '") + t.text + "'", nullptr});
     return areas;
 }
 
-void ExpectNoOverlap(const std::vector<AREA> &areas, const std::string &context)
+void ExpectNoOverlap(const std::vector<AREA>& areas, const std::string& context)
 {
     for (size_t i = 0; i < areas.size(); ++i)
     {
         for (size_t j = i + 1; j < areas.size(); ++j)
         {
-            const AREA &a = areas[i];
-            const AREA &b = areas[j];
+            const AREA& a = areas[i];
+            const AREA& b = areas[j];
             if (a.control != nullptr && a.control == b.control)
                 continue; // a control with its own read-out and caption: placed below it
             if (a.control != nullptr && b.control != nullptr &&
@@ -99,7 +99,7 @@ void ExpectNoOverlap(const std::vector<AREA> &areas, const std::string &context)
 template <typename PREDICATE> std::vector<LAYOUT_CONTROL> Select(int mode, PREDICATE keep)
 {
     std::vector<LAYOUT_CONTROL> selected;
-    for (const LAYOUT_CONTROL &c : Controls(mode))
+    for (const LAYOUT_CONTROL& c : Controls(mode))
         if (keep(c))
             selected.push_back(c);
     return selected;
@@ -108,7 +108,7 @@ template <typename PREDICATE> std::vector<LAYOUT_CONTROL> Select(int mode, PREDI
 template <typename PREDICATE> std::vector<LAYOUT_TEXT> SelectTexts(int mode, PREDICATE keep)
 {
     std::vector<LAYOUT_TEXT> selected;
-    for (const LAYOUT_TEXT &t : Texts(mode))
+    for (const LAYOUT_TEXT& t : Texts(mode))
         if (keep(t.section))
             selected.push_back(t);
     return selected;
@@ -124,24 +124,24 @@ INSTANTIATE_TEST_SUITE_P(BothWindowModes, CEditorLayoutTest,
 
 TEST(CEditorLayoutFixedTest, HeaderControlsHoldTheirPlacesAndShiftInCompactMode)
 {
-    const LAYOUT_CONTROL *power = FindLayoutControl(kWindowNormal, kPower);
+    const LAYOUT_CONTROL* power = FindLayoutControl(kWindowNormal, kPower);
     ASSERT_NE(power, nullptr);
     EXPECT_EQ(power->rect.x, 802);
     EXPECT_EQ(power->rect.y, 32);
     EXPECT_STREQ(power->bitmap, "PowerSwitch.png");
-    const LAYOUT_CONTROL *settings = FindLayoutControl(kWindowNormal, kTagSettings);
+    const LAYOUT_CONTROL* settings = FindLayoutControl(kWindowNormal, kTagSettings);
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(settings->rect.x, 1043);
     EXPECT_EQ(settings->rect.y, 30);
     EXPECT_STREQ(settings->bitmap, "SettingsButton.png");
-    const LAYOUT_CONTROL *browser = FindLayoutControl(kWindowNormal, kTagMainBrowser);
+    const LAYOUT_CONTROL* browser = FindLayoutControl(kWindowNormal, kTagMainBrowser);
     ASSERT_NE(browser, nullptr);
     EXPECT_TRUE(SameRect(browser->rect, {830, 32, 172, 23}));
 
     const std::vector<LAYOUT_CONTROL> normal =
-        Select(kWindowNormal, [](const LAYOUT_CONTROL &c) { return c.section == kSectionHeader; });
+        Select(kWindowNormal, [](const LAYOUT_CONTROL& c) { return c.section == kSectionHeader; });
     const std::vector<LAYOUT_CONTROL> compact =
-        Select(kWindowCompact, [](const LAYOUT_CONTROL &c) { return c.section == kSectionHeader; });
+        Select(kWindowCompact, [](const LAYOUT_CONTROL& c) { return c.section == kSectionHeader; });
     ASSERT_EQ(normal.size(), compact.size());
     for (size_t i = 0; i < normal.size(); ++i)
     {
@@ -154,7 +154,7 @@ TEST(CEditorLayoutFixedTest, HeaderControlsHoldTheirPlacesAndShiftInCompactMode)
 
 TEST(CEditorLayoutFixedTest, FilterCutoffKnobAndReadOut)
 {
-    const LAYOUT_CONTROL *cutoff = FindLayoutControl(kWindowNormal, kFilterCutoff);
+    const LAYOUT_CONTROL* cutoff = FindLayoutControl(kWindowNormal, kFilterCutoff);
     ASSERT_NE(cutoff, nullptr);
     EXPECT_EQ(cutoff->kind, kLayoutKnob);
     EXPECT_EQ(cutoff->knobSize, kKnobMedium);
@@ -172,7 +172,7 @@ TEST(CEditorLayoutFixedTest, MatrixRowsStartAtTheirGridPoints)
         int left = 1 << 20, top = 1 << 20;
         for (int id : {kMtxPower + slot, kMtxSource + slot, kMtxDepth + slot, kMtxTarget + slot})
         {
-            const LAYOUT_CONTROL *c = FindLayoutControl(kWindowNormal, id);
+            const LAYOUT_CONTROL* c = FindLayoutControl(kWindowNormal, id);
             ASSERT_NE(c, nullptr) << id;
             EXPECT_EQ(c->section, kSectionMatrix);
             left = std::min(left, c->rect.x);
@@ -212,14 +212,14 @@ TEST_P(CEditorLayoutTest, NoTwoThingsOverlapWhileShownTogether)
                s == kSectionModulator || s == kSectionModShared ||
                (!compact && s == kSectionMaster);
     };
-    ExpectNoOverlap(Areas(Select(mode, [&](const LAYOUT_CONTROL &c) { return always(c.section); }),
+    ExpectNoOverlap(Areas(Select(mode, [&](const LAYOUT_CONTROL& c) { return always(c.section); }),
                           SelectTexts(mode, always)),
                     "main window");
 
     // The matrix page, and the views re-attached above it.
     auto matrix = [](LAYOUT_SECTION s) { return s == kSectionMatrix; };
     ExpectNoOverlap(Areas(Select(mode,
-                                 [&](const LAYOUT_CONTROL &c)
+                                 [&](const LAYOUT_CONTROL& c)
                                  {
                                      return matrix(c.section) ||
                                             (!compact && (c.tag == kTagMatrixSwitch ||
@@ -233,7 +233,7 @@ TEST_P(CEditorLayoutTest, NoTwoThingsOverlapWhileShownTogether)
         // The master view, with the tabs, aim dots and frame views that stay above it.
         auto master = [](LAYOUT_SECTION s) { return s == kSectionMaster; };
         ExpectNoOverlap(Areas(Select(mode,
-                                     [&](const LAYOUT_CONTROL &c)
+                                     [&](const LAYOUT_CONTROL& c)
                                      {
                                          return master(c.section) || c.section == kSectionFrame ||
                                                 c.tag == kTagModSelector || c.kind == kLayoutAim;
@@ -247,7 +247,7 @@ TEST_P(CEditorLayoutTest, EverythingInsideItsSectionAndTheWindow)
 {
     const int mode = GetParam();
     const LAYOUT_RECT window = GetWindowRect(mode);
-    for (const LAYOUT_CONTROL &c : Controls(mode))
+    for (const LAYOUT_CONTROL& c : Controls(mode))
     {
         const LAYOUT_RECT section = GetSectionRect(mode, c.section);
         EXPECT_TRUE(window.Contains(c.ViewRect())) << Name(c);
@@ -261,7 +261,7 @@ TEST_P(CEditorLayoutTest, EverythingInsideItsSectionAndTheWindow)
             EXPECT_TRUE(section.Contains(c.captionRect)) << Name(c);
         }
     }
-    for (const LAYOUT_TEXT &t : Texts(mode))
+    for (const LAYOUT_TEXT& t : Texts(mode))
     {
         EXPECT_TRUE(GetSectionRect(mode, t.section).Contains(t.rect)) << t.text;
     }
@@ -298,17 +298,17 @@ TEST_P(CEditorLayoutTest, ModuleControlsSitInTheirModulePanel)
          {kGlitchOn, kGlitchScale, kGlitchStretch, kGlitchReverse, kGlitchSmooth, kGlitchMode,
           kGlitchBuffer, kGlitchMix}},
     };
-    for (const MODULE_IDS &m : modules)
+    for (const MODULE_IDS& m : modules)
     {
         const LAYOUT_MODULE_PANEL panel = GetModulePanel(mode, m.module);
         for (int id : m.ids)
         {
-            const LAYOUT_CONTROL *c = FindLayoutControl(mode, id);
+            const LAYOUT_CONTROL* c = FindLayoutControl(mode, id);
             ASSERT_NE(c, nullptr) << panel.title << " param " << id;
             EXPECT_EQ(c->section, kSectionLayer) << id;
             EXPECT_TRUE(panel.rect.Contains(c->ViewRect())) << panel.title << " param " << id;
         }
-        const LAYOUT_CONTROL *dice = FindLayoutControl(mode, kTagRandomizeModule + m.module);
+        const LAYOUT_CONTROL* dice = FindLayoutControl(mode, kTagRandomizeModule + m.module);
         ASSERT_NE(dice, nullptr);
         EXPECT_EQ(dice->kind, kLayoutRandomize);
         EXPECT_EQ(dice->unit, m.module + 1) << "randomizer kinds 1..6 in panel order";
@@ -356,7 +356,7 @@ TEST_P(CEditorLayoutTest, EveryControlOfTheWindowIsThere)
 
     for (int m = 0; m < kNumModulators; ++m)
     {
-        const LAYOUT_CONTROL *aim = FindLayoutControl(mode, kTagAim + m);
+        const LAYOUT_CONTROL* aim = FindLayoutControl(mode, kTagAim + m);
         EXPECT_EQ(aim->unit, m);
         EXPECT_EQ(aim->kind, kLayoutAim);
     }
@@ -380,7 +380,7 @@ TEST_P(CEditorLayoutTest, SharedRowsMapBackToLayerAAndModulatorZero)
 
 TEST_P(CEditorLayoutTest, KnobsFollowTheirSizeConventions)
 {
-    for (const LAYOUT_CONTROL &c : Controls(GetParam()))
+    for (const LAYOUT_CONTROL& c : Controls(GetParam()))
     {
         if (c.kind != kLayoutKnob)
         {
@@ -399,14 +399,14 @@ TEST_P(CEditorLayoutTest, KnobsFollowTheirSizeConventions)
 TEST_P(CEditorLayoutTest, EveryBitmapIsInTheGeneratorsListWithItsFrameSize)
 {
     const int mode = GetParam();
-    for (const LAYOUT_CONTROL &c : Controls(mode))
+    for (const LAYOUT_CONTROL& c : Controls(mode))
     {
         if (c.bitmap == nullptr)
         {
             EXPECT_EQ(c.frames, 0) << Name(c);
             continue;
         }
-        const LAYOUT_BITMAP *bitmap = FindLayoutBitmap(c.bitmap);
+        const LAYOUT_BITMAP* bitmap = FindLayoutBitmap(c.bitmap);
         ASSERT_NE(bitmap, nullptr) << c.bitmap;
         if (c.kind == kLayoutSlider)
         {
@@ -424,7 +424,7 @@ TEST_P(CEditorLayoutTest, EveryBitmapIsInTheGeneratorsListWithItsFrameSize)
         const bool masterInCompact = c.section == kSectionMaster && mode == kWindowCompact;
         EXPECT_EQ(cmpt, masterInCompact) << name;
     }
-    for (const char *name :
+    for (const char* name :
          {"Background.png", "cmpt_background.png", "MatrixView.png", "cmpt_master_view.png",
           "UndoButtonDisabled.png", "RedoButtonDisabled.png", "AimButtonDisabled.png",
           "AimButtonTremolo.png", "ModPopup.png", "ModPopupFill.png", "ModDeleteButton.png",
@@ -436,7 +436,7 @@ TEST_P(CEditorLayoutTest, EveryBitmapIsInTheGeneratorsListWithItsFrameSize)
 TEST(CEditorLayoutBitmapTest, NamesAreUniqueAndBackgroundsMatchTheirWindows)
 {
     int count = 0;
-    const LAYOUT_BITMAP *bitmaps = GetLayoutBitmaps(count);
+    const LAYOUT_BITMAP* bitmaps = GetLayoutBitmaps(count);
     std::set<std::string> names;
     for (int i = 0; i < count; ++i)
     {
@@ -451,10 +451,10 @@ TEST(CEditorLayoutBitmapTest, NamesAreUniqueAndBackgroundsMatchTheirWindows)
             EXPECT_EQ(bitmaps[i].height, window.height) << bitmaps[i].name;
         }
     }
-    const LAYOUT_BITMAP *matrix = FindLayoutBitmap("MatrixView.png");
+    const LAYOUT_BITMAP* matrix = FindLayoutBitmap("MatrixView.png");
     EXPECT_EQ(matrix->width, GetSectionRect(kWindowNormal, kSectionMatrix).width);
     EXPECT_EQ(matrix->height, GetSectionRect(kWindowNormal, kSectionMatrix).height);
-    const LAYOUT_BITMAP *masterView = FindLayoutBitmap("cmpt_master_view.png");
+    const LAYOUT_BITMAP* masterView = FindLayoutBitmap("cmpt_master_view.png");
     EXPECT_EQ(masterView->width, GetSectionRect(kWindowCompact, kSectionMaster).width);
     EXPECT_EQ(masterView->height, GetSectionRect(kWindowCompact, kSectionMaster).height);
     // The pop-up draws its frame's top, the row fills, then the frame from this offset.
@@ -467,7 +467,7 @@ TEST_P(CEditorLayoutTest, EditorsAndRoutingDivideIntoWholeCells)
     const int mode = GetParam();
     EXPECT_EQ(GetModEditorRect(mode).width % 32, 0) << "32 steps of whole pixels";
     EXPECT_EQ(GetRoutingPanelRect(mode).width % 7, 0) << "7 tiles of whole pixels";
-    const LAYOUT_CONTROL *tabs = FindLayoutControl(mode, kTagModSelector);
+    const LAYOUT_CONTROL* tabs = FindLayoutControl(mode, kTagModSelector);
     EXPECT_EQ(tabs->rect.width % kNumModulators, 0);
     for (int m = 0; m < kNumModulators; ++m)
     {

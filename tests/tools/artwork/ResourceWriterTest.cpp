@@ -1,0 +1,101 @@
+#include "ResourceWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace
+{
+class CTempFolder
+{
+  public:
+    CTempFolder()
+    {
+        char pattern[] = "/tmp/morvex-artwork-test-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        m_path = made != nullptr ? made : "";
+    }
+    ~CTempFolder()
+    {
+        if (!m_path.empty())
+            std::system(("rm -rf '" + m_path + "'").c_str());
+    }
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+    const std::string& Path() const { return m_path; }
+
+  private:
+    std::string m_path;
+};
+
+int Occurrences(const std::string& text, const std::string& what)
+{
+    int count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+} // namespace
+
+TEST(CResourceWriterTest, TableListsEveryImageAndEmbedsEqualBytesOnce)
+{
+    CTempFolder folder;
+    CResourceWriter writer(folder.Path() + "/out");
+    ASSERT_TRUE(writer.Prepare());
+    const std::vector<unsigned char> a = {1, 2, 3};
+    const std::vector<unsigned char> b = {4, 5};
+    ASSERT_TRUE(writer.AddImage("A.png", 1, a));
+    ASSERT_TRUE(writer.AddImage("A.png", 2, b));
+    ASSERT_TRUE(writer.AddImage("ACopy.png", 1, a));
+    const std::string text = writer.SourceText();
+    EXPECT_EQ(Occurrences(text, ".incbin \\\""), 2);
+    EXPECT_NE(text.find("{\"A.png\", 1, morvex_artwork_0, 3ul}"), std::string::npos);
+    EXPECT_NE(text.find("{\"A.png\", 2, morvex_artwork_1, 2ul}"), std::string::npos);
+    EXPECT_NE(text.find("{\"ACopy.png\", 1, morvex_artwork_0, 3ul}"), std::string::npos);
+    EXPECT_NE(text.find("kEditorArtworkCount = 3;"), std::string::npos);
+    EXPECT_EQ(writer.TotalBytes(), 5ul) << "each distinct image once";
+
+    std::ifstream written(folder.Path() + "/out/2x/A.png", std::ios::binary);
+    std::ostringstream bytes;
+    bytes << written.rdbuf();
+    EXPECT_EQ(bytes.str(), std::string("\x04\x05", 2));
+}
+
+TEST(CResourceWriterTest, SourceIsRewrittenOnlyWhenAnImageChanged)
+{
+    CTempFolder folder;
+    bool changed = false;
+    {
+        CResourceWriter writer(folder.Path());
+        ASSERT_TRUE(writer.Prepare());
+        ASSERT_TRUE(writer.AddImage("A.png", 1, {1, 2, 3}));
+        ASSERT_TRUE(writer.WriteSource(changed));
+        EXPECT_TRUE(changed);
+        ASSERT_TRUE(writer.WriteSource(changed));
+        EXPECT_FALSE(changed);
+    }
+    // Same size, other bytes: the checksum in the text changes, so the embedding
+    // recompiles.
+    CResourceWriter writer(folder.Path());
+    ASSERT_TRUE(writer.Prepare());
+    ASSERT_TRUE(writer.AddImage("A.png", 1, {1, 2, 4}));
+    ASSERT_TRUE(writer.WriteSource(changed));
+    EXPECT_TRUE(changed);
+}
+
+TEST(CResourceWriterTest, PathsAreEscapedForTheAssemblerInsideTheCppLiteral)
+{
+    // A quote and a backslash: \" and \\ for the assembler, each escaped again for C++.
+    EXPECT_EQ(CResourceWriter::EscapeForAsmInCpp("a\"b\\c"), "a\\\\\\\"b\\\\\\\\c");
+    EXPECT_EQ(CResourceWriter::EscapeForAsmInCpp("/plain/path.png"), "/plain/path.png");
+}
+
+TEST(CResourceWriterTest, ChecksumIsFnv1a)
+{
+    // FNV-1a 64 reference values: "" -> cbf29ce484222325, "a" -> af63dc4c8601ec8c.
+    EXPECT_EQ(CResourceWriter::Checksum({}), 0xcbf29ce484222325ull);
+    EXPECT_EQ(CResourceWriter::Checksum({'a'}), 0xaf63dc4c8601ec8cull);
+}
