@@ -1,8 +1,9 @@
 // The plug-in as a host sees it right after loading: entry points, the AEffect
-// record, the constant answers of the dispatcher, programs, the absent editor and
+// record, the constant answers of the dispatcher, programs, the closed editor and
 // the opcodes it does not handle.
 #include "PluginTestFixture.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -116,12 +117,12 @@ TEST_F(CPluginInterfaceTest, EffectRecordDescribesStereoChunkEffect)
     EXPECT_EQ(2, m_effect->numInputs);
     EXPECT_EQ(2, m_effect->numOutputs);
     EXPECT_EQ(0, m_effect->initialDelay);
-    // Replacing processing and chunk programs; no editor yet, no synth, and no
+    // Replacing processing, chunk programs and an editor; no synth, and no
     // double-precision processing (processDoubleReplacing does nothing).
     EXPECT_TRUE(m_effect->flags & effFlagsCanReplacing);
     EXPECT_TRUE(m_effect->flags & effFlagsProgramChunks);
-    EXPECT_FALSE(m_effect->flags & effFlagsHasEditor);
-    EXPECT_EQ(effFlagsCanReplacing | effFlagsProgramChunks, m_effect->flags);
+    EXPECT_TRUE(m_effect->flags & effFlagsHasEditor);
+    EXPECT_EQ(effFlagsCanReplacing | effFlagsProgramChunks | effFlagsHasEditor, m_effect->flags);
     // The host-reserved fields are left to the host.
     EXPECT_EQ(0, m_effect->resvd1);
     EXPECT_EQ(0, m_effect->resvd2);
@@ -249,18 +250,26 @@ TEST_F(CPluginInterfaceTest, ProgramChangesAndRenamesAreIgnored)
 // ---------------------------------------------------------------------------------------------
 // Editor and unhandled opcodes
 
-TEST_F(CPluginInterfaceTest, EditorOpcodesAnswerZeroWithoutEditor)
+TEST_F(CPluginInterfaceTest, EditorReportsItsWindowSizeWithoutOpening)
 {
+    // One of the two window backgrounds at scale 1 (which one depends on the screen
+    // and the stored preference); nothing of the window system is needed for it.
+    setenv("MORVEX_UI_SCALE", "1", 1);
     ERect* rect = nullptr;
-    EXPECT_EQ(0, m_host.Dispatch(effEditGetRect, 0, 0, &rect));
-    EXPECT_EQ(nullptr, rect);
+    EXPECT_EQ(1, m_host.Dispatch(effEditGetRect, 0, 0, &rect));
+    unsetenv("MORVEX_UI_SCALE");
+    ASSERT_NE(nullptr, rect);
+    const int width = rect->right - rect->left;
+    const int height = rect->bottom - rect->top;
+    EXPECT_TRUE((width == 1080 && height == 790) || (width == 1098 && height == 700))
+        << width << " x " << height;
     EXPECT_EQ(0, m_host.Dispatch(effEditGetRect, 0, 0, nullptr));
-    EXPECT_EQ(0, m_host.Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(0x1234)));
+    // Closed: idle and close do nothing, keys are left to the host.
     EXPECT_EQ(0, m_host.Dispatch(effEditIdle));
     EXPECT_EQ(0, m_host.Dispatch(effEditClose));
     EXPECT_EQ(0, m_host.Dispatch(effEditKeyDown, 'a', 0, nullptr, 0.0f));
     EXPECT_EQ(0, m_host.Dispatch(effEditKeyUp, 'a', 0, nullptr, 0.0f));
-    EXPECT_EQ(0, m_host.Dispatch(effSetEditKnobMode, 0, 2));
+    EXPECT_EQ(1, m_host.Dispatch(effSetEditKnobMode, 0, 2));
 }
 
 TEST_F(CPluginInterfaceTest, UnhandledOpcodesAnswerZero)
