@@ -1,6 +1,6 @@
 // The plug-in's only contact with the operating system outside the C and C++
 // libraries: user folders, folder creation, file replacement, the screen size,
-// alerts and file dialogs. Each platform implements these functions in its own
+// alerts, file dialogs and the file manager. Each platform implements these functions in its own
 // source file (Linux: Linux/PlatformLinux.cpp). User-interface thread only;
 // nothing here may be called on the audio thread.
 #pragma once
@@ -55,18 +55,44 @@ struct DIRECTORY_ENTRY
 // system gives them. False, and `entries` empty, when the folder cannot be read.
 bool ListDirectory(const std::string& path, std::vector<DIRECTORY_ENTRY>& entries);
 
-// Size of the main screen in pixels; 0 x 0 when there is none or it is unknown.
+// Size of the default screen of the X display in pixels; 0 x 0 when there is no
+// display.
 void GetScreenSize(int& width, int& height);
 
-// A modal alert with `title` and `message`, with a "Cancel" button when
-// `withCancel`. False only when the user chose "Cancel".
+// A modal alert with `title` and `message` (UTF-8), with a "Cancel" button when
+// `withCancel`. False only when the user chose "Cancel"; without a display the
+// message goes to standard error and the answer is true. Linux: zenity or
+// kdialog, else a window of our own.
 bool ShowAlert(const char* title, const char* message, bool withCancel);
 
-// The platform's open and save panels. `extension` is without a leading dot
-// (empty or null: any file). On confirmation the chosen path is copied,
-// terminated, into `result` (`resultSize` bytes) and the answer is true; a
-// cancelled panel or a path that does not fit answers false.
-bool ShowOpenFileDialog(char* result, int resultSize, const char* extension);
+// The platform's open and save panels. `filterText` describes the file type
+// ("MidiCC map files (*.ccmap)"; null or empty: made from the extension) and
+// `extension` is without a leading dot (empty or null: any file). The open panel
+// starts in the folder of the last file chosen, else the home folder; the save
+// panel in `initialFolder` with `proposedName` filled in, and a chosen name
+// without the extension gets it appended. On confirmation the chosen path is
+// copied, terminated, into `result` (`resultSize` bytes) and the answer is true;
+// a cancelled panel, no display, or a path that does not fit answers false and
+// leaves `result` unchanged.
+bool ShowOpenFileDialog(char* result, int resultSize, const char* filterText,
+                        const char* extension);
 bool ShowSaveFileDialog(char* result, int resultSize, const char* initialFolder,
-                        const char* extension, const char* proposedName);
+                        const char* filterText, const char* extension, const char* proposedName);
+
+// The same panels for callers that hold std::string paths (the editor's file
+// selector): titled `title` (empty: "Open File" / "Save File"), starting in
+// `initialFolder` when it is an absolute path. `extension` may carry a leading
+// dot. True with the chosen path in `path` on confirmation.
+bool ChooseFileToOpen(const std::string& title, const std::string& filterText,
+                      const std::string& extension, const std::string& initialFolder,
+                      std::string& path);
+bool ChooseFileToSave(const std::string& title, const std::string& filterText,
+                      const std::string& extension, const std::string& initialFolder,
+                      const std::string& proposedName, std::string& path);
+
+// Shows the file `path` selected in the desktop's file manager, or opens the
+// folder `path` in it (a path that no longer exists: its nearest existing
+// folder). Returns at once, without waiting for the file manager; false when no
+// tool for it could be started.
+bool RevealInFileManager(const std::string& path);
 } // namespace Platform

@@ -1,7 +1,15 @@
 // Linux implementation of the platform layer: XDG base directories, POSIX file
-// calls. The screen size, alerts and file panels wait for the editor's X11
-// code; until then alerts go to the console and panels answer "cancelled".
+// calls, the screen size from the X display, and alerts, file panels and the
+// file manager through the desktop's tools (DesktopDialogs.h).
 #include "Platform/Platform.h"
+
+#include "Platform/Linux/DesktopDialogs.h"
+#include "Platform/Linux/PlatformLinux.h"
+#include "Platform/Linux/ProcessToolRunner.h"
+#include "Platform/Linux/X11Dialog.h"
+
+#include <X11/Xlib.h>
+#include <cstring>
 
 #include <atomic>
 #include <cerrno>
@@ -61,6 +69,66 @@ std::string ReadXdgDesktopDir(const std::string& home)
             return WithoutTrailingSlashes(value);
     }
     return std::string();
+}
+
+IToolRunner* g_toolRunner = nullptr;
+IFallbackDialog* g_fallbackDialog = nullptr;
+// The folder of the file last chosen in a panel: where the next open panel starts.
+std::string g_lastFolder;
+
+CDesktopDialogs MakeDialogs()
+{
+    static CProcessToolRunner s_processRunner;
+    static CX11Dialog s_x11Dialog;
+    return CDesktopDialogs(g_toolRunner ? *g_toolRunner : s_processRunner,
+                           g_fallbackDialog ? *g_fallbackDialog : s_x11Dialog,
+                           CDesktopDialogs::ReadEnvironment());
+}
+
+std::string TextOrEmpty(const char* text)
+{
+    return text ? std::string(text) : std::string();
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return std::string();
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The home folder, or "/" when there is none.
+std::string HomeOrRoot()
+{
+    const std::string home = Platform::GetUserHomeFolder();
+    return home.empty() ? "/" : home;
+}
+
+// A panel's request: an absolute start folder, else the folder of the file
+// last chosen, else the home folder; the extension without its leading dot.
+FILE_REQUEST MakeRequest(const std::string& title, const std::string& filterText,
+                         const std::string& extension, const std::string& initialFolder)
+{
+    FILE_REQUEST request;
+    request.title = title;
+    if (IsAbsolute(initialFolder.c_str()))
+        request.folder = initialFolder;
+    else
+        request.folder = IsFolder(g_lastFolder) ? g_lastFolder : HomeOrRoot();
+    request.filterText = filterText;
+    request.extension = !extension.empty() && extension[0] == '.' ? extension.substr(1) : extension;
+    return request;
+}
+
+// Copies a chosen path into the caller's buffer, terminated; a path that does
+// not fit is refused whole rather than cut into another, wrong path.
+bool CopyResult(const std::string& path, char* result, int resultSize)
+{
+    if (path.size() >= static_cast<size_t>(resultSize))
+        return false;
+    std::memcpy(result, path.c_str(), path.size() + 1);
+    return true;
 }
 } // namespace
 
@@ -200,22 +268,89 @@ void GetScreenSize(int& width, int& height)
 {
     width = 0;
     height = 0;
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !name[0])
+        return;
+    // A connection of its own, for this question only.
+    Display* display = XOpenDisplay(name);
+    if (!display)
+        return;
+    const int screen = DefaultScreen(display);
+    width = DisplayWidth(display, screen);
+    height = DisplayHeight(display, screen);
+    XCloseDisplay(display);
 }
 
-bool ShowAlert(const char* title, const char* message, bool /*withCancel*/)
+bool ShowAlert(const char* title, const char* message, bool withCancel)
 {
-    std::fprintf(stderr, "%s: %s\n", title ? title : "", message ? message : "");
+    return MakeDialogs().ShowAlert(TextOrEmpty(title), TextOrEmpty(message), withCancel);
+}
+
+bool ChooseFileToOpen(const std::string& title, const std::string& filterText,
+                      const std::string& extension, const std::string& initialFolder,
+                      std::string& path)
+{
+    FILE_REQUEST request = MakeRequest(title.empty() ? "Open File" : title, filterText, extension,
+                                       initialFolder);
+    std::string chosen;
+    if (!MakeDialogs().ChooseFileToOpen(request, chosen))
+        return false;
+    path = chosen;
+    g_lastFolder = FolderOf(chosen);
     return true;
 }
 
-bool ShowOpenFileDialog(char* /*result*/, int /*resultSize*/, const char* /*extension*/)
+bool ChooseFileToSave(const std::string& title, const std::string& filterText,
+                      const std::string& extension, const std::string& initialFolder,
+                      const std::string& proposedName, std::string& path)
 {
-    return false;
+    FILE_REQUEST request = MakeRequest(title.empty() ? "Save File" : title, filterText, extension,
+                                       initialFolder);
+    request.proposedName = proposedName;
+    std::string chosen;
+    if (!MakeDialogs().ChooseFileToSave(request, chosen))
+        return false;
+    path = chosen;
+    g_lastFolder = FolderOf(chosen);
+    return true;
 }
 
-bool ShowSaveFileDialog(char* /*result*/, int /*resultSize*/, const char* /*initialFolder*/,
-                        const char* /*extension*/, const char* /*proposedName*/)
+bool ShowOpenFileDialog(char* result, int resultSize, const char* filterText,
+                        const char* extension)
 {
-    return false;
+    std::string path;
+    return result && resultSize > 0 &&
+           ChooseFileToOpen(std::string(), TextOrEmpty(filterText), TextOrEmpty(extension),
+                            std::string(), path) &&
+           CopyResult(path, result, resultSize);
+}
+
+bool ShowSaveFileDialog(char* result, int resultSize, const char* initialFolder,
+                        const char* filterText, const char* extension, const char* proposedName)
+{
+    std::string path;
+    return result && resultSize > 0 &&
+           ChooseFileToSave(std::string(), TextOrEmpty(filterText), TextOrEmpty(extension),
+                            TextOrEmpty(initialFolder), TextOrEmpty(proposedName), path) &&
+           CopyResult(path, result, resultSize);
+}
+
+bool RevealInFileManager(const std::string& path)
+{
+    return MakeDialogs().RevealInFileManager(path);
+}
+
+IToolRunner* SetToolRunner(IToolRunner* runner)
+{
+    IToolRunner* previous = g_toolRunner;
+    g_toolRunner = runner;
+    return previous;
+}
+
+IFallbackDialog* SetFallbackDialog(IFallbackDialog* dialog)
+{
+    IFallbackDialog* previous = g_fallbackDialog;
+    g_fallbackDialog = dialog;
+    return previous;
 }
 } // namespace Platform

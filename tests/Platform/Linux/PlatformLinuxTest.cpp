@@ -1,45 +1,21 @@
 #include "Platform/Platform.h"
 
+#include "Platform/Linux/ScopedEnv.h"
+#include "Platform/Linux/ScriptedDialogs.h"
 #include "TempDataFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace
 {
-// Sets (or, with null, removes) an environment variable for the object's lifetime.
-class CScopedEnv
-{
-public:
-    CScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* previous = std::getenv(name))
-        {
-            m_hadPrevious = true;
-            m_previous = previous;
-        }
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~CScopedEnv()
-    {
-        if (m_hadPrevious)
-            setenv(m_name.c_str(), m_previous.c_str(), 1);
-        else
-            unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name;
-    bool m_hadPrevious = false;
-    std::string m_previous;
-};
-
 class PlatformLinuxTest : public ::testing::Test
 {
 protected:
@@ -133,15 +109,84 @@ TEST_F(PlatformLinuxTest, TempFilesAreUniqueHiddenAndReplaceTheirTarget)
     EXPECT_EQ(Platform::CreateTempFileBeside(m_folder.GetPath() + "/missing/x.prg", none), nullptr);
 }
 
-TEST_F(PlatformLinuxTest, NoWindowSystemYet)
+TEST_F(PlatformLinuxTest, WithoutADisplayTheScreenIsEmptyAndPanelsAreCancelled)
 {
+    CNoDisplay noDisplay;
     int width = -1;
     int height = -1;
     Platform::GetScreenSize(width, height);
     EXPECT_EQ(width, 0);
     EXPECT_EQ(height, 0);
     EXPECT_TRUE(Platform::ShowAlert("Title", "Message", true));
-    char result[16] = "";
-    EXPECT_FALSE(Platform::ShowOpenFileDialog(result, sizeof(result), "prg"));
-    EXPECT_FALSE(Platform::ShowSaveFileDialog(result, sizeof(result), "/tmp", "prg", "x"));
+    char result[16] = "unchanged";
+    EXPECT_FALSE(Platform::ShowOpenFileDialog(result, sizeof(result), "", "prg"));
+    EXPECT_FALSE(Platform::ShowSaveFileDialog(result, sizeof(result), "/tmp", "", "prg", "x"));
+    EXPECT_STREQ(result, "unchanged");
+    EXPECT_FALSE(Platform::RevealInFileManager("/tmp"));
+}
+
+TEST_F(PlatformLinuxTest, AChosenPathIsCopiedOnlyWhenItFitsWhole)
+{
+    CScriptedPlatform platform;
+    platform.runner.available = {"zenity"};
+    const std::string chosen = "/maps/Live Set.ccmap"; // 20 bytes
+    char result[32] = "unchanged";
+    platform.runner.Answer(0, chosen + "\n");
+    EXPECT_FALSE(Platform::ShowOpenFileDialog(result, 20, "", "ccmap")); // no room for the end
+    EXPECT_STREQ(result, "unchanged");
+    platform.runner.Answer(0, chosen + "\n");
+    EXPECT_TRUE(Platform::ShowOpenFileDialog(result, 21, "", "ccmap"));
+    EXPECT_STREQ(result, chosen.c_str());
+    EXPECT_FALSE(Platform::ShowOpenFileDialog(nullptr, 21, "", "ccmap"));
+    EXPECT_FALSE(Platform::ShowOpenFileDialog(result, 0, "", "ccmap"));
+    EXPECT_EQ(platform.runner.runs.size(), 2u);
+}
+
+TEST_F(PlatformLinuxTest, PanelsStartInTheFolderGivenElseWhereTheLastFileWasChosen)
+{
+    CScriptedPlatform platform;
+    platform.runner.available = {"zenity"};
+    const std::string folder = m_folder.GetPath();
+    char result[2048];
+    platform.runner.Answer(0, folder + "/Lead.prg\n");
+    ASSERT_TRUE(Platform::ShowSaveFileDialog(result, sizeof(result), "/presets/User",
+                                             "Preset files (*.prg)", "prg", "Lead"));
+    EXPECT_EQ(platform.runner.runs[0][5], "--filename=/presets/User/Lead.prg");
+    EXPECT_EQ(platform.runner.runs[0][6], "--file-filter=Preset files (*.prg) | *.prg");
+    // The next panel without a folder of its own opens where that file went;
+    // an extension may come with its dot.
+    std::string path;
+    Platform::ChooseFileToOpen("Load MidiCC map", "MidiCC map files (*.ccmap)", ".ccmap", "",
+                               path);
+    EXPECT_EQ(platform.runner.runs[1],
+              ARGUMENTS({"zenity", "--file-selection", "--title=Load MidiCC map",
+                         "--filename=" + folder + "/",
+                         "--file-filter=MidiCC map files (*.ccmap) | *.ccmap"}));
+}
+
+TEST_F(PlatformLinuxTest, AZenityOnThePathAnswersThroughARealChildProcess)
+{
+    // A stand-in zenity that records its arguments and answers with a path that
+    // holds quotes and spaces.
+    const std::string bin = m_folder.GetPath() + "/bin";
+    std::filesystem::create_directories(bin);
+    const std::string argumentsFile = m_folder.GetPath() + "/arguments";
+    const std::string answer = "/home/u/it's a \"map\".ccmap";
+    std::ofstream(bin + "/zenity") << "#!/bin/sh\n"
+                                   << "printf '%s\\n' \"$@\" > '" << argumentsFile << "'\n"
+                                   << "printf '%s\\n' '/home/u/it'\\''s a \"map\".ccmap'\n";
+    chmod((bin + "/zenity").c_str(), 0755);
+    const char* path = std::getenv("PATH");
+    CScopedEnv pathEnv("PATH", (bin + ":" + (path ? path : "/usr/bin:/bin")).c_str());
+    CScopedEnv display("DISPLAY", ":stub");
+    CScopedEnv desktop("XDG_CURRENT_DESKTOP", nullptr);
+    char result[2048] = "";
+    EXPECT_TRUE(Platform::ShowOpenFileDialog(result, sizeof(result), "", "ccmap"));
+    EXPECT_STREQ(result, answer.c_str());
+    std::ifstream recorded(argumentsFile);
+    std::string first;
+    std::getline(recorded, first);
+    EXPECT_EQ(first, "--file-selection");
+    int status = 0;
+    EXPECT_TRUE(waitpid(-1, &status, WNOHANG) < 0 && errno == ECHILD) << "a child is left";
 }

@@ -6,7 +6,7 @@
 // when `withCancel`. False only when the user chose "Cancel".
 bool AlertDialog(const char* title, const char* message, bool withCancel);
 
-// Replacement for the platform's alert (for tests and for hosts without a
-// display); null restores the platform's alert. Returns the previous handler.
+// Replacement for the platform's alert (for tests, and for an editor that shows
+// its own); null restores the platform's alert. Returns the previous handler.
 using ALERT_HANDLER = bool (*)(const char* title, const char* message, bool withCancel);
 ALERT_HANDLER SetAlertHandler(ALERT_HANDLER handler);

@@ -51,19 +51,20 @@ std::string ExtractExtension(std::string path)
     return path.substr(dot);
 }
 
-bool ShowLoadFileDialog(char* result, int resultSize, const char* /*filter*/, const char* extension)
+bool ShowLoadFileDialog(char* result, int resultSize, const char* filter, const char* extension)
 {
     if (!result || resultSize <= 0)
         return false;
-    return Platform::ShowOpenFileDialog(result, resultSize, WithoutLeadingDot(extension).c_str());
+    return Platform::ShowOpenFileDialog(result, resultSize, filter,
+                                        WithoutLeadingDot(extension).c_str());
 }
 
-bool ShowSaveFileDialog(char* result, const char* initialFolder, int resultSize,
-                        const char* /*filter*/, const char* extension, const char* proposedName)
+bool ShowSaveFileDialog(char* result, const char* initialFolder, int resultSize, const char* filter,
+                        const char* extension, const char* proposedName)
 {
     if (!result || resultSize <= 0)
         return false;
-    return Platform::ShowSaveFileDialog(result, resultSize, initialFolder,
+    return Platform::ShowSaveFileDialog(result, resultSize, initialFolder, filter,
                                         WithoutLeadingDot(extension).c_str(), proposedName);
 }
 

@@ -21,10 +21,12 @@ std::string ExtractExtension(std::string path);
 
 // The platform's open panel for one file. `result` receives the chosen path
 // (`resultSize` bytes, 2048 in every caller); `extension` restricts the file type
-// (a leading "." is optional). `filter` is a description for platforms that show
-// one. False when cancelled or without a result buffer.
+// (a leading "." is optional). `filter` describes the type in the panel's type
+// list ("MidiCC map files (*.ccmap)"; text after a zero character is not read).
+// False when cancelled, without a result buffer, or when the path does not fit.
 bool ShowLoadFileDialog(char* result, int resultSize, const char* filter, const char* extension);
-// The platform's save panel, opening in `initialFolder` with `proposedName`.
+// The platform's save panel, opening in `initialFolder` with `proposedName`; a
+// chosen name without the extension gets it appended.
 bool ShowSaveFileDialog(char* result, const char* initialFolder, int resultSize, const char* filter,
                         const char* extension, const char* proposedName);
 
@@ -36,7 +38,7 @@ std::string GetMacUserLibraryDirectory();
 // The user's desktop folder.
 std::string GetMacUserDesktopDirectory();
 
-// Size of the main screen in pixels; 0 when unknown.
+// Size of the main screen in pixels; 0 when unknown (no display).
 int GetScreenWidth();
 int GetScreenHeight();
 

@@ -1,5 +1,7 @@
 #include "Common/wrappers/utilities/AlertDialog.h"
 
+#include "Platform/Linux/ScopedEnv.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,8 +26,9 @@ TEST(AlertDialogTest, AHandlerReplacesThePlatformsAlertUntilRemoved)
     EXPECT_TRUE(AlertDialog("T", "M", false));
     EXPECT_EQ(g_shown, "T|M");
     EXPECT_EQ(SetAlertHandler(previous), &CancellingHandler);
-    // The platform's alert without a window system: a line on the console,
-    // answered as confirmed.
+    // The platform's alert without a display: a line on the console, answered
+    // as confirmed.
+    CNoDisplay noDisplay;
     g_shown.clear();
     EXPECT_TRUE(AlertDialog("Title", "Message", true));
     EXPECT_TRUE(g_shown.empty());

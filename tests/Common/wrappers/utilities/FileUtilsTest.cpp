@@ -1,10 +1,13 @@
 #include "Common/wrappers/utilities/FileUtils.h"
 
+#include "Platform/Linux/ScopedEnv.h"
+#include "Platform/Linux/ScriptedDialogs.h"
 #include "TempDataFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
@@ -78,6 +81,7 @@ TEST_F(FileUtilsTest, PathPieces)
 
 TEST_F(FileUtilsTest, FoldersAndPanelsOfThisPlatform)
 {
+    CNoDisplay noDisplay;
     EXPECT_EQ(FileUtils::GetWindowsUserDirectory(), "");
     EXPECT_EQ(FileUtils::GetMacUserLibraryDirectory(), m_folder.GetPath());
     EXPECT_FALSE(FileUtils::GetMacUserDesktopDirectory().empty());
@@ -89,6 +93,23 @@ TEST_F(FileUtilsTest, FoldersAndPanelsOfThisPlatform)
     EXPECT_FALSE(FileUtils::ShowSaveFileDialog(nullptr, "/tmp", 2048, "", ".prg", "x"));
     EXPECT_FALSE(FileUtils::ShowSaveFileDialog(result, "/tmp", 2048, "", ".prg", "x"));
     EXPECT_STREQ(result, "unchanged");
+}
+
+TEST_F(FileUtilsTest, PanelsGetTheFilterTextAndTheExtensionWithoutItsDot)
+{
+    CScriptedPlatform platform;
+    platform.runner.available = {"zenity"};
+    char result[2048];
+    // The browsers' filter text carries a list after a zero character; the
+    // description before it is what the panel shows.
+    char filter[64];
+    std::snprintf(filter, sizeof(filter), "Preset files (*%s)%c*%s%c", ".prg", 0, ".prg", 0);
+    FileUtils::ShowSaveFileDialog(result, "/p/User", 2048, filter, ".prg", "Lead Pad");
+    FileUtils::ShowLoadFileDialog(result, 2048, "MidiCC map files (*.ccmap)", ".ccmap");
+    ASSERT_EQ(platform.runner.runs.size(), 2u);
+    EXPECT_EQ(platform.runner.runs[0][5], "--filename=/p/User/Lead Pad.prg");
+    EXPECT_EQ(platform.runner.runs[0][6], "--file-filter=Preset files (*.prg) | *.prg");
+    EXPECT_EQ(platform.runner.runs[1].back(), "--file-filter=MidiCC map files (*.ccmap) | *.ccmap");
 }
 
 TEST_F(FileUtilsTest, ReadFileStopsAtTheLimitAndFailsOnMissingFiles)

@@ -1,0 +1,46 @@
+// Test support: sets (or, with null, removes) an environment variable for the
+// object's lifetime, then puts the previous state back.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+
+class CScopedEnv
+{
+public:
+    CScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* previous = std::getenv(name))
+        {
+            m_hadPrevious = true;
+            m_previous = previous;
+        }
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~CScopedEnv()
+    {
+        if (m_hadPrevious)
+            setenv(m_name.c_str(), m_previous.c_str(), 1);
+        else
+            unsetenv(m_name.c_str());
+    }
+    CScopedEnv(const CScopedEnv&) = delete;
+    CScopedEnv& operator=(const CScopedEnv&) = delete;
+
+private:
+    std::string m_name;
+    bool m_hadPrevious = false;
+    std::string m_previous;
+};
+
+// No display of any kind for the object's lifetime: nothing a test calls can
+// open a window.
+class CNoDisplay
+{
+private:
+    CScopedEnv m_x11{"DISPLAY", nullptr};
+    CScopedEnv m_wayland{"WAYLAND_DISPLAY", nullptr};
+};
