@@ -68,20 +68,6 @@ std::string SaveStart(const FILE_REQUEST& request)
     return Join(request.folder, WithExtension(request.proposedName, request.extension));
 }
 
-// zenity reads "\n", "\t" and "\\" in a message as escapes (g_strcompress):
-// a lone backslash has to be doubled to come through.
-std::string EscapeBackslashes(const std::string& text)
-{
-    std::string escaped;
-    for (char c : text)
-    {
-        if (c == '\\')
-            escaped += '\\';
-        escaped += c;
-    }
-    return escaped;
-}
-
 // A dialog tool's answer: the path is its output without the final newline.
 // Empty output, or a NUL byte that no path holds, is no answer.
 bool ParsePath(const std::string& output, std::string& path)
@@ -394,8 +380,9 @@ std::vector<std::string> CDesktopDialogs::ZenityAlertArguments(const std::string
                                                                const std::string& message,
                                                                bool withCancel)
 {
+    // Plain text: with markup on, zenity would read "<", "&" and backslash escapes.
     std::vector<std::string> arguments = {kZenity, withCancel ? "--question" : "--warning",
-                                          "--title=" + title, "--text=" + EscapeBackslashes(message),
+                                          "--title=" + title, "--text=" + message,
                                           "--no-markup"};
     if (withCancel)
     {

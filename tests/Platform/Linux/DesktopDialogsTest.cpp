@@ -107,10 +107,10 @@ TEST_F(DesktopDialogsTest, AlertArgumentsShowTheMessageAsPlainText)
 {
     const std::string message = "C:\\new <b>& more";
     EXPECT_EQ(CDesktopDialogs::ZenityAlertArguments("T", message, false),
-              ARGUMENTS({"zenity", "--warning", "--title=T", "--text=C:\\\\new <b>& more",
+              ARGUMENTS({"zenity", "--warning", "--title=T", "--text=C:\\new <b>& more",
                          "--no-markup"}));
     EXPECT_EQ(CDesktopDialogs::ZenityAlertArguments("T", message, true),
-              ARGUMENTS({"zenity", "--question", "--title=T", "--text=C:\\\\new <b>& more",
+              ARGUMENTS({"zenity", "--question", "--title=T", "--text=C:\\new <b>& more",
                          "--no-markup", "--ok-label=OK", "--cancel-label=Cancel"}));
     EXPECT_EQ(CDesktopDialogs::KdialogAlertArguments("T", "-m", false),
               ARGUMENTS({"kdialog", "--title=T", "--sorry=-m"}));
