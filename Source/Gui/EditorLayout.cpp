@@ -306,7 +306,7 @@ void CLayoutBuilder::FlangerPanel(int left)
          "Speed", true);
     Add(kSectionLayer, kLayoutOnOff, kFlangerSync, -1, {left + 60, 254, 48, 20}, "FlangerSync.png",
         2, a);
-    Add(kSectionLayer, kLayoutOnOff, kFlangerMode, -1, {left + 114, 254, 50, 20},
+    Add(kSectionLayer, kLayoutOnOff, kFlangerMode, -1, {left + 112, 254, 52, 20},
         "PowerButtonPhs.png", 2, a);
     Knob(kSectionLayer, kFlangerWidth, left + 15, kRow3SmallY, kKnobSmall, "KnobSmlFlanger.png", a,
          "Width", false);
@@ -644,6 +644,7 @@ void CLayoutBuilder::MasterView()
 // Compact window: meters and the view selector in the column left of the sections.
 void CLayoutBuilder::CompactColumn()
 {
+    Panel(kSectionFrame, kPanelSection, kAccentNeutral, {1, 68, 24, 628});
     Add(kSectionFrame, kLayoutMeter, -1, kTagMeterLeft, {4, 74, 8, 75}, "MainMeter.png", 1,
         kAccentMaster);
     Add(kSectionFrame, kLayoutMeter, -1, kTagMeterRight, {14, 74, 8, 75}, "MainMeter.png", 1,
@@ -756,7 +757,7 @@ const LAYOUT_BITMAP kBitmaps[] = {
     {"PowerButtonRevCmpt.png", kBitmapPower, kAccentReverb, 22, 20, 2, nullptr, -1},
     {"MatrixPowerButton.png", kBitmapPower, kAccentMod, 16, 16, 2, nullptr, -1},
 
-    {"PowerButtonPhs.png", kBitmapToggle, kAccentFlanger, 50, 20, 2, "FLANGER|PHASER", -1},
+    {"PowerButtonPhs.png", kBitmapToggle, kAccentFlanger, 52, 20, 2, "FLANGER|PHASER", -1},
     {"FlangerSync.png", kBitmapToggle, kAccentFlanger, 48, 20, 2, "SYNC", -1},
     {"DelayLink.png", kBitmapToggle, kAccentDelay, 38, 20, 2, "LINK", -1},
     {"DelaySync.png", kBitmapToggle, kAccentDelay, 38, 20, 2, "SYNC", -1},
