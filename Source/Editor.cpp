@@ -8,7 +8,9 @@
 #include "Gui/EditorArtwork.h"
 #endif
 #include "Gui/EditorLayout.h"
+#include "Common/wrappers/utilities/FileUtils.h"
 #include "Morvex.h"
+#include "Platform/Platform.h"
 #include "Preferences.h"
 #include "vstgui/vstgui.h"
 
@@ -36,6 +38,14 @@ void RegisterArtwork()
     }();
     (void)registered;
 #endif
+}
+
+// Writes the preferences, making their folder first: on a fresh system nothing else
+// may have made it yet, and the window mode would not be kept.
+void SavePreferences(CPreferences* preferences)
+{
+    Platform::CreateFolders(FileUtils::ExtractDirPath(preferences->GetPath()));
+    preferences->Save();
 }
 
 CRect LocalRect(const LAYOUT_RECT& rect, const CPoint& origin)
@@ -84,17 +94,22 @@ int CEditor::DecideViewMode()
     const int stored = preferences ? preferences->GetCompactGuiMode() : -1;
     if (stored == kNormalMode || stored == kCompactMode)
         return stored;
-    const int screenHeight = GetDesktopScreenHeight();
+    const int screenHeight = GetScreenHeight();
     if (screenHeight > 0 && screenHeight < kCompactScreenHeight)
     {
         if (preferences)
         {
             preferences->SetCompactGuiMode(kCompactMode);
-            preferences->Save();
+            SavePreferences(preferences);
         }
         return kCompactMode;
     }
     return kNormalMode;
+}
+
+int CEditor::GetScreenHeight() const
+{
+    return GetDesktopScreenHeight();
 }
 
 const char* CEditor::BackgroundName() const
@@ -580,7 +595,7 @@ void CEditor::ShowSettingsMenu()
         if (preferences)
         {
             preferences->SetCompactGuiMode(mode);
-            preferences->Save();
+            SavePreferences(preferences);
         }
         menu->forget();
         m_settingsButton->setValue(0.0f);

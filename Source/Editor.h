@@ -81,6 +81,8 @@ public:
     void IdleWindow() override;
 
 protected:
+    // Height of the screen the window opens on, pixels (0: unknown).
+    virtual int GetScreenHeight() const;
     void PrepareSize() override;
     bool OpenFrame(void* parent, double scale) override;
 

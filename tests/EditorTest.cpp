@@ -223,3 +223,58 @@ TEST_F(CEditorTest, ReopeningKeepsTheModeAndRebuildsFromCurrentValues)
     EXPECT_EQ(CEditor::kCompactMode, m_editor->GetEditorViewMode());
     EXPECT_FLOAT_EQ(0.3f, m_editor->GetControl(kPan)->getValue());
 }
+
+namespace
+{
+// An editor on a screen of a chosen height.
+class CScreenEditor : public CEditor
+{
+public:
+    CScreenEditor(CMorvex* effect, int screenHeight) : CEditor(effect), m_screenHeight(screenHeight)
+    {
+    }
+
+protected:
+    int GetScreenHeight() const override { return m_screenHeight; }
+
+private:
+    int m_screenHeight;
+};
+} // namespace
+
+TEST(CEditorWindowModeTest, LowScreenWithoutStoredChoiceOpensCompactAndStoresIt)
+{
+    struct CASE
+    {
+        int stored;
+        int screenHeight;
+        int mode;
+        int storedAfter;
+    };
+    const CASE cases[] = {
+        {-1, 800, CEditor::kCompactMode, CEditor::kCompactMode},
+        {-1, 909, CEditor::kCompactMode, CEditor::kCompactMode},
+        {-1, 910, CEditor::kNormalMode, -1},
+        {-1, 0, CEditor::kNormalMode, -1}, // no screen known
+        {CEditor::kNormalMode, 800, CEditor::kNormalMode, CEditor::kNormalMode},
+        {CEditor::kCompactMode, 1200, CEditor::kCompactMode, CEditor::kCompactMode},
+    };
+    for (const CASE& c : cases)
+    {
+        GuiTest::CPluginInstance plugin;
+        CPreferences* preferences = plugin.Effect()->GetPreferences();
+        preferences->SetCompactGuiMode(c.stored);
+        CScreenEditor editor(plugin.Effect(), c.screenHeight);
+        ERect* rect = nullptr;
+        ASSERT_TRUE(editor.getRect(&rect));
+        EXPECT_EQ(c.mode, editor.GetEditorViewMode()) << c.stored << " " << c.screenHeight;
+        EXPECT_EQ(c.storedAfter, preferences->GetCompactGuiMode())
+            << c.stored << " " << c.screenHeight;
+        if (c.storedAfter != c.stored)
+        {
+            // Stored on disk too: a fresh read finds it.
+            CPreferences reread(plugin.Effect());
+            EXPECT_EQ(c.storedAfter, reread.GetCompactGuiMode());
+        }
+    }
+}
