@@ -24,10 +24,11 @@ struct CBitmapImage
 
 namespace
 {
+// Never destroyed: bitmaps released during static destruction still find it.
 std::map<std::string, CBitmapImage*>& ImageCache()
 {
-    static std::map<std::string, CBitmapImage*> cache;
-    return cache;
+    static auto* cache = new std::map<std::string, CBitmapImage*>();
+    return *cache;
 }
 
 struct PNG_READER

@@ -9,6 +9,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace VSTGUI
 {
@@ -56,13 +58,38 @@ void AddEllipsePath(cairo_t* cairo, const CRect& rect, double startRad, double e
 }
 } // namespace
 
-// Text machinery kept out of the header: one pango context and layout per draw context.
+// Text machinery kept out of the header: a pango context per anti-aliasing mode and a cache of
+// laid-out texts, so that a read-out redrawn with an unchanged text is not shaped again.
 struct CDrawContextText
 {
-    PangoContext* context = nullptr;
-    PangoLayout* layout = nullptr;
-    const void* fontDescription = nullptr; // the description last given to the layout
-    bool antialias = true;
+    struct ENTRY
+    {
+        unsigned long fontId;
+        bool antialias;
+        std::string text;
+        PangoLayout* layout;
+        unsigned long lastUse;
+    };
+    static constexpr size_t kMaxEntries = 256;
+
+    PangoContext* context[2] = {nullptr, nullptr}; // [antialias]
+    std::vector<ENTRY> entries;
+    unsigned long useCounter = 0;
+
+    ~CDrawContextText()
+    {
+        for (ENTRY& entry : entries)
+        {
+            g_object_unref(entry.layout);
+        }
+        for (PangoContext* c : context)
+        {
+            if (c != nullptr)
+            {
+                g_object_unref(c);
+            }
+        }
+    }
 };
 
 CDrawContext::CDrawContext(_cairo_surface* surface, double scale)
@@ -106,18 +133,7 @@ void CDrawContext::Init()
 
 CDrawContext::~CDrawContext()
 {
-    if (m_text != nullptr)
-    {
-        if (m_text->layout != nullptr)
-        {
-            g_object_unref(m_text->layout);
-        }
-        if (m_text->context != nullptr)
-        {
-            g_object_unref(m_text->context);
-        }
-        delete m_text;
-    }
+    delete m_text;
     for (State& state : m_stateStack)
     {
         if (state.font != nullptr)
@@ -495,43 +511,65 @@ void CDrawContext::drawPoint(const CPoint& point, const CColor& color)
     EndDraw();
 }
 
-void CDrawContext::ApplyTextLayout(const char* utf8Text, bool antialias)
+void* CDrawContext::ApplyTextLayout(const char* utf8Text, bool antialias)
 {
     if (m_text == nullptr)
     {
         m_text = new CDrawContextText();
-        m_text->context = pango_cairo_create_context(m_cairo);
+    }
+    CDrawContextText& text = *m_text;
+    PangoContext*& context = text.context[antialias ? 1 : 0];
+    if (context == nullptr)
+    {
+        context = pango_cairo_create_context(m_cairo);
         cairo_font_options_t* options = cairo_font_options_create();
         // Unhinted metrics: text lays out the same at every scale.
         cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
         cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-        pango_cairo_context_set_font_options(m_text->context, options);
-        cairo_font_options_destroy(options);
-        m_text->layout = pango_layout_new(m_text->context);
-        pango_layout_set_single_paragraph_mode(m_text->layout, TRUE);
-    }
-    if (antialias != m_text->antialias)
-    {
-        cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
         cairo_font_options_set_antialias(options, antialias ? CAIRO_ANTIALIAS_GRAY
                                                             : CAIRO_ANTIALIAS_NONE);
-        pango_cairo_context_set_font_options(m_text->context, options);
+        pango_cairo_context_set_font_options(context, options);
         cairo_font_options_destroy(options);
-        pango_layout_context_changed(m_text->layout);
-        m_text->antialias = antialias;
     }
-    const void* description = m_font->getPangoDescription();
-    if (description != m_text->fontDescription)
+    const unsigned long fontId = m_font->getFontId();
+    ++text.useCounter;
+    for (CDrawContextText::ENTRY& entry : text.entries)
     {
-        pango_layout_set_font_description(m_text->layout,
-                                          static_cast<const PangoFontDescription*>(description));
-        m_text->fontDescription = description;
+        if (entry.fontId == fontId && entry.antialias == antialias && entry.text == utf8Text)
+        {
+            entry.lastUse = text.useCounter;
+            return entry.layout;
+        }
     }
-    // Pango compares the text itself and keeps the layout when it is unchanged.
-    pango_layout_set_text(m_text->layout, utf8Text, -1);
+    CDrawContextText::ENTRY* slot = nullptr;
+    if (text.entries.size() < CDrawContextText::kMaxEntries)
+    {
+        text.entries.push_back({fontId, antialias, std::string(), nullptr, 0});
+        slot = &text.entries.back();
+    }
+    else
+    {
+        // Full: the least recently used entry makes room.
+        slot = &text.entries.front();
+        for (CDrawContextText::ENTRY& entry : text.entries)
+        {
+            if (entry.lastUse < slot->lastUse)
+            {
+                slot = &entry;
+            }
+        }
+        g_object_unref(slot->layout);
+    }
+    slot->fontId = fontId;
+    slot->antialias = antialias;
+    slot->text = utf8Text;
+    slot->lastUse = text.useCounter;
+    slot->layout = pango_layout_new(context);
+    pango_layout_set_single_paragraph_mode(slot->layout, TRUE);
+    pango_layout_set_font_description(
+        slot->layout, static_cast<const PangoFontDescription*>(m_font->getPangoDescription()));
+    pango_layout_set_text(slot->layout, utf8Text, -1);
+    return slot->layout;
 }
 
 void CDrawContext::drawString(const char* utf8Text, const CRect& rect, CHoriTxtAlign align,
@@ -547,9 +585,9 @@ void CDrawContext::drawString(const char* utf8Text, const CRect& rect, CHoriTxtA
     {
         return;
     }
-    ApplyTextLayout(utf8Text, antialias);
+    auto* layout = static_cast<PangoLayout*>(ApplyTextLayout(utf8Text, antialias));
     PangoRectangle logical;
-    pango_layout_get_extents(m_text->layout, nullptr, &logical);
+    pango_layout_get_extents(layout, nullptr, &logical);
     const double width = static_cast<double>(logical.width) / PANGO_SCALE;
     const double height = static_cast<double>(logical.height) / PANGO_SCALE;
     double x = absolute.left;
@@ -569,7 +607,7 @@ void CDrawContext::drawString(const char* utf8Text, const CRect& rect, CHoriTxtA
     // Whole device pixels: glyphs stay sharp and the picture scales exactly.
     cairo_move_to(m_cairo, SnapToDevice(x), SnapToDevice(y));
     SetSourceColor(m_fontColor);
-    pango_cairo_show_layout(m_cairo, m_text->layout);
+    pango_cairo_show_layout(m_cairo, layout);
     EndDraw();
 }
 
@@ -579,14 +617,15 @@ void CDrawContext::drawString(const char* utf8Text, const CPoint& point, bool an
     {
         return;
     }
-    ApplyTextLayout(utf8Text, antialias);
+    auto* layout = static_cast<PangoLayout*>(ApplyTextLayout(utf8Text, antialias));
     PangoRectangle logical;
-    pango_layout_get_extents(m_text->layout, nullptr, &logical);
+    pango_layout_get_extents(layout, nullptr, &logical);
     const double height = static_cast<double>(logical.height) / PANGO_SCALE;
     BeginDraw();
-    cairo_move_to(m_cairo, SnapToDevice(AbsX(point.x)), SnapToDevice(AbsY(point.y) - height * 0.5));
+    cairo_move_to(m_cairo, SnapToDevice(AbsX(point.x)),
+                  SnapToDevice(AbsY(point.y) - height * 0.5));
     SetSourceColor(m_fontColor);
-    pango_cairo_show_layout(m_cairo, m_text->layout);
+    pango_cairo_show_layout(m_cairo, layout);
     EndDraw();
 }
 
@@ -596,9 +635,9 @@ CCoord CDrawContext::getStringWidth(const char* utf8Text)
     {
         return 0.0;
     }
-    ApplyTextLayout(utf8Text, m_text == nullptr || m_text->antialias);
+    auto* layout = static_cast<PangoLayout*>(ApplyTextLayout(utf8Text, true));
     PangoRectangle logical;
-    pango_layout_get_extents(m_text->layout, nullptr, &logical);
+    pango_layout_get_extents(layout, nullptr, &logical);
     return static_cast<double>(logical.width) / PANGO_SCALE;
 }
 

@@ -212,7 +212,8 @@ private:
     // Absolute logical coordinate rounded to the nearest device-pixel edge.
     double SnapToDevice(double absolute) const;
     CRect SnapRectToDevice(const CRect& absolute) const;
-    void ApplyTextLayout(const char* utf8Text, bool antialias);
+    // The PangoLayout* of the text in the current font, from the cache or made now.
+    void* ApplyTextLayout(const char* utf8Text, bool antialias);
 
     _cairo* m_cairo = nullptr;
     _cairo_surface* m_surface = nullptr;

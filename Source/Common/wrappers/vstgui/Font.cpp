@@ -2,16 +2,29 @@
 
 #include <pango/pango.h>
 
+#include <atomic>
+
 namespace VSTGUI
 {
 
+namespace
+{
+unsigned long NewFontId()
+{
+    static std::atomic<unsigned long> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+} // namespace
+
 CFontDesc::CFontDesc(const char* name, CCoord size, int style)
-    : m_name(name != nullptr ? name : "Arial"), m_size(size > 0.0 ? size : 12.0), m_style(style)
+    : m_name(name != nullptr ? name : "Arial"), m_size(size > 0.0 ? size : 12.0), m_style(style),
+      m_fontId(NewFontId())
 {
 }
 
 CFontDesc::CFontDesc(const CFontDesc& other)
-    : CBaseObject(other), m_name(other.m_name), m_size(other.m_size), m_style(other.m_style)
+    : CBaseObject(other), m_name(other.m_name), m_size(other.m_size), m_style(other.m_style),
+      m_fontId(NewFontId())
 {
 }
 
@@ -40,6 +53,7 @@ void CFontDesc::setStyle(int style)
 
 void CFontDesc::Invalidate()
 {
+    m_fontId = NewFontId();
     if (m_pangoDescription != nullptr)
     {
         pango_font_description_free(static_cast<PangoFontDescription*>(m_pangoDescription));

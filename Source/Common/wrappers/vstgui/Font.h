@@ -38,6 +38,12 @@ public:
 
     // The PangoFontDescription* for this font (owned by us; rebuilt after a setter).
     void* getPangoDescription() const;
+    // Unique in the process for this font as it is now: a setter gives it a new id, so text
+    // layouts cached under an id never outlive what they were made for.
+    unsigned long getFontId() const
+    {
+        return m_fontId;
+    }
 
     bool isTypeOf(const char* type) const override;
     CBaseObject* newCopy() const override
@@ -51,6 +57,7 @@ private:
     std::string m_name;
     CCoord m_size;
     int m_style;
+    unsigned long m_fontId;
     mutable void* m_pangoDescription = nullptr;
 };
 

@@ -14,8 +14,8 @@ namespace
 // that a timer may stop, restart or delete any timer from its target's notify.
 std::vector<CVSTGUITimer*>& RunningTimers()
 {
-    static std::vector<CVSTGUITimer*> timers;
-    return timers;
+    static auto* timers = new std::vector<CVSTGUITimer*>(); // never destroyed (static timers)
+    return *timers;
 }
 bool s_firing = false;
 

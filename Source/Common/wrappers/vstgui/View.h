@@ -174,7 +174,9 @@ public:
     // Internal (frame): reads and clears the dirty flag in one step.
     bool consumeDirty()
     {
-        return m_dirty.exchange(false, std::memory_order_acq_rel);
+        // Read first: most views are clean, and a plain load writes nothing.
+        return m_dirty.load(std::memory_order_acquire) &&
+               m_dirty.exchange(false, std::memory_order_acq_rel);
     }
     // Internal (frame): while a frame paints on this thread, setDirty(false) from draw code is
     // ignored: the frame cleared the flags it collected, and a flag set meanwhile by another

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace VSTGUI;
 using namespace ToolkitTest;
 
@@ -286,4 +289,37 @@ TEST_F(CControlTest, VuMeterRisesAtOnceAndFallsByItsStep)
     m_frame->idle();
     EXPECT_EQ(meter->getLitSegments(), 0);
     EXPECT_FALSE(meter->isDirty());
+}
+
+TEST_F(CControlTest, ValuesSetFromAnotherThreadWhileTheFramePaints)
+{
+    // A learned MIDI controller moves knobs from the audio thread while the UI thread idles.
+    std::vector<CAnimKnob*> knobs;
+    for (int i = 0; i < 8; ++i)
+    {
+        knobs.push_back(Add(new CAnimKnob(CRect(i * 25, 0, i * 25 + 20, 20), nullptr, i, 4, 20,
+                                          m_strip)));
+    }
+    std::atomic<bool> done{false};
+    std::thread audio([&] {
+        for (int n = 0; n < 20000; ++n)
+        {
+            knobs[static_cast<size_t>(n % 8)]->setValue((n % 4) / 3.0f);
+        }
+        for (CAnimKnob* knob : knobs)
+        {
+            knob->setValue(1.0f);
+        }
+        done.store(true);
+    });
+    while (!done.load())
+    {
+        m_frame->idle();
+    }
+    audio.join();
+    m_frame->idle();
+    for (int i = 0; i < 8; ++i)
+    {
+        EXPECT_TRUE(IsColour(PixelAt(*m_frame, i * 25 + 10, 10), kWhiteCColor)) << i;
+    }
 }
