@@ -468,6 +468,10 @@ void CLayoutBuilder::ModulatorSection(int bottom)
         "ModSyncButton.png", 2, a);
     LAYOUT_CONTROL& tremolo = Add(kSectionModulator, kLayoutHSwitch, kModTremoloDst, -1,
                                   {column + 130, 566, 180, 20}, "TremoloSelector.png", 3, a);
+    Text(kSectionModulator, kTextHint, kAccentNeutral, {column + 6, 616, 378, kCaptionHeight},
+         "Right-drag a modulated knob to change the depth.");
+    Text(kSectionModulator, kTextHint, kAccentNeutral, {column + 6, 632, 378, kCaptionHeight},
+         "Right-click a tab's dot to list and remove its targets.");
     tremolo.caption = "Tremolo to";
     tremolo.captionRect = {column + 70, 570, 56, kCaptionHeight};
 }

@@ -509,16 +509,15 @@ void CControlArtwork::Routing(CArtworkCanvas& canvas, const LAYOUT_BITMAP& bitma
         {
             canvas.GradientBox(tile, 4.0, Rgb(0x30353E), Rgb(0x292D34), Rgb(0x3F4651));
         }
-        canvas.FillRect(tile.x + 4, tile.y + 5, 3, tile.height - 10, accent);
+        canvas.FillRect(tile.x + 3, tile.y + 5, 3, tile.height - 10, accent);
         Report(warnings,
-               canvas.Text({tile.x + 8, tile.y, tile.width - 15, tile.height}, tiles[i].name,
+               canvas.Text({tile.x + 8, tile.y, tile.width - 14, tile.height}, tiles[i].name,
                            kButtonFont, dragged ? kWhite : kButtonText, kAlignCentre),
                bitmap, tiles[i].name);
-        // Grip: two columns of dots at the right end.
+        // Grip: a column of dots at the right end, the sign of a tile that moves.
         for (int row = 0; row < 3; ++row)
-            for (int col = 0; col < 2; ++col)
-                canvas.FillRect(tile.Right() - 6 + 2 * col, tile.y + 7 + 3 * row, 1, 1,
-                                LayoutPalette::kTextSecondary, dragged ? 0.9 : 0.6);
+            canvas.FillRect(tile.Right() - 4, tile.y + 7 + 3 * row, 1, 1,
+                            LayoutPalette::kTextSecondary, dragged ? 0.9 : 0.6);
     }
 }
 

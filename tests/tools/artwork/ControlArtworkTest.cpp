@@ -143,7 +143,7 @@ TEST(CControlArtworkTest, MeterSegmentsRunGreenToRedFromTheBottomWithGaps)
 TEST(CControlArtworkTest, RoutingTilesFollowTheModuleCodes)
 {
     // Tile k is module code k (Filter 0, Dist 1, LoFi 2, Flanger 3, Delay 4, Tremolo 5,
-    // Glitch 6): its colour bar sits 4 px into the tile.
+    // Glitch 6): its colour bar sits 3 px into the tile.
     auto canvas = Render("RoutingControl.png", 1);
     const LAYOUT_ACCENT accents[7] = {kAccentFilter, kAccentDist, kAccentLoFi,  kAccentFlanger,
                                       kAccentDelay,  kAccentMod,  kAccentGlitch};
@@ -151,7 +151,7 @@ TEST(CControlArtworkTest, RoutingTilesFollowTheModuleCodes)
     {
         for (int row = 0; row < 2; ++row)
         {
-            const RGB bar = PixelAt(*canvas, 70 * code + 2 + 5, 24 * row + 12);
+            const RGB bar = PixelAt(*canvas, 70 * code + 2 + 4, 24 * row + 12);
             EXPECT_LT(Distance(bar, GetAccentColour(accents[code])), 40) << code << " " << row;
         }
     }
