@@ -3,6 +3,7 @@
 #include "DrawContext.h"
 #include "Font.h"
 #include "Frame.h"
+#include "GraphicsPath.h"
 #include "MenuItem.h"
 #include "OptionMenu.h"
 
@@ -19,6 +20,20 @@ constexpr CCoord kCheckGutter = 22.0;  // left of the text: the check mark
 constexpr CCoord kArrowGutter = 22.0;  // right of the text: the submenu arrow
 constexpr CCoord kTravelPixels = 4.0;  // pointer travel that makes a release choose
 constexpr CCoord kFontSize = 12.0;
+
+constexpr CCoord kCornerRadius = 5.0;
+
+// A rectangle with rounded corners (our arcs: degrees clockwise from twelve o'clock).
+void AddRoundRect(CGraphicsPath* path, const CRect& r, CCoord radius)
+{
+    const CCoord d = 2.0 * radius;
+    path->beginSubpath(CPoint(r.left + radius, r.top));
+    path->addArc(CRect(r.right - d, r.top, r.right, r.top + d), 0.0, 90.0);
+    path->addArc(CRect(r.right - d, r.bottom - d, r.right, r.bottom), 90.0, 180.0);
+    path->addArc(CRect(r.left, r.bottom - d, r.left + d, r.bottom), 180.0, 270.0);
+    path->addArc(CRect(r.left, r.top, r.left + d, r.top + d), 270.0, 360.0);
+    path->closeSubpath();
+}
 
 bool IsChoosable(const CMenuItem* item)
 {
@@ -40,6 +55,7 @@ CMenuOverlay::CMenuOverlay(CFrame* frame, COptionMenu* menu, const CRect& anchor
     frame->getCurrentMouseLocation(m_openPoint);
     Level root;
     root.menu = menu;
+    menu->remember(); // every open level keeps its menu alive while it shows it
     LayOut(root, anchor, CRect());
     m_levels.push_back(root);
     InvalidateLevels();
@@ -47,6 +63,10 @@ CMenuOverlay::CMenuOverlay(CFrame* frame, COptionMenu* menu, const CRect& anchor
 
 CMenuOverlay::~CMenuOverlay()
 {
+    for (Level& level : m_levels)
+    {
+        level.menu->forget();
+    }
     m_measure->forget();
     m_font->forget();
 }
@@ -205,6 +225,7 @@ void CMenuOverlay::CloseLevelsAbove(int levelIndex)
     while (GetLevelCount() > levelIndex + 1)
     {
         m_overlayFrame->invalidateFrameRect(GetLevelRect(GetLevelCount() - 1));
+        m_levels.back().menu->forget();
         m_levels.pop_back();
     }
     if (levelIndex >= 0 && levelIndex < GetLevelCount())
@@ -228,6 +249,7 @@ void CMenuOverlay::OpenSubmenu(int levelIndex, int itemIndex)
     }
     Level child;
     child.menu = submenu;
+    submenu->remember();
     const CRect anchor = parent.itemRects[static_cast<size_t>(itemIndex)];
     // The parent's column holding the entry is what the submenu opens beside.
     CRect column(anchor.left, parent.rect.top, anchor.right, parent.rect.bottom);
@@ -420,18 +442,31 @@ void CMenuOverlay::draw(CDrawContext* context)
     for (int l = 0; l < GetLevelCount(); ++l)
     {
         const Level& level = m_levels[static_cast<size_t>(l)];
-        // A soft shadow, the panel and its edge.
+        // A soft shadow, the panel and its edge, with rounded corners.
+        context->setDrawMode(kAntiAliasing);
+        CGraphicsPath* path = context->createGraphicsPath();
         CRect shadow(level.rect);
-        shadow.offset(2.0, 3.0);
-        context->setFillColor(CColor(0, 0, 0, 90));
-        context->drawRect(shadow, kDrawFilled);
+        shadow.offset(1.0, 2.0);
+        AddRoundRect(path, shadow, kCornerRadius);
+        context->setFillColor(CColor(0, 0, 0, 80));
+        context->drawGraphicsPath(path, CDrawContext::kPathFilled);
+        path->removeAll();
+        AddRoundRect(path, level.rect, kCornerRadius);
         context->setFillColor(kBackground);
-        context->drawRect(level.rect, kDrawFilled);
+        context->drawGraphicsPath(path, CDrawContext::kPathFilled);
+        path->removeAll();
+        CRect edge(level.rect);
+        edge.inset(0.5, 0.5); // a 1 px line on whole pixels
+        AddRoundRect(path, edge, kCornerRadius - 0.5);
         context->setLineWidth(1.0);
         context->setFrameColor(kEdge);
-        context->drawRect(level.rect, kDrawStroked);
+        context->drawGraphicsPath(path, CDrawContext::kPathStroked);
+        path->forget();
 
-        for (int i = 0; i < level.menu->getNbEntries(); ++i)
+        // Entries removed while the menu is open (a timer's doing) are simply not drawn.
+        const int rows = std::min(level.menu->getNbEntries(),
+                                  static_cast<int>(level.itemRects.size()));
+        for (int i = 0; i < rows; ++i)
         {
             const CMenuItem* item = level.menu->getEntry(i);
             const CRect& row = level.itemRects[static_cast<size_t>(i)];
