@@ -29,6 +29,35 @@ LAYOUT_COLOUR Rgb(unsigned int hex)
             static_cast<std::uint8_t>(hex), 255};
 }
 
+double Contrast(LAYOUT_COLOUR a, LAYOUT_COLOUR b)
+{
+    // Relative luminance of sRGB (WCAG 2).
+    auto luminance = [](LAYOUT_COLOUR c)
+    {
+        auto linear = [](std::uint8_t v)
+        {
+            const double x = v / 255.0;
+            return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.red) + 0.7152 * linear(c.green) + 0.0722 * linear(c.blue);
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+LAYOUT_COLOUR Legible(LAYOUT_COLOUR colour, LAYOUT_COLOUR ground, double ratio)
+{
+    const LAYOUT_COLOUR white{255, 255, 255, colour.alpha};
+    for (int step = 0; step <= 20; ++step)
+    {
+        const LAYOUT_COLOUR candidate = Mix(colour, white, step * 0.05);
+        if (Contrast(candidate, ground) >= ratio)
+            return candidate;
+    }
+    return white;
+}
+
 CArtworkCanvas::CArtworkCanvas(int widthPx, int heightPx, int scale)
     : m_scale(scale),
       m_surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, widthPx * scale, heightPx * scale)),

@@ -80,3 +80,8 @@ class CArtworkCanvas
 // Colour helpers.
 LAYOUT_COLOUR Mix(LAYOUT_COLOUR a, LAYOUT_COLOUR b, double t);
 LAYOUT_COLOUR Rgb(unsigned int hex);
+// WCAG contrast ratio of two opaque colours (1 .. 21).
+double Contrast(LAYOUT_COLOUR a, LAYOUT_COLOUR b);
+// The colour, lightened towards white just enough to reach the ratio on the ground
+// (an accent used for text).
+LAYOUT_COLOUR Legible(LAYOUT_COLOUR colour, LAYOUT_COLOUR ground, double ratio = 4.5);

@@ -216,7 +216,8 @@ void CBackgroundArtwork::Fields(CArtworkCanvas& canvas, const LAYOUT_CONTROL& co
 void CBackgroundArtwork::Text(CArtworkCanvas& canvas, const LAYOUT_TEXT& text,
                               std::vector<std::string>& warnings, const char* bitmapName)
 {
-    const LAYOUT_COLOUR accent = GetAccentColour(text.accent);
+    // Accent-coloured text at least 4.5 : 1 on the panels it sits on.
+    const LAYOUT_COLOUR accent = Legible(GetAccentColour(text.accent), LayoutPalette::kPanel);
     bool fits = true;
     switch (text.style)
     {

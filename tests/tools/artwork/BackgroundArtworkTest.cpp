@@ -107,7 +107,14 @@ TEST(CBackgroundArtworkSizeTest, ModuleTitlesAreInTheirAccentColours)
     for (int m = 0; m < kModulePanelCount; ++m)
     {
         const LAYOUT_MODULE_PANEL panel = GetModulePanel(kWindowNormal, LAYOUT_MODULE(m));
-        const LAYOUT_COLOUR accent = GetAccentColour(panel.accent);
+        // The accent, lightened where needed to read at 4.5 : 1 on the panel.
+        const LAYOUT_COLOUR accent = Legible(GetAccentColour(panel.accent), LayoutPalette::kPanel);
+        EXPECT_GE(Contrast(accent, LayoutPalette::kPanel), 4.5) << panel.title;
+        EXPECT_LT(std::abs(accent.red - GetAccentColour(panel.accent).red) +
+                      std::abs(accent.green - GetAccentColour(panel.accent).green) +
+                      std::abs(accent.blue - GetAccentColour(panel.accent).blue),
+                  90)
+            << panel.title << " keeps its hue";
         // The brightest title pixel is close to the accent colour.
         int best = 1 << 20;
         for (int y = panel.rect.y + 6; y < panel.rect.y + 24; ++y)
@@ -121,4 +128,16 @@ TEST(CBackgroundArtworkSizeTest, ModuleTitlesAreInTheirAccentColours)
             }
         EXPECT_LT(best, 30) << panel.title;
     }
+}
+
+TEST(CBackgroundArtworkSizeTest, ContrastFollowsWcag)
+{
+    // White on black is 21 : 1; a colour on itself 1 : 1.
+    EXPECT_NEAR(Contrast(LAYOUT_COLOUR{255, 255, 255, 255}, LAYOUT_COLOUR{0, 0, 0, 255}), 21.0,
+                1e-9);
+    EXPECT_NEAR(Contrast(LayoutPalette::kPanel, LayoutPalette::kPanel), 1.0, 1e-9);
+    // The secondary text on the panels passes 4.5 : 1 as it is.
+    EXPECT_GE(Contrast(LayoutPalette::kTextSecondary, LayoutPalette::kPanel), 4.5);
+    const LAYOUT_COLOUR same = Legible(LayoutPalette::kText, LayoutPalette::kPanel);
+    EXPECT_EQ(same.red, LayoutPalette::kText.red) << "already legible: unchanged";
 }
