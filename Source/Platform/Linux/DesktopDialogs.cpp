@@ -47,7 +47,8 @@ std::string AsStartFolder(const std::string& folder)
 
 bool EndsWith(const std::string& text, const std::string& end)
 {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // `name` with ".extension" appended unless it already ends in it exactly: the
@@ -255,7 +256,8 @@ bool CDesktopDialogs::AskFallbackForPath(const FILE_REQUEST& request, bool forSa
         if (forSaving)
         {
             chosen = WithExtension(chosen, request.extension);
-            if (Exists(chosen) && !m_fallback.ShowMessage(kReplaceTitle, ReplaceQuestion(chosen), true))
+            if (Exists(chosen) &&
+                !m_fallback.ShowMessage(kReplaceTitle, ReplaceQuestion(chosen), true))
                 continue;
             path = chosen;
             return true;
@@ -266,7 +268,8 @@ bool CDesktopDialogs::AskFallbackForPath(const FILE_REQUEST& request, bool forSa
             return true;
         }
         m_fallback.ShowMessage(request.title,
-                               "The file \xE2\x80\x9C" + chosen + "\xE2\x80\x9D cannot be found.", false);
+                               "The file \xE2\x80\x9C" + chosen + "\xE2\x80\x9D cannot be found.",
+                               false);
     }
 }
 
@@ -290,11 +293,10 @@ bool CDesktopDialogs::RevealInFileManager(const std::string& path)
                                 "/org/freedesktop/FileManager1", "--method",
                                 "org.freedesktop.FileManager1.ShowItems", "['" + uri + "']", ""});
         else if (m_runner.IsAvailable("dbus-send"))
-            commands.push_back({"dbus-send", "--session", "--print-reply",
-                                "--dest=org.freedesktop.FileManager1", "--type=method_call",
-                                "/org/freedesktop/FileManager1",
-                                "org.freedesktop.FileManager1.ShowItems", "array:string:" + uri,
-                                "string:"});
+            commands.push_back(
+                {"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.FileManager1",
+                 "--type=method_call", "/org/freedesktop/FileManager1",
+                 "org.freedesktop.FileManager1.ShowItems", "array:string:" + uri, "string:"});
     }
     // The file manager's own window on the folder, when D-Bus could not show the
     // file (or for a folder or a path that is gone).
@@ -324,8 +326,7 @@ std::string CDesktopDialogs::FileUri(const std::string& path)
     return uri;
 }
 
-std::string CDesktopDialogs::FilterName(const std::string& filterText,
-                                        const std::string& extension)
+std::string CDesktopDialogs::FilterName(const std::string& filterText, const std::string& extension)
 {
     std::string name = filterText.substr(0, filterText.find('|'));
     for (char& c : name)
@@ -382,8 +383,7 @@ std::vector<std::string> CDesktopDialogs::ZenityAlertArguments(const std::string
 {
     // Plain text: with markup on, zenity would read "<", "&" and backslash escapes.
     std::vector<std::string> arguments = {kZenity, withCancel ? "--question" : "--warning",
-                                          "--title=" + title, "--text=" + message,
-                                          "--no-markup"};
+                                          "--title=" + title, "--text=" + message, "--no-markup"};
     if (withCancel)
     {
         arguments.push_back("--ok-label=OK");

@@ -71,14 +71,14 @@ public:
     // The file-type description as zenity and kdialog can take it: the text
     // before any "|", line breaks as spaces, or "*.ext files" when empty.
     static std::string FilterName(const std::string& filterText, const std::string& extension);
-    static std::vector<std::string> ZenityFileArguments(const FILE_REQUEST& request, bool forSaving);
-    static std::vector<std::string> KdialogFileArguments(const FILE_REQUEST& request, bool forSaving);
-    static std::vector<std::string> ZenityAlertArguments(const std::string& title,
-                                                         const std::string& message,
-                                                         bool withCancel);
-    static std::vector<std::string> KdialogAlertArguments(const std::string& title,
-                                                          const std::string& message,
-                                                          bool withCancel);
+    static std::vector<std::string> ZenityFileArguments(const FILE_REQUEST& request,
+                                                        bool forSaving);
+    static std::vector<std::string> KdialogFileArguments(const FILE_REQUEST& request,
+                                                         bool forSaving);
+    static std::vector<std::string>
+    ZenityAlertArguments(const std::string& title, const std::string& message, bool withCancel);
+    static std::vector<std::string>
+    KdialogAlertArguments(const std::string& title, const std::string& message, bool withCancel);
 
 private:
     enum class ANSWER

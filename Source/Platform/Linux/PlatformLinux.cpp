@@ -290,8 +290,8 @@ bool ChooseFileToOpen(const std::string& title, const std::string& filterText,
                       const std::string& extension, const std::string& initialFolder,
                       std::string& path)
 {
-    FILE_REQUEST request = MakeRequest(title.empty() ? "Open File" : title, filterText, extension,
-                                       initialFolder);
+    FILE_REQUEST request =
+        MakeRequest(title.empty() ? "Open File" : title, filterText, extension, initialFolder);
     std::string chosen;
     if (!MakeDialogs().ChooseFileToOpen(request, chosen))
         return false;
@@ -304,8 +304,8 @@ bool ChooseFileToSave(const std::string& title, const std::string& filterText,
                       const std::string& extension, const std::string& initialFolder,
                       const std::string& proposedName, std::string& path)
 {
-    FILE_REQUEST request = MakeRequest(title.empty() ? "Save File" : title, filterText, extension,
-                                       initialFolder);
+    FILE_REQUEST request =
+        MakeRequest(title.empty() ? "Save File" : title, filterText, extension, initialFolder);
     request.proposedName = proposedName;
     std::string chosen;
     if (!MakeDialogs().ChooseFileToSave(request, chosen))
@@ -315,8 +315,7 @@ bool ChooseFileToSave(const std::string& title, const std::string& filterText,
     return true;
 }
 
-bool ShowOpenFileDialog(char* result, int resultSize, const char* filterText,
-                        const char* extension)
+bool ShowOpenFileDialog(char* result, int resultSize, const char* filterText, const char* extension)
 {
     std::string path;
     return result && resultSize > 0 &&

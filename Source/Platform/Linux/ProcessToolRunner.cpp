@@ -163,8 +163,7 @@ std::string CProcessToolRunner::FindOnPath(const std::string& program)
     if (program.find('/') != std::string::npos)
         return IsExecutableFile(program) ? program : std::string();
     const char* pathVariable = std::getenv("PATH");
-    const std::string folders =
-        pathVariable ? pathVariable : "/usr/local/bin:/usr/bin:/bin";
+    const std::string folders = pathVariable ? pathVariable : "/usr/local/bin:/usr/bin:/bin";
     size_t start = 0;
     for (;;)
     {

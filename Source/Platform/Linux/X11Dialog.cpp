@@ -209,7 +209,10 @@ private:
         cairo_surface_destroy(scratch);
     }
 
-    Atom Intern(const char* name) { return XInternAtom(m_display, name, False); }
+    Atom Intern(const char* name)
+    {
+        return XInternAtom(m_display, name, False);
+    }
 
     void OpenWindow()
     {
@@ -228,8 +231,8 @@ private:
                         PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
         // Above the host's windows, which stop responding while we wait.
         Atom above = Intern("_NET_WM_STATE_ABOVE");
-        XChangeProperty(m_display, m_window, Intern("_NET_WM_STATE"), XA_ATOM, 32,
-                        PropModeReplace, reinterpret_cast<unsigned char*>(&above), 1);
+        XChangeProperty(m_display, m_window, Intern("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&above), 1);
         m_deleteWindow = Intern("WM_DELETE_WINDOW");
         XSetWMProtocols(m_display, m_window, &m_deleteWindow, 1);
         XSizeHints* hints = XAllocSizeHints();
@@ -246,8 +249,8 @@ private:
         XSelectInput(m_display, m_window,
                      ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask |
                          StructureNotifyMask);
-        m_surface = cairo_xlib_surface_create(m_display, m_window,
-                                              DefaultVisual(m_display, screen), kWidth, m_height);
+        m_surface = cairo_xlib_surface_create(m_display, m_window, DefaultVisual(m_display, screen),
+                                              kWidth, m_height);
         XMapRaised(m_display, m_window);
     }
 
@@ -428,8 +431,7 @@ private:
         const int textHeight = LayoutHeight(layout);
         const int textY = m_field.y + (m_field.height - textHeight) / 2;
         cairo_save(cr);
-        cairo_rectangle(cr, m_field.x + kFieldInset - 1, m_field.y, innerWidth + 2,
-                        m_field.height);
+        cairo_rectangle(cr, m_field.x + kFieldInset - 1, m_field.y, innerWidth + 2, m_field.height);
         cairo_clip(cr);
         SetColour(cr, kText);
         cairo_move_to(cr, m_field.x + kFieldInset - m_scroll, textY);
@@ -507,8 +509,7 @@ bool CX11Dialog::AskForPath(const std::string& title, const std::string& initial
     return true;
 }
 
-bool CX11Dialog::ShowMessage(const std::string& title, const std::string& message,
-                             bool withCancel)
+bool CX11Dialog::ShowMessage(const std::string& title, const std::string& message, bool withCancel)
 {
     CLineEditor unused;
     CDialogSession session(title, message, false, withCancel, unused);

@@ -58,10 +58,10 @@ TEST_F(DesktopDialogsTest, FilePanelArgumentsCarryTitleFolderNameAndFilter)
 {
     const FILE_REQUEST open = MidiMapRequest("/home/u/maps/");
     const FILE_REQUEST save = PresetSaveRequest("/p/User", "Lead Pad");
-    EXPECT_EQ(CDesktopDialogs::ZenityFileArguments(open, false),
-              ARGUMENTS({"zenity", "--file-selection", "--title=Open File",
-                         "--filename=/home/u/maps/",
-                         "--file-filter=MidiCC map files (*.ccmap) | *.ccmap"}));
+    EXPECT_EQ(
+        CDesktopDialogs::ZenityFileArguments(open, false),
+        ARGUMENTS({"zenity", "--file-selection", "--title=Open File", "--filename=/home/u/maps/",
+                   "--file-filter=MidiCC map files (*.ccmap) | *.ccmap"}));
     EXPECT_EQ(CDesktopDialogs::KdialogFileArguments(open, false),
               ARGUMENTS({"kdialog", "--title=Open File", "--getopenfilename", "/home/u/maps/",
                          "*.ccmap|MidiCC map files (*.ccmap)"}));
@@ -106,17 +106,17 @@ TEST_F(DesktopDialogsTest, FilterNamesThatTheToolsCannotMisread)
 TEST_F(DesktopDialogsTest, AlertArgumentsShowTheMessageAsPlainText)
 {
     const std::string message = "C:\\new <b>& more";
-    EXPECT_EQ(CDesktopDialogs::ZenityAlertArguments("T", message, false),
-              ARGUMENTS({"zenity", "--warning", "--title=T", "--text=C:\\new <b>& more",
-                         "--no-markup"}));
+    EXPECT_EQ(
+        CDesktopDialogs::ZenityAlertArguments("T", message, false),
+        ARGUMENTS({"zenity", "--warning", "--title=T", "--text=C:\\new <b>& more", "--no-markup"}));
     EXPECT_EQ(CDesktopDialogs::ZenityAlertArguments("T", message, true),
               ARGUMENTS({"zenity", "--question", "--title=T", "--text=C:\\new <b>& more",
                          "--no-markup", "--ok-label=OK", "--cancel-label=Cancel"}));
     EXPECT_EQ(CDesktopDialogs::KdialogAlertArguments("T", "-m", false),
               ARGUMENTS({"kdialog", "--title=T", "--sorry=-m"}));
-    EXPECT_EQ(CDesktopDialogs::KdialogAlertArguments("T", "-m", true),
-              ARGUMENTS({"kdialog", "--title=T", "--yesno=-m", "--yes-label=OK",
-                         "--no-label=Cancel"}));
+    EXPECT_EQ(
+        CDesktopDialogs::KdialogAlertArguments("T", "-m", true),
+        ARGUMENTS({"kdialog", "--title=T", "--yesno=-m", "--yes-label=OK", "--no-label=Cancel"}));
 }
 
 TEST_F(DesktopDialogsTest, ZenityFirstExceptOnKde)
@@ -232,9 +232,9 @@ TEST_F(DesktopDialogsTest, AlertIsFalseOnlyForCancel)
         bool expected;
     };
     const CASE cases[] = {
-        {true, 0, true},   {true, 1, false}, {false, 0, true},
-        {false, 1, true},  // a closed alert without "Cancel" was read
-        {true, -1, false}, // unknown: the answer that changes nothing
+        {true, 0, true},   {true, 1, false},
+        {false, 0, true},  {false, 1, true}, // a closed alert without "Cancel" was read
+        {true, -1, false},                   // unknown: the answer that changes nothing
     };
     m_runner.available = {"zenity"};
     for (const CASE& c : cases)
@@ -321,7 +321,9 @@ TEST_F(DesktopDialogsTest, FileUrisEscapeEverythingButPlainCharacters)
         {"/a/Lead Pad.prg", "file:///a/Lead%20Pad.prg"},
         {"/a/#1 100%.prg", "file:///a/%231%20100%25.prg"},
         {"/a/it's \"q\",b.prg", "file:///a/it%27s%20%22q%22%2Cb.prg"},
-        {"/a/Gr\xC3\xBC\xC3\x9F" "e.prg", "file:///a/Gr%C3%BC%C3%9Fe.prg"},
+        {"/a/Gr\xC3\xBC\xC3\x9F"
+         "e.prg",
+         "file:///a/Gr%C3%BC%C3%9Fe.prg"},
         {"/a/~x_y-z.prg", "file:///a/~x_y-z.prg"},
         {"/a/new\nline", "file:///a/new%0Aline"},
     };
@@ -345,12 +347,11 @@ TEST_F(DesktopDialogsTest, RevealShowsFilesOverDBusAndOpensFolders)
 
     m_runner.available = {"dbus-send", "xdg-open"};
     EXPECT_TRUE(Dialogs().RevealInFileManager(file));
-    EXPECT_EQ(m_runner.detached[0],
-              ARGUMENTS({"dbus-send", "--session", "--print-reply",
-                         "--dest=org.freedesktop.FileManager1", "--type=method_call",
-                         "/org/freedesktop/FileManager1",
-                         "org.freedesktop.FileManager1.ShowItems", "array:string:" + uri,
-                         "string:"}));
+    EXPECT_EQ(
+        m_runner.detached[0],
+        ARGUMENTS({"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.FileManager1",
+                   "--type=method_call", "/org/freedesktop/FileManager1",
+                   "org.freedesktop.FileManager1.ShowItems", "array:string:" + uri, "string:"}));
 
     // A folder opens itself; a path that is gone opens its nearest folder.
     EXPECT_TRUE(Dialogs().RevealInFileManager(folder + "/"));

@@ -156,8 +156,7 @@ TEST_F(PlatformLinuxTest, PanelsStartInTheFolderGivenElseWhereTheLastFileWasChos
     // The next panel without a folder of its own opens where that file went;
     // an extension may come with its dot.
     std::string path;
-    Platform::ChooseFileToOpen("Load MidiCC map", "MidiCC map files (*.ccmap)", ".ccmap", "",
-                               path);
+    Platform::ChooseFileToOpen("Load MidiCC map", "MidiCC map files (*.ccmap)", ".ccmap", "", path);
     EXPECT_EQ(platform.runner.runs[1],
               ARGUMENTS({"zenity", "--file-selection", "--title=Load MidiCC map",
                          "--filename=" + folder + "/",

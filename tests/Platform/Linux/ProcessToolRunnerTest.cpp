@@ -81,11 +81,10 @@ TEST_F(ProcessToolRunnerTest, TheChildGetsNoHostDescriptorsNoInputAndNoBlockedSi
     sigprocmask(SIG_BLOCK, &blocked, &previousMask);
     void (*previousHandler)(int) = std::signal(SIGUSR2, SIG_IGN);
 
-    const std::string script = MakeScript(
-        "inspect", "[ -e /proc/$$/fd/" + std::to_string(hostFd) +
-                       " ] && echo host-fd-open\n"
-                       "cat\n" // standard input: must end at once
-                       "grep -E 'SigBlk|SigIgn' /proc/$$/status");
+    const std::string script = MakeScript("inspect", "[ -e /proc/$$/fd/" + std::to_string(hostFd) +
+                                                         " ] && echo host-fd-open\n"
+                                                         "cat\n" // standard input: must end at once
+                                                         "grep -E 'SigBlk|SigIgn' /proc/$$/status");
     const TOOL_RESULT result = m_runner.Run({script});
 
     sigprocmask(SIG_SETMASK, &previousMask, nullptr);
@@ -131,8 +130,7 @@ TEST_F(ProcessToolRunnerTest, DetachedCommandsRunInTurnUntilOneSucceedsWithoutKe
     const std::string marks = m_folder.GetPath() + "/marks";
     std::filesystem::create_directories(marks);
     const std::string failing = MakeScript("first", "touch '" + marks + "/first'\nexit 1");
-    const std::string slow =
-        MakeScript("second", "sleep 1\ntouch '" + marks + "/second'\nexit 0");
+    const std::string slow = MakeScript("second", "sleep 1\ntouch '" + marks + "/second'\nexit 0");
     const std::string never = MakeScript("third", "touch '" + marks + "/third'");
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(m_runner.StartDetached({{"morvex-no-such-program"}, {failing}, {slow}, {never}}));

@@ -2,7 +2,6 @@
 
 #include "Platform/Linux/PlatformLinux.h"
 
-
 void CScriptedToolRunner::Answer(int exitStatus, const std::string& output)
 {
     TOOL_RESULT result;

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "Platform/Linux/FallbackDialog.h"
-#include "Platform/Linux/ToolRunner.h"
 #include "Platform/Linux/ScopedEnv.h"
+#include "Platform/Linux/ToolRunner.h"
 
 #include <deque>
 #include <set>
