@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -21,6 +22,8 @@ constexpr size_t kMaxOutputBytes = 1 << 20;
 // Where descriptors are closed one by one (kernels without close_range), the
 // search stops here even when the limit allows more.
 constexpr int kMaxDescriptorLoop = 1 << 16;
+// How often a child that keeps quiet is checked for having ended, in ms.
+constexpr int kExitCheckIntervalMs = 100;
 // Exit status of a child whose execve failed.
 constexpr int kExecFailedStatus = 127;
 
@@ -139,20 +142,52 @@ void CloseIfOpen(int& fd)
     fd = -1;
 }
 
-// Reads `fd` to its end into `text` (up to kMaxOutputBytes; the rest is drained).
-void ReadAll(int fd, std::string& text)
+// Appends what `fd` has to `text` (up to kMaxOutputBytes; the rest is dropped).
+// False at the end of the pipe or on an error.
+bool ReadSome(int fd, std::string& text)
 {
     char buffer[4096];
+    ssize_t got;
+    do
+        got = read(fd, buffer, sizeof(buffer));
+    while (got < 0 && errno == EINTR);
+    if (got <= 0)
+        return false;
+    const size_t room = kMaxOutputBytes - std::min(kMaxOutputBytes, text.size());
+    text.append(buffer, std::min(room, static_cast<size_t>(got)));
+    return true;
+}
+
+// Reads the child's output until the pipe ends, or until the child has ended
+// while something it started (a daemon it launched) still holds the pipe open:
+// the host must not wait for a process that is not its child. Answers the exit
+// status as WaitForExit does.
+int ReadOutputUntilExit(pid_t pid, int fd, std::string& text)
+{
     for (;;)
     {
-        const ssize_t got = read(fd, buffer, sizeof(buffer));
-        if (got < 0 && errno == EINTR)
+        pollfd entry{fd, POLLIN, 0};
+        const int ready = poll(&entry, 1, kExitCheckIntervalMs);
+        if (ready > 0)
+        {
+            if (!ReadSome(fd, text))
+                break;
             continue;
-        if (got <= 0)
+        }
+        if (ready < 0 && errno != EINTR)
             break;
-        const size_t room = kMaxOutputBytes - std::min(kMaxOutputBytes, text.size());
-        text.append(buffer, std::min(room, static_cast<size_t>(got)));
+        int status = 0;
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == 0)
+            continue;
+        // Ended (or collected by the host): take what is already in the pipe.
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+        while (ReadSome(fd, text))
+        {
+        }
+        return done == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    return WaitForExit(pid);
 }
 } // namespace
 
@@ -232,10 +267,9 @@ TOOL_RESULT CProcessToolRunner::Run(const std::vector<std::string>& arguments)
     while (got < 0 && errno == EINTR);
     CloseIfOpen(execError[0]);
     const bool started = got == 0;
-    if (started)
-        ReadAll(output[0], result.output);
+    result.exitStatus =
+        started ? ReadOutputUntilExit(pid, output[0], result.output) : WaitForExit(pid);
     CloseIfOpen(output[0]);
-    result.exitStatus = WaitForExit(pid);
     result.started = started;
     if (!started)
         result.output.clear();

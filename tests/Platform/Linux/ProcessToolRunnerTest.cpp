@@ -144,6 +144,17 @@ TEST_F(ProcessToolRunnerTest, DetachedCommandsRunInTurnUntilOneSucceedsWithoutKe
     EXPECT_FALSE(m_runner.StartDetached({{"morvex-no-such-program"}}));
 }
 
+TEST_F(ProcessToolRunnerTest, APipeHeldOpenByAGrandchildDoesNotKeepTheHostWaiting)
+{
+    // The tool answers and ends, leaving behind a process that inherited its
+    // output (as a daemon started on demand would).
+    const auto start = std::chrono::steady_clock::now();
+    const TOOL_RESULT result = m_runner.Run({MakeScript("daemon", "sleep 3 &\necho /chosen")});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.output, "/chosen\n");
+}
+
 TEST_F(ProcessToolRunnerTest, AHostThatIgnoresChildSignalsStillGetsTheOutput)
 {
     // With SIGCHLD ignored the kernel reaps the child itself: the output counts,
