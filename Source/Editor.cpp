@@ -8,6 +8,7 @@
 #include "Gui/EditorArtwork.h"
 #endif
 #include "Gui/EditorLayout.h"
+#include "Gui/ModulationKnob.h"
 #include "Common/wrappers/utilities/FileUtils.h"
 #include "Morvex.h"
 #include "Platform/Platform.h"
@@ -17,6 +18,7 @@
 #include <cstring>
 
 using namespace VSTGUI;
+using namespace MorvexParam;
 
 namespace
 {
@@ -46,6 +48,21 @@ void SavePreferences(CPreferences* preferences)
 {
     Platform::CreateFolders(FileUtils::ExtractDirPath(preferences->GetPath()));
     preferences->Save();
+}
+
+const KNOB_MOD_STYLE* ModStyleOf(KNOB_SIZE size)
+{
+    switch (size)
+    {
+    case kKnobSmall:
+        return &SMALL_KNOB_MOD_STYLE;
+    case kKnobMedium:
+        return &MEDIUM_KNOB_MOD_STYLE;
+    case kKnobBig:
+        return &BIG_KNOB_MOD_STYLE;
+    default:
+        return &DEF_MOD_STYLE;
+    }
 }
 
 CRect LocalRect(const LAYOUT_RECT& rect, const CPoint& origin)
@@ -321,7 +338,8 @@ CView* CEditor::CreateFromLayout(CViewContainer* container, const CPoint& origin
         if (row.readOut)
             readOut = new CBaseReadOut(m_effect, LocalRect(row.readOutRect, origin), m_smallFont,
                                        ToColor(LayoutPalette::kReadOutText));
-        CControl* knob = AddKnob(container, x, y, id, row.frames, GetBitmap(row.bitmap), readOut);
+        CControl* knob = AddModKnob(container, x, y, id, row.frames, GetBitmap(row.bitmap),
+                                    ModStyleOf(row.knobSize), readOut);
         if (!knob && readOut)
             readOut->forget();
         return knob;
@@ -381,6 +399,20 @@ CView* CEditor::CreateFromLayout(CViewContainer* container, const CPoint& origin
     default:
         return nullptr;
     }
+}
+
+CModulationKnob* CEditor::AddModKnob(CViewContainer* container, int x, int y, int id, int frames,
+                                     CBitmap* bitmap, const KNOB_MOD_STYLE* style,
+                                     CBaseReadOut* readOut)
+{
+    if (!container || !bitmap || !m_effect || !CBaseEffect::IsValidId(id))
+        return nullptr;
+    frames = frames < 1 ? 1 : frames;
+    const CCoord frameHeight = bitmap->getHeight() / frames;
+    const CRect strip(x, y, x + bitmap->getWidth(), y + frameHeight);
+    auto* knob = new CModulationKnob(m_effect, strip, this, id, frames, frameHeight, bitmap, style);
+    RegisterControl(container, id, knob, readOut);
+    return knob;
 }
 
 CControl* CEditor::CreateTaggedControl(CViewContainer* container, const CRect& rect,
@@ -504,6 +536,26 @@ void CEditor::OnSetParameter(int id, float value)
 {
     if (!IsEditorOpen() || DeferToUiThread(id, value))
         return;
+    if (id >= kMtxPower && id < kMtxTarget + kNumMatrixSlots)
+    {
+        // A matrix slot changed: the arcs of the knobs may change (also of the knob a
+        // target change left), and a depth edit shows its slot on the target's knob.
+        for (int other = 0; other < kNumParameters; ++other)
+        {
+            CControl* control = GetControl(other);
+            if (control && control->isTypeOf("CModulationKnob"))
+                control->setDirty(true);
+        }
+        const int slot = (id - kMtxPower) % kNumMatrixSlots;
+        const bool depth = id >= kMtxDepth && id < kMtxDepth + kNumMatrixSlots;
+        const int target =
+            static_cast<int>(m_effect->GetParameterUnscaled(kMtxTarget + slot, false, false, 0));
+        if (depth && target >= 0)
+        {
+            if (auto* knob = dynamic_cast<CModulationKnob*>(GetControl(target)))
+                knob->OnModDepthChanged(slot);
+        }
+    }
     CBaseEditor::OnSetParameter(id, value);
 }
 

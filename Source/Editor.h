@@ -23,9 +23,11 @@ class CTextLabel;
 } // namespace VSTGUI
 
 class CMorvex;
+class CModulationKnob;
 class CDecibelMeter;
 class CCorrelationMeter;
 struct LAYOUT_CONTROL;
+struct KNOB_MOD_STYLE;
 
 class CEditor : public CBaseEditor
 {
@@ -51,6 +53,12 @@ public:
     void UpdateAllControls() override;
     void valueChanged(VSTGUI::CControl* control) override;
     void OnControlMouseUp(long tag, bool contextClick) override;
+
+    // Like AddKnob, but always a CModulationKnob with the arc of `style`: the film-strip
+    // frame at x, y (the view grows around it for the arc).
+    CModulationKnob* AddModKnob(VSTGUI::CViewContainer* container, int x, int y, int id,
+                                int frames, VSTGUI::CBitmap* bitmap, const KNOB_MOD_STYLE* style,
+                                CBaseReadOut* readOut);
 
     // Switches the window mode (0 normal, 1 compact; others clamped) and, while open,
     // rebuilds every view in place and asks the host for the new window size.

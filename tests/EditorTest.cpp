@@ -98,13 +98,16 @@ TEST_F(CEditorTest, MasterStripControlsSitWhereTheLayoutPutsThem)
         CControl* control = m_editor->GetControl(id);
         ASSERT_NE(nullptr, control) << id;
         EXPECT_TRUE(control->isAttached()) << id;
-        EXPECT_DOUBLE_EQ(row->rect.x, control->getViewSize().left) << id;
-        EXPECT_DOUBLE_EQ(row->rect.y, control->getViewSize().top) << id;
+        // Knobs grow around their film strip for the modulation arc.
+        const LAYOUT_RECT view = row->ViewRect();
+        EXPECT_DOUBLE_EQ(view.x, control->getViewSize().left) << id;
+        EXPECT_DOUBLE_EQ(view.y, control->getViewSize().top) << id;
+        EXPECT_DOUBLE_EQ(view.width, control->getViewSize().getWidth()) << id;
         EXPECT_FLOAT_EQ(m_effect->GetParameterScaled(id, false, false, 0), control->getValue())
             << id;
     }
     ASSERT_NE(nullptr, m_editor->GetReadOut(kVolume));
-    EXPECT_TRUE(m_editor->GetControl(kVolume)->isTypeOf("CBaseAnimKnob"));
+    EXPECT_TRUE(m_editor->GetControl(kVolume)->isTypeOf("CModulationKnob"));
     EXPECT_TRUE(m_editor->GetControl(kPower)->isTypeOf("CBaseOnOffButton"));
     EXPECT_NE(nullptr, m_editor->GetMeter(0));
     EXPECT_NE(nullptr, m_editor->GetMeter(1));

@@ -1,0 +1,157 @@
+// The modulation knob in the Morvex editor (the Volume knob of the master strip):
+// which matrix slot it shows, depth drags with the right button, and its arc.
+#include "Common/wrappers/VSTwrapper/VstWrapper.h"
+#include "Editor.h"
+#include "Gui/EditorLayout.h"
+#include "Gui/GuiTestSupport.h"
+#include "Gui/ModulationKnob.h"
+#include "Preferences.h"
+#include "vstgui/vstgui.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace MorvexParam;
+using namespace VSTGUI;
+
+namespace
+{
+class CModulationKnobTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setenv("MORVEX_UI_SCALE", "1", 1);
+        m_effect = m_plugin.Effect();
+        m_effect->GetPreferences()->SetCompactGuiMode(CEditor::kNormalMode);
+        m_editor = new CEditor(m_effect);
+        m_effect->SetEditor(m_editor);
+        ASSERT_TRUE(m_editor->OpenOffscreen(1.0));
+        m_frame = m_editor->getFrame();
+        m_knob = dynamic_cast<CModulationKnob*>(m_editor->GetControl(kVolume));
+        ASSERT_NE(nullptr, m_knob);
+        const LAYOUT_CONTROL* row = FindLayoutControl(CEditor::kNormalMode, kVolume);
+        m_centre = CPoint(row->rect.x + row->rect.width / 2.0, row->rect.y + row->rect.height / 2.0);
+        m_plugin.Host().Clear();
+    }
+    void TearDown() override
+    {
+        m_effect->SetEditor(nullptr);
+        delete m_editor;
+        unsetenv("MORVEX_UI_SCALE");
+    }
+
+    // Slot `slot` from modulator `source` to `target` at `depthPercent`.
+    void Route(int slot, int source, int target, float depthPercent)
+    {
+        m_effect->SetParameterUnscaled(kMtxSource + slot, static_cast<float>(source));
+        m_effect->SetParameterUnscaled(kMtxTarget + slot, static_cast<float>(target));
+        m_effect->SetParameterUnscaled(kMtxDepth + slot, depthPercent);
+    }
+    float DepthPercent(int slot)
+    {
+        return m_effect->GetParameterUnscaled(kMtxDepth + slot, false, false, 0);
+    }
+    void RightDrag(CPoint to)
+    {
+        m_frame->platformOnMouseDown(m_centre, kRButton, 1000);
+        m_frame->platformOnMouseMoved(to, kRButton);
+        m_frame->platformOnMouseUp(to, kRButton);
+    }
+
+    GuiTest::CPluginInstance m_plugin;
+    CMorvex* m_effect = nullptr;
+    CEditor* m_editor = nullptr;
+    CFrame* m_frame = nullptr;
+    CModulationKnob* m_knob = nullptr;
+    CPoint m_centre;
+};
+} // namespace
+
+TEST_F(CModulationKnobTest, ViewIsTheFilmStripGrownForTheArc)
+{
+    const LAYOUT_CONTROL* row = FindLayoutControl(CEditor::kNormalMode, kVolume);
+    EXPECT_DOUBLE_EQ(row->rect.x - 4, m_knob->getViewSize().left);
+    EXPECT_DOUBLE_EQ(row->rect.y - 4, m_knob->getViewSize().top);
+    EXPECT_DOUBLE_EQ(row->rect.width + 8, m_knob->getViewSize().getWidth());
+    EXPECT_DOUBLE_EQ(row->rect.height + 8, m_knob->getViewSize().getHeight());
+}
+
+TEST_F(CModulationKnobTest, ShowsTheFirstOfTwoSlotsUntilTheSecondIsEdited)
+{
+    Route(3, 0, kVolume, 50.0f);
+    Route(7, 2, kVolume, -25.0f);
+    Route(5, -1, kVolume, 80.0f); // no source: not this knob's modulation
+    EXPECT_EQ(kMtxDepth + 3, m_knob->GetModDepthParamID());
+    EXPECT_FLOAT_EQ(0.5f, m_knob->GetModDepth());
+
+    // Editing the second slot's depth (the matrix page does so through the host path).
+    m_plugin.Wrapper()->setParameter(kMtxDepth + 7, m_effect->UnscaledValueToScaled(kMtxDepth + 7, -40.0f));
+    EXPECT_EQ(kMtxDepth + 7, m_knob->GetModDepthParamID());
+    EXPECT_NEAR(-0.4f, m_knob->GetModDepth(), 1e-5f);
+}
+
+TEST_F(CModulationKnobTest, RightDragSetsTheDepthAsOneGestureAndStopsAtTheEnds)
+{
+    Route(0, 1, kVolume, 0.0f);
+    const float volumeBefore = m_effect->GetParameterScaled(kVolume, false, false, 0);
+    // 30 px up: +0.3 of depth.
+    RightDrag(CPoint(m_centre.x, m_centre.y - 30));
+    EXPECT_NEAR(30.0f, DepthPercent(0), 1e-3f);
+    EXPECT_FLOAT_EQ(volumeBefore, m_effect->GetParameterScaled(kVolume, false, false, 0));
+    const std::vector<GuiTest::HOST_CALL> edits = m_plugin.Host().EditCalls(kMtxDepth);
+    ASSERT_GE(edits.size(), 3u);
+    EXPECT_EQ(audioMasterBeginEdit, edits.front().opcode);
+    EXPECT_EQ(audioMasterEndEdit, edits.back().opcode);
+    EXPECT_EQ(0, m_plugin.Host().Count(audioMasterBeginEdit) - 1); // none for the knob itself
+
+    RightDrag(CPoint(m_centre.x + 300, m_centre.y - 300));
+    EXPECT_FLOAT_EQ(100.0f, DepthPercent(0));
+    RightDrag(CPoint(m_centre.x - 400, m_centre.y + 400));
+    EXPECT_FLOAT_EQ(-100.0f, DepthPercent(0));
+}
+
+TEST_F(CModulationKnobTest, RightClickWithoutDragChangesNoDepth)
+{
+    Route(0, 1, kVolume, 20.0f);
+    RightDrag(CPoint(m_centre.x + 1, m_centre.y)); // below the 2-pixel threshold
+    EXPECT_NEAR(20.0f, DepthPercent(0), 1e-3f);
+    EXPECT_EQ(0, m_plugin.Host().Count(audioMasterBeginEdit));
+    EXPECT_EQ(0, m_plugin.Host().Count(audioMasterAutomate));
+}
+
+TEST_F(CModulationKnobTest, KnobWithoutModulationIgnoresDepthDrags)
+{
+    RightDrag(CPoint(m_centre.x, m_centre.y - 50));
+    EXPECT_EQ(-1, m_knob->GetModDepthParamID());
+    EXPECT_FLOAT_EQ(0.0f, m_knob->GetModDepth());
+    EXPECT_EQ(0, m_plugin.Host().Count(audioMasterBeginEdit));
+    EXPECT_EQ(0, m_plugin.Host().Count(audioMasterAutomate));
+}
+
+TEST(CModulationKnobArcTest, ArcRunsFromValueToModulatedValueWithinTheEndStops)
+{
+    struct CASE
+    {
+        float value;
+        float depth;
+        double start; // toolkit degrees: 220 is the knob's minimum, 500 its maximum
+        double end;
+    };
+    const CASE cases[] = {
+        {0.5f, 0.0f, 360.0, 360.0},   // no depth: empty
+        {0.5f, 0.25f, 360.0, 430.0},  // 280 x 0.25 = 70 degrees clockwise
+        {0.5f, -0.25f, 290.0, 360.0},
+        {0.9f, 0.5f, 472.0, 500.0},   // stops at the maximum
+        {0.1f, -1.0f, 220.0, 248.0},  // stops at the minimum
+    };
+    for (const CASE& c : cases)
+    {
+        double start = 0.0;
+        double end = 0.0;
+        CModulationKnob::GetArcAngles(c.value, c.depth, start, end);
+        EXPECT_NEAR(c.start, start, 1e-4) << c.value << " " << c.depth;
+        EXPECT_NEAR(c.end, end, 1e-4) << c.value << " " << c.depth;
+    }
+}
