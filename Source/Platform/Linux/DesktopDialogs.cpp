@@ -396,8 +396,10 @@ std::vector<std::string> CDesktopDialogs::KdialogAlertArguments(const std::strin
                                                                 const std::string& message,
                                                                 bool withCancel)
 {
+    // Options every kdialog knows: one that it did not would end it with the
+    // status of "Cancel", and the message would be lost.
     if (!withCancel)
-        return {kKdialog, "--title=" + title, "--sorry=" + message};
+        return {kKdialog, "--title=" + title, "--error=" + message};
     return {kKdialog, "--title=" + title, "--yesno=" + message, "--yes-label=OK",
             "--no-label=Cancel"};
 }

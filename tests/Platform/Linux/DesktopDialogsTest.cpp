@@ -113,7 +113,7 @@ TEST_F(DesktopDialogsTest, AlertArgumentsShowTheMessageAsPlainText)
               ARGUMENTS({"zenity", "--question", "--title=T", "--text=C:\\new <b>& more",
                          "--no-markup", "--ok-label=OK", "--cancel-label=Cancel"}));
     EXPECT_EQ(CDesktopDialogs::KdialogAlertArguments("T", "-m", false),
-              ARGUMENTS({"kdialog", "--title=T", "--sorry=-m"}));
+              ARGUMENTS({"kdialog", "--title=T", "--error=-m"}));
     EXPECT_EQ(
         CDesktopDialogs::KdialogAlertArguments("T", "-m", true),
         ARGUMENTS({"kdialog", "--title=T", "--yesno=-m", "--yes-label=OK", "--no-label=Cancel"}));
