@@ -50,14 +50,13 @@ cairo_status_t ReadPngBytes(void* closure, unsigned char* out, unsigned int leng
     return CAIRO_STATUS_SUCCESS;
 }
 
-CBitmapImage* AcquireImage(const char* name, int scale)
+CBitmapImage* AcquireImage(const RESOURCE_ENTRY* entry)
 {
-    const RESOURCE_ENTRY* entry = FindResource(name, scale);
     if (entry == nullptr)
     {
         return nullptr;
     }
-    std::string key = std::to_string(scale) + ":" + name;
+    std::string key = std::to_string(entry->scale) + ":" + entry->name;
     auto& cache = ImageCache();
     auto found = cache.find(key);
     if (found != cache.end())
@@ -91,52 +90,59 @@ void ReleaseImage(CBitmapImage* image)
     delete image;
 }
 
-int SurfaceWidth(const CBitmapImage* image)
+// Width and height from a PNG's header (signature, then the IHDR chunk); false when the bytes
+// are not a PNG.
+bool ReadPngSize(const RESOURCE_ENTRY* entry, int& width, int& height)
 {
-    return cairo_image_surface_get_width(image->surface);
-}
-
-int SurfaceHeight(const CBitmapImage* image)
-{
-    return cairo_image_surface_get_height(image->surface);
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (entry == nullptr || entry->size < 24 || std::memcmp(entry->data, kSignature, 8) != 0 ||
+        std::memcmp(entry->data + 12, "IHDR", 4) != 0)
+    {
+        return false;
+    }
+    auto bigEndian = [](const unsigned char* p) {
+        return (static_cast<unsigned long>(p[0]) << 24) | (static_cast<unsigned long>(p[1]) << 16) |
+               (static_cast<unsigned long>(p[2]) << 8) | static_cast<unsigned long>(p[3]);
+    };
+    const unsigned long w = bigEndian(entry->data + 16);
+    const unsigned long h = bigEndian(entry->data + 20);
+    if (w == 0 || h == 0 || w > 65535 || h > 65535)
+    {
+        return false;
+    }
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
 }
 } // namespace
 
-CBitmap::CBitmap(const char* resourceName)
+CBitmap::CBitmap(const char* resourceName) : m_name(resourceName != nullptr ? resourceName : "")
 {
-    m_image1x = AcquireImage(resourceName, 1);
-    m_image2x = AcquireImage(resourceName, 2);
-    if (m_image1x != nullptr)
+    int width = 0;
+    int height = 0;
+    const RESOURCE_ENTRY* entry1x = FindResource(resourceName, 1);
+    const RESOURCE_ENTRY* entry2x = FindResource(resourceName, 2);
+    if (ReadPngSize(entry1x, width, height))
     {
-        m_width = SurfaceWidth(m_image1x);
-        m_height = SurfaceHeight(m_image1x);
+        m_resource1x = entry1x;
+        m_width = width;
+        m_height = height;
     }
-    else if (m_image2x != nullptr)
+    if (ReadPngSize(entry2x, width, height))
     {
-        m_width = SurfaceWidth(m_image2x) * 0.5;
-        m_height = SurfaceHeight(m_image2x) * 0.5;
+        m_resource2x = entry2x;
+        if (m_resource1x == nullptr)
+        {
+            m_width = width * 0.5;
+            m_height = height * 0.5;
+        }
     }
 }
 
-CBitmap::CBitmap(CCoord width, CCoord height)
+CBitmap::CBitmap(CCoord width, CCoord height) : m_blank(true)
 {
-    const int pixelWidth = width > 0.0 ? static_cast<int>(std::ceil(width)) : 0;
-    const int pixelHeight = height > 0.0 ? static_cast<int>(std::ceil(height)) : 0;
-    if (pixelWidth > 0 && pixelHeight > 0)
-    {
-        cairo_surface_t* surface =
-            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight);
-        if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
-        {
-            m_image1x = new CBitmapImage{std::string(), surface, 1};
-            m_width = pixelWidth;
-            m_height = pixelHeight;
-        }
-        else
-        {
-            cairo_surface_destroy(surface);
-        }
-    }
+    m_width = width > 0.0 && width < 65536.0 ? std::ceil(width) : 0.0;
+    m_height = height > 0.0 && height < 65536.0 ? std::ceil(height) : 0.0;
 }
 
 CBitmap::~CBitmap()
@@ -147,35 +153,65 @@ CBitmap::~CBitmap()
 
 bool CBitmap::isLoaded() const
 {
-    return m_image1x != nullptr || m_image2x != nullptr;
+    if (m_blank)
+    {
+        return m_width > 0.0 && m_height > 0.0;
+    }
+    return m_resource1x != nullptr || m_resource2x != nullptr;
 }
 
 const char* CBitmap::getResourceName() const
 {
-    const CBitmapImage* image = m_image1x != nullptr ? m_image1x : m_image2x;
-    if (image == nullptr || image->key.empty())
-    {
-        return "";
-    }
-    return image->key.c_str() + image->key.find(':') + 1;
+    return m_name.c_str();
 }
 
 void* CBitmap::getSurface(double scale) const
 {
-    if (scale > 1.0 && m_image2x != nullptr)
+    if (m_blank)
+    {
+        return getTargetSurface();
+    }
+    // Decoded here, at the first draw: on the UI thread.
+    auto decode = [](const RESOURCE_ENTRY* resource, CBitmapImage*& image, bool& failed) {
+        if (image == nullptr && resource != nullptr && !failed)
+        {
+            image = AcquireImage(resource);
+            failed = image == nullptr;
+        }
+        return image;
+    };
+    const bool want2x = m_resource2x != nullptr && (scale > 1.0 || m_resource1x == nullptr);
+    if (want2x && decode(m_resource2x, m_image2x, m_decodeFailed2x) != nullptr)
     {
         return m_image2x->surface;
     }
-    if (m_image1x != nullptr)
+    if (decode(m_resource1x, m_image1x, m_decodeFailed1x) != nullptr)
     {
         return m_image1x->surface;
     }
-    return m_image2x != nullptr ? m_image2x->surface : nullptr;
+    // The 1x image is bad: the 2x one drawn at half size is next best.
+    return decode(m_resource2x, m_image2x, m_decodeFailed2x) != nullptr ? m_image2x->surface
+                                                                       : nullptr;
 }
 
 void* CBitmap::getTargetSurface() const
 {
-    return m_image1x != nullptr && m_image1x->key.empty() ? m_image1x->surface : nullptr;
+    if (!m_blank || !isLoaded())
+    {
+        return nullptr;
+    }
+    if (m_image1x == nullptr)
+    {
+        cairo_surface_t* surface = cairo_image_surface_create(
+            CAIRO_FORMAT_ARGB32, static_cast<int>(m_width), static_cast<int>(m_height));
+        if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
+        {
+            cairo_surface_destroy(surface);
+            return nullptr;
+        }
+        m_image1x = new CBitmapImage{std::string(), surface, 1};
+    }
+    return m_image1x->surface;
 }
 
 void CBitmap::draw(CDrawContext* context, const CRect& dest, const CPoint& offset, float alpha)
@@ -185,6 +221,10 @@ void CBitmap::draw(CDrawContext* context, const CRect& dest, const CPoint& offse
         return;
     }
     void* surface = getSurface(context->getScaleFactor());
+    if (surface == nullptr)
+    {
+        return;
+    }
     const double surfaceScale =
         (m_image2x != nullptr && surface == m_image2x->surface) ? 2.0 : 1.0;
     context->drawSurface(surface, surfaceScale, dest, offset, alpha);

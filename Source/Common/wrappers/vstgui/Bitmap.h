@@ -1,17 +1,22 @@
-// An image: loaded by name from the registered resources (see Resources.h) or blank. Decoded
-// once per name and scale with cairo's PNG stream reader and shared between all bitmaps of that
-// name. Sizes are logical: those of the 1x image (or half the 2x image when only that exists).
-// Film strips are vertical stacks of equal frames. UI thread only; reference counted.
+// An image: loaded by name from the registered resources (see Resources.h) or blank. The size
+// comes from the PNG header at construction (no cairo call, so a bitmap may be made on any
+// thread); the pixels are decoded at the first draw, on the UI thread, once per name and scale
+// with cairo's PNG stream reader, and shared between all bitmaps of that name. Sizes are
+// logical: those of the 1x image (or half the 2x image when only that exists). Film strips are
+// vertical stacks of equal frames. Drawing and reference counts: UI thread only.
 #pragma once
 
 #include "BaseObject.h"
 #include "Geometry.h"
+
+#include <string>
 
 namespace VSTGUI
 {
 
 class CDrawContext;
 struct CBitmapImage;
+struct RESOURCE_ENTRY;
 
 class CBitmap : public CBaseObject
 {
@@ -22,6 +27,7 @@ public:
     CBitmap(CCoord width, CCoord height);
     ~CBitmap() override;
 
+    // True when the image exists (a resource with a valid PNG header, or a blank image).
     bool isLoaded() const;
     CCoord getWidth() const
     {
@@ -54,8 +60,14 @@ public:
     bool isTypeOf(const char* type) const override;
 
 private:
-    CBitmapImage* m_image1x = nullptr; // shared decoded images (see Bitmap.cpp)
-    CBitmapImage* m_image2x = nullptr;
+    const RESOURCE_ENTRY* m_resource1x = nullptr;
+    const RESOURCE_ENTRY* m_resource2x = nullptr;
+    std::string m_name;
+    bool m_blank = false;
+    mutable CBitmapImage* m_image1x = nullptr; // decoded on first use (see Bitmap.cpp)
+    mutable CBitmapImage* m_image2x = nullptr;
+    mutable bool m_decodeFailed1x = false;
+    mutable bool m_decodeFailed2x = false;
     CCoord m_width = 0.0;
     CCoord m_height = 0.0;
 };

@@ -131,3 +131,29 @@ TEST_F(CBitmapTest, SharedDecodedImagesAndBalancedCounts)
     b->forget();
     EXPECT_EQ(CBaseObject::GetLiveObjectCount(), before);
 }
+
+TEST_F(CBitmapTest, SizeFromTheHeaderAndBadImagesDrawNothing)
+{
+    std::vector<unsigned char> png = MakeStripPng(12, 8, 1, {kRedCColor});
+    std::vector<unsigned char> truncated(png.begin(), png.begin() + 40); // header, no pixels
+    RegisterPng("BitmapTestTruncated.png", 1, truncated);
+    RegisterPng("BitmapTestNotPng.png", 1, std::vector<unsigned char>(64, 'x'));
+    CBitmap* broken = new CBitmap("BitmapTestTruncated.png");
+    CBitmap* notPng = new CBitmap("BitmapTestNotPng.png");
+    EXPECT_TRUE(broken->isLoaded()); // known from the header
+    EXPECT_DOUBLE_EQ(broken->getWidth(), 12.0);
+    EXPECT_DOUBLE_EQ(broken->getHeight(), 8.0);
+    EXPECT_FALSE(notPng->isLoaded());
+
+    CFrame* frame = new CFrame(CRect(0, 0, 20, 20), nullptr);
+    frame->setBackgroundColor(kBlackCColor);
+    auto* view = new CView(CRect(0, 0, 12, 8));
+    view->setBackground(broken);
+    frame->addView(view);
+    ASSERT_TRUE(frame->openOffscreen(1.0));
+    EXPECT_EQ(broken->getSurface(1.0), nullptr);
+    EXPECT_TRUE(IsColour(PixelAt(*frame, 5, 5), kBlackCColor));
+    frame->forget();
+    broken->forget();
+    notPng->forget();
+}
