@@ -399,18 +399,21 @@ void CLayoutBuilder::ModulatorSection(int bottom)
     Panel(kSectionModShared, kPanelSection, kAccentNeutral, {8 + dx, 398, 1064, 298});
 
     // Tabs with each modulator's aim dot on its right end.
-    Add(kSectionModShared, kLayoutHSwitch, -1, kTagModSelector,
-        {20 + dx, 406, 8 * kModTabPitch, 22}, "ModSelector.png", 8, a);
+    // The tabs sit at the right end: a modulator's pop-up opens 269 px left of its
+    // aim dot's centre and 31 px right of it, which keeps all eight inside the window.
+    const int tabsX = 1060 + dx - 8 * kModTabPitch;
+    Add(kSectionModShared, kLayoutHSwitch, -1, kTagModSelector, {tabsX, 406, 8 * kModTabPitch, 22},
+        "ModSelector.png", 8, a);
     for (int m = 0; m < kNumModulators; ++m)
     {
         LAYOUT_CONTROL& aim =
             Add(kSectionModShared, kLayoutAim, -1, kTagAim + m,
-                {20 + dx + kModTabPitch * m + 40, 409, 16, 16}, "AimButton.png", 2, a);
+                {tabsX + kModTabPitch * m + 40, 409, 16, 16}, "AimButton.png", 2, a);
         aim.unit = m;
     }
-    Text(kSectionModShared, kTextHint, kAccentNeutral, {532 + dx, 411, 320, kCaptionHeight},
+    Text(kSectionModShared, kTextHint, kAccentNeutral, {112 + dx, 411, 440, kCaptionHeight},
          "Drag a tab's dot onto any knob to modulate it");
-    Add(kSectionFrame, kLayoutOnOff, -1, kTagMatrixSwitch, {980 + dx, 406, 80, 22},
+    Add(kSectionFrame, kLayoutOnOff, -1, kTagMatrixSwitch, {20 + dx, 406, 80, 22},
         "MatrixSwitch.png", 2, a);
 
     // The shared step / MSEG editor: 640 px = 32 cells of 20 px.
@@ -484,15 +487,16 @@ void CLayoutBuilder::MatrixPage(LAYOUT_RECT page, int rowY0, int rowPitch, int h
     const LAYOUT_ACCENT a = kAccentMod;
     const int dx = m_dx;
     m_tables.sections[kSectionMatrix] = page;
-    Text(kSectionMatrix, kTextTitle, a, {20 + dx, 410, 150, 16}, "Modulation Matrix");
-    Add(kSectionMatrix, kLayoutOnOff, kModMtxPower, -1, {20 + dx, 438, 96, 22}, "MatrixBypass.png",
+    // Under the matrix switch, which stays above the page in the normal window.
+    Text(kSectionMatrix, kTextTitle, a, {20 + dx, 440, 140, 16}, "Modulation Matrix");
+    Add(kSectionMatrix, kLayoutOnOff, kModMtxPower, -1, {20 + dx, 466, 96, 22}, "MatrixBypass.png",
         2, a);
-    Add(kSectionMatrix, kLayoutKick, -1, kTagMatrixClose, {20 + dx, 468, 96, 22}, "MatrixClose.png",
+    Add(kSectionMatrix, kLayoutKick, -1, kTagMatrixClose, {20 + dx, 496, 96, 22}, "MatrixClose.png",
         2, a);
-    Text(kSectionMatrix, kTextHint, kAccentNeutral, {20 + dx, 502, 150, kCaptionHeight},
-         "Right-click a knob");
-    Text(kSectionMatrix, kTextHint, kAccentNeutral, {20 + dx, 516, 150, kCaptionHeight},
-         "to add a modulation.");
+    Text(kSectionMatrix, kTextHint, kAccentNeutral, {20 + dx, 530, 136, kCaptionHeight},
+         "Drag a tab's dot onto");
+    Text(kSectionMatrix, kTextHint, kAccentNeutral, {20 + dx, 544, 136, kCaptionHeight},
+         "a knob to add a row.");
     for (int slot = 0; slot < kNumMatrixSlots; ++slot)
     {
         const int x = 194 + dx + 390 * (slot / 12);

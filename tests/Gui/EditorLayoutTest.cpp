@@ -479,3 +479,23 @@ TEST_P(CEditorLayoutTest, EditorsAndRoutingDivideIntoWholeCells)
         EXPECT_TRUE(tab.Contains(aim)) << m;
     }
 }
+
+TEST_P(CEditorLayoutTest, EveryModulationPopupOpensInsideTheWindow)
+{
+    // The pop-up's left edge is its aim dot's centre - 269; it is kModPopupWidth wide and
+    // its top is 30 px above the dot.
+    const int mode = GetParam();
+    const LAYOUT_RECT window = GetWindowRect(mode);
+    for (int m = 0; m < kNumModulators; ++m)
+    {
+        const LAYOUT_RECT aim = FindLayoutControl(mode, kTagAim + m)->rect;
+        const int left = aim.x + aim.width / 2 - 269;
+        EXPECT_GE(left, 0) << "modulator " << m;
+        EXPECT_LE(left + kModPopupWidth, window.width) << "modulator " << m;
+        EXPECT_GE(aim.y - 30, 0) << "modulator " << m;
+        // It grows down one row per matrix slot of the modulator: eight rows still end
+        // inside the compact window (twelve in the normal one).
+        const int rows = mode == kWindowNormal ? 12 : 8;
+        EXPECT_LE(aim.y - 30 + kModPopupHeight + rows * kModPopupRowHeight, window.height);
+    }
+}
