@@ -38,6 +38,8 @@ struct EDITOR_UNDER_TEST
     const char* pluginPath;
     const char* parameterName;
     PIXEL_RECT (*controlRect)(int parameterId);
+    double pressX; // where the drag starts, as fractions of the control's width and height
+    double pressY;
     int dragDx; // logical pixels
     int dragDy;
 };
@@ -67,10 +69,11 @@ PIXEL_RECT MorvexControl(int parameterId)
 #endif
 
 const EDITOR_UNDER_TEST kEditors[] = {
-    {"Fixture", TEST_EDITOR_PLUGIN_PATH, "Level", &FixtureLevelBar, 200, 0},
+    {"Fixture", TEST_EDITOR_PLUGIN_PATH, "Level", &FixtureLevelBar, 0.1, 0.5, 200, 0},
 #ifdef MORVEX_EDITOR_LAYOUT
-    // The master volume knob: knobs follow vertical drags, up raises.
-    {"Morvex", MORVEX_PLUGIN_PATH, "Volume", &MorvexControl, 0, -60},
+    // The master volume knob, dragged from its centre up and to the right: that raises the
+    // value whether knobs follow the pointer's angle or its linear distance.
+    {"Morvex", MORVEX_PLUGIN_PATH, "Volume", &MorvexControl, 0.5, 0.5, 40, -60},
 #endif
 };
 
@@ -122,13 +125,21 @@ private:
 class CEditorEndToEndTest : public CXvfbTest,
                             public ::testing::WithParamInterface<EDITOR_UNDER_TEST>
 {
+public:
+    // Room for an editor at scale 2: the server cannot read back a window that reaches past
+    // the screen's edge.
+    static void SetUpTestSuite()
+    {
+        StartServer("2400x1800x24");
+    }
+
 protected:
     void SetUp() override
     {
         CXvfbTest::SetUp();
         std::string error;
         ASSERT_TRUE(m_input.Open(error)) << error;
-        m_input.MoveTo(1590, 1190); // far from the editor
+        m_input.MoveTo(2390, 1790); // beyond the editor, also at scale 2
         m_xErrorsAtStart = CEditorHost::XErrorCount();
     }
 
@@ -217,10 +228,8 @@ TEST_P(CEditorEndToEndTest, DraggingTheControlIsOneGestureOfAutomation)
     ASSERT_GT(control.width, 0);
     int startX = 0;
     int startY = 0;
-    // The fixture's bar starts the drag near its left end; a knob at its centre.
-    const int pressX = GetParam().dragDx > 0 ? control.x + control.width / 10
-                                             : control.x + control.width / 2;
-    ToScreen(host, pressX, control.y + control.height / 2, startX, startY);
+    ToScreen(host, control.x + static_cast<int>(control.width * GetParam().pressX),
+             control.y + static_cast<int>(control.height * GetParam().pressY), startX, startY);
     host.ClearEvents();
 
     m_input.MoveTo(startX, startY);
@@ -363,6 +372,43 @@ TEST_P(CEditorEndToEndTest, ScaleTwoReportsAndDrawsTwiceTheSize)
     ASSERT_TRUE(high.Capture(host.HostDisplay(), host.HostWindow()));
     EXPECT_GT(high.ChangedPixels(low, ControlOnScreen()), 40);
 }
+
+#ifdef MORVEX_EDITOR_LAYOUT
+// The output meters follow the audio that runs on its own thread while the editor idles on
+// the host's: a louder output must show on the meters' pixels.
+class CMorvexEditorMeterTest : public CXvfbTest
+{
+};
+
+TEST_F(CMorvexEditorMeterTest, MetersFollowTheAudioThread)
+{
+    CEditorHost host(MORVEX_PLUGIN_PATH);
+    std::string error;
+    ASSERT_TRUE(host.Load(error, true)) << error;
+    const int volume = host.FindParameter("Volume");
+    ASSERT_GE(volume, 0);
+    ASSERT_TRUE(host.OpenEditor(error)) << error;
+    ASSERT_TRUE(host.RunUntilDrawn(kOpenTimeoutMs));
+    const LAYOUT_CONTROL* left = FindLayoutControl(kWindowNormal, kTagMeterLeft);
+    const LAYOUT_CONTROL* right = FindLayoutControl(kWindowNormal, kTagMeterRight);
+    ASSERT_NE(left, nullptr);
+    ASSERT_NE(right, nullptr);
+    const PIXEL_RECT meters{left->rect.x, left->rect.y, right->rect.Right() - left->rect.x,
+                            left->rect.height};
+
+    host.SetTone(false);
+    host.RunFor(1500); // the meters fall to rest
+    CScreenshot silent;
+    ASSERT_TRUE(silent.Capture(host.HostDisplay(), host.HostWindow()));
+    host.SetParameter(volume, 1.0f); // +24 dB
+    host.SetTone(true);
+    host.RunFor(600);
+    CScreenshot loud;
+    ASSERT_TRUE(loud.Capture(host.HostDisplay(), host.HostWindow()));
+    EXPECT_GT(loud.ChangedPixels(silent, meters), 50);
+    EXPECT_GT(host.ProcessedBlocks(), 100);
+}
+#endif
 
 INSTANTIATE_TEST_SUITE_P(Editors, CEditorEndToEndTest, ::testing::ValuesIn(kEditors),
                          [](const ::testing::TestParamInfo<EDITOR_UNDER_TEST>& editor)

@@ -467,9 +467,10 @@ int CEditorHost::CountEvents(HOST_EDIT_EVENT::Kind kind, int index)
 void CEditorHost::ProcessBlock()
 {
     const double step = 2.0 * M_PI * kToneHz / kSampleRate;
+    const double amplitude = m_toneOn.load(std::memory_order_relaxed) ? kToneAmplitude : 0.0;
     for (int i = 0; i < kBlockSize; ++i)
     {
-        const auto sample = static_cast<float>(kToneAmplitude * std::sin(m_phase));
+        const auto sample = static_cast<float>(amplitude * std::sin(m_phase));
         m_input[0][static_cast<std::size_t>(i)] = sample;
         m_input[1][static_cast<std::size_t>(i)] = sample;
         m_phase += step;

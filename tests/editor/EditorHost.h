@@ -52,6 +52,11 @@ public:
     // Loads and opens the plug-in and resumes it. `audioThread`: process on a thread of our own
     // instead of between idles. False with a message on failure.
     bool Load(std::string& error, bool audioThread = false);
+    // The test tone (on by default) or silence; any thread.
+    void SetTone(bool on)
+    {
+        m_toneOn.store(on, std::memory_order_relaxed);
+    }
     // Stops audio, closes the editor if open, suspends and closes the plug-in, closes the
     // window and the connection. Called by the destructor.
     void Unload();
@@ -153,6 +158,7 @@ private:
     std::vector<float> m_input[2];
     std::vector<float> m_output[2];
     double m_phase = 0.0;
+    std::atomic<bool> m_toneOn{true};
     std::chrono::steady_clock::time_point m_audioStart;
     std::atomic<long> m_blocks{0};
     bool m_audioThreadMode = false;

@@ -13,16 +13,11 @@
 class CXvfbTest : public ::testing::Test
 {
 public:
+    static constexpr const char* kDefaultScreen = "1600x1200x24";
+
     static void SetUpTestSuite()
     {
-        if (Server() == nullptr)
-        {
-            Server() = std::make_unique<CXvfbServer>();
-            if (!Server()->Start(StartError()))
-            {
-                Server().reset();
-            }
-        }
+        StartServer(kDefaultScreen);
     }
     static void TearDownTestSuite()
     {
@@ -30,6 +25,20 @@ public:
     }
 
 protected:
+    // A suite that needs another screen (width x height x depth) hides SetUpTestSuite and
+    // calls this instead.
+    static void StartServer(const char* screen)
+    {
+        if (Server() == nullptr)
+        {
+            Server() = std::make_unique<CXvfbServer>();
+            if (!Server()->Start(StartError(), screen))
+            {
+                Server().reset();
+            }
+        }
+    }
+
     void SetUp() override
     {
         ASSERT_NE(Server(), nullptr) << StartError();

@@ -1,0 +1,191 @@
+// editor_measure: the cost of a plug-in's editor as a DAW sees it, measured through the test
+// host (not a test; run it by hand). Starts its own Xvfb unless $DISPLAY is set and
+// --own-display is not given.
+//
+//   editor_measure [--seconds N] [--own-display] [PLUGIN.so]   (default: the Morvex build)
+//
+// Prints: effEditOpen time and time to the first complete paint (the editor's window covered
+// with drawn pixels), RSS before loading / after loading / with the editor open, CPU of the
+// whole process (the host's own part is small: idles and a tone) over N seconds with
+// the editor open and audio running on its own thread, first a 440 Hz tone (meters moving),
+// then silence (nothing moves), and 20 close/open cycles (time, RSS after).
+#include "EditorHost.h"
+#include "Screenshot.h"
+#include "XvfbServer.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace
+{
+
+long ResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+    {
+        if (line.rfind("VmRSS:", 0) == 0)
+        {
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+        }
+    }
+    return -1;
+}
+
+// User + system CPU time of this process in seconds.
+double CpuSeconds()
+{
+    std::ifstream stat("/proc/self/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // Fields after the command name (which may hold spaces) start after the last ')'.
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    unsigned long long utime = 0;
+    unsigned long long stime = 0;
+    for (int index = 3; fields >> field; ++index)
+    {
+        if (index == 14)
+        {
+            utime = std::stoull(field);
+        }
+        else if (index == 15)
+        {
+            stime = std::stoull(field);
+            break;
+        }
+    }
+    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// Idles until the host window is covered by the editor's drawing; the time it took in ms.
+double WaitForCompletePaint(CEditorHost& host, int timeoutMs)
+{
+    const auto start = std::chrono::steady_clock::now();
+    while (MillisecondsSince(start) < timeoutMs)
+    {
+        host.Idle();
+        CScreenshot shot;
+        if (shot.Capture(host.HostDisplay(), host.HostWindow()) && shot.NonBlackShare() > 0.95)
+        {
+            return MillisecondsSince(start);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return -1.0;
+}
+
+double CpuPercentOver(CEditorHost& host, int seconds)
+{
+    const double cpuStart = CpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    host.RunFor(seconds * 1000);
+    const double wall = MillisecondsSince(start) / 1000.0;
+    return 100.0 * (CpuSeconds() - cpuStart) / wall;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int seconds = 30;
+    bool ownDisplay = std::getenv("DISPLAY") == nullptr;
+    std::string plugin = MORVEX_PLUGIN_PATH;
+    for (int i = 1; i < argc; ++i)
+    {
+        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
+        {
+            seconds = std::atoi(argv[++i]);
+        }
+        else if (std::strcmp(argv[i], "--own-display") == 0)
+        {
+            ownDisplay = true;
+        }
+        else
+        {
+            plugin = argv[i];
+        }
+    }
+    CXvfbServer server;
+    if (ownDisplay)
+    {
+        std::string error;
+        if (!server.Start(error))
+        {
+            std::fprintf(stderr, "editor_measure: %s\n", error.c_str());
+            return 2;
+        }
+    }
+
+    std::printf("plug-in: %s\n", plugin.c_str());
+    const long rssStart = ResidentKiB();
+    std::string error;
+    {
+        // Audio on its own thread, as a DAW runs it.
+        CEditorHost host(plugin);
+        if (!host.Load(error, true))
+        {
+            std::fprintf(stderr, "editor_measure: %s\n", error.c_str());
+            return 2;
+        }
+        const long rssLoaded = ResidentKiB();
+        double openMs = 0.0;
+        const auto openStart = std::chrono::steady_clock::now();
+        if (!host.OpenEditor(error, &openMs))
+        {
+            std::fprintf(stderr, "editor_measure: %s\n", error.c_str());
+            return 2;
+        }
+        const double paintMs = WaitForCompletePaint(host, 10000);
+        const double totalMs = paintMs >= 0.0 ? MillisecondsSince(openStart) : -1.0;
+        host.RunFor(500);
+        const long rssOpen = ResidentKiB();
+        int width = 0;
+        int height = 0;
+        host.QueryEditorRect(width, height);
+        std::printf("editor: %d x %d\n", width, height);
+        std::printf("effEditOpen: %.1f ms; first complete paint %.1f ms after effEditOpen began\n",
+                    openMs, totalMs);
+        std::printf("RSS: %ld KiB before loading, %ld KiB loaded, %ld KiB editor open (+%ld)\n",
+                    rssStart, rssLoaded, rssOpen, rssOpen - rssLoaded);
+        std::printf("CPU, editor open, audio thread playing a tone (meters moving): %.1f %% of "
+                    "one core over %d s\n",
+                    CpuPercentOver(host, seconds), seconds);
+        host.SetTone(false);
+        host.RunFor(3000); // meters fall back to rest
+        std::printf("CPU, editor open, audio thread playing silence (nothing moves): %.1f %% of "
+                    "one core over %d s\n",
+                    CpuPercentOver(host, seconds), seconds);
+
+        const auto cyclesStart = std::chrono::steady_clock::now();
+        constexpr int kCycles = 20;
+        for (int cycle = 0; cycle < kCycles; ++cycle)
+        {
+            host.CloseEditor();
+            if (!host.OpenEditor(error))
+            {
+                std::fprintf(stderr, "editor_measure: reopen %d: %s\n", cycle, error.c_str());
+                return 1;
+            }
+            host.RunFor(40);
+        }
+        std::printf("%d close/open cycles: %.0f ms each (40 ms of idling included), RSS after "
+                    "%ld KiB, X errors %d\n",
+                    kCycles, MillisecondsSince(cyclesStart) / kCycles, ResidentKiB(),
+                    CEditorHost::XErrorCount());
+    }
+    return 0;
+}
