@@ -318,3 +318,23 @@ TEST_F(COptionMenuTest, EntryBookkeeping)
     EXPECT_EQ(m_menu->getNbEntries(), 0);
     EXPECT_EQ(CBaseObject::GetLiveObjectCount(), before - 4);
 }
+
+TEST_F(COptionMenuTest, KeysWalkTheEntriesAndReturnChooses)
+{
+    m_menu->addEntry("Title", -1, CMenuItem::kTitle);
+    m_menu->addEntry("First");
+    m_menu->addSeparator();
+    m_menu->addEntry("Second");
+    auto key = [](int virtualKey) {
+        CSyntheticEvent event;
+        event.type = CSyntheticEvent::kKeyDown;
+        event.key = virtualKey;
+        return event;
+    };
+    // Down skips the title, then the separator.
+    OpenWith({key(kVirtualKeyDown), key(kVirtualKeyDown), key(kVirtualKeyReturn)});
+    long index = -5;
+    EXPECT_EQ(m_menu->getLastItemMenu(index), m_menu);
+    EXPECT_EQ(index, 2); // "Second" without the separator
+    EXPECT_FALSE(m_frame->platformOnKeyDown(kVirtualKeyEscape)); // no menu: the host's key
+}
