@@ -1,8 +1,8 @@
 // The plug-in's only contact with the operating system outside the C and C++
 // libraries: user folders, folder creation, file replacement, the screen size,
-// alerts, file dialogs and the file manager. Each platform implements these functions in its own
-// source file (Linux: Linux/PlatformLinux.cpp). User-interface thread only;
-// nothing here may be called on the audio thread.
+// alerts, file dialogs and the file manager. Each platform implements these
+// functions in its own source file (Linux: Linux/PlatformLinux.cpp).
+// User-interface thread only; nothing here may be called on the audio thread.
 #pragma once
 
 #include <cstdio>

@@ -1,42 +1,21 @@
 #include "Platform/Linux/DesktopDialogs.h"
 
+#include "Platform/Linux/PathText.h"
 #include "Platform/Platform.h"
 
 #include <cstdlib>
-#include <sys/stat.h>
 #include <unistd.h>
+
+using PathText::Exists;
+using PathText::IsFolder;
+using PathText::Join;
+using PathText::NameOf;
+using PathText::WithoutTrailingSlashes;
 
 namespace
 {
 // zenity and kdialog both answer 1 for "Cancel" and for a closed window.
 constexpr int kCancelledStatus = 1;
-
-bool IsFolder(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool Exists(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
-
-std::string WithoutTrailingSlashes(std::string path)
-{
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
-std::string Join(const std::string& folder, const std::string& name)
-{
-    if (folder.empty())
-        return name;
-    const std::string base = WithoutTrailingSlashes(folder);
-    return base == "/" ? "/" + name : base + "/" + name;
-}
 
 // The folder as a start location: with a trailing "/", so that the panels open
 // inside it rather than select it.
@@ -113,17 +92,11 @@ std::string NearestExistingFolder(std::string path)
     return path.empty() ? "/" : path;
 }
 
-std::string FileNameOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 const char kReplaceTitle[] = "Replace File";
 
 std::string ReplaceQuestion(const std::string& path)
 {
-    return "A file named \xE2\x80\x9C" + FileNameOf(path) +
+    return "A file named \xE2\x80\x9C" + NameOf(path) +
            "\xE2\x80\x9D already exists. Do you want to replace it?";
 }
 

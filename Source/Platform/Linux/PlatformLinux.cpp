@@ -4,16 +4,16 @@
 #include "Platform/Platform.h"
 
 #include "Platform/Linux/DesktopDialogs.h"
+#include "Platform/Linux/PathText.h"
 #include "Platform/Linux/PlatformLinux.h"
 #include "Platform/Linux/ProcessToolRunner.h"
 #include "Platform/Linux/X11Dialog.h"
 
 #include <X11/Xlib.h>
-#include <cstring>
-
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
@@ -22,27 +22,13 @@
 #include <unistd.h>
 #include <vector>
 
+using PathText::FolderOf;
+using PathText::IsAbsolute;
+using PathText::IsFolder;
+using PathText::WithoutTrailingSlashes;
+
 namespace
 {
-bool IsAbsolute(const char* path)
-{
-    return path && path[0] == '/';
-}
-
-// "/a/b//" -> "/a/b"; the root stays "/".
-std::string WithoutTrailingSlashes(std::string path)
-{
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
-bool IsFolder(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // The value of XDG_DESKTOP_DIR in the user-dirs file: "$HOME/..." or an absolute
 // path in double quotes. Empty when the file or a valid line is missing.
 std::string ReadXdgDesktopDir(const std::string& home)
@@ -88,14 +74,6 @@ CDesktopDialogs MakeDialogs()
 std::string TextOrEmpty(const char* text)
 {
     return text ? std::string(text) : std::string();
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return std::string();
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // The home folder, or "/" when there is none.
