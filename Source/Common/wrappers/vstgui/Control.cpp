@@ -26,7 +26,13 @@ CControl::CControl(const CControl& other)
     m_value.store(other.getValue(), std::memory_order_relaxed);
 }
 
-CControl::~CControl() = default;
+CControl::~CControl()
+{
+    if (m_wheelTimer != nullptr)
+    {
+        m_wheelTimer->forget(); // stops it
+    }
+}
 
 void CControl::setValue(float value)
 {
@@ -108,20 +114,42 @@ bool CControl::onWheel(const CPoint& /*where*/, const float& distance, const lon
     {
         return false;
     }
+    if (m_wheelTimer == nullptr)
+    {
+        m_wheelTimer = new CVSTGUITimer(this, kWheelQuietMs);
+    }
+    if (!m_wheelTimer->isRunning())
+    {
+        beginEdit();
+    }
+    m_wheelTimer->start(); // (re)starts the quiet period
     const float old = getValue();
     setValue(old + distance * m_wheelInc * getRange());
     bounceValue();
     if (getValue() != old)
     {
-        beginEdit();
         valueChanged();
-        endEdit();
     }
     return true;
 }
 
+CMessageResult CControl::notify(CBaseObject* sender, const char* message)
+{
+    if (sender == m_wheelTimer && message == CVSTGUITimer::kMsgTimer)
+    {
+        m_wheelTimer->stop();
+        endEdit(); // the wheel has been quiet: the gesture is over
+        return kMessageNotified;
+    }
+    return CView::notify(sender, message);
+}
+
 bool CControl::removed(CView* parent)
 {
+    if (m_wheelTimer != nullptr)
+    {
+        m_wheelTimer->stop();
+    }
     if (m_editCount > 0)
     {
         m_editCount = 1;

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "ControlListener.h"
+#include "Timer.h"
 #include "View.h"
 
 #include <atomic>
@@ -112,8 +113,17 @@ public:
     // The command-click gesture: with kControl + left, sets the default value, tells the
     // listener and answers true.
     virtual bool checkDefaultValue(long buttons);
-    // value +/- wheelInc x distance, clamped; bracketed by beginEdit / endEdit and reported.
+    // value +/- wheelInc x distance, clamped, reported to the listener. A run of wheel steps is
+    // one gesture: the first opens an edit bracket, kWheelQuietMs without a step closes it
+    // (a timer, so the close needs the frame's idle).
     bool onWheel(const CPoint& where, const float& distance, const long& buttons) override;
+    static constexpr int kWheelQuietMs = 500;
+    bool isWheelEditing() const
+    {
+        return m_wheelTimer != nullptr && m_wheelTimer->isRunning();
+    }
+    // The wheel gesture's timer.
+    CMessageResult notify(CBaseObject* sender, const char* message) override;
 
     // Leaving the tree ends any open edit bracket (so the host never sees a dangling begin).
     bool removed(CView* parent) override;
@@ -139,6 +149,7 @@ protected:
     float m_wheelInc = 0.1f;
     int m_editCount = 0;
     long m_editTag = 0; // tag reported by the outermost beginEdit
+    CVSTGUITimer* m_wheelTimer = nullptr; // made at the first wheel step
 };
 
 } // namespace VSTGUI

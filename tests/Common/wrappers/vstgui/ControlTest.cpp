@@ -119,6 +119,16 @@ TEST_F(CControlTest, WheelStepsAndClamps)
     m_frame->platformOnWheel(CPoint(110, 110), 1.0f, false, 0);
     EXPECT_FLOAT_EQ(knob->getValue(), 1.0f);
     EXPECT_EQ(m_listener.changes.size(), 2u); // the clamped step changed nothing
+    // The steps are one gesture, closed after half a second without a step.
+    EXPECT_EQ(m_editor.log, "b7 ");
+    EXPECT_TRUE(knob->isWheelEditing());
+    CVSTGUITimer::FireDueTimers(CFrame::getTicks() + CControl::kWheelQuietMs / 2);
+    EXPECT_EQ(m_editor.log, "b7 ");
+    CVSTGUITimer::FireDueTimers(CFrame::getTicks() + CControl::kWheelQuietMs + 100);
+    EXPECT_EQ(m_editor.log, "b7 e7 ");
+    EXPECT_FALSE(knob->isWheelEditing());
+    m_frame->platformOnWheel(CPoint(110, 110), -1.0f, false, 0);
+    m_frame->removeView(knob); // gone mid-gesture: the bracket closes
     EXPECT_EQ(m_editor.log, "b7 e7 b7 e7 ");
 }
 
