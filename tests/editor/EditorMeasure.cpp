@@ -6,7 +6,8 @@
 //
 // Prints: effEditOpen time and time to the first complete paint (the editor's window covered
 // with drawn pixels), RSS before loading / after loading / with the editor open, CPU of the
-// whole process (the host's own part is small: idles and a tone) over N seconds with
+// whole process (the host's own part is small: idles and a tone) over N seconds without the
+// editor (the base), then with
 // the editor open and audio running on its own thread, first a 440 Hz tone (meters moving),
 // then silence (nothing moves), and 20 close/open cycles (time, RSS after).
 #include "EditorHost.h"
@@ -142,6 +143,9 @@ int main(int argc, char** argv)
             return 2;
         }
         const long rssLoaded = ResidentKiB();
+        // The same audio without an editor: the base the editor's share is read against.
+        std::printf("CPU, no editor, audio thread playing a tone: %.1f %% of one core over %d s\n",
+                    CpuPercentOver(host, seconds), seconds);
         double openMs = 0.0;
         const auto openStart = std::chrono::steady_clock::now();
         if (!host.OpenEditor(error, &openMs))
