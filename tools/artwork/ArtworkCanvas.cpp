@@ -1,17 +1,17 @@
 #include "ArtworkCanvas.h"
 
 #include <pango/pangocairo.h>
+#include <png.h>
 
 #include <algorithm>
 #include <cmath>
 
 namespace
 {
-cairo_status_t AppendPng(void* closure, const unsigned char* data, unsigned int length)
+void WritePngBytes(png_structp png, png_bytep data, png_size_t length)
 {
-    auto* bytes = static_cast<std::vector<unsigned char>*>(closure);
+    auto* bytes = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(png));
     bytes->insert(bytes->end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
 }
 } // namespace
 
@@ -242,11 +242,66 @@ bool CArtworkCanvas::VerticalText(const LAYOUT_RECT& rect, const std::string& te
     return width <= rect.height + 0.5 && height <= rect.width + 2.0;
 }
 
-std::vector<unsigned char> CArtworkCanvas::EncodePng()
+std::vector<unsigned char> CArtworkCanvas::EncodePng(bool interlaced)
 {
-    std::vector<unsigned char> bytes;
     cairo_surface_flush(m_surface);
-    cairo_surface_write_to_png_stream(m_surface, AppendPng, &bytes);
+    const int width = cairo_image_surface_get_width(m_surface);
+    const int height = cairo_image_surface_get_height(m_surface);
+    const int stride = cairo_image_surface_get_stride(m_surface);
+    const unsigned char* data = cairo_image_surface_get_data(m_surface);
+    if (data == nullptr || width <= 0 || height <= 0)
+        return {};
+
+    // cairo keeps premultiplied native-endian ARGB; PNG wants straight RGBA bytes.
+    std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
+    for (int y = 0; y < height; ++y)
+    {
+        const auto* in = reinterpret_cast<const std::uint32_t*>(data + y * stride);
+        unsigned char* out = rgba.data() + static_cast<size_t>(y) * width * 4;
+        for (int x = 0; x < width; ++x, out += 4)
+        {
+            const std::uint32_t pixel = in[x];
+            const unsigned int alpha = pixel >> 24;
+            auto straight = [alpha](unsigned int premultiplied)
+            { return static_cast<unsigned char>((premultiplied * 255 + alpha / 2) / alpha); };
+            if (alpha == 0)
+            {
+                out[0] = out[1] = out[2] = out[3] = 0;
+                continue;
+            }
+            out[0] = straight((pixel >> 16) & 255);
+            out[1] = straight((pixel >> 8) & 255);
+            out[2] = straight(pixel & 255);
+            out[3] = static_cast<unsigned char>(alpha);
+        }
+    }
+    std::vector<png_bytep> rows(height);
+    for (int y = 0; y < height; ++y)
+        rows[y] = rgba.data() + static_cast<size_t>(y) * width * 4;
+
+    std::vector<unsigned char> bytes;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr)
+    {
+        png_destroy_write_struct(&png, nullptr);
+        return {};
+    }
+    // libpng reports errors by longjmp: only plain data is live across this point.
+    if (setjmp(png_jmpbuf(png)))
+    {
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    png_set_write_fn(png, &bytes, WritePngBytes, nullptr);
+    png_set_compression_level(png, 6);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
     return bytes;
 }
 

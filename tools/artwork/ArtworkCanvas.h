@@ -63,8 +63,12 @@ class CArtworkCanvas
     // Logical width of a text in a font.
     double TextWidth(const std::string& text, const ARTWORK_FONT& font);
 
-    // The canvas as PNG bytes.
-    std::vector<unsigned char> EncodePng();
+    // The canvas as PNG bytes (8-bit RGBA, straight alpha, no time stamp: the same
+    // pixels always give the same bytes). Interlaced (Adam7) when asked: a film strip
+    // whose frames are larger than deflate's 32 KiB window then still compresses one
+    // frame against the next, since each pass holds a fraction of every frame. Empty on
+    // failure.
+    std::vector<unsigned char> EncodePng(bool interlaced = false);
     // Raw access for tests: ARGB32 pixel at device coordinates.
     unsigned int DevicePixel(int x, int y);
     cairo_surface_t* Surface() { return m_surface; }
