@@ -1,0 +1,339 @@
+// The aim button and its pop-up: an aim drag routes the modulator to the parameter it is
+// dropped on (nothing when dropped on the background), the look follows the modulator's
+// use, and the pop-up lists, deletes (with undo) and closes.
+#include "Gui/AimControl.h"
+#include "Gui/AimHost.h"
+#include "Gui/AimOverlay.h"
+#include "Gui/GuiTestSupport.h"
+#include "Gui/ModPopup.h"
+#include "Common/wrappers/BaseListControl.h"
+#include "vstgui/vstgui.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+using namespace MorvexParam;
+using namespace VSTGUI;
+
+namespace
+{
+constexpr int kModulator = 3;
+constexpr CCoord kAimLeft = 300, kAimTop = 200, kAimSize = 16;
+const CPoint kAimCentre(kAimLeft + 8, kAimTop + 8);
+const CPoint kKnobCentre(60, 60);
+
+CBitmap* MakeBitmap(CCoord width, CCoord height, const std::vector<std::pair<CRect, CColor>>& fills)
+{
+    auto* bitmap = new CBitmap(width, height);
+    CDrawContext context(bitmap);
+    for (const auto& [rect, color] : fills)
+    {
+        context.setFillColor(color);
+        context.drawRect(rect, kDrawFilled);
+    }
+    return bitmap;
+}
+
+class CTestAimHost : public IAimHost
+{
+public:
+    explicit CTestAimHost(CFrame* frame) : m_frame(frame) {}
+    int GetHoverParamID() const override
+    {
+        CPoint where;
+        m_frame->getCurrentMouseLocation(where);
+        const CControl* control = AimOverlay::FindParameterControlAt(m_frame, where);
+        return control ? static_cast<int>(control->getTag()) : -1;
+    }
+    void ShowModulation(int id, int slot) override { m_shown.emplace_back(id, slot); }
+    void RedrawFrame() override { ++m_redraws; }
+
+    CFrame* m_frame;
+    std::vector<std::pair<int, int>> m_shown;
+    int m_redraws = 0;
+};
+
+// The editor's side of the pop-up's rows.
+class CNullListener : public CControlListener
+{
+public:
+    void valueChanged(CControl*) override {}
+};
+
+const CColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kYellow(255, 255, 0);
+
+class CAimControlTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_frame.openOffscreen(1.0));
+        m_effect = m_plugin.Effect();
+        // A parameter's control inside a nested container (as the editor's pages are).
+        auto* page = new CViewContainer(CRect(20, 20, 120, 120));
+        page->addView(new CControl(CRect(30, 30, 50, 50), nullptr, kFilterCutoff));
+        m_frame.addView(page);
+
+        AIM_BUTTON_ART art;
+        art.normal = MakeBitmap(kAimSize, 2 * kAimSize, {});
+        art.tremolo = MakeBitmap(kAimSize, 2 * kAimSize, {});
+        art.disabled = MakeBitmap(kAimSize, 2 * kAimSize, {});
+        MOD_POPUP_ART popupArt;
+        // Header red, the blank row green, the bottom edge blue; the row fill yellow.
+        popupArt.frame = MakeBitmap(300, 116, {{CRect(0, 0, 300, 79), kRed},
+                                               {CRect(0, 79, 300, 102), kGreen},
+                                               {CRect(0, 102, 300, 116), kBlue}});
+        popupArt.rowFill = MakeBitmap(300, 23, {{CRect(0, 0, 300, 23), kYellow}});
+        popupArt.powerButton = MakeBitmap(18, 36, {});
+        popupArt.deleteButton = MakeBitmap(16, 32, {});
+        m_aim = new CAimControl(m_effect, &m_host, CRect(kAimLeft, kAimTop, kAimLeft + kAimSize, kAimTop + kAimSize),
+                                kModulator, art, popupArt, &m_rowListener, nullptr);
+        for (CBitmap* bitmap : {art.normal, art.tremolo, art.disabled})
+            bitmap->forget();
+        for (CBitmap* bitmap : {popupArt.frame, popupArt.rowFill, popupArt.powerButton,
+                                popupArt.deleteButton})
+            bitmap->forget();
+        m_normal = art.normal;
+        m_tremolo = art.tremolo;
+        m_disabled = art.disabled;
+        m_frame.addView(m_aim);
+    }
+    void TearDown() override { m_frame.close(); }
+
+    void Route(int slot, int source, int target, float depthPercent = 20.0f)
+    {
+        m_effect->SetParameterUnscaled(kMtxSource + slot, static_cast<float>(source));
+        m_effect->SetParameterUnscaled(kMtxTarget + slot, static_cast<float>(target));
+        m_effect->SetParameterUnscaled(kMtxDepth + slot, depthPercent);
+    }
+    std::vector<float> Matrix() const
+    {
+        std::vector<float> values;
+        for (int id = kMtxPower; id < kMtxTarget + kNumMatrixSlots; ++id)
+            values.push_back(m_effect->GetParameterScaled(id, false, false, 0));
+        return values;
+    }
+    void AimDrag(const CPoint& drop)
+    {
+        m_frame.platformOnMouseDown(kAimCentre, kLButton, 1000);
+        EXPECT_TRUE(m_aim->IsAiming());
+        m_frame.platformOnMouseMoved(CPoint(200, 150), kLButton);
+        m_frame.platformOnMouseMoved(drop, kLButton);
+        EXPECT_TRUE(m_aim->IsAiming());
+        m_frame.platformOnMouseUp(drop, kLButton);
+    }
+    uint32_t PixelAt(CCoord x, CCoord y)
+    {
+        m_frame.renderNow();
+        int width = 0, height = 0, stride = 0;
+        const unsigned char* pixels = m_frame.getBackBufferPixels(width, height, stride);
+        return *reinterpret_cast<const uint32_t*>(pixels + static_cast<int>(y) * stride +
+                                                  static_cast<int>(x) * 4) & 0xffffff;
+    }
+
+    GuiTest::CPluginInstance m_plugin;
+    CMorvex* m_effect = nullptr;
+    CFrame m_frame{CRect(0, 0, 400, 400), nullptr};
+    CTestAimHost m_host{&m_frame};
+    CNullListener m_rowListener;
+    CAimControl* m_aim = nullptr;
+    CBitmap* m_normal = nullptr;
+    CBitmap* m_tremolo = nullptr;
+    CBitmap* m_disabled = nullptr;
+};
+} // namespace
+
+TEST_F(CAimControlTest, DropOnEmptyBackgroundAddsNothingAndErasesTheLine)
+{
+    const std::vector<float> before = Matrix();
+    const int undoBefore = m_effect->GetUndoCount();
+    AimDrag(CPoint(250, 350));
+    EXPECT_FALSE(m_aim->IsAiming());
+    EXPECT_EQ(before, Matrix());
+    EXPECT_EQ(undoBefore, m_effect->GetUndoCount());
+    EXPECT_TRUE(m_host.m_shown.empty());
+    EXPECT_EQ(1, m_host.m_redraws);
+}
+
+TEST_F(CAimControlTest, DropOnAParameterControlRoutesTheModulatorToIt)
+{
+    // Slot 1 already modulates the cutoff; slot 0 is free and takes the new routing.
+    Route(1, 0, kFilterCutoff);
+    const int undoBefore = m_effect->GetUndoCount();
+    AimDrag(kKnobCentre);
+    EXPECT_FALSE(m_aim->IsAiming());
+    EXPECT_FLOAT_EQ(kModulator, m_effect->GetParameterUnscaled(kMtxSource + 0, false, false, 0));
+    EXPECT_FLOAT_EQ(kFilterCutoff, m_effect->GetParameterUnscaled(kMtxTarget + 0, false, false, 0));
+    EXPECT_NE(0.0f, m_effect->GetParameterUnscaled(kMtxDepth + 0, false, false, 0));
+    EXPECT_EQ(undoBefore + 1, m_effect->GetUndoCount());
+    // The control is told to show the new slot, not the one it had.
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{kFilterCutoff, 0}}), m_host.m_shown);
+    EXPECT_EQ(1, m_host.m_redraws);
+    EXPECT_EQ(CAimControl::kLookNormal, m_aim->GetLook());
+}
+
+TEST_F(CAimControlTest, LookFollowsTheModulatorsUse)
+{
+    struct CASE
+    {
+        const char* name;
+        int slotSource;    // source of slot 5 (-1: empty)
+        float tremoloScaled;
+        CAimControl::LOOK look;
+    };
+    const CASE cases[] = {
+        {"unused", -1, 0.0f, CAimControl::kLookDisabled},
+        {"another modulator's slot", kModulator - 1, 0.0f, CAimControl::kLookDisabled},
+        {"routed", kModulator, 0.0f, CAimControl::kLookNormal},
+        {"tremolo", -1, 0.4f, CAimControl::kLookTremolo},
+        {"tremolo and routed", kModulator, 0.4f, CAimControl::kLookTremolo},
+    };
+    for (const CASE& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Route(5, c.slotSource, kFilterRes);
+        m_effect->SetParameterScaled(kModTremolo + kModulator, c.tremoloScaled);
+        m_aim->Idle();
+        EXPECT_EQ(c.look, m_aim->GetLook());
+        CBitmap* expected = c.look == CAimControl::kLookTremolo ? m_tremolo
+                            : c.look == CAimControl::kLookNormal ? m_normal
+                                                                 : m_disabled;
+        EXPECT_EQ(expected, m_aim->getBackground());
+    }
+}
+
+TEST_F(CAimControlTest, ContextClickOpensThePopupWithOneRowPerSlotOfTheModulator)
+{
+    Route(2, kModulator, kFilterCutoff);
+    Route(4, 1, kFilterRes);
+    Route(5, kModulator, kDelayMix, -50.0f);
+    for (const long buttons : {long(kRButton), long(kLButton | kApple)})
+    {
+        m_frame.platformOnMouseDown(kAimCentre, buttons, 1000);
+        m_frame.platformOnMouseUp(kAimCentre, buttons);
+        EXPECT_FALSE(m_aim->IsAiming());
+        ASSERT_TRUE(m_aim->IsPopupOpen());
+        CModPopup* popup = m_aim->GetPopup();
+        ASSERT_EQ(2, popup->GetRowCount());
+        const CRect& size = popup->getViewSize();
+        EXPECT_EQ(CRect(kAimCentre.x - 269, kAimTop - 30, kAimCentre.x - 269 + 300,
+                        kAimTop - 30 + 2 * 23 + 116),
+                  size);
+        const int slots[] = {2, 5};
+        for (int row = 0; row < 2; ++row)
+        {
+            const int s = slots[row];
+            const CCoord y = size.top + 80 + 23 * row;
+            EXPECT_EQ(kMtxPower + s, popup->GetPowerButton(row)->getTag());
+            EXPECT_EQ(CPoint(size.left + 54, y), popup->GetPowerButton(row)->getViewSize().getTopLeft());
+            EXPECT_EQ(kMtxTarget + s, popup->GetTargetList(row)->getTag());
+            EXPECT_EQ(CRect(size.left + 76, y, size.left + 199, y + 19),
+                      popup->GetTargetList(row)->getViewSize());
+            EXPECT_EQ(kMtxDepth + s, popup->GetDepthList(row)->getTag());
+            EXPECT_EQ(CRect(size.left + 206, y, size.left + 265, y + 19),
+                      popup->GetDepthList(row)->getViewSize());
+            EXPECT_FALSE(popup->GetDepthList(row)->IsMenuEnabled());
+            EXPECT_EQ(10000 + s, popup->GetDeleteButton(row)->getTag());
+            EXPECT_EQ(size.left + 272, popup->GetDeleteButton(row)->getViewSize().left);
+            // Rows live in the frame, above the pop-up.
+            EXPECT_EQ(&m_frame, popup->GetTargetList(row)->getParentView());
+            EXPECT_FLOAT_EQ(m_effect->GetParameterScaled(kMtxDepth + s, false, false, 0),
+                            popup->GetDepthList(row)->getValue());
+        }
+        // Background: header, one fill per row, then the frame's lower part.
+        const CCoord x = size.left + 5;
+        EXPECT_EQ(0xff0000u, PixelAt(x, size.top + 10));
+        EXPECT_EQ(0xffff00u, PixelAt(x, size.top + 79 + 23 + 10));
+        EXPECT_EQ(0x00ff00u, PixelAt(x, size.top + 79 + 2 * 23 + 10));
+        EXPECT_EQ(0x0000ffu, PixelAt(x, size.bottom - 5));
+
+        // A press on the background closes it.
+        m_frame.platformOnMouseDown(CPoint(x, size.top + 10), kLButton, 5000);
+        m_frame.platformOnMouseUp(CPoint(x, size.top + 10), kLButton);
+        EXPECT_FALSE(m_aim->IsPopupOpen());
+        EXPECT_EQ(0, popup->GetRowCount());
+        EXPECT_EQ(nullptr, m_frame.getViewAt(CPoint(size.left + 100, size.top + 85), true));
+    }
+}
+
+TEST_F(CAimControlTest, PopupDeleteEmptiesTheSlotAndUndoBringsItBack)
+{
+    Route(2, kModulator, kFilterCutoff);
+    Route(5, kModulator, kDelayMix, -50.0f);
+    m_effect->SetParameterScaled(kMtxPower + 5, 0.0f);
+    const std::vector<float> routed = Matrix();
+    m_frame.platformOnMouseDown(kAimCentre, kRButton, 1000);
+    CModPopup* popup = m_aim->GetPopup();
+    ASSERT_EQ(2, popup->GetRowCount());
+    const int undoBefore = m_effect->GetUndoCount();
+
+    const CPoint erase = popup->GetDeleteButton(1)->getViewSize().getCenter();
+    m_frame.platformOnMouseDown(erase, kLButton, 2000);
+    m_frame.platformOnMouseUp(erase, kLButton);
+    EXPECT_EQ(undoBefore + 1, m_effect->GetUndoCount());
+    EXPECT_FLOAT_EQ(-1.0f, m_effect->GetParameterUnscaled(kMtxSource + 5, false, false, 0));
+    EXPECT_FLOAT_EQ(-1.0f, m_effect->GetParameterUnscaled(kMtxTarget + 5, false, false, 0));
+    EXPECT_FLOAT_EQ(0.0f, m_effect->GetParameterUnscaled(kMtxDepth + 5, false, false, 0));
+    EXPECT_FLOAT_EQ(1.0f, m_effect->GetParameterScaled(kMtxPower + 5, false, false, 0));
+    EXPECT_FLOAT_EQ(kModulator, m_effect->GetParameterUnscaled(kMtxSource + 2, false, false, 0));
+    // Rebuilt at the next idle, not under the press.
+    EXPECT_TRUE(popup->IsRebuildPending());
+    EXPECT_EQ(2, popup->GetRowCount());
+    m_aim->Idle();
+    EXPECT_FALSE(popup->IsRebuildPending());
+    EXPECT_TRUE(m_aim->IsPopupOpen());
+    EXPECT_EQ(1, popup->GetRowCount());
+    EXPECT_EQ(10002, popup->GetDeleteButton(0)->getTag());
+    EXPECT_EQ(116 + 23, popup->getViewSize().getHeight());
+
+    m_effect->Undo();
+    EXPECT_EQ(routed, Matrix());
+}
+
+TEST_F(CAimControlTest, DeletingASlotTakenOverByAnotherModulatorLeavesIt)
+{
+    Route(2, kModulator, kFilterCutoff);
+    m_frame.platformOnMouseDown(kAimCentre, kRButton, 1000);
+    CModPopup* popup = m_aim->GetPopup();
+    ASSERT_EQ(1, popup->GetRowCount());
+    Route(2, 6, kFilterCutoff); // changed elsewhere (the matrix page) meanwhile
+    const std::vector<float> before = Matrix();
+    const int undoBefore = m_effect->GetUndoCount();
+    const CPoint erase = popup->GetDeleteButton(0)->getViewSize().getCenter();
+    m_frame.platformOnMouseDown(erase, kLButton, 2000);
+    m_frame.platformOnMouseUp(erase, kLButton);
+    EXPECT_EQ(before, Matrix());
+    EXPECT_EQ(undoBefore + 1, m_effect->GetUndoCount());
+    m_aim->Idle();
+    EXPECT_EQ(0, popup->GetRowCount());
+    EXPECT_EQ(116, popup->getViewSize().getHeight());
+}
+
+TEST(AimControlLifetime, OpenPopupAndItsRowsAreReleasedWithTheFrame)
+{
+    GuiTest::CPluginInstance plugin;
+    CMorvex* effect = plugin.Effect();
+    effect->SetParameterUnscaled(kMtxSource + 7, kModulator);
+    effect->SetParameterUnscaled(kMtxTarget + 7, kFilterCutoff);
+    const long before = CBaseObject::GetLiveObjectCount();
+    {
+        CFrame frame(CRect(0, 0, 400, 400), nullptr);
+        ASSERT_TRUE(frame.openOffscreen(1.0));
+        CNullListener listener;
+        MOD_POPUP_ART popupArt;
+        popupArt.frame = MakeBitmap(300, 116, {});
+        popupArt.rowFill = MakeBitmap(300, 23, {});
+        auto* aim = new CAimControl(effect, nullptr, CRect(kAimLeft, kAimTop, kAimLeft + kAimSize, kAimTop + kAimSize),
+                                    kModulator, AIM_BUTTON_ART(), popupArt, &listener, nullptr);
+        popupArt.frame->forget();
+        popupArt.rowFill->forget();
+        frame.addView(aim);
+        frame.platformOnMouseDown(kAimCentre, kRButton, 1000);
+        ASSERT_EQ(1, aim->GetPopup()->GetRowCount());
+        frame.close();
+    }
+    EXPECT_EQ(before, CBaseObject::GetLiveObjectCount());
+}
