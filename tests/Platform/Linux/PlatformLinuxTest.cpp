@@ -151,8 +151,6 @@ TEST_F(PlatformLinuxTest, PanelsStartInTheFolderGivenElseWhereTheLastFileWasChos
     platform.runner.Answer(0, folder + "/Lead.prg\n");
     ASSERT_TRUE(Platform::ShowSaveFileDialog(result, sizeof(result), "/presets/User",
                                              "Preset files (*.prg)", "prg", "Lead"));
-    EXPECT_EQ(platform.runner.runs[0][5], "--filename=/presets/User/Lead.prg");
-    EXPECT_EQ(platform.runner.runs[0][6], "--file-filter=Preset files (*.prg) | *.prg");
     // The next panel without a folder of its own opens where that file went;
     // an extension may come with its dot.
     std::string path;
