@@ -175,7 +175,7 @@ TEST_F(PlatformLinuxTest, AZenityOnThePathAnswersThroughARealChildProcess)
     chmod((bin + "/zenity").c_str(), 0755);
     const char* path = std::getenv("PATH");
     CScopedEnv pathEnv("PATH", (bin + ":" + (path ? path : "/usr/bin:/bin")).c_str());
-    CScopedEnv display("DISPLAY", ":stub");
+    CScopedEnv display("DISPLAY", ":stand-in");
     CScopedEnv desktop("XDG_CURRENT_DESKTOP", nullptr);
     char result[2048] = "";
     EXPECT_TRUE(Platform::ShowOpenFileDialog(result, sizeof(result), "", "ccmap"));
