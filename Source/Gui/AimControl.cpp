@@ -2,12 +2,11 @@
 
 #include "Common/wrappers/ControlGestureListener.h"
 #include "Gui/AimHost.h"
+#include "Gui/MatrixSlots.h"
 #include "Morvex.h"
 #include "Processing/ModulationMatrix.h"
 #include "vstgui/Bitmap.h"
 #include "vstgui/Frame.h"
-
-#include <cmath>
 
 using namespace VSTGUI;
 using namespace MorvexParam;
@@ -23,20 +22,6 @@ void Forget(CBitmap* bitmap)
 {
     if (bitmap)
         bitmap->forget();
-}
-
-// Which slots have a source and target `id`, one bit per slot.
-uint32_t SlotsTargeting(CMorvex* effect, int id)
-{
-    uint32_t slots = 0;
-    for (int k = 0; k < kNumMatrixSlots; ++k)
-    {
-        const float source = std::trunc(effect->GetParameterUnscaled(kMtxSource + k, false, false, 0));
-        const float target = std::trunc(effect->GetParameterUnscaled(kMtxTarget + k, false, false, 0));
-        if (source >= 0.0f && target == static_cast<float>(id))
-            slots |= 1u << k;
-    }
-    return slots;
 }
 } // namespace
 
@@ -72,7 +57,7 @@ void CAimControl::Update()
     if (!m_effect)
         return;
     const int tremoloId = kModTremolo + m_modulator;
-    bool tremolo = m_effect->GetParameterScaled(tremoloId, false, false, 0) > 0.0f;
+    bool tremolo = MatrixSlots::StoredScaled(m_effect, tremoloId) > 0.0f;
     if (const PARAM_MODULATION* modulation = m_effect->GetParameterModulation(tremoloId))
         tremolo = tremolo || modulation->count > 0;
     LOOK look = kLookDisabled;
@@ -136,11 +121,11 @@ CMouseEventResult CAimControl::onMouseUp(CPoint& where, const long& buttons)
         const int id = m_host ? m_host->GetHoverParamID() : -1;
         if (m_effect && CBaseEffect::IsValidId(id))
         {
-            const uint32_t before = SlotsTargeting(m_effect, id);
+            const uint32_t before = MatrixSlots::SlotsTargeting(m_effect, id);
             m_effect->AddModulation(id, m_modulator, true);
             // The control shows the slot just made (the first free slot may lie before
             // the slots that already target the parameter). None when the matrix is full.
-            const uint32_t added = SlotsTargeting(m_effect, id) & ~before;
+            const uint32_t added = MatrixSlots::SlotsTargeting(m_effect, id) & ~before;
             if (added && m_host)
             {
                 int slot = 0;

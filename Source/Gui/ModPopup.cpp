@@ -3,6 +3,7 @@
 #include "Common/wrappers/BaseListControl.h"
 #include "Common/wrappers/BaseOnOffButton.h"
 #include "Gui/AimControl.h"
+#include "Gui/MatrixSlots.h"
 #include "Processing/ModulationMatrix.h"
 #include "UndoItems.h"
 #include "vstgui/Bitmap.h"
@@ -11,7 +12,6 @@
 #include "vstgui/KickButton.h"
 
 #include <algorithm>
-#include <cmath>
 
 using namespace VSTGUI;
 using namespace MorvexParam;
@@ -164,9 +164,9 @@ void CModPopup::Update()
     for (int row = 0; row < m_rowCount; ++row)
     {
         const int slot = static_cast<int>(m_deleteButtons[row]->getTag() - kDeleteTag);
-        m_powerButtons[row]->setValue(m_effect->GetParameterScaled(kMtxPower + slot, false, false, 0));
-        m_targetLists[row]->setValue(m_effect->GetParameterScaled(kMtxTarget + slot, false, false, 0));
-        m_depthLists[row]->setValue(m_effect->GetParameterScaled(kMtxDepth + slot, false, false, 0));
+        m_powerButtons[row]->setValue(MatrixSlots::StoredScaled(m_effect, kMtxPower + slot));
+        m_targetLists[row]->setValue(MatrixSlots::StoredScaled(m_effect, kMtxTarget + slot));
+        m_depthLists[row]->setValue(MatrixSlots::StoredScaled(m_effect, kMtxDepth + slot));
     }
 }
 
@@ -202,8 +202,7 @@ void CModPopup::valueChanged(CControl* control)
         const int slot = static_cast<int>(tag - kDeleteTag);
         m_effect->AddUndoItem(new CMatrixUndoItem(m_effect));
         // The slot may have been given to another modulator meanwhile: then it stays.
-        const float source = std::trunc(m_effect->GetParameterUnscaled(kMtxSource + slot, false, false, 0));
-        if (source == static_cast<float>(m_modulator))
+        if (MatrixSlots::Source(m_effect, slot) == m_modulator)
         {
             m_effect->RefreshParameter(kMtxSource + slot, 0.0f);
             m_effect->RefreshParameter(kMtxTarget + slot, 0.0f);

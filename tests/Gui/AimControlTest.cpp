@@ -24,6 +24,7 @@ constexpr int kModulator = 3;
 constexpr CCoord kAimLeft = 300, kAimTop = 200, kAimSize = 16;
 const CPoint kAimCentre(kAimLeft + 8, kAimTop + 8);
 const CPoint kKnobCentre(60, 60);
+const CRect kAimRect(kAimLeft, kAimTop, kAimLeft + kAimSize, kAimTop + kAimSize);
 
 CBitmap* MakeBitmap(CCoord width, CCoord height, const std::vector<std::pair<CRect, CColor>>& fills)
 {
@@ -89,8 +90,8 @@ protected:
         popupArt.rowFill = MakeBitmap(300, 23, {{CRect(0, 0, 300, 23), kYellow}});
         popupArt.powerButton = MakeBitmap(18, 36, {});
         popupArt.deleteButton = MakeBitmap(16, 32, {});
-        m_aim = new CAimControl(m_effect, &m_host, CRect(kAimLeft, kAimTop, kAimLeft + kAimSize, kAimTop + kAimSize),
-                                kModulator, art, popupArt, &m_rowListener, nullptr);
+        m_aim = new CAimControl(m_effect, &m_host, kAimRect, kModulator, art, popupArt,
+                                &m_rowListener, nullptr);
         for (CBitmap* bitmap : {art.normal, art.tremolo, art.disabled})
             bitmap->forget();
         for (CBitmap* bitmap : {popupArt.frame, popupArt.rowFill, popupArt.powerButton,
@@ -228,7 +229,8 @@ TEST_F(CAimControlTest, ContextClickOpensThePopupWithOneRowPerSlotOfTheModulator
             const int s = slots[row];
             const CCoord y = size.top + 80 + 23 * row;
             EXPECT_EQ(kMtxPower + s, popup->GetPowerButton(row)->getTag());
-            EXPECT_EQ(CPoint(size.left + 54, y), popup->GetPowerButton(row)->getViewSize().getTopLeft());
+            EXPECT_EQ(CPoint(size.left + 54, y),
+                      popup->GetPowerButton(row)->getViewSize().getTopLeft());
             EXPECT_EQ(kMtxTarget + s, popup->GetTargetList(row)->getTag());
             EXPECT_EQ(CRect(size.left + 76, y, size.left + 199, y + 19),
                       popup->GetTargetList(row)->getViewSize());
@@ -326,8 +328,8 @@ TEST(AimControlLifetime, OpenPopupAndItsRowsAreReleasedWithTheFrame)
         MOD_POPUP_ART popupArt;
         popupArt.frame = MakeBitmap(300, 116, {});
         popupArt.rowFill = MakeBitmap(300, 23, {});
-        auto* aim = new CAimControl(effect, nullptr, CRect(kAimLeft, kAimTop, kAimLeft + kAimSize, kAimTop + kAimSize),
-                                    kModulator, AIM_BUTTON_ART(), popupArt, &listener, nullptr);
+        auto* aim = new CAimControl(effect, nullptr, kAimRect, kModulator, AIM_BUTTON_ART(),
+                                    popupArt, &listener, nullptr);
         popupArt.frame->forget();
         popupArt.rowFill->forget();
         frame.addView(aim);

@@ -42,7 +42,8 @@ protected:
     {
         const unsigned char* data = cairo_image_surface_get_data(m_surface);
         const int stride = cairo_image_surface_get_stride(m_surface);
-        return static_cast<int>(*reinterpret_cast<const uint32_t*>(data + y * stride + x * 4) >> 24);
+        const auto* pixel = reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+        return static_cast<int>(*pixel >> 24);
     }
 
     CFrame m_frame{CRect(0, 0, 200, 100), nullptr};

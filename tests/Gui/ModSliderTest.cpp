@@ -22,9 +22,15 @@ class CGestureLog : public CControlListener, public IControlGestureListener
 {
 public:
     void valueChanged(CControl*) override { m_log.push_back("value"); }
-    void OnControlMouseDown(long, bool context) override { m_log.push_back(context ? "down ctx" : "down"); }
+    void OnControlMouseDown(long, bool context) override
+    {
+        m_log.push_back(context ? "down ctx" : "down");
+    }
     void OnControlDoubleClick(long) override { m_log.push_back("double"); }
-    void OnControlMouseUp(long, bool context) override { m_log.push_back(context ? "up ctx" : "up"); }
+    void OnControlMouseUp(long, bool context) override
+    {
+        m_log.push_back(context ? "up ctx" : "up");
+    }
     std::vector<std::string> m_log;
 };
 
@@ -66,8 +72,8 @@ TEST_F(CModSliderTest, BarGrowsFromTheCentreTowardsTheHandle)
         bool barLeft;  // x 40
         bool barRight; // x 100
     };
-    for (const CASE& c : {CASE{1.0f, false, true}, CASE{0.0f, true, false}, CASE{0.5f, false, false},
-                          CASE{0.9f, false, true}})
+    for (const CASE& c : {CASE{1.0f, false, true}, CASE{0.0f, true, false},
+                          CASE{0.5f, false, false}, CASE{0.9f, false, true}})
     {
         SCOPED_TRACE(c.value);
         m_slider->setValue(c.value);

@@ -200,7 +200,8 @@ TEST_F(CNodePanelTest, OnlyTheTileUnderTheDraggedCentreIsShaded)
     }
     // The shade darkens the tile under it; the others keep their own colour.
     const CCoord probeY = kPanelY + 2;
-    const uint32_t shaded = PixelAt(kPanelX + 7 * kTile - 2, probeY) & 0xff; // beside the dragged tile
+    // Beside the dragged tile, which covers the left part of the shaded one.
+    const uint32_t shaded = PixelAt(kPanelX + 7 * kTile - 2, probeY) & 0xff;
     EXPECT_LT(shaded, 20u + 30u * 6u);
     EXPECT_EQ(20u + 30u * 4u, PixelAt(kPanelX + 4 * kTile + 1, probeY) & 0xff);
     m_frame.platformOnMouseUp(CPoint(SlotCentre(6), y), kLButton);
