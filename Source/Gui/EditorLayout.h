@@ -20,6 +20,14 @@
 // Gate and Tension of a modulator share one place (only one is shown at a time);
 // so do the step and MSEG editors; the aim buttons sit on the modulator tabs.
 //
+// Pages: the matrix rows start at x 194 + 390c, y 404 + 27r in the normal window and
+// so reach y 721: the matrix page covers the modulator section and the master strip
+// (398..779). The compact window (700 px high) places them 23 px apart from y 420
+// under a row of column heads, inside the modulator section. The compact master view
+// covers the modulator section below its tab row (y 434..696), so the tabs, aim dots
+// and matrix switch stay usable above it. Views that stay above a page (layer
+// selector, matrix switch, tabs, aim dots) never overlap the page's own views.
+//
 // Plain data, no toolkit; any thread (the tables are built once, on first use,
 // and never change).
 #pragma once
@@ -269,6 +277,11 @@ struct LAYOUT_BITMAP
 };
 
 // Size of the modulation pop-up's pieces (its rows are placed by the pop-up itself).
+// The pop-up draws the top kModPopupHeaderHeight px of "ModPopup.png", one fill per
+// row, then the image from kModPopupBottomOffset down: n rows paint
+// kModPopupHeight + (n - 1) x kModPopupRowHeight px. Its left edge is its aim dot's
+// centre - 269, its top 30 px above the dot (the tabs are placed so that all eight
+// pop-ups open inside the window).
 constexpr int kModPopupWidth = 300;
 constexpr int kModPopupHeight = 116;       // "ModPopup.png"
 constexpr int kModPopupHeaderHeight = 79;  // drawn from the top of the frame image
