@@ -536,6 +536,17 @@ void CFrame::platformOnMouseDown(CPoint where, long buttons, std::uint32_t timeM
         m_modalOverlay->onMouseDown(where, buttons);
         return;
     }
+    if (m_mouseDownView != nullptr)
+    {
+        if (button != m_captureButton)
+        {
+            return; // another button during a drag: the gesture keeps its view
+        }
+        // The same button again: its release was lost (a grab taken away). End that gesture
+        // before this one starts, so that no view waits for a release forever.
+        CPoint point(where);
+        CViewContainer::onMouseUp(point, m_captureButton | (buttons & ~kMouseButtonMask));
+    }
     if (m_mouseObserver != nullptr)
     {
         m_mouseObserver->onMouseDown(this, where);
@@ -543,6 +554,7 @@ void CFrame::platformOnMouseDown(CPoint where, long buttons, std::uint32_t timeM
     UpdateMouseOverView(where, buttons);
     CPoint point(where);
     CViewContainer::onMouseDown(point, buttons);
+    m_captureButton = m_mouseDownView != nullptr ? button : 0;
 }
 
 void CFrame::platformOnMouseMoved(CPoint where, long buttons)
@@ -572,8 +584,13 @@ void CFrame::platformOnMouseUp(CPoint where, long buttons)
         m_modalOverlay->onMouseUp(where, buttons);
         return;
     }
+    if (m_mouseDownView != nullptr && m_captureButton != 0 && (buttons & m_captureButton) == 0)
+    {
+        return; // the release of a button that took no part in the gesture
+    }
     CPoint point(where);
     CViewContainer::onMouseUp(point, buttons);
+    m_captureButton = 0;
     UpdateMouseOverView(where, m_currentButtons);
 }
 

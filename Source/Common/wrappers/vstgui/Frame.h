@@ -256,6 +256,7 @@ private:
     CCursorType m_cursor = kCursorDefault;
     CPoint m_lastMousePosition;
     long m_currentButtons = 0;
+    long m_captureButton = 0; // the button of the press whose view holds the capture
     // Double-click detection.
     bool m_havePreviousPress = false;
     CPoint m_previousPressPosition;

@@ -486,3 +486,20 @@ TEST(CFramePerformanceTest, FullPaintAndIdleCost)
         strip->forget();
     }
 }
+
+TEST_F(CFrameTest, OtherButtonsDuringADragAndLostReleases)
+{
+    auto* probe = new CProbeView(CRect(0, 0, 50, 50));
+    m_frame->addView(probe);
+    m_frame->platformOnMouseDown(CPoint(10, 10), kLButton, 1000);
+    m_frame->platformOnMouseDown(CPoint(12, 12), kLButton | kRButton, 3000); // right too
+    m_frame->platformOnMouseUp(CPoint(12, 12), kRButton);
+    EXPECT_EQ(probe->log, "down "); // the drag goes on
+    m_frame->platformOnMouseMoved(CPoint(20, 20), kLButton);
+    EXPECT_EQ(probe->log, "down move ");
+    // The left release never came; the next left press ends the old gesture first.
+    m_frame->platformOnMouseDown(CPoint(30, 30), kLButton, 5000);
+    EXPECT_EQ(probe->log, "down move up down ");
+    m_frame->platformOnMouseUp(CPoint(30, 30), kLButton);
+    EXPECT_EQ(probe->log, "down move up down up ");
+}
