@@ -31,6 +31,17 @@ CPoint CentreInFrame(const CView* view)
     return centre;
 }
 
+int AdvancePulse(int countdownMs, std::uint32_t& lastTicks, std::uint32_t nowTicks)
+{
+    // Unsigned difference: right across the tick counter's wrap.
+    const std::uint32_t elapsedMs = nowTicks - lastTicks;
+    lastTicks = nowTicks;
+    if (elapsedMs >= static_cast<std::uint32_t>(kPulsePeriodMs) * 2u)
+        return kPulsePeriodMs; // a long pause (or the first call): a fresh period
+    countdownMs -= static_cast<int>(elapsedMs);
+    return countdownMs < 0 ? kPulsePeriodMs : countdownMs;
+}
+
 int MarkerRadius(int pulseCountdownMs)
 {
     const double left = static_cast<double>(pulseCountdownMs) / kPulsePeriodMs;

@@ -8,6 +8,8 @@
 #include "vstgui/Color.h"
 #include "vstgui/Geometry.h"
 
+#include <cstdint>
+
 namespace VSTGUI
 {
 class CControl;
@@ -29,6 +31,9 @@ inline constexpr VSTGUI::CColor kColor{255, 255, 255, 190};
 VSTGUI::CControl* FindParameterControlAt(const VSTGUI::CFrame* frame, const VSTGUI::CPoint& where);
 // The centre of `view` in frame coordinates.
 VSTGUI::CPoint CentreInFrame(const VSTGUI::CView* view);
+// The editor's idle: counts the pulse down by the milliseconds since lastTicks (frame
+// ticks, updated to nowTicks); below 0 it starts a new period at kPulsePeriodMs.
+int AdvancePulse(int countdownMs, std::uint32_t& lastTicks, std::uint32_t nowTicks);
 // Marker radius for the time left in the pulse period (kPulsePeriodMs down to 0).
 int MarkerRadius(int pulseCountdownMs);
 // Draws the line (and marker) from `aim` to `mouse` (frame coordinates). Restores the

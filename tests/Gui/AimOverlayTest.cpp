@@ -66,6 +66,29 @@ TEST(AimOverlay, MarkerGrowsOverEachPulsePeriod)
         EXPECT_EQ(c.radius, AimOverlay::MarkerRadius(c.countdownMs)) << c.countdownMs;
 }
 
+TEST(AimOverlay, PulseCountsDownAndRestartsBelowZero)
+{
+    struct CASE
+    {
+        int countdownMs;
+        uint32_t lastTicks, nowTicks;
+        int result;
+    };
+    const CASE cases[] = {
+        {500, 1000, 1100, 400},
+        {50, 1000, 1050, 0},
+        {50, 1000, 1051, 500},
+        {300, 0xfffffff0u, 0x10u, 268}, // across the counter's wrap: 32 ms
+        {300, 1000, 900000, 500},
+    };
+    for (const CASE& c : cases)
+    {
+        uint32_t last = c.lastTicks;
+        EXPECT_EQ(c.result, AimOverlay::AdvancePulse(c.countdownMs, last, c.nowTicks)) << c.nowTicks;
+        EXPECT_EQ(c.nowTicks, last);
+    }
+}
+
 TEST_F(CAimOverlayTest, FindsOnlyParameterControlsInNestedContainers)
 {
     EXPECT_EQ(m_target, AimOverlay::FindParameterControlAt(&m_frame, CPoint(160, 40)));
