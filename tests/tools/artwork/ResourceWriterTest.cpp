@@ -1,36 +1,14 @@
 #include "ResourceWriter.h"
 
+#include "TempDataFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace
 {
-class CTempFolder
-{
-  public:
-    CTempFolder()
-    {
-        char pattern[] = "/tmp/morvex-artwork-test-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        m_path = made != nullptr ? made : "";
-    }
-    ~CTempFolder()
-    {
-        if (!m_path.empty())
-            std::system(("rm -rf '" + m_path + "'").c_str());
-    }
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
-    const std::string& Path() const { return m_path; }
-
-  private:
-    std::string m_path;
-};
-
 int Occurrences(const std::string& text, const std::string& what)
 {
     int count = 0;
@@ -42,8 +20,8 @@ int Occurrences(const std::string& text, const std::string& what)
 
 TEST(CResourceWriterTest, TableListsEveryImageAndEmbedsEqualBytesOnce)
 {
-    CTempFolder folder;
-    CResourceWriter writer(folder.Path() + "/out");
+    CTempDataFolder folder;
+    CResourceWriter writer(folder.GetPath() + "/out");
     ASSERT_TRUE(writer.Prepare());
     const std::vector<unsigned char> a = {1, 2, 3};
     const std::vector<unsigned char> b = {4, 5};
@@ -58,7 +36,7 @@ TEST(CResourceWriterTest, TableListsEveryImageAndEmbedsEqualBytesOnce)
     EXPECT_NE(text.find("kEditorArtworkCount = 3;"), std::string::npos);
     EXPECT_EQ(writer.TotalBytes(), 5ul) << "each distinct image once";
 
-    std::ifstream written(folder.Path() + "/out/2x/A.png", std::ios::binary);
+    std::ifstream written(folder.GetPath() + "/out/2x/A.png", std::ios::binary);
     std::ostringstream bytes;
     bytes << written.rdbuf();
     EXPECT_EQ(bytes.str(), std::string("\x04\x05", 2));
@@ -66,10 +44,10 @@ TEST(CResourceWriterTest, TableListsEveryImageAndEmbedsEqualBytesOnce)
 
 TEST(CResourceWriterTest, SourceIsRewrittenOnlyWhenAnImageChanged)
 {
-    CTempFolder folder;
+    CTempDataFolder folder;
     bool changed = false;
     {
-        CResourceWriter writer(folder.Path());
+        CResourceWriter writer(folder.GetPath());
         ASSERT_TRUE(writer.Prepare());
         ASSERT_TRUE(writer.AddImage("A.png", 1, {1, 2, 3}));
         ASSERT_TRUE(writer.WriteSource(changed));
@@ -79,7 +57,7 @@ TEST(CResourceWriterTest, SourceIsRewrittenOnlyWhenAnImageChanged)
     }
     // Same size, other bytes: the checksum in the text changes, so the embedding
     // recompiles.
-    CResourceWriter writer(folder.Path());
+    CResourceWriter writer(folder.GetPath());
     ASSERT_TRUE(writer.Prepare());
     ASSERT_TRUE(writer.AddImage("A.png", 1, {1, 2, 4}));
     ASSERT_TRUE(writer.WriteSource(changed));
