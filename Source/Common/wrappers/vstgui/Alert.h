@@ -22,8 +22,7 @@ public:
     // Installs the process-wide provider (not owned; null removes it) and answers the old one.
     static IAlertProvider* SetProvider(IAlertProvider* provider);
     static IAlertProvider* GetProvider();
-    static bool Show(const std::string& title, const std::string& message,
-                     bool withCancel = false);
+    static bool Show(const std::string& title, const std::string& message, bool withCancel = false);
 };
 
 } // namespace VSTGUI

@@ -100,7 +100,8 @@ bool ReadPngSize(const RESOURCE_ENTRY* entry, int& width, int& height)
     {
         return false;
     }
-    auto bigEndian = [](const unsigned char* p) {
+    auto bigEndian = [](const unsigned char* p)
+    {
         return (static_cast<unsigned long>(p[0]) << 24) | (static_cast<unsigned long>(p[1]) << 16) |
                (static_cast<unsigned long>(p[2]) << 8) | static_cast<unsigned long>(p[3]);
     };
@@ -172,7 +173,8 @@ void* CBitmap::getSurface(double scale) const
         return getTargetSurface();
     }
     // Decoded here, at the first draw: on the UI thread.
-    auto decode = [](const RESOURCE_ENTRY* resource, CBitmapImage*& image, bool& failed) {
+    auto decode = [](const RESOURCE_ENTRY* resource, CBitmapImage*& image, bool& failed)
+    {
         if (image == nullptr && resource != nullptr && !failed)
         {
             image = AcquireImage(resource);
@@ -191,7 +193,7 @@ void* CBitmap::getSurface(double scale) const
     }
     // The 1x image is bad: the 2x one drawn at half size is next best.
     return decode(m_resource2x, m_image2x, m_decodeFailed2x) != nullptr ? m_image2x->surface
-                                                                       : nullptr;
+                                                                        : nullptr;
 }
 
 void* CBitmap::getTargetSurface() const
@@ -225,8 +227,7 @@ void CBitmap::draw(CDrawContext* context, const CRect& dest, const CPoint& offse
     {
         return;
     }
-    const double surfaceScale =
-        (m_image2x != nullptr && surface == m_image2x->surface) ? 2.0 : 1.0;
+    const double surfaceScale = (m_image2x != nullptr && surface == m_image2x->surface) ? 2.0 : 1.0;
     context->drawSurface(surface, surfaceScale, dest, offset, alpha);
 }
 

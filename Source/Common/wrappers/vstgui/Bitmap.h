@@ -44,8 +44,7 @@ public:
     void draw(CDrawContext* context, const CRect& dest, const CPoint& offset = CPoint(),
               float alpha = 1.0f);
     // Same as draw: PNG alpha is always honoured; kept for the classic call sites.
-    void drawTransparent(CDrawContext* context, const CRect& dest,
-                         const CPoint& offset = CPoint());
+    void drawTransparent(CDrawContext* context, const CRect& dest, const CPoint& offset = CPoint());
 
     // Number of frames of height frameHeight in the strip, or 0 when the height is not a whole
     // number of frames (or either height is not positive): such a strip is refused.

@@ -19,9 +19,9 @@ CControl::CControl(const CRect& size, CControlListener* listener, long tag, CBit
 }
 
 CControl::CControl(const CControl& other)
-    : CView(other), m_listener(other.m_listener), m_tag(other.m_tag),
-      m_oldValue(other.m_oldValue), m_defaultValue(other.m_defaultValue), m_min(other.m_min),
-      m_max(other.m_max), m_wheelInc(other.m_wheelInc)
+    : CView(other), m_listener(other.m_listener), m_tag(other.m_tag), m_oldValue(other.m_oldValue),
+      m_defaultValue(other.m_defaultValue), m_min(other.m_min), m_max(other.m_max),
+      m_wheelInc(other.m_wheelInc)
 {
     m_value.store(other.getValue(), std::memory_order_relaxed);
 }

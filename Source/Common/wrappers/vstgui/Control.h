@@ -148,7 +148,7 @@ protected:
     float m_max = 1.0f;
     float m_wheelInc = 0.1f;
     int m_editCount = 0;
-    long m_editTag = 0; // tag reported by the outermost beginEdit
+    long m_editTag = 0;                   // tag reported by the outermost beginEdit
     CVSTGUITimer* m_wheelTimer = nullptr; // made at the first wheel step
 };
 

@@ -504,7 +504,8 @@ void CDrawContext::drawPoint(const CPoint& point, const CColor& color)
     const double y = AbsY(point.y);
     BeginDraw();
     const double pixel = 1.0 / m_scale;
-    cairo_rectangle(m_cairo, SnapToDevice(x), SnapToDevice(y), pixel * std::max(1.0, std::round(m_scale)),
+    cairo_rectangle(m_cairo, SnapToDevice(x), SnapToDevice(y),
+                    pixel * std::max(1.0, std::round(m_scale)),
                     pixel * std::max(1.0, std::round(m_scale)));
     SetSourceColor(color);
     cairo_fill(m_cairo);
@@ -526,8 +527,8 @@ void* CDrawContext::ApplyTextLayout(const char* utf8Text, bool antialias)
         // Unhinted metrics: text lays out the same at every scale.
         cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
         cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-        cairo_font_options_set_antialias(options, antialias ? CAIRO_ANTIALIAS_GRAY
-                                                            : CAIRO_ANTIALIAS_NONE);
+        cairo_font_options_set_antialias(options,
+                                         antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
         pango_cairo_context_set_font_options(context, options);
         cairo_font_options_destroy(options);
     }
@@ -622,8 +623,7 @@ void CDrawContext::drawString(const char* utf8Text, const CPoint& point, bool an
     pango_layout_get_extents(layout, nullptr, &logical);
     const double height = static_cast<double>(logical.height) / PANGO_SCALE;
     BeginDraw();
-    cairo_move_to(m_cairo, SnapToDevice(AbsX(point.x)),
-                  SnapToDevice(AbsY(point.y) - height * 0.5));
+    cairo_move_to(m_cairo, SnapToDevice(AbsX(point.x)), SnapToDevice(AbsY(point.y) - height * 0.5));
     SetSourceColor(m_fontColor);
     pango_cairo_show_layout(m_cairo, layout);
     EndDraw();
@@ -707,8 +707,7 @@ void CDrawContext::drawGraphicsPath(CGraphicsPath* path, PathDrawMode mode)
                            AbsX(p[2].x), AbsY(p[2].y));
             break;
         case CGraphicsPath::kRect:
-            cairo_rectangle(m_cairo, AbsX(p[0].x), AbsY(p[0].y), p[1].x - p[0].x,
-                            p[1].y - p[0].y);
+            cairo_rectangle(m_cairo, AbsX(p[0].x), AbsY(p[0].y), p[1].x - p[0].x, p[1].y - p[0].y);
             break;
         case CGraphicsPath::kEllipse:
         {

@@ -230,7 +230,7 @@ private:
     CFontDesc* m_font = nullptr;
     float m_globalAlpha = 1.0f;
     CPoint m_offset;
-    CRect m_clip; // frame (absolute) logical coordinates
+    CRect m_clip;         // frame (absolute) logical coordinates
     CPoint m_penPosition; // absolute logical
     std::vector<State> m_stateStack;
     CDrawContextText* m_text = nullptr; // pango context and layout cache

@@ -69,12 +69,10 @@ void* CFontDesc::getPangoDescription() const
         pango_font_description_set_family(description, m_name.c_str());
         // Absolute size: in the user units of the cairo context, that is logical pixels.
         pango_font_description_set_absolute_size(description, m_size * PANGO_SCALE);
-        pango_font_description_set_weight(description, (m_style & kBoldFace) != 0
-                                                           ? PANGO_WEIGHT_BOLD
-                                                           : PANGO_WEIGHT_NORMAL);
-        pango_font_description_set_style(description, (m_style & kItalicFace) != 0
-                                                          ? PANGO_STYLE_ITALIC
-                                                          : PANGO_STYLE_NORMAL);
+        pango_font_description_set_weight(
+            description, (m_style & kBoldFace) != 0 ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+        pango_font_description_set_style(
+            description, (m_style & kItalicFace) != 0 ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
         m_pangoDescription = description;
     }
     return m_pangoDescription;

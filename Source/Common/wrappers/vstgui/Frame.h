@@ -40,12 +40,12 @@ struct CSyntheticEvent
         kMouseMoved,
         kMouseUp,
         kWheel,
-        kKeyDown,    // key: a CVirtualKey
-        kCallback,   // calls callback(frame, userData) from inside the loop (screenshots)
+        kKeyDown,  // key: a CVirtualKey
+        kCallback, // calls callback(frame, userData) from inside the loop (screenshots)
     };
     Type type = kMouseMoved;
-    CPoint where;        // frame coordinates
-    long buttons = 0;    // button and modifier flags
+    CPoint where;             // frame coordinates
+    long buttons = 0;         // button and modifier flags
     std::uint32_t timeMs = 0; // press time for double-click detection (0: the frame's clock)
     float distance = 0.f;     // wheel
     bool horizontal = false;  // wheel axis
@@ -239,7 +239,7 @@ private:
 
     VSTGUIEditorInterface* m_editor;
     IPlatformFrame* m_platform = nullptr;
-    void* m_backBuffer = nullptr;  // cairo_surface_t*
+    void* m_backBuffer = nullptr; // cairo_surface_t*
     CDrawContext* m_context = nullptr;
     double m_scale = 1.0;
     bool m_windowGone = false;

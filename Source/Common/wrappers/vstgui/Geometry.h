@@ -147,8 +147,7 @@ struct CRect
     // True when the two rectangles share area (touching edges do not count).
     bool rectOverlap(const CRect& other) const
     {
-        return left < other.right && other.left < right && top < other.bottom &&
-               other.top < bottom;
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
     }
     // Intersection; an empty result collapses to a zero-size rectangle.
     CRect& bound(const CRect& other)

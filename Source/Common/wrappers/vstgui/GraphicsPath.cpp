@@ -45,7 +45,8 @@ CRect CGraphicsPath::getBoundingBox() const
 {
     CRect box;
     bool first = true;
-    auto add = [&](const CPoint& p) {
+    auto add = [&](const CPoint& p)
+    {
         if (first)
         {
             box = CRect(p.x, p.y, p.x, p.y);

@@ -11,8 +11,8 @@ class CHorizontalSlider : public CSlider
 {
 public:
     CHorizontalSlider(const CRect& size, CControlListener* listener, long tag, long iMinPos,
-                   long iMaxPos, CBitmap* handle, CBitmap* background,
-                   const CPoint& offset = CPoint(), long style = kLeft);
+                      long iMaxPos, CBitmap* handle, CBitmap* background,
+                      const CPoint& offset = CPoint(), long style = kLeft);
     CHorizontalSlider(const CHorizontalSlider& other) = default;
 
     bool isTypeOf(const char* type) const override;

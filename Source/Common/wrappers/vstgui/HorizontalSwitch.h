@@ -1,5 +1,5 @@
-// A horizontal row of positions (see CSwitchBase): the position under the mouse along the horizontal
-// axis is picked. UI thread only (except setValue).
+// A horizontal row of positions (see CSwitchBase): the position under the mouse along the
+// horizontal axis is picked. UI thread only (except setValue).
 #pragma once
 
 #include "SwitchBase.h"
@@ -11,8 +11,8 @@ class CHorizontalSwitch : public CSwitchBase
 {
 public:
     CHorizontalSwitch(const CRect& size, CControlListener* listener, long tag, int subPixmaps,
-                 CCoord heightOfOneImage, int iMaxPositions, CBitmap* background,
-                 const CPoint& offset = CPoint());
+                      CCoord heightOfOneImage, int iMaxPositions, CBitmap* background,
+                      const CPoint& offset = CPoint());
     CHorizontalSwitch(const CHorizontalSwitch& other) = default;
 
     bool isTypeOf(const char* type) const override;

@@ -180,8 +180,8 @@ CMouseEventResult CKnob::onMouseDown(CPoint& where, const long& buttons)
     m_dragButtons = buttons;
     m_lastAngle = AngleOf(where);
     m_linearDrag = GetKnobMode() == kLinearMode;
-    const float pixels = static_cast<float>(kLinearRangePixels) *
-                         ((buttons & kShift) != 0 ? m_zoomFactor : 1.0f);
+    const float pixels =
+        static_cast<float>(kLinearRangePixels) * ((buttons & kShift) != 0 ? m_zoomFactor : 1.0f);
     m_coef = getRange() / pixels;
     return kMouseEventHandled;
 }

@@ -15,10 +15,10 @@ namespace VSTGUI
 
 namespace
 {
-constexpr CCoord kFrameMargin = 4.0;   // kept free between a pop-up and the frame's edge
-constexpr CCoord kCheckGutter = 22.0;  // left of the text: the check mark
-constexpr CCoord kArrowGutter = 22.0;  // right of the text: the submenu arrow
-constexpr CCoord kTravelPixels = 4.0;  // pointer travel that makes a release choose
+constexpr CCoord kFrameMargin = 4.0;  // kept free between a pop-up and the frame's edge
+constexpr CCoord kCheckGutter = 22.0; // left of the text: the check mark
+constexpr CCoord kArrowGutter = 22.0; // right of the text: the submenu arrow
+constexpr CCoord kTravelPixels = 4.0; // pointer travel that makes a release choose
 constexpr CCoord kFontSize = 12.0;
 
 constexpr CCoord kCornerRadius = 5.0;
@@ -95,9 +95,8 @@ void CMenuOverlay::LayOut(Level& level, const CRect& anchor, const CRect& parent
         totalHeight += kRowHeight;
         textWidth = std::max(textWidth, m_measure->getStringWidth(item->getTitle()));
     }
-    CCoord columnWidth =
-        std::clamp(std::ceil(textWidth) + kCheckGutter + kArrowGutter, kMinColumnWidth,
-                   kMaxColumnWidth);
+    CCoord columnWidth = std::clamp(std::ceil(textWidth) + kCheckGutter + kArrowGutter,
+                                    kMinColumnWidth, kMaxColumnWidth);
 
     // Columns: as many as it takes for the tallest to fit inside the frame.
     const CCoord available =
@@ -172,8 +171,10 @@ void CMenuOverlay::LayOut(Level& level, const CRect& anchor, const CRect& parent
         }
         top = anchor.top - kPadding;
     }
-    left = std::clamp(left, kFrameMargin, std::max(kFrameMargin, frameRect.right - kFrameMargin - width));
-    top = std::clamp(top, kFrameMargin, std::max(kFrameMargin, frameRect.bottom - kFrameMargin - height));
+    left = std::clamp(left, kFrameMargin,
+                      std::max(kFrameMargin, frameRect.right - kFrameMargin - width));
+    top = std::clamp(top, kFrameMargin,
+                     std::max(kFrameMargin, frameRect.bottom - kFrameMargin - height));
     level.rect = CRect(left, top, left + width, top + height);
     for (CRect& rect : level.itemRects)
     {
@@ -363,7 +364,8 @@ CMouseEventResult CMenuOverlay::onMouseUp(CPoint& where, const long& /*buttons*/
     int item = -1;
     if (HitTest(where, level, item))
     {
-        if (item >= 0 && deliberate && IsChoosable(m_levels[static_cast<size_t>(level)].menu->getEntry(item)))
+        if (item >= 0 && deliberate &&
+            IsChoosable(m_levels[static_cast<size_t>(level)].menu->getEntry(item)))
         {
             Choose(level, item);
         }
@@ -464,8 +466,8 @@ void CMenuOverlay::draw(CDrawContext* context)
         path->forget();
 
         // Entries removed while the menu is open (a timer's doing) are simply not drawn.
-        const int rows = std::min(level.menu->getNbEntries(),
-                                  static_cast<int>(level.itemRects.size()));
+        const int rows =
+            std::min(level.menu->getNbEntries(), static_cast<int>(level.itemRects.size()));
         for (int i = 0; i < rows; ++i)
         {
             const CMenuItem* item = level.menu->getEntry(i);
@@ -485,9 +487,8 @@ void CMenuOverlay::draw(CDrawContext* context)
                 context->setFillColor(kHighlight);
                 context->drawRect(band, kDrawFilled);
             }
-            const CColor textColor = !item->isEnabled()
-                                         ? kDisabledText
-                                         : (highlighted ? kHighlightText : kText);
+            const CColor textColor =
+                !item->isEnabled() ? kDisabledText : (highlighted ? kHighlightText : kText);
             if (item->isChecked())
             {
                 // A tick in the left gutter.

@@ -24,7 +24,7 @@ class CMenuOverlay : public CView
 public:
     static constexpr CCoord kRowHeight = 20.0;
     static constexpr CCoord kSeparatorHeight = 9.0;
-    static constexpr CCoord kPadding = 4.0;       // inside a level's edge
+    static constexpr CCoord kPadding = 4.0; // inside a level's edge
     static constexpr CCoord kMinColumnWidth = 120.0;
     static constexpr CCoord kMaxColumnWidth = 360.0;
 
@@ -69,11 +69,11 @@ private:
     struct Level
     {
         COptionMenu* menu;
-        CRect rect;                 // frame coordinates
+        CRect rect;                   // frame coordinates
         std::vector<CRect> itemRects; // one per entry (with separators)
         int columns = 1;
-        int hover = -1;             // entry index (with separators), -1 none
-        int openSubmenu = -1;       // entry whose submenu is the next level
+        int hover = -1;       // entry index (with separators), -1 none
+        int openSubmenu = -1; // entry whose submenu is the next level
     };
 
     // anchor: the control (root) or the entry (submenu); parentRect: empty for the root, else

@@ -20,9 +20,7 @@ COptionMenu::COptionMenu(const CRect& size, CControlListener* listener, long tag
     }
 }
 
-COptionMenu::COptionMenu() : COptionMenu(CRect(), nullptr, 0)
-{
-}
+COptionMenu::COptionMenu() : COptionMenu(CRect(), nullptr, 0) {}
 
 COptionMenu::COptionMenu(const COptionMenu& other)
     : CParamDisplay(other), m_bgWhenClick(other.m_bgWhenClick), m_current(other.m_current)

@@ -19,8 +19,7 @@ CParamDisplay::CParamDisplay(const CParamDisplay& other)
     : CControl(other), m_fontColor(other.m_fontColor), m_backColor(other.m_backColor),
       m_frameColor(other.m_frameColor), m_shadowColor(other.m_shadowColor),
       m_horiAlign(other.m_horiAlign), m_style(other.m_style), m_antialias(other.m_antialias),
-      m_valueToString(other.m_valueToString),
-      m_valueToStringUserData(other.m_valueToStringUserData)
+      m_valueToString(other.m_valueToString), m_valueToStringUserData(other.m_valueToStringUserData)
 {
     setFont(other.m_font);
 }
@@ -48,7 +47,8 @@ void CParamDisplay::setFont(CFontDesc* font)
 void CParamDisplay::getDisplayString(char utf8Text[256]) const
 {
     utf8Text[0] = '\0';
-    if (m_valueToString != nullptr && m_valueToString(getValue(), utf8Text, m_valueToStringUserData))
+    if (m_valueToString != nullptr &&
+        m_valueToString(getValue(), utf8Text, m_valueToStringUserData))
     {
         utf8Text[255] = '\0';
         return;

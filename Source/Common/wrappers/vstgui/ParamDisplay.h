@@ -17,10 +17,10 @@ public:
     // Style bits.
     enum
     {
-        kNoTextStyle = 1 << 0,  // no text
-        kNoDrawStyle = 1 << 1,  // nothing at all
-        kNoFrame = 1 << 2,      // no outline
-        kShadowText = 1 << 3,   // text with a 1 px dark shadow
+        kNoTextStyle = 1 << 0, // no text
+        kNoDrawStyle = 1 << 1, // nothing at all
+        kNoFrame = 1 << 2,     // no outline
+        kShadowText = 1 << 3,  // text with a 1 px dark shadow
     };
     // Writes the text for `value` into `utf8Text` (256 bytes); false falls back to "%.2f".
     using ValueToStringProc = bool (*)(float value, char utf8Text[256], void* userData);

@@ -162,8 +162,8 @@ CMouseEventResult CSlider::onMouseMoved(CPoint& where, const long& buttons)
         m_pressPosition = along;
         m_pressButtons = buttons;
     }
-    const float moved = ValueForPosition(along - m_grabDelta) -
-                        ValueForPosition(m_pressPosition - m_grabDelta);
+    const float moved =
+        ValueForPosition(along - m_grabDelta) - ValueForPosition(m_pressPosition - m_grabDelta);
     const float scale = (buttons & kShift) != 0 ? 1.0f / m_zoomFactor : 1.0f;
     const float before = getValue();
     setValue(m_pressValue + moved * scale);

@@ -87,9 +87,9 @@ CMouseEventResult CSwitchBase::onMouseMoved(CPoint& where, const long& buttons)
         return kMouseEventHandled;
     }
     const int position = PositionAt(where);
-    const float value =
-        m_positions > 1 ? m_min + getRange() * static_cast<float>(position) / (m_positions - 1)
-                        : m_min;
+    const float value = m_positions > 1
+                            ? m_min + getRange() * static_cast<float>(position) / (m_positions - 1)
+                            : m_min;
     if (value != getValue())
     {
         setValue(value);

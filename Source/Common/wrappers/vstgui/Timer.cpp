@@ -118,8 +118,8 @@ void CVSTGUITimer::FireDueTimers(std::uint32_t nowMs)
 int CVSTGUITimer::GetRunningTimerCount()
 {
     const auto& timers = RunningTimers();
-    return static_cast<int>(timers.size() - static_cast<size_t>(std::count(
-                                                timers.begin(), timers.end(), nullptr)));
+    return static_cast<int>(timers.size() -
+                            static_cast<size_t>(std::count(timers.begin(), timers.end(), nullptr)));
 }
 
 bool CVSTGUITimer::isTypeOf(const char* type) const

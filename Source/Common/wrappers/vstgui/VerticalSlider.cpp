@@ -4,8 +4,8 @@ namespace VSTGUI
 {
 
 CVerticalSlider::CVerticalSlider(const CRect& size, CControlListener* listener, long tag,
-                                   long iMinPos, long iMaxPos, CBitmap* handle,
-                                   CBitmap* background, const CPoint& offset, long style)
+                                 long iMinPos, long iMaxPos, CBitmap* handle, CBitmap* background,
+                                 const CPoint& offset, long style)
     : CSlider(size, listener, tag, iMinPos, iMaxPos, handle, background, offset,
               (style & ~(kHorizontal | kVertical)) | kVertical)
 {

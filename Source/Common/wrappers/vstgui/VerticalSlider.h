@@ -11,8 +11,8 @@ class CVerticalSlider : public CSlider
 {
 public:
     CVerticalSlider(const CRect& size, CControlListener* listener, long tag, long iMinPos,
-                   long iMaxPos, CBitmap* handle, CBitmap* background,
-                   const CPoint& offset = CPoint(), long style = kBottom);
+                    long iMaxPos, CBitmap* handle, CBitmap* background,
+                    const CPoint& offset = CPoint(), long style = kBottom);
     CVerticalSlider(const CVerticalSlider& other) = default;
 
     bool isTypeOf(const char* type) const override;

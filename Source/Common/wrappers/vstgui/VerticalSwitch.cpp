@@ -4,8 +4,8 @@ namespace VSTGUI
 {
 
 CVerticalSwitch::CVerticalSwitch(const CRect& size, CControlListener* listener, long tag,
-                                   int subPixmaps, CCoord heightOfOneImage, int iMaxPositions,
-                                   CBitmap* background, const CPoint& offset)
+                                 int subPixmaps, CCoord heightOfOneImage, int iMaxPositions,
+                                 CBitmap* background, const CPoint& offset)
     : CSwitchBase(size, listener, tag, subPixmaps, heightOfOneImage, iMaxPositions, background,
                   offset, false)
 {

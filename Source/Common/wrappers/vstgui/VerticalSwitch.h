@@ -11,8 +11,8 @@ class CVerticalSwitch : public CSwitchBase
 {
 public:
     CVerticalSwitch(const CRect& size, CControlListener* listener, long tag, int subPixmaps,
-                 CCoord heightOfOneImage, int iMaxPositions, CBitmap* background,
-                 const CPoint& offset = CPoint());
+                    CCoord heightOfOneImage, int iMaxPositions, CBitmap* background,
+                    const CPoint& offset = CPoint());
     CVerticalSwitch(const CVerticalSwitch& other) = default;
 
     bool isTypeOf(const char* type) const override;

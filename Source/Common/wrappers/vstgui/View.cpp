@@ -13,9 +13,7 @@ std::atomic<unsigned long> s_dirtyGeneration{0};
 thread_local bool s_paintingOnThisThread = false;
 } // namespace
 
-CView::CView(const CRect& size) : m_size(size), m_mouseableArea(size)
-{
-}
+CView::CView(const CRect& size) : m_size(size), m_mouseableArea(size) {}
 
 CView::CView(const CView& other)
     : CBaseObject(other), m_size(other.m_size), m_mouseableArea(other.m_mouseableArea),
@@ -188,9 +186,7 @@ void CView::takeFocus()
     }
 }
 
-void CView::looseFocus()
-{
-}
+void CView::looseFocus() {}
 
 CFrame* CView::getFrame() const
 {

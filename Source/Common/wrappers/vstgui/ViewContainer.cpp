@@ -286,8 +286,7 @@ CMouseEventResult CViewContainer::onMouseDown(CPoint& where, const long& buttons
         {
             continue; // the views below get their chance
         }
-        const bool modalRan =
-            frame != nullptr && frame->getModalSessionCount() != sessionsBefore;
+        const bool modalRan = frame != nullptr && frame->getModalSessionCount() != sessionsBefore;
         if (modalRan)
         {
             // A pop-up consumed the rest of this gesture (its release): no capture.

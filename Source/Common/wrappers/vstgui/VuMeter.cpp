@@ -8,8 +8,7 @@
 namespace VSTGUI
 {
 
-CVuMeter::CVuMeter(const CRect& size, CBitmap* onBitmap, CBitmap* offBitmap, int nbLed,
-                   long style)
+CVuMeter::CVuMeter(const CRect& size, CBitmap* onBitmap, CBitmap* offBitmap, int nbLed, long style)
     : CControl(size), m_nbLed(nbLed < 1 ? 1 : nbLed), m_style(style)
 {
     setOnBitmap(onBitmap);
@@ -91,9 +90,9 @@ void CVuMeter::draw(CDrawContext* context)
         else
         {
             const CCoord height = m_size.getHeight() * lit / m_nbLed;
-            m_onBitmap->draw(context,
-                             CRect(m_size.left, m_size.bottom - height, m_size.right, m_size.bottom),
-                             CPoint(0.0, m_size.getHeight() - height));
+            m_onBitmap->draw(
+                context, CRect(m_size.left, m_size.bottom - height, m_size.right, m_size.bottom),
+                CPoint(0.0, m_size.getHeight() - height));
         }
     }
     setOldValue(getValue());

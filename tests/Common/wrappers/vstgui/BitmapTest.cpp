@@ -16,9 +16,9 @@ protected:
     {
         RegisterPng("BitmapTestStrip.png", 1, MakeStripPng(10, 40, 4, kStripColours));
         // The 2x image differs in colour so that the tests see which one was drawn.
-        RegisterPng("BitmapTestStrip.png", 2,
-                    MakeStripPng(20, 80, 4, {kYellowCColor, kCyanCColor, kMagentaCColor,
-                                             kBlackCColor}));
+        RegisterPng(
+            "BitmapTestStrip.png", 2,
+            MakeStripPng(20, 80, 4, {kYellowCColor, kCyanCColor, kMagentaCColor, kBlackCColor}));
         RegisterPng("BitmapTestOdd.png", 1, MakeStripPng(10, 41, 1, {kRedCColor}));
         RegisterPng("BitmapTestOnly2x.png", 2, MakeStripPng(30, 20, 1, {kRedCColor}));
     }
@@ -67,7 +67,7 @@ TEST_F(CBitmapTest, AnimKnobShowsFirstAndLastFrameAtTheEnds)
     };
     const CASE cases[] = {
         {0.0f, false, 0, kRedCColor},   {1.0f, false, 3, kWhiteCColor},
-        {0.5f, false, 1, kGreenCColor}, // 1.5 snapped down
+        {0.5f, false, 1, kGreenCColor},                                 // 1.5 snapped down
         {0.99f, false, 2, kBlueCColor}, {2.0f, false, 3, kWhiteCColor}, // clamped
         {0.0f, true, 3, kWhiteCColor},  {1.0f, true, 0, kRedCColor},
     };

@@ -16,8 +16,7 @@ protected:
     void SetUp() override
     {
         RegisterPng("ControlTestStrip.png", 1,
-                    MakeStripPng(20, 80, 4, {kRedCColor, kGreenCColor, kBlueCColor,
-                                             kWhiteCColor}));
+                    MakeStripPng(20, 80, 4, {kRedCColor, kGreenCColor, kBlueCColor, kWhiteCColor}));
         RegisterPng("ControlTestHandle.png", 1, MakeStripPng(10, 10, 1, {kWhiteCColor}));
         m_strip = new CBitmap("ControlTestStrip.png");
         m_handle = new CBitmap("ControlTestHandle.png");
@@ -32,8 +31,7 @@ protected:
         m_strip->forget();
         m_handle->forget();
     }
-    template <typename T>
-    T* Add(T* control)
+    template <typename T> T* Add(T* control)
     {
         control->setListener(&m_listener);
         m_frame->addView(control);
@@ -136,7 +134,8 @@ TEST_F(CControlTest, SwitchPicksThePositionUnderTheMouse)
 {
     auto* horizontal =
         Add(new CHorizontalSwitch(CRect(0, 0, 80, 20), nullptr, 3, 4, 20, 4, m_strip));
-    auto* vertical = Add(new CVerticalSwitch(CRect(100, 0, 120, 80), nullptr, 4, 4, 20, 4, m_strip));
+    auto* vertical =
+        Add(new CVerticalSwitch(CRect(100, 0, 120, 80), nullptr, 4, 4, 20, 4, m_strip));
     struct CASE
     {
         CSwitchBase* control;
@@ -144,8 +143,8 @@ TEST_F(CControlTest, SwitchPicksThePositionUnderTheMouse)
         float value;
     };
     const CASE cases[] = {
-        {horizontal, {5, 10}, 0.0f},          {horizontal, {79, 10}, 1.0f},
-        {horizontal, {45, 10}, 2.0f / 3.0f},  {vertical, {110, 25}, 1.0f / 3.0f},
+        {horizontal, {5, 10}, 0.0f},         {horizontal, {79, 10}, 1.0f},
+        {horizontal, {45, 10}, 2.0f / 3.0f}, {vertical, {110, 25}, 1.0f / 3.0f},
         {vertical, {110, 79}, 1.0f},
     };
     for (const CASE& c : cases)
@@ -218,8 +217,8 @@ TEST_F(CControlTest, SliderFreeClickJumpsAndHandleTravelsItsRange)
 
 TEST_F(CControlTest, SliderWithoutFreeClickDragsRelatively)
 {
-    auto* slider = Add(new CHorizontalSlider(CRect(100, 300, 200, 310), nullptr, 8, 100, 190,
-                                             m_handle, nullptr));
+    auto* slider = Add(
+        new CHorizontalSlider(CRect(100, 300, 200, 310), nullptr, 8, 100, 190, m_handle, nullptr));
     slider->setFreeClick(false);
     slider->setValue(0.0f);
     Click(*m_frame, CPoint(150, 305));
@@ -257,7 +256,8 @@ TEST_F(CControlTest, ParamDisplayAndLabelDrawText)
 {
     auto* display = Add(new CParamDisplay(CRect(0, 0, 100, 20)));
     display->setValueToStringProc(
-        [](float value, char text[256], void*) {
+        [](float value, char text[256], void*)
+        {
             std::snprintf(text, 256, "%d %%", static_cast<int>(value * 100));
             return true;
         },
@@ -307,21 +307,23 @@ TEST_F(CControlTest, ValuesSetFromAnotherThreadWhileTheFramePaints)
     std::vector<CAnimKnob*> knobs;
     for (int i = 0; i < 8; ++i)
     {
-        knobs.push_back(Add(new CAnimKnob(CRect(i * 25, 0, i * 25 + 20, 20), nullptr, i, 4, 20,
-                                          m_strip)));
+        knobs.push_back(
+            Add(new CAnimKnob(CRect(i * 25, 0, i * 25 + 20, 20), nullptr, i, 4, 20, m_strip)));
     }
     std::atomic<bool> done{false};
-    std::thread audio([&] {
-        for (int n = 0; n < 20000; ++n)
+    std::thread audio(
+        [&]
         {
-            knobs[static_cast<size_t>(n % 8)]->setValue((n % 4) / 3.0f);
-        }
-        for (CAnimKnob* knob : knobs)
-        {
-            knob->setValue(1.0f);
-        }
-        done.store(true);
-    });
+            for (int n = 0; n < 20000; ++n)
+            {
+                knobs[static_cast<size_t>(n % 8)]->setValue((n % 4) / 3.0f);
+            }
+            for (CAnimKnob* knob : knobs)
+            {
+                knob->setValue(1.0f);
+            }
+            done.store(true);
+        });
     while (!done.load())
     {
         m_frame->idle();

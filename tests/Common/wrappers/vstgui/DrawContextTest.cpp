@@ -56,10 +56,12 @@ protected:
 
 TEST_F(CDrawContextTest, FilledRectHasItsColourAndStaysInside)
 {
-    Paint(1.0, CRect(10, 10, 30, 20), [](CDrawContext* context, const CRect& r) {
-        context->setFillColor(kRedCColor);
-        context->drawRect(r, kDrawFilled);
-    });
+    Paint(1.0, CRect(10, 10, 30, 20),
+          [](CDrawContext* context, const CRect& r)
+          {
+              context->setFillColor(kRedCColor);
+              context->drawRect(r, kDrawFilled);
+          });
     // View 10..30 x 10..20 in a container at 10,10: frame pixels 20..39 x 20..29.
     EXPECT_TRUE(IsColour(PixelAt(*m_frame, 30, 25), kRedCColor));
     EXPECT_EQ(CountDifferent(*m_frame, 0, 0, 120, 80, kPanel), 20 * 10);
@@ -67,12 +69,14 @@ TEST_F(CDrawContextTest, FilledRectHasItsColourAndStaysInside)
 
 TEST_F(CDrawContextTest, OnePixelLinesAreCrispAtOneX)
 {
-    Paint(1.0, CRect(0, 0, 100, 60), [](CDrawContext* context, const CRect&) {
-        context->setFrameColor(kWhiteCColor);
-        context->setLineWidth(1.0);
-        context->drawLine(CPoint(10, 20), CPoint(50, 20));
-        context->drawRect(CRect(60, 10, 80, 30), kDrawStroked);
-    });
+    Paint(1.0, CRect(0, 0, 100, 60),
+          [](CDrawContext* context, const CRect&)
+          {
+              context->setFrameColor(kWhiteCColor);
+              context->setLineWidth(1.0);
+              context->drawLine(CPoint(10, 20), CPoint(50, 20));
+              context->drawRect(CRect(60, 10, 80, 30), kDrawStroked);
+          });
     // A horizontal line at y = 20 covers exactly one row of full white pixels.
     EXPECT_TRUE(IsColour(PixelAt(*m_frame, 30, 30), kWhiteCColor));
     EXPECT_TRUE(IsColour(PixelAt(*m_frame, 30, 29), kPanel));
@@ -87,28 +91,32 @@ TEST_F(CDrawContextTest, OnePixelLinesAreCrispAtOneX)
 TEST_F(CDrawContextTest, ArcStaysInItsBoundingBox)
 {
     const CRect box(20, 10, 60, 50);
-    Paint(1.0, box, [](CDrawContext* context, const CRect& r) {
-        context->setFrameColor(kWhiteCColor);
-        context->setLineWidth(3.0);
-        context->drawArc(r, -140, 140, kDrawStroked);
-    });
+    Paint(1.0, box,
+          [](CDrawContext* context, const CRect& r)
+          {
+              context->setFrameColor(kWhiteCColor);
+              context->setLineWidth(3.0);
+              context->drawArc(r, -140, 140, kDrawStroked);
+          });
     // Frame box: 30..70 x 20..60. Everything inside it; the gap at the bottom stays empty.
     const int total = CountDifferent(*m_frame, 0, 0, 120, 80, kPanel, 0);
     EXPECT_GT(total, 100);
     EXPECT_EQ(CountDifferent(*m_frame, 30, 20, 70, 60, kPanel, 0), total);
     EXPECT_EQ(CountDifferent(*m_frame, 46, 55, 54, 60, kPanel, 0), 0); // six o'clock
-    EXPECT_GT(CountDifferent(*m_frame, 46, 20, 54, 24, kPanel, 0), 0);  // twelve o'clock
+    EXPECT_GT(CountDifferent(*m_frame, 46, 20, 54, 24, kPanel, 0), 0); // twelve o'clock
 }
 
 TEST_F(CDrawContextTest, ArcRunsClockwiseFromStartToEnd)
 {
     // From twelve to three o'clock: the upper right quarter only.
-    Paint(1.0, CRect(20, 10, 60, 50), [](CDrawContext* context, const CRect& r) {
-        context->setFrameColor(kWhiteCColor);
-        context->setLineWidth(2.0);
-        context->drawArc(r, 0, 90, kDrawStroked);
-        context->drawArc(r, 200, 200, kDrawStroked); // empty
-    });
+    Paint(1.0, CRect(20, 10, 60, 50),
+          [](CDrawContext* context, const CRect& r)
+          {
+              context->setFrameColor(kWhiteCColor);
+              context->setLineWidth(2.0);
+              context->drawArc(r, 0, 90, kDrawStroked);
+              context->drawArc(r, 200, 200, kDrawStroked); // empty
+          });
     EXPECT_GT(CountDifferent(*m_frame, 50, 20, 70, 40, kPanel, 0), 20);
     EXPECT_EQ(CountDifferent(*m_frame, 30, 20, 49, 60, kPanel, 0), 0);
     EXPECT_EQ(CountDifferent(*m_frame, 50, 41, 70, 60, kPanel, 0), 0);
@@ -116,14 +124,16 @@ TEST_F(CDrawContextTest, ArcRunsClockwiseFromStartToEnd)
 
 TEST_F(CDrawContextTest, TextInksItsRectangleOnly)
 {
-    Paint(1.0, CRect(5, 5, 95, 25), [](CDrawContext* context, const CRect& r) {
-        CFontDesc* font = new CFontDesc("Arial", 12, kBoldFace);
-        context->setFont(font);
-        font->forget();
-        context->setFontColor(kWhiteCColor);
-        context->drawString("Filter Cutoff 1000 Hz, a long text clipped", r, kLeftText);
-        EXPECT_GT(context->getStringWidth("Wide"), context->getStringWidth("i"));
-    });
+    Paint(1.0, CRect(5, 5, 95, 25),
+          [](CDrawContext* context, const CRect& r)
+          {
+              CFontDesc* font = new CFontDesc("Arial", 12, kBoldFace);
+              context->setFont(font);
+              font->forget();
+              context->setFontColor(kWhiteCColor);
+              context->drawString("Filter Cutoff 1000 Hz, a long text clipped", r, kLeftText);
+              EXPECT_GT(context->getStringWidth("Wide"), context->getStringWidth("i"));
+          });
     const int total = CountDifferent(*m_frame, 0, 0, 120, 80, kPanel);
     EXPECT_GT(total, 80);
     EXPECT_EQ(CountDifferent(*m_frame, 15, 15, 105, 35, kPanel), total);
@@ -131,34 +141,38 @@ TEST_F(CDrawContextTest, TextInksItsRectangleOnly)
 
 TEST_F(CDrawContextTest, PathsFillWhatTheyEnclose)
 {
-    Paint(1.0, CRect(0, 0, 100, 60), [](CDrawContext* context, const CRect&) {
-        CGraphicsPath* path = context->createGraphicsPath();
-        path->beginSubpath(CPoint(10, 50));
-        path->addLine(CPoint(10, 10));
-        path->addBezierCurve(CPoint(30, 0), CPoint(50, 0), CPoint(70, 10));
-        path->addLine(CPoint(70, 50));
-        path->closeSubpath();
-        context->setFillColor(kGreenCColor);
-        context->drawGraphicsPath(path, CDrawContext::kPathFilled);
-        path->forget();
-    });
+    Paint(1.0, CRect(0, 0, 100, 60),
+          [](CDrawContext* context, const CRect&)
+          {
+              CGraphicsPath* path = context->createGraphicsPath();
+              path->beginSubpath(CPoint(10, 50));
+              path->addLine(CPoint(10, 10));
+              path->addBezierCurve(CPoint(30, 0), CPoint(50, 0), CPoint(70, 10));
+              path->addLine(CPoint(70, 50));
+              path->closeSubpath();
+              context->setFillColor(kGreenCColor);
+              context->drawGraphicsPath(path, CDrawContext::kPathFilled);
+              path->forget();
+          });
     EXPECT_TRUE(IsColour(PixelAt(*m_frame, 50, 40), kGreenCColor));
     EXPECT_TRUE(IsColour(PixelAt(*m_frame, 15, 15), kPanel)); // above the curve's start
 }
 
 TEST_F(CDrawContextTest, ClipAndStateComeBackAfterRestore)
 {
-    Paint(1.0, CRect(0, 0, 100, 60), [](CDrawContext* context, const CRect&) {
-        context->saveGlobalState();
-        context->setClipRect(CRect(0, 0, 10, 10));
-        context->setFillColor(kRedCColor);
-        context->setGlobalAlpha(0.5f);
-        context->drawRect(CRect(0, 0, 50, 50), kDrawFilled);
-        context->restoreGlobalState();
-        EXPECT_FLOAT_EQ(context->getGlobalAlpha(), 1.0f);
-        context->setFillColor(kBlueCColor);
-        context->drawRect(CRect(60, 0, 70, 10), kDrawFilled);
-    });
+    Paint(1.0, CRect(0, 0, 100, 60),
+          [](CDrawContext* context, const CRect&)
+          {
+              context->saveGlobalState();
+              context->setClipRect(CRect(0, 0, 10, 10));
+              context->setFillColor(kRedCColor);
+              context->setGlobalAlpha(0.5f);
+              context->drawRect(CRect(0, 0, 50, 50), kDrawFilled);
+              context->restoreGlobalState();
+              EXPECT_FLOAT_EQ(context->getGlobalAlpha(), 1.0f);
+              context->setFillColor(kBlueCColor);
+              context->drawRect(CRect(60, 0, 70, 10), kDrawFilled);
+          });
     EXPECT_EQ(CountDifferent(*m_frame, 10, 10, 20, 20, kPanel), 100); // red only in the clip
     EXPECT_TRUE(IsColour(PixelAt(*m_frame, 21, 21), kPanel));
     const PIXEL half = PixelAt(*m_frame, 12, 12);

@@ -1,5 +1,5 @@
-#include "vstgui/Alert.h"
 #include "vstgui/FileSelector.h"
+#include "vstgui/Alert.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,8 @@ namespace
 class CScriptedFiles : public IFileSelectorProvider
 {
 public:
-    bool open(const std::string& title, const std::string& filterText,
-              const std::string& extension, const std::string& initialFolder,
-              std::string& path) override
+    bool open(const std::string& title, const std::string& filterText, const std::string& extension,
+              const std::string& initialFolder, std::string& path) override
     {
         asked = title + "|" + filterText + "|" + extension + "|" + initialFolder;
         path = answer;
@@ -68,9 +67,8 @@ TEST(CFileSelectorTest, ProviderAnswersAndSaveAddsAMissingExtension)
         const char* answer;
         const char* expected;
     };
-    const CASE cases[] = {{"/p/Lead", "/p/Lead.prg"},
-                          {"/p/Lead.prg", "/p/Lead.prg"},
-                          {"/p/a", "/p/a.prg"}};
+    const CASE cases[] = {
+        {"/p/Lead", "/p/Lead.prg"}, {"/p/Lead.prg", "/p/Lead.prg"}, {"/p/a", "/p/a.prg"}};
     for (const CASE& c : cases)
     {
         files.answer = c.answer;

@@ -209,7 +209,7 @@ TEST_F(CFrameTest, CapturedViewGetsMovesAndReleaseOutsideItself)
 
     m_frame->platformOnMouseDown(CPoint(35, 35), kLButton, 1);
     m_frame->platformOnMouseMoved(CPoint(190, 95), kLButton); // far outside
-    m_frame->platformOnMouseUp(CPoint(80, 40), kLButton);      // over `other`
+    m_frame->platformOnMouseUp(CPoint(80, 40), kLButton);     // over `other`
     EXPECT_EQ(pressed->log, "down move up ");
     EXPECT_EQ(other->log, "");
     // In the pressed view's parent (the container's) coordinates.
@@ -256,7 +256,7 @@ TEST_F(CFrameTest, GetViewAtSearchesNestedContainers)
 {
     auto* outer = new CViewContainer(CRect(10, 10, 110, 90));
     auto* inner = new CViewContainer(CRect(20, 20, 80, 60)); // frame 30..90 x 30..70
-    auto* leaf = new CView(CRect(5, 5, 15, 15));              // frame 35..45
+    auto* leaf = new CView(CRect(5, 5, 15, 15));             // frame 35..45
     inner->addView(leaf);
     outer->addView(inner);
     m_frame->addView(outer);
@@ -336,7 +336,8 @@ TEST_F(CFrameTest, ChildrenDrawInZOrderClippedToThemselves)
 
 TEST_F(CFrameTest, ScaleTwoDrawsTheSamePictureAtTwiceThePixels)
 {
-    auto build = [](CFrame* frame) {
+    auto build = [](CFrame* frame)
+    {
         frame->setBackgroundColor(CColor(0x25, 0x29, 0x2F));
         frame->addView(new CColourView(CRect(10, 10, 40, 30), kRedCColor));
         auto* label = new CTextLabel(CRect(50, 10, 190, 40), "Cutoff 440 Hz");
@@ -423,7 +424,8 @@ TEST(CFramePerformanceTest, FullPaintAndIdleCost)
                 MakeStripPng(1080, 790, 4, {CColor(0x1B, 0x1E, 0x24), CColor(0x25, 0x29, 0x2F)}));
     RegisterPng("PerformanceBackground.png", 2,
                 MakeStripPng(2160, 1580, 4, {CColor(0x1B, 0x1E, 0x24), CColor(0x25, 0x29, 0x2F)}));
-    RegisterPng("PerformanceKnob.png", 1, MakeStripPng(46, 46 * 128, 128, {kRedCColor, kBlueCColor}));
+    RegisterPng("PerformanceKnob.png", 1,
+                MakeStripPng(46, 46 * 128, 128, {kRedCColor, kBlueCColor}));
     RegisterPng("PerformanceKnob.png", 2,
                 MakeStripPng(92, 92 * 128, 128, {kRedCColor, kBlueCColor}));
     for (double scale : {1.0, 2.0})

@@ -34,8 +34,11 @@ TEST(CRectTest, PointInsideIsHalfOpen)
         CPoint point;
         bool inside;
     };
-    const CASE cases[] = {{{10, 10}, true},  {{19.9, 19.9}, true}, {{20, 15}, false},
-                          {{15, 20}, false}, {{9.9, 15}, false}};
+    const CASE cases[] = {{{10, 10}, true},
+                          {{19.9, 19.9}, true},
+                          {{20, 15}, false},
+                          {{15, 20}, false},
+                          {{9.9, 15}, false}};
     for (const CASE& c : cases)
     {
         EXPECT_EQ(r.pointInside(c.point), c.inside) << c.point.x << "," << c.point.y;

@@ -65,7 +65,8 @@ protected:
         CSyntheticEvent event;
         event.type = CSyntheticEvent::kCallback;
         event.userData = probe;
-        event.callback = [](CFrame* frame, void* data) {
+        event.callback = [](CFrame* frame, void* data)
+        {
             auto* p = static_cast<LAYOUT_PROBE*>(data);
             CMenuOverlay* overlay = frame->GetModalOverlay();
             for (int l = 0; overlay != nullptr && l < overlay->GetLevelCount(); ++l)
@@ -125,17 +126,21 @@ TEST_F(COptionMenuTest, DisabledEntriesAndOutsideClicksChooseNothing)
         std::vector<CSyntheticEvent> events;
     };
     const CASE cases[] = {
-        {"title", {MouseEvent(CSyntheticEvent::kMouseDown, RowCentre(0)),
-                   MouseEvent(CSyntheticEvent::kMouseUp, RowCentre(0))}},
-        {"outside", {MouseEvent(CSyntheticEvent::kMouseDown, CPoint(900, 700)),
-                     MouseEvent(CSyntheticEvent::kMouseUp, CPoint(900, 700)),
-                     MouseEvent(CSyntheticEvent::kMouseDown, RowCentre(20))}},
-        {"escape", {[] {
-             CSyntheticEvent key;
-             key.type = CSyntheticEvent::kKeyDown;
-             key.key = kVirtualKeyEscape;
-             return key;
-         }()}},
+        {"title",
+         {MouseEvent(CSyntheticEvent::kMouseDown, RowCentre(0)),
+          MouseEvent(CSyntheticEvent::kMouseUp, RowCentre(0))}},
+        {"outside",
+         {MouseEvent(CSyntheticEvent::kMouseDown, CPoint(900, 700)),
+          MouseEvent(CSyntheticEvent::kMouseUp, CPoint(900, 700)),
+          MouseEvent(CSyntheticEvent::kMouseDown, RowCentre(20))}},
+        {"escape",
+         {[]
+          {
+              CSyntheticEvent key;
+              key.type = CSyntheticEvent::kKeyDown;
+              key.key = kVirtualKeyEscape;
+              return key;
+          }()}},
         {"no input", {}},
     };
     for (const CASE& c : cases)
@@ -215,9 +220,8 @@ TEST_F(COptionMenuTest, LongMenuFitsTheFrameInColumnsAndItsLastEntryIsClickable)
     targets->setTag(10009);
     for (int i = 0; i < 88; ++i)
     {
-        targets->addEntry(("Mod" + std::to_string(i / 11 + 1) + " Parameter " +
-                           std::to_string(i))
-                              .c_str());
+        targets->addEntry(
+            ("Mod" + std::to_string(i / 11 + 1) + " Parameter " + std::to_string(i)).c_str());
     }
     m_menu->addEntry("---");
     m_menu->addSeparator();
@@ -269,7 +273,8 @@ TEST_F(COptionMenuTest, MultipleCheckStyleTogglesAndTheMenuIsDrawnOnTop)
     CSyntheticEvent look;
     look.type = CSyntheticEvent::kCallback;
     look.userData = &pixels;
-    look.callback = [](CFrame* frame, void* data) {
+    look.callback = [](CFrame* frame, void* data)
+    {
         frame->platformOnModalIdle();
         // The pop-up's panel colour inside its first row.
         static_cast<PIXELS*>(data)->inked =
@@ -279,7 +284,7 @@ TEST_F(COptionMenuTest, MultipleCheckStyleTogglesAndTheMenuIsDrawnOnTop)
                                            MouseEvent(CSyntheticEvent::kMouseDown, RowCentre(0)),
                                            MouseEvent(CSyntheticEvent::kMouseUp, RowCentre(0))};
     OpenWith(events);
-    EXPECT_GT(pixels.inked, 20);      // text and the check mark
+    EXPECT_GT(pixels.inked, 20);       // text and the check mark
     EXPECT_LT(pixels.inked, 176 * 20); // on the menu's own panel
     EXPECT_FALSE(m_menu->isCheckEntry(0));
 }
@@ -325,7 +330,8 @@ TEST_F(COptionMenuTest, KeysWalkTheEntriesAndReturnChooses)
     m_menu->addEntry("First");
     m_menu->addSeparator();
     m_menu->addEntry("Second");
-    auto key = [](int virtualKey) {
+    auto key = [](int virtualKey)
+    {
         CSyntheticEvent event;
         event.type = CSyntheticEvent::kKeyDown;
         event.key = virtualKey;
@@ -335,6 +341,6 @@ TEST_F(COptionMenuTest, KeysWalkTheEntriesAndReturnChooses)
     OpenWith({key(kVirtualKeyDown), key(kVirtualKeyDown), key(kVirtualKeyReturn)});
     long index = -5;
     EXPECT_EQ(m_menu->getLastItemMenu(index), m_menu);
-    EXPECT_EQ(index, 2); // "Second" without the separator
+    EXPECT_EQ(index, 2);                                         // "Second" without the separator
     EXPECT_FALSE(m_frame->platformOnKeyDown(kVirtualKeyEscape)); // no menu: the host's key
 }

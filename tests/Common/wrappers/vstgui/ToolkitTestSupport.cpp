@@ -70,9 +70,8 @@ PIXEL PixelAt(VSTGUI::CFrame& frame, int x, int y)
     }
     const auto argb = *reinterpret_cast<const std::uint32_t*>(data + y * stride + x * 4);
     const std::uint8_t alpha = argb >> 24;
-    auto unpremultiply = [alpha](std::uint32_t channel) -> std::uint8_t {
-        return alpha == 0 ? 0 : static_cast<std::uint8_t>((channel * 255 + alpha / 2) / alpha);
-    };
+    auto unpremultiply = [alpha](std::uint32_t channel) -> std::uint8_t
+    { return alpha == 0 ? 0 : static_cast<std::uint8_t>((channel * 255 + alpha / 2) / alpha); };
     return {unpremultiply((argb >> 16) & 0xff), unpremultiply((argb >> 8) & 0xff),
             unpremultiply(argb & 0xff), alpha};
 }
@@ -102,8 +101,7 @@ int CountDifferent(VSTGUI::CFrame& frame, int x0, int y0, int x1, int y1,
     return count;
 }
 
-void Drag(VSTGUI::CFrame& frame, VSTGUI::CPoint from, VSTGUI::CPoint to, long modifiers,
-          int steps)
+void Drag(VSTGUI::CFrame& frame, VSTGUI::CPoint from, VSTGUI::CPoint to, long modifiers, int steps)
 {
     // Presses a second apart: never a double-click.
     static std::uint32_t pressTimeMs = 100000;
