@@ -14,6 +14,7 @@ packages=(
     libclang-rt-14-dev
     # The editor: drawing, text, the X11 window, and the end-to-end editor tests
     libcairo2-dev
+    libpng-dev
     libpango1.0-dev
     libx11-dev
     libxtst-dev
