@@ -6,10 +6,9 @@
 //
 // Prints: effEditOpen time and time to the first complete paint (the editor's window covered
 // with drawn pixels), RSS before loading / after loading / with the editor open, CPU of the
-// whole process (the host's own part is small: idles and a tone) over N seconds without the
-// editor (the base), then with
-// the editor open and audio running on its own thread, first a 440 Hz tone (meters moving),
-// then silence (nothing moves), and 20 close/open cycles (time, RSS after).
+// whole process over N seconds with audio on its own thread: a 440 Hz tone without the editor
+// (the base), the tone with the editor open (meters moving), silence with the editor open
+// (nothing moves); then 20 close/open cycles (time, RSS after, X errors).
 #include "EditorHost.h"
 #include "Screenshot.h"
 #include "XvfbServer.h"

@@ -488,4 +488,33 @@ TEST_F(CX11PlatformFrameTest, DesktopScaleAndHeightComeFromTheServer)
     EXPECT_EQ(GetDesktopScaleFactor(), 1.0);
 }
 
+// A screen whose pixels are not the back buffer's 32-bit words: the copies convert.
+class CX11PlatformFrame16BitTest : public CX11PlatformFrameTest
+{
+public:
+    static void SetUpTestSuite()
+    {
+        StartServer("640x480x16");
+    }
+};
+
+TEST_F(CX11PlatformFrame16BitTest, PresentConvertsToTheScreensPixels)
+{
+    OpenFrame(1.0, 100, 100);
+    cairo_surface_t* backBuffer = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 100, 100);
+    cairo_t* context = cairo_create(backBuffer);
+    cairo_set_source_rgb(context, 1.0, 0.0, 0.0);
+    cairo_paint(context);
+    cairo_destroy(context);
+
+    const CRect rect{0, 0, 50, 50};
+    m_frame->present(&rect, 1, backBuffer);
+    XSync(m_frame->GetDisplay(), False);
+    EXPECT_EQ(WindowPixel(10, 10), 0xF800u); // full red in 5-6-5 bits
+    EXPECT_NE(WindowPixel(70, 70), 0xF800u);
+    m_frame.reset();
+    cairo_surface_destroy(backBuffer);
+    EXPECT_EQ(g_hostErrors, 0);
+}
+
 } // namespace

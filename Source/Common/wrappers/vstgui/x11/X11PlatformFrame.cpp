@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace VSTGUI
@@ -32,6 +34,15 @@ constexpr long kWindowEvents = ExposureMask | ButtonPressMask | ButtonReleaseMas
                                StructureNotifyMask;
 constexpr unsigned int kGrabEvents =
     ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask;
+
+// Byte order of this machine's 32-bit words, as XImage names it.
+int NativeByteOrder()
+{
+    const std::uint32_t probe = 1;
+    unsigned char first = 0;
+    std::memcpy(&first, &probe, 1);
+    return first == 1 ? LSBFirst : MSBFirst;
+}
 
 // X font cursor for each toolkit cursor type; the index is the CCursorType value.
 unsigned int FontCursorShape(CCursorType type)
@@ -137,13 +148,15 @@ bool CX11PlatformFrame::BuildWindow(unsigned long parentWindow, int logicalWidth
                     reinterpret_cast<const unsigned char*>(info), 2);
     XMapWindow(m_display, m_window);
 
-    m_windowSurface = cairo_xlib_surface_create(m_display, m_window,
-                                                DefaultVisual(m_display, screen), m_deviceWidth,
-                                                m_deviceHeight);
-    if (cairo_surface_status(m_windowSurface) != CAIRO_STATUS_SUCCESS)
-    {
-        return false;
-    }
+    // The back buffer's pixels (32-bit 0x00RRGGBB words) are what a TrueColor visual with
+    // these masks takes as they are: copied with XPutImage. Any other visual goes through a cairo
+    // surface of the window, which converts.
+    const Visual* visual = DefaultVisual(m_display, screen);
+    const int depth = DefaultDepth(m_display, screen);
+    m_directUpload = visual->c_class == TrueColor && (depth == 24 || depth == 32) &&
+                     visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 &&
+                     visual->blue_mask == 0xFF;
+    m_gc = XCreateGC(m_display, m_window, 0, nullptr);
     // Hosts move and resize right after effEditOpen: the window must exist on the server now.
     XSync(m_display, False);
     m_alive = CX11ErrorTrap::ErrorCount(m_display) == 0;
@@ -177,6 +190,11 @@ CX11PlatformFrame::~CX11PlatformFrame()
             cairo_device_finish(device);
             cairo_device_destroy(device);
         }
+    }
+    if (m_gc != nullptr)
+    {
+        XFreeGC(m_display, m_gc);
+        m_gc = nullptr;
     }
     for (Cursor& cursor : m_cursors)
     {
@@ -219,7 +237,10 @@ bool CX11PlatformFrame::setSize(int logicalWidth, int logicalHeight)
     m_deviceHeight = ToDevice(logicalHeight);
     XResizeWindow(m_display, m_window, static_cast<unsigned>(m_deviceWidth),
                   static_cast<unsigned>(m_deviceHeight));
-    cairo_xlib_surface_set_size(m_windowSurface, m_deviceWidth, m_deviceHeight);
+    if (m_windowSurface != nullptr)
+    {
+        cairo_xlib_surface_set_size(m_windowSurface, m_deviceWidth, m_deviceHeight);
+    }
     XFlush(m_display);
     return true;
 }
@@ -255,11 +276,8 @@ void CX11PlatformFrame::CopyExposed()
         return; // the frame's first present paints everything
     }
     cairo_surface_flush(m_backBuffer);
-    cairo_t* context = cairo_create(m_windowSurface);
-    CopyFromBackBuffer(context, left, top, width, height);
-    cairo_destroy(context);
-    cairo_surface_flush(m_windowSurface);
-    XFlush(m_display);
+    CopyRect(left, top, width, height);
+    FinishCopies();
 }
 
 void CX11PlatformFrame::Dispatch(XEvent& event)
@@ -434,19 +452,84 @@ void CX11PlatformFrame::OnDestroyed()
     }
 }
 
-void CX11PlatformFrame::CopyFromBackBuffer(cairo_t* context, int x, int y, int width, int height)
+bool CX11PlatformFrame::UploadDirect(int x, int y, int width, int height)
+{
+    if (cairo_surface_get_type(m_backBuffer) != CAIRO_SURFACE_TYPE_IMAGE)
+    {
+        return false;
+    }
+    const cairo_format_t format = cairo_image_surface_get_format(m_backBuffer);
+    unsigned char* data = cairo_image_surface_get_data(m_backBuffer);
+    if ((format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) || data == nullptr)
+    {
+        return false;
+    }
+    const int bufferWidth = cairo_image_surface_get_width(m_backBuffer);
+    const int bufferHeight = cairo_image_surface_get_height(m_backBuffer);
+    const int right = std::min(x + width, bufferWidth);
+    const int bottom = std::min(y + height, bufferHeight);
+    if (right <= x || bottom <= y)
+    {
+        return true; // outside the back buffer: nothing to copy
+    }
+    // An image header over the back buffer's own memory: nothing is allocated or converted.
+    XImage image{};
+    image.width = bufferWidth;
+    image.height = bufferHeight;
+    image.format = ZPixmap;
+    image.data = reinterpret_cast<char*>(data);
+    image.byte_order = NativeByteOrder(); // Xlib swaps for a server of the other order
+    image.bitmap_unit = 32;
+    image.bitmap_bit_order = image.byte_order;
+    image.bitmap_pad = 32;
+    image.depth = DefaultDepth(m_display, DefaultScreen(m_display));
+    image.bytes_per_line = cairo_image_surface_get_stride(m_backBuffer);
+    image.bits_per_pixel = 32;
+    image.red_mask = 0xFF0000;
+    image.green_mask = 0xFF00;
+    image.blue_mask = 0xFF;
+    if (XInitImage(&image) == 0)
+    {
+        return false;
+    }
+    XPutImage(m_display, m_window, m_gc, &image, x, y, x, y, static_cast<unsigned>(right - x),
+              static_cast<unsigned>(bottom - y));
+    return true;
+}
+
+void CX11PlatformFrame::CopyRect(int x, int y, int width, int height)
 {
     if (m_backBuffer == nullptr || width <= 0 || height <= 0)
     {
         return;
     }
-    cairo_save(context);
+    if (m_directUpload && UploadDirect(x, y, width, height))
+    {
+        return;
+    }
+    if (m_windowSurface == nullptr)
+    {
+        // First copy that needs conversion: a cairo surface of the window does it.
+        const int screen = DefaultScreen(m_display);
+        m_windowSurface = cairo_xlib_surface_create(
+            m_display, m_window, DefaultVisual(m_display, screen), m_deviceWidth, m_deviceHeight);
+    }
+    cairo_t* context = cairo_create(m_windowSurface);
     cairo_rectangle(context, x, y, width, height);
     cairo_clip(context);
     cairo_set_operator(context, CAIRO_OPERATOR_SOURCE);
     cairo_set_source_surface(context, m_backBuffer, 0, 0);
     cairo_paint(context);
-    cairo_restore(context);
+    cairo_destroy(context);
+}
+
+void CX11PlatformFrame::FinishCopies()
+{
+    if (m_windowSurface != nullptr)
+    {
+        cairo_surface_flush(m_windowSurface);
+    }
+    XFlush(m_display);
 }
 
 void CX11PlatformFrame::present(const CRect* logicalRects, int count, void* backBufferSurface)
@@ -470,7 +553,6 @@ void CX11PlatformFrame::present(const CRect* logicalRects, int count, void* back
         return;
     }
     cairo_surface_flush(m_backBuffer); // drawing done through other cairo contexts is complete
-    cairo_t* context = cairo_create(m_windowSurface);
     for (int i = 0; i < count; ++i)
     {
         const CRect& rect = logicalRects[i];
@@ -480,11 +562,9 @@ void CX11PlatformFrame::present(const CRect* logicalRects, int count, void* back
         const int right = std::min(m_deviceWidth, static_cast<int>(std::ceil(rect.right * m_scale)));
         const int bottom =
             std::min(m_deviceHeight, static_cast<int>(std::ceil(rect.bottom * m_scale)));
-        CopyFromBackBuffer(context, left, top, right - left, bottom - top);
+        CopyRect(left, top, right - left, bottom - top);
     }
-    cairo_destroy(context);
-    cairo_surface_flush(m_windowSurface);
-    XFlush(m_display);
+    FinishCopies();
 }
 
 bool CX11PlatformFrame::runModalLoop(bool (*keepRunning)(void*), void* context)

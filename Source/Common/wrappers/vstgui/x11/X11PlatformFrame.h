@@ -75,8 +75,13 @@ private:
     void OnMotion(XEvent& event);
     void OnLeave(const XCrossingEvent& event);
     void OnDestroyed();
-    // Copies the device rectangle from the last back buffer to the window (no flush).
-    void CopyFromBackBuffer(cairo_t* context, int x, int y, int width, int height);
+    // Copies a device rectangle of the last back buffer to the window (no flush): directly
+    // with XPutImage where the visual takes the back buffer's pixels as they are, else through
+    // a cairo surface of the window.
+    void CopyRect(int x, int y, int width, int height);
+    bool UploadDirect(int x, int y, int width, int height);
+    // Sends what the copies queued.
+    void FinishCopies();
     // Copies the area exposed since the last call from the back buffer and flushes.
     void CopyExposed();
     int ToDevice(int logical) const;
@@ -90,7 +95,9 @@ private:
     int m_deviceHeight = 0;
     bool m_alive = false;
     bool m_goneReported = false;
-    cairo_surface_t* m_windowSurface = nullptr;
+    GC m_gc = nullptr;
+    bool m_directUpload = false;             // XPutImage of the back buffer's memory
+    cairo_surface_t* m_windowSurface = nullptr; // made on the first copy that needs conversion
     cairo_surface_t* m_backBuffer = nullptr; // one reference, the last surface presented
     unsigned int m_heldButtons = 0;          // bit n-1 for X button n (1..3)
     bool m_grabbed = false;
