@@ -1,6 +1,8 @@
 // The frame's window on X11: a child window of the host's window on a connection of its own,
 // events drained without blocking from the host's idle calls, and the frame's back buffer
-// copied to the window through a cairo xlib surface, only where it changed.
+// copied to the window only where it changed: with XPutImage straight from the back buffer's
+// memory on the usual 24-bit TrueColor screens, through a cairo xlib surface (which converts)
+// on others. Exposed areas are copied from the back buffer without asking the frame to paint.
 //
 // Sizes handed in are logical; the window is logical x scale device pixels, and pointer
 // positions are divided by the scale on the way back. Safe to destroy in any order with the
