@@ -38,4 +38,16 @@ run tremolo-steps "${solo[@]}" --set "Mod1 Tremolo=80" --set "Mod1 Tremolo Dst=M
     --set "Mod1 Gate=40"
 run reverb "${solo[@]}" --set "Reverb Mix=35" --set "Reverb Size=90" --set "Reverb Decay=80"
 run master-eq "${solo[@]}" --set "Eq Bass=8" --set "Eq Mid=-6" --set "Eq Treble=5"
+
+# A handful of the factory presets (built into $build/presets), and a modulator preset from the
+# command line.
+presets="$build/presets/Plug-In Presets"
+modulators="$build/presets/Modulator Presets"
+run preset-trance-gate --preset "$presets/Rhythmic Gates/Trance Gate 16ths.prg"
+run preset-filter-sweep --preset "$presets/Filter Movement/Lowpass Sweep 4 Bars.prg"
+run preset-dub-throws --preset "$presets/Delays and Echoes/Dub Throws.prg"
+run preset-beat-repeat --preset "$presets/Glitch and Stutter/Beat Repeat 16ths.prg"
+run preset-crushed-room --preset "$presets/Drums/Crushed Room.prg"
+run mod-preset-pump --mod-preset "1=$modulators/Pumps/Quarter Pump.mprg" \
+    --set "Mod1 Tremolo=90" --set "Mod1 Tremolo Dst=Master"
 echo "Renders written to $out"

@@ -227,6 +227,21 @@ bool CCommandLine::Parse(int argc, const char* const* argv, RENDER_OPTIONS& opti
                                                           : options.ccmapPath;
             path = value;
         }
+        else if (name == "--mod-preset")
+        {
+            // N=FILE.mprg with N = 1..8.
+            if (!takeValue(value))
+            {
+                return false;
+            }
+            const std::size_t separator = value.find('=');
+            if (separator != 1 || value[0] < '1' || value[0] > '8' || value.size() == 2)
+            {
+                error = "--mod-preset '" + value + "': expected N=FILE.mprg with N from 1 to 8";
+                return false;
+            }
+            options.modPresets.push_back({value[0] - '1', value.substr(2)});
+        }
         else if (name == "--list-presets")
         {
             // Two values: FOLDER EXT (or --list-presets=FOLDER EXT).
@@ -386,6 +401,10 @@ Morvex state (the Morvex plug-in only):
                           --list)
   --ccmap FILE.ccmap      load a Morvex controller map before rendering, so that --cc moves
                           the parameters bound to its controllers
+  --mod-preset N=FILE.mprg
+                          load a Morvex modulator preset into modulator N (1..8): its pattern
+                          or envelope, "ModN Mode" and "ModN NumSteps"; after --preset, before
+                          the --set values; repeatable
   --list-presets FOLDER EXT
                           print the categories (subfolders) of a preset library and the files
                           in each whose names contain EXT (e.g. .prg), and exit

@@ -18,6 +18,13 @@ struct PARAMETER_SETTING
     float normalisedValue = 0.0f; // 0..1, read from value when normalised
 };
 
+// One --mod-preset N=FILE: a Morvex modulator preset (.mprg) for modulator N.
+struct MOD_PRESET
+{
+    int modulator = 0; // 0..7 (N - 1)
+    std::string path;
+};
+
 struct RENDER_OPTIONS
 {
     std::string pluginPath; // empty: the default plug-in
@@ -30,6 +37,7 @@ struct RENDER_OPTIONS
     std::string presetPath;     // --preset: Morvex preset file loaded before the --set values
     std::string savePresetPath; // --save-preset: Morvex preset file written after rendering
     std::string ccmapPath;      // --ccmap: Morvex controller map loaded before rendering
+    std::vector<MOD_PRESET> modPresets; // --mod-preset: after --preset, before the --set values
     bool listPresets = false;   // --list-presets FOLDER EXT
     std::string presetFolder;
     std::string presetExtension;

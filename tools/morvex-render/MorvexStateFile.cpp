@@ -3,6 +3,7 @@
 #include "Common/wrappers/utilities/FileUtils.h"
 #include "Common/wrappers/utilities/MidiMapFile.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace morvex::render::MorvexStateFile
@@ -181,6 +182,97 @@ bool SpliceControllerMap(std::vector<char>& chunk, const std::int32_t (&map)[kNu
         WriteInt32(chunk, kMapOffset + 4 * static_cast<std::size_t>(controller), map[controller]);
     }
     return true;
+}
+
+bool ReadModulatorPreset(const std::string& path, std::int32_t& mode, std::int32_t& numSteps,
+                         std::vector<std::uint8_t>& body, std::string& error)
+{
+    std::vector<char> data;
+    if (!ReadWholeFile(path, "modulator preset", data, error))
+    {
+        return false;
+    }
+    // Signature C3 67 ED 34, mode (0 steps, 1 envelope), number of steps 2..32, then 32 step
+    // records (256 bytes) or 64 envelope points (768 bytes) of finite floats.
+    const char* what = nullptr;
+    std::int32_t fileMode = -1;
+    std::int32_t fileSteps = 0;
+    if (data.size() < 12 || ReadUInt32(data, 0) != 0x34ED67C3)
+    {
+        what = "no modulator preset (no .mprg signature)";
+    }
+    else
+    {
+        fileMode = static_cast<std::int32_t>(ReadUInt32(data, 4));
+        fileSteps = static_cast<std::int32_t>(ReadUInt32(data, 8));
+        const std::size_t bodySize = fileMode == 0 ? 256 : 768;
+        if (fileMode != 0 && fileMode != 1)
+        {
+            what = "unknown modulator mode";
+        }
+        else if (fileSteps < 2 || fileSteps > 32)
+        {
+            what = "number of steps outside 2..32";
+        }
+        else if (data.size() != 12 + bodySize)
+        {
+            what = "wrong length for its mode";
+        }
+        for (std::size_t offset = 12; !what && offset < data.size(); offset += 4)
+        {
+            float value = 0.0f;
+            std::memcpy(&value, data.data() + offset, sizeof(value));
+            if (!std::isfinite(value))
+            {
+                what = "a value that is not a finite number";
+            }
+        }
+    }
+    if (what)
+    {
+        error = "modulator preset " + path + ": " + what;
+        return false;
+    }
+    mode = fileMode;
+    numSteps = fileSteps;
+    body.assign(data.begin() + 12, data.end());
+    return true;
+}
+
+bool SpliceRawBlock(std::vector<char>& chunk, std::int32_t id,
+                    const std::vector<std::uint8_t>& bytes, std::string& error)
+{
+    if (!CheckHostChunk(chunk, error))
+    {
+        return false;
+    }
+    if (chunk.size() != kHostChunkSize ||
+        static_cast<std::int32_t>(ReadUInt32(chunk, 4)) != kNewestVersion)
+    {
+        error = "the plug-in's chunk is not of version " + std::to_string(kNewestVersion);
+        return false;
+    }
+    // Records after the values: marker 1, id, size, then size bytes.
+    std::size_t offset = kMapOffset + kMapSize + 4 * static_cast<std::size_t>(kNumParameters);
+    while (offset + 12 <= chunk.size())
+    {
+        const auto recordId = static_cast<std::int32_t>(ReadUInt32(chunk, offset + 4));
+        const auto recordSize = static_cast<std::int32_t>(ReadUInt32(chunk, offset + 8));
+        if (ReadUInt32(chunk, offset) != 1 || recordSize < 0 ||
+            offset + 12 + static_cast<std::size_t>(recordSize) > chunk.size())
+        {
+            break;
+        }
+        if (recordId == id && static_cast<std::size_t>(recordSize) == bytes.size())
+        {
+            std::memcpy(chunk.data() + offset + 12, bytes.data(), bytes.size());
+            return true;
+        }
+        offset += 12 + static_cast<std::size_t>(recordSize);
+    }
+    error = "the plug-in's chunk holds no block " + std::to_string(id) + " of " +
+            std::to_string(bytes.size()) + " bytes";
+    return false;
 }
 
 } // namespace morvex::render::MorvexStateFile

@@ -61,4 +61,15 @@ bool ReadControllerMap(const std::string& path, std::int32_t (&map)[kNumControll
 bool SpliceControllerMap(std::vector<char>& chunk, const std::int32_t (&map)[kNumControllers],
                          std::string& error);
 
+// Reads a .mprg modulator preset (the plug-in's own reader checks it). False with a message
+// naming the file and what is wrong with it.
+bool ReadModulatorPreset(const std::string& path, std::int32_t& mode, std::int32_t& numSteps,
+                         std::vector<std::uint8_t>& body, std::string& error);
+
+// Replaces the bytes of raw block `id` in a Morvex host chunk of the newest version with
+// `bytes`. False with a message when the chunk is no such chunk or holds no block of that id
+// and size.
+bool SpliceRawBlock(std::vector<char>& chunk, std::int32_t id,
+                    const std::vector<std::uint8_t>& bytes, std::string& error);
+
 } // namespace morvex::render::MorvexStateFile

@@ -385,7 +385,32 @@ int Run(const RENDER_OPTIONS& options)
     {
         return Fail(error);
     }
-    if (!ApplySettings(host, options, error))
+    // --mod-preset: the pattern or envelope goes into the chunk's block of its mode; the mode
+    // and the number of steps go in as settings ahead of the --set values, which may change
+    // them again.
+    RENDER_OPTIONS withModPresets = options;
+    std::vector<PARAMETER_SETTING> modSettings;
+    for (const MOD_PRESET& modPreset : options.modPresets)
+    {
+        std::int32_t mode = 0;
+        std::int32_t numSteps = 0;
+        std::vector<std::uint8_t> body;
+        // Blocks of the plug-in's state: envelope points 10003 + N, steps 10011 + N.
+        if (!MorvexStateFile::ReadModulatorPreset(modPreset.path, mode, numSteps, body, error) ||
+            !host.GetChunk(chunk, error) ||
+            !MorvexStateFile::SpliceRawBlock(chunk, (mode == 0 ? 10011 : 10003) +
+                                                        modPreset.modulator, body, error) ||
+            !host.SetChunk(chunk, error))
+        {
+            return Fail("--mod-preset " + modPreset.path + ": " + error);
+        }
+        const std::string prefix = "Mod" + std::to_string(modPreset.modulator + 1);
+        modSettings.push_back({prefix + " Mode", mode == 0 ? "Steps" : "Curve", false, 0.0f});
+        modSettings.push_back({prefix + " NumSteps", std::to_string(numSteps), false, 0.0f});
+    }
+    withModPresets.settings.insert(withModPresets.settings.begin(), modSettings.begin(),
+                                   modSettings.end());
+    if (!ApplySettings(host, withModPresets, error))
     {
         return Fail(error);
     }
