@@ -9,7 +9,7 @@ FUZZ_DIR     ?= build-fuzz
 # for FUZZ_SMOKE_SECONDS.
 FUZZ_SECONDS ?= 600
 FUZZ_SMOKE_SECONDS ?= 20
-FUZZ_TARGETS := chunk preset midimap prefs
+FUZZ_TARGETS := chunk preset midimap prefs mprg
 # The sanitizer suites are built lightly optimised: a fraction of the build and
 # run time of -O0, with the checks unchanged.
 SANITIZER_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS=-O1 -DCMAKE_CXX_FLAGS=-O1

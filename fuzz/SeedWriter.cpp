@@ -1,11 +1,12 @@
 // Writes the seed corpus of the fuzz targets with the plug-in's own writers:
 // host chunks and preset files of the default and of a full patch, a MIDI map
 // file with learned controllers, and preferences files.
-// Usage: morvex_fuzz_seeds <corpus folder>; makes chunk/, preset/, midimap/ and
-// prefs/ inside it.
+// Usage: morvex_fuzz_seeds <corpus folder>; makes chunk/, preset/, midimap/,
+// prefs/ and mprg/ inside it.
 #include "FuzzSupport.h"
 
 #include "Preferences.h"
+#include "utilities/MsegPresetFile.h"
 
 #include <sys/stat.h>
 
@@ -48,7 +49,7 @@ int main(int argc, char** argv)
     if (argc != 2)
         return 2;
     const std::string corpus = argv[1];
-    for (const char* folder : {"", "/chunk", "/preset", "/midimap", "/prefs"})
+    for (const char* folder : {"", "/chunk", "/preset", "/midimap", "/prefs", "/mprg"})
         mkdir((corpus + folder).c_str(), 0755);
 
     CVstWrapper* wrapper = FuzzSupport::Plugin();
@@ -72,6 +73,17 @@ int main(int argc, char** argv)
     effect->SaveMidiMap((corpus + "/midimap/learned.ccmap").c_str());
     effect->ResetMidiMap();
     effect->SaveMidiMap((corpus + "/midimap/empty.ccmap").c_str());
+
+    // Modulator presets of both modes, from the full patch's blocks.
+    for (const int32_t mode : {MsegPresetFile::kModeSteps, MsegPresetFile::kModeEnvelope})
+    {
+        const int blockId =
+            mode == MsegPresetFile::kModeSteps ? kRawBlockSteps : kRawBlockMsegPoints;
+        const std::vector<uint8_t> bytes =
+            MsegPresetFile::Build(mode, 16, effect->GetRawParameterBlock(blockId));
+        const std::string name = "/mprg/mode" + std::to_string(mode) + ".mprg";
+        WriteBytes(corpus + name, bytes.data(), bytes.size());
+    }
 
     CPreferences prefs(nullptr);
     const std::string brand = FuzzSupport::DataFolder() + "/Brenwick";

@@ -9,6 +9,7 @@
 #include "utilities/FileUtils.h"
 #include "utilities/RawBlockHandover.h"
 #include "utilities/MidiMapFile.h"
+#include "utilities/PresetFileWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -759,7 +760,7 @@ bool CBaseEffect::SavePreset(const char* path)
     void* data = nullptr;
     int size = 0;
     GetChunk(&data, &size, true);
-    if (!path || !*path || !FileUtils::WriteFileReplacing(path, data, static_cast<size_t>(size)))
+    if (!path || !*path || !PresetFileWriter::Write(path, data, static_cast<size_t>(size)))
     {
         AlertDialog("File cannot be saved",
                     "The file has not been saved, please check if you have sufficient "
