@@ -312,6 +312,35 @@ TEST_F(PresetCompilerTest, MistakesNameTheFileAndLine)
     }
 }
 
+// A whole tree: the library layout, a second run replacing the first (a dropped source leaves
+// no file), and a folder of someone else's files refused untouched.
+TEST_F(PresetCompilerTest, LibraryRunReplacesItsOwnOutputOnly)
+{
+    const fs::path sources = m_folder / "tree";
+    const fs::path out = m_folder / "out";
+    WriteText(sources / "plugin/Quiet/Minus Six.txt", "Volume = -6\n");
+    WriteText(sources / "plugin/Quiet/Minus Three.txt", "Volume = -3\n");
+    WriteText(sources / "modulator/Gates/Eighths.txt", "Mode = Steps\n[Steps]\n1 1\n2 0\n");
+    CPresetCompiler compiler(m_effect);
+    std::vector<std::string> written;
+    std::string error;
+    ASSERT_TRUE(compiler.CompileLibrary(sources.string(), out.string(), written, error)) << error;
+    EXPECT_EQ(written, (std::vector<std::string>{"Modulator Presets/Gates/Eighths.mprg",
+                                                 "Plug-In Presets/Quiet/Minus Six.prg",
+                                                 "Plug-In Presets/Quiet/Minus Three.prg"}));
+
+    fs::remove(sources / "plugin/Quiet/Minus Three.txt");
+    written.clear();
+    ASSERT_TRUE(compiler.CompileLibrary(sources.string(), out.string(), written, error)) << error;
+    EXPECT_EQ(written.size(), 2u);
+    EXPECT_FALSE(fs::exists(out / "Plug-In Presets/Quiet/Minus Three.prg"));
+
+    const fs::path someoneElses = m_folder / "data";
+    WriteText(someoneElses / "Plug-In Presets/User/Mine.prg", "mine");
+    EXPECT_FALSE(compiler.CompileLibrary(sources.string(), someoneElses.string(), written, error));
+    EXPECT_EQ(ReadText(someoneElses / "Plug-In Presets/User/Mine.prg"), "mine");
+}
+
 // Installing twice: the factory files are replaced, a preset the newer library dropped goes,
 // and the user's files stay (in "User", in a category the user made, and beside the factory
 // presets in a factory category), as does a user's file named like a new factory preset.

@@ -482,11 +482,21 @@ bool CPresetCompiler::CompileLibrary(const std::string& sourceDir, const std::st
     const KIND kinds[] = {{"plugin", kPluginFolder, ".prg", true},
                           {"modulator", kModulatorFolder, ".mprg", false}};
     std::error_code code;
+    // Each run replaces what an earlier run wrote, so that a deleted source leaves no file.
+    // Only a folder this tool made is cleared: pointed at a user's data folder by mistake,
+    // it stops instead of deleting the user's presets.
+    const fs::path marker = fs::path(outDir) / kOutputMarker;
+    if (fs::exists(outDir) && !fs::is_empty(outDir, code) && !fs::exists(marker))
+    {
+        error = outDir + ": not empty and not written by morvex-presets; give a new folder";
+        return false;
+    }
+    fs::create_directories(outDir, code);
+    std::ofstream(marker) << "Written by morvex-presets; its contents are replaced on every run.\n";
     for (const KIND& kind : kinds)
     {
         const fs::path from = fs::path(sourceDir) / kind.sourceFolder;
         const fs::path to = fs::path(outDir) / kind.outFolder;
-        // Whatever an earlier run left is replaced, so that a deleted source leaves no file.
         fs::remove_all(to, code);
         if (!fs::is_directory(from))
         {

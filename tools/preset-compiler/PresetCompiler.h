@@ -39,12 +39,14 @@ public:
     // Compiles a whole source tree: SRC/plugin/<Category>/*.txt into
     // OUT/Plug-In Presets/<Category>/*.prg and SRC/modulator/<Category>/*.txt into
     // OUT/Modulator Presets/<Category>/*.mprg. Stops at the first error. `written`
-    // receives the output files relative to `outDir`, sorted.
+    // receives the output files relative to `outDir`, sorted. `outDir` must be new, empty
+    // or written by an earlier run (it holds kOutputMarker): its two libraries are replaced.
     bool CompileLibrary(const std::string& sourceDir, const std::string& outDir,
                         std::vector<std::string>& written, std::string& error);
 
     static constexpr const char* kPluginFolder = "Plug-In Presets";
     static constexpr const char* kModulatorFolder = "Modulator Presets";
+    static constexpr const char* kOutputMarker = ".morvex-presets";
 
 private:
     struct LINE
