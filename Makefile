@@ -104,11 +104,15 @@ screenshots: build
 	    echo "$(SCREENSHOT_DIR)/editor-$$mode-$${scale}x.png"; \
 	done; done
 
-# Copies the plug-in to ~/.vst, where Linux hosts look by default.
+# Copies the plug-in to ~/.vst, where Linux hosts look by default, and the factory preset
+# library into the plug-in's data folder (DATA_DIR), beside the user's own presets, which it
+# never touches (scripts/install-library.sh).
+DATA_DIR ?= $(or $(XDG_DATA_HOME),$(HOME)/.local/share)/Brenwick/Morvex
 install: build
 	@mkdir -p $(VST_DIR)
 	@cp $(BUILD_DIR)/Morvex.so $(VST_DIR)/Morvex.so
 	@echo "Installed $(VST_DIR)/Morvex.so"
+	@scripts/install-library.sh $(BUILD_DIR)/presets "$(DATA_DIR)"
 
 clean:
 	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR)
