@@ -2,8 +2,8 @@
 
 #include "Common/wrappers/utilities/FileUtils.h"
 #include "Common/wrappers/utilities/MidiMapFile.h"
+#include "Common/wrappers/utilities/MsegPresetFile.h"
 
-#include <cmath>
 #include <cstring>
 
 namespace morvex::render::MorvexStateFile
@@ -192,50 +192,17 @@ bool ReadModulatorPreset(const std::string& path, std::int32_t& mode, std::int32
     {
         return false;
     }
-    // Signature C3 67 ED 34, mode (0 steps, 1 envelope), number of steps 2..32, then 32 step
-    // records (256 bytes) or 64 envelope points (768 bytes) of finite floats.
-    const char* what = nullptr;
-    std::int32_t fileMode = -1;
-    std::int32_t fileSteps = 0;
-    if (data.size() < 12 || ReadUInt32(data, 0) != 0x34ED67C3)
+    MsegPresetFile::MSEG_PRESET preset;
+    const MsegPresetFile::MSEG_PRESET_STATUS status = MsegPresetFile::Parse(
+        reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), preset);
+    if (status != MsegPresetFile::kOk)
     {
-        what = "no modulator preset (no .mprg signature)";
-    }
-    else
-    {
-        fileMode = static_cast<std::int32_t>(ReadUInt32(data, 4));
-        fileSteps = static_cast<std::int32_t>(ReadUInt32(data, 8));
-        const std::size_t bodySize = fileMode == 0 ? 256 : 768;
-        if (fileMode != 0 && fileMode != 1)
-        {
-            what = "unknown modulator mode";
-        }
-        else if (fileSteps < 2 || fileSteps > 32)
-        {
-            what = "number of steps outside 2..32";
-        }
-        else if (data.size() != 12 + bodySize)
-        {
-            what = "wrong length for its mode";
-        }
-        for (std::size_t offset = 12; !what && offset < data.size(); offset += 4)
-        {
-            float value = 0.0f;
-            std::memcpy(&value, data.data() + offset, sizeof(value));
-            if (!std::isfinite(value))
-            {
-                what = "a value that is not a finite number";
-            }
-        }
-    }
-    if (what)
-    {
-        error = "modulator preset " + path + ": " + what;
+        error = "modulator preset " + path + ": " + MsegPresetFile::DescribeStatus(status);
         return false;
     }
-    mode = fileMode;
-    numSteps = fileSteps;
-    body.assign(data.begin() + 12, data.end());
+    mode = preset.mode;
+    numSteps = preset.numSteps;
+    body = preset.body;
     return true;
 }
 

@@ -1,7 +1,8 @@
 #include "PresetCompiler.h"
 
 #include "Common/wrappers/BaseEffect.h"
-#include "Common/wrappers/utilities/FileUtils.h"
+#include "Common/wrappers/utilities/MsegPresetFile.h"
+#include "Common/wrappers/utilities/PresetFileWriter.h"
 #include "DisplayText.h"
 #include "Morvex.h"
 #include "ParameterSearch.h"
@@ -12,7 +13,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -21,33 +21,6 @@ using morvex::render::NormaliseText;
 
 namespace
 {
-// The modulator preset file: signature C3 67 ED 34, mode and number of steps as
-// little-endian int32, then the step records (mode 0) or the envelope points (mode 1).
-namespace ModulatorFile
-{
-constexpr uint8_t kSignature[4] = {0xC3, 0x67, 0xED, 0x34};
-constexpr int32_t kModeSteps = 0;
-constexpr int32_t kModeEnvelope = 1;
-constexpr int32_t kMinSteps = 2;
-constexpr int32_t kMaxSteps = 32;
-
-void AppendInt32(std::vector<uint8_t>& bytes, int32_t value)
-{
-    const auto bits = static_cast<uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes.push_back(static_cast<uint8_t>(bits >> shift));
-}
-
-std::vector<uint8_t> Build(int32_t mode, int32_t numSteps, const std::vector<uint8_t>& body)
-{
-    std::vector<uint8_t> bytes(std::begin(kSignature), std::end(kSignature));
-    AppendInt32(bytes, mode);
-    AppendInt32(bytes, numSteps);
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    return bytes;
-}
-} // namespace ModulatorFile
-
 constexpr int kStepCount = kRawBlockStepsSize / 8;        // 32 x (end, level)
 constexpr int kPointCount = kRawBlockMsegPointsSize / 12; // 64 x (position, level, tension)
 
@@ -412,7 +385,7 @@ bool CPresetCompiler::CompileModulatorPreset(const std::string& sourcePath,
     SplitSections(lines, settings, sections);
 
     int32_t mode = -1;
-    int32_t numSteps = ModulatorFile::kMaxSteps;
+    int32_t numSteps = MsegPresetFile::kMaxSteps;
     for (const SOURCE_LINE& line : settings)
     {
         std::string name;
@@ -426,12 +399,12 @@ bool CPresetCompiler::CompileModulatorPreset(const std::string& sourcePath,
         if (NormaliseText(name) == "mode" &&
             (NormaliseText(value) == "steps" || NormaliseText(value) == "curve"))
         {
-            mode = NormaliseText(value) == "steps" ? ModulatorFile::kModeSteps
-                                                   : ModulatorFile::kModeEnvelope;
+            mode = NormaliseText(value) == "steps" ? MsegPresetFile::kModeSteps
+                                                   : MsegPresetFile::kModeEnvelope;
         }
         else if (NormaliseText(name) == "numsteps" && ReadNumbers(value, 1, &number) &&
-                 number == std::floor(number) && number >= ModulatorFile::kMinSteps &&
-                 number <= ModulatorFile::kMaxSteps)
+                 number == std::floor(number) && number >= MsegPresetFile::kMinSteps &&
+                 number <= MsegPresetFile::kMaxSteps)
         {
             numSteps = static_cast<int32_t>(number);
         }
@@ -448,20 +421,26 @@ bool CPresetCompiler::CompileModulatorPreset(const std::string& sourcePath,
         return false;
     }
     const SECTION& section = sections.front();
-    const std::string wanted = mode == ModulatorFile::kModeSteps ? "steps" : "points";
+    const std::string wanted = mode == MsegPresetFile::kModeSteps ? "steps" : "points";
     if (NormaliseText(section.name) != wanted)
     {
         error = Where(sourcePath, section.number) + "mode " +
-                (mode == ModulatorFile::kModeSteps ? "Steps" : "Curve") + " takes a [" +
-                (mode == ModulatorFile::kModeSteps ? "Steps" : "Points") + "] section";
+                (mode == MsegPresetFile::kModeSteps ? "Steps" : "Curve") + " takes a [" +
+                (mode == MsegPresetFile::kModeSteps ? "Steps" : "Points") + "] section";
         return false;
     }
     std::vector<uint8_t> body;
-    if (!(mode == ModulatorFile::kModeSteps ? BuildSteps(sourcePath, section, body, error)
+    if (!(mode == MsegPresetFile::kModeSteps ? BuildSteps(sourcePath, section, body, error)
                                              : BuildPoints(sourcePath, section, body, error)))
         return false;
-    const std::vector<uint8_t> file = ModulatorFile::Build(mode, numSteps, body);
-    if (!FileUtils::WriteFileReplacing(outPath, file.data(), file.size()))
+    const std::vector<uint8_t> file = MsegPresetFile::Build(mode, numSteps, body.data());
+    MsegPresetFile::MSEG_PRESET check;
+    if (MsegPresetFile::Parse(file.data(), file.size(), check) != MsegPresetFile::kOk)
+    {
+        error = sourcePath + ": the result is not a whole modulator preset";
+        return false;
+    }
+    if (!PresetFileWriter::Write(outPath, file.data(), file.size()))
     {
         error = outPath + ": cannot be written";
         return false;
