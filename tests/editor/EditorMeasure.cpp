@@ -123,7 +123,7 @@ int main(int argc, char** argv)
     if (ownDisplay)
     {
         std::string error;
-        if (!server.Start(error))
+        if (!server.Start(error, "2400x1800x24")) // room for the editor at scale 2
         {
             std::fprintf(stderr, "editor_measure: %s\n", error.c_str());
             return 2;
