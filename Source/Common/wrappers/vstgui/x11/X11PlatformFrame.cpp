@@ -287,9 +287,7 @@ void CX11PlatformFrame::Dispatch(XEvent& event)
     case Expose:
         if (event.xexpose.window == m_window)
         {
-            // Copied once the queue is drained: a burst of exposes becomes one copy, and cairo
-            // never runs in the middle of our reading of the queue (copies made from there lost
-            // 32 bytes of cairo's shared-memory bookkeeping each).
+            // Copied once the queue is drained: a burst of exposes becomes one copy.
             const XExposeEvent& expose = event.xexpose;
             if (m_exposeRight <= m_exposeLeft || m_exposeBottom <= m_exposeTop)
             {
