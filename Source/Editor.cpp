@@ -1,5 +1,6 @@
 #include "Editor.h"
 
+#include "Common/wrappers/BaseMenuButton.h"
 #include "Common/wrappers/BaseOnOffButton.h"
 #include "Common/wrappers/BaseReadOut.h"
 #include "Gui/CorrelationMeter.h"
@@ -8,6 +9,7 @@
 #include "Gui/EditorArtwork.h"
 #endif
 #include "Gui/EditorLayout.h"
+#include "Gui/MainPresetBrowser.h"
 #include "Gui/ModulationKnob.h"
 #include "Common/wrappers/utilities/FileUtils.h"
 #include "Morvex.h"
@@ -245,13 +247,8 @@ void CEditor::UpdateUndoButtons()
 
 void CEditor::UpdatePresetName()
 {
-    if (!m_presetName)
-        return;
-    std::string name = m_morvex->GetCurrentProgramName();
-    if (name.empty())
-        name = "Default Preset";
-    if (name != m_presetName->getText())
-        m_presetName->setText(name.c_str());
+    if (m_presetBrowser)
+        m_presetBrowser->SetCurrentPresetPath(m_morvex->GetCurrentPresetPath());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -386,15 +383,15 @@ CView* CEditor::CreateFromLayout(CViewContainer* container, const CPoint& origin
     }
     case kLayoutBrowser:
     {
-        // The main preset browser's place shows the current preset's name; the
-        // browser menu comes with the preset library.
-        m_presetName = new CTextLabel(rect, "", GetBitmap(row.bitmap), CParamDisplay::kNoFrame);
-        m_presetName->setFont(m_smallFont);
-        m_presetName->setFontColor(ToColor(LayoutPalette::kText));
-        m_presetName->setTransparency(true);
-        m_presetName->setMouseEnabled(false);
-        container->addView(m_presetName);
-        return m_presetName;
+        // The header's browser of whole-plug-in presets; the modulators' browsers come
+        // with the modulator section.
+        if (row.tag != kTagMainBrowser)
+            return nullptr;
+        m_presetBrowser = new CMainPresetBrowser(rect, m_frame, m_effect);
+        if (CBitmap* field = GetBitmap(row.bitmap))
+            m_presetBrowser->GetMenuButton()->setBackground(field);
+        container->addView(m_presetBrowser);
+        return m_presetBrowser;
     }
     default:
         return nullptr;
@@ -427,6 +424,8 @@ CControl* CEditor::CreateTaggedControl(CViewContainer* container, const CRect& r
     case kTagUndo:
     case kTagRedo:
     case kTagPanic:
+    case kTagNextPreset:
+    case kTagPrevPreset:
     {
         auto* button = new CKickButton(rect, this, row.tag, frameHeight, bitmap);
         if (row.tag == kTagUndo)
@@ -491,7 +490,7 @@ void CEditor::DestroyControls()
     m_matrixView = nullptr;
     m_undoButton = nullptr;
     m_redoButton = nullptr;
-    m_presetName = nullptr;
+    m_presetBrowser = nullptr;
     m_meters[0] = nullptr;
     m_meters[1] = nullptr;
     m_correlationMeter = nullptr;
@@ -605,6 +604,16 @@ void CEditor::valueChanged(CControl* control)
     case kTagSettings:
         if (pressed && !m_rebuilding)
             ShowSettingsMenu();
+        break;
+    case kTagNextPreset:
+    case kTagPrevPreset:
+        if (pressed && m_presetBrowser)
+        {
+            if (tag == kTagNextPreset)
+                m_presetBrowser->SelectNextPreset();
+            else
+                m_presetBrowser->SelectPrevPreset();
+        }
         break;
     case kTagLayerSelector:
         m_selectedLayer = pressed ? 1 : 0;

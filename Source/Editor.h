@@ -23,6 +23,7 @@ class CTextLabel;
 } // namespace VSTGUI
 
 class CMorvex;
+class CMainPresetBrowser;
 class CModulationKnob;
 class CDecibelMeter;
 class CCorrelationMeter;
@@ -131,7 +132,7 @@ private:
     VSTGUI::CKickButton* m_undoButton = nullptr;
     VSTGUI::CKickButton* m_redoButton = nullptr;
     VSTGUI::CKickButton* m_settingsButton = nullptr; // kept across rebuilds
-    VSTGUI::CTextLabel* m_presetName = nullptr;
+    CMainPresetBrowser* m_presetBrowser = nullptr;
     CDecibelMeter* m_meters[2] = {};
     CCorrelationMeter* m_correlationMeter = nullptr;
     std::map<long, VSTGUI::CControl*> m_taggedControls;

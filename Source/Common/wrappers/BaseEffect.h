@@ -147,6 +147,8 @@ public:
     virtual void AddUndoItem(IActionItem* item);
     // Program name shown to the host; empty when no preset file is loaded.
     virtual std::string GetCurrentProgramName();
+    // Full path of the current preset file; empty when none is loaded.
+    const char* GetCurrentPresetPath() const { return m_currentPresetPath; }
     // MIDI controllers (audio thread for OnMidiCC).
     virtual void OnMidiCC(int controller, float value);
     virtual int ActivateMidiLearn(int id, bool on);
