@@ -9,6 +9,7 @@
 // block readers zero the stale memory they are about to read, once.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -59,7 +60,9 @@ public:
     // Block access for a reader that pushes count samples and, after push i, reads the
     // taps of one whole delay w(i) in [minWhole, maxWhole]. Returns true when the line can
     // serve the block from plain memory: the writes do not wrap, no read straddles the
-    // wrap and minWhole >= 1 (stale memory within reach is zeroed first). Then push i goes
+    // wrap, minWhole >= 1 and no tap reaches memory left stale by a clear. That memory is
+    // zeroed kValidateStep samples per call, so that no single block pays for a long
+    // line; until it is done the reader takes Push and Taps. Then push i goes
     // to Data()[write + i] and the taps of w(i), oldest first, are
     // Data()[read + i - w(i) - 2 .. read + i - w(i) + 1]; the caller writes all count
     // samples and then calls EndBlock(count). Otherwise the caller uses Push and Taps.
@@ -68,7 +71,11 @@ public:
         if (minWhole < 1 || m_write + count >= m_size)
             return false;
         if (maxWhole + 2 >= m_fresh)
-            Validate(maxWhole + 3);
+        {
+            Validate(std::min(maxWhole + 3, m_fresh + kValidateStep));
+            if (maxWhole + 2 >= m_fresh)
+                return false;
+        }
         write = m_write + 1;
         if (m_write - 1 - maxWhole >= 0)
             read = write;
@@ -96,6 +103,11 @@ public:
         const float d = (y2 - y0) * 0.5f + a + c;
         return ((t * d - c - d) * t + c1) * t + y0;
     }
+
+    // Stale samples BeginBlock zeroes at most per call (a 16-sample sub-block at 48 kHz:
+    // the half-second echo of a cleared line is readable from plain memory again after
+    // 12 sub-blocks, at 8 KB of zeroing each).
+    static constexpr int kValidateStep = 2048;
 
 private:
     // Taps by wrapped indices; a tap older than the samples pushed since the last clear
