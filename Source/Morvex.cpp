@@ -349,7 +349,8 @@ void CMorvex::OnSetParameter(int id, float value)
     switch (id)
     {
     case kPower:
-        m_resetPending.store(true, std::memory_order_release);
+        if (m_powerOn.exchange(IsOn(value), std::memory_order_acq_rel) != IsOn(value))
+            m_resetPending.store(true, std::memory_order_release);
         break;
     case kGlitchBuffer:
     case kGlitchBuffer + 1:

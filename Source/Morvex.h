@@ -294,9 +294,12 @@ private:
     float m_correlationB = 0.0f;
     float m_correlationState = 0.0f;
 
-    // "Power" asks for a reset of every module from whichever thread set it; the
-    // audio thread performs it before its next sub-block, so that no module is
-    // cleared while it processes.
+    // Switching "Power" between off and on asks for a reset of every module, from
+    // whichever thread set it; the audio thread performs it before its next sub-block, so
+    // that no module is cleared while it processes. A value that leaves the switch where
+    // it was (automation re-sent, a controller repeating itself, a preset with the same
+    // setting) resets nothing.
     void ResetModules() noexcept;
     std::atomic<bool> m_resetPending{false};
+    std::atomic<bool> m_powerOn{true}; // the switch as last set (its default is on)
 };
