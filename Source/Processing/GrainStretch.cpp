@@ -32,6 +32,8 @@ void CGrainStretch::SetSampleRate(float sampleRate)
         sampleRate = kMinSampleRate;
     m_sampleRate = std::min(sampleRate, kMaxSampleRate);
     m_buffer.SetSamplesCount(kRingSeconds * static_cast<int>(m_sampleRate));
+    // Touched here, so that the audio thread's first writes fault in no fresh pages.
+    m_buffer.Clear();
     UpdateResyncPeriod();
     Reset();
 }
