@@ -23,8 +23,14 @@ public:
     // Longest delay plus one, in samples (> 0); allocates and clears. UI thread.
     void SetLength(int lengthSamples);
     // Silence in the whole line, in constant time (the memory is zeroed later, only as far
-    // back as block reads reach). Audio thread.
-    void Clear() noexcept { m_fresh = 0; }
+    // back as block reads reach). A line not written since it was silent throughout stays
+    // as it is. Audio thread.
+    void Clear() noexcept
+    {
+        if (m_written)
+            m_fresh = 0;
+        m_written = false;
+    }
     int GetLength() const noexcept { return m_length; }
 
     // Appends one sample (after SetLength). Audio thread.
@@ -33,6 +39,7 @@ public:
         if (++m_write == m_size)
             m_write = 0;
         m_data[m_write] = x;
+        m_written = true;
         if (m_fresh < m_size)
             ++m_fresh;
     }
@@ -89,6 +96,7 @@ public:
     void EndBlock(int count) noexcept
     {
         m_write += count;
+        m_written = true;
         m_fresh = m_fresh + count < m_size ? m_fresh + count : m_size;
     }
 
@@ -104,10 +112,11 @@ public:
         return ((t * d - c - d) * t + c1) * t + y0;
     }
 
-    // Stale samples BeginBlock zeroes at most per call (a 16-sample sub-block at 48 kHz:
-    // the half-second echo of a cleared line is readable from plain memory again after
-    // 12 sub-blocks, at 8 KB of zeroing each).
-    static constexpr int kValidateStep = 2048;
+    // Stale samples BeginBlock zeroes at most per call (one 16-sample sub-block: the
+    // half-second echo of a line cleared at 48 kHz is read from plain memory again after
+    // 47 sub-blocks, at 2 KB of zeroing each; until then it takes the per-sample path,
+    // which costs about as much).
+    static constexpr int kValidateStep = 512;
 
 private:
     // Taps by wrapped indices; a tap older than the samples pushed since the last clear
@@ -124,4 +133,5 @@ private:
     int m_write = 0;         // index of the newest sample
     int m_fresh = 0;         // newest samples that are valid (pushed since the last clear or
                              // zeroed), at most m_size
+    bool m_written = false;  // pushed since the line was last silent throughout
 };
