@@ -221,6 +221,8 @@ private:
     void DeclareParameters();
     void DeclareSpeedFor(int speedId, bool synchronized);
     void RedeclareGlitchScale(int bufferId);
+    // True when parameter id has this curve and range already (its name never changes).
+    bool HasShape(int id, int curve, float min, float max) const;
     // Registers the 26 raw parameter blocks in the order of their chunk records.
     void RegisterRawParameterBlocks();
     // Ends every path block with a zero, whatever was loaded into it.

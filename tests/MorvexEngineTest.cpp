@@ -404,3 +404,31 @@ INSTANTIATE_TEST_SUITE_P(
             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
         return name;
     });
+
+TEST_F(CMorvexEngineTest, SwitchesSetToWhatTheyHoldLeaveTheParametersTheyShapeAlone)
+{
+    // A sync switch or the glitch buffer re-sent (automation, a state reload) must not
+    // pass the parameters they shape through their defaults and back: the values stay
+    // exactly as they were.
+    struct CASE
+    {
+        int switchId;
+        float switchValue; // scaled
+        int shapedId;
+        float value; // unscaled
+    };
+    const CASE cases[] = {
+        {kDelaySync, 0.0f, kDelaySpeedL, 333.3f},  {kDelaySync, 0.0f, kDelaySpeedR, 1234.5f},
+        {kFlangerSync, 0.0f, kFlangerSpeed, 777.7f}, {kModSync + 3, 0.0f, kModSpeed + 3, 4321.1f},
+        {kDelaySync, 1.0f, kDelaySpeedL, 7.0f},     {kGlitchBuffer, 0.5f, kGlitchScale, 2.7f},
+    };
+    for (const CASE& c : cases)
+    {
+        Set(c.switchId, c.switchValue);
+        m_effect->SetParameterUnscaled(c.shapedId, c.value);
+        const float before = m_effect->GetParameterInfo(c.shapedId)->value;
+        Set(c.switchId, c.switchValue);
+        EXPECT_EQ(m_effect->GetParameterInfo(c.shapedId)->value, before) << c.shapedId;
+        EXPECT_EQ(before, c.value) << c.shapedId;
+    }
+}
