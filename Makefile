@@ -89,9 +89,13 @@ fuzz-run:
 # Former name of test-asan.
 sanitize: test-asan
 
-# CPU cost of the audio path: ns per sample frame for each module and the full patch.
+# CPU cost of the audio path: ns per sample frame for each module and the full patch,
+# then the blocks that carry host events (transport, tempo, preset load, parameters,
+# rate change): their median and worst time at blocks of 64 and 32.
 bench: build
 	@$(BUILD_DIR)/morvex-bench
+	@echo
+	@$(BUILD_DIR)/morvex-bench --events
 
 # Pictures of the editor in both window modes, at scale 1 and 2, drawn offscreen by
 # the plug-in's own editor code.

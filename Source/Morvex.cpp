@@ -325,8 +325,21 @@ void CMorvex::DeclareSpeedFor(int speedId, bool synchronized)
         std::snprintf(name, sizeof(name), "%s%s", LayerPrefix(layer), which);
         shape = isFlanger ? &kFlangerSpeedShape : &kDelaySpeedShape;
     }
+    // A switch set to the value it has (a state reload, automation re-sent) changes no
+    // shape. Redeclaring would pass the parameter through its default, which the audio
+    // thread could read in between.
+    if (HasShape(speedId, synchronized ? kCurveStepped : kCurveOctave,
+                 synchronized ? shape->syncMin : shape->freeMin,
+                 synchronized ? shape->syncMax : shape->freeMax))
+        return;
     DeclareSpeedParameter(speedId, synchronized, name, shape->syncMin, shape->syncMax,
                           shape->syncDefault, shape->freeMin, shape->freeMax, shape->freeDefault);
+}
+
+bool CMorvex::HasShape(int id, int curve, float min, float max) const
+{
+    const PARAMETER_INFO& info = m_parameters[id];
+    return info.curve == curve && info.min == min && info.max == max;
 }
 
 void CMorvex::RedeclareGlitchScale(int bufferId)
@@ -339,6 +352,8 @@ void CMorvex::RedeclareGlitchScale(int bufferId)
     // Whole part of log2(ratio * 512), computed in double so that exact powers of
     // two (1/4 * 512 = 128) give their exponent and not one less.
     const float max = static_cast<float>(std::floor(std::log2(ratio * 512.0)));
+    if (HasShape(scaleId, kCurveLinear, 0.0f, max))
+        return; // the same range: the value stays exactly as it is
     const float position = GetParameterScaled(scaleId, false, false, 0);
     char name[64];
     std::snprintf(name, sizeof(name), "%sGlitch Scale", LayerPrefix(layer));
@@ -352,7 +367,8 @@ void CMorvex::OnSetParameter(int id, float value)
     switch (id)
     {
     case kPower:
-        m_resetPending.store(true, std::memory_order_release);
+        if (m_powerOn.exchange(IsOn(value), std::memory_order_acq_rel) != IsOn(value))
+            m_resetPending.store(true, std::memory_order_release);
         break;
     case kGlitchBuffer:
     case kGlitchBuffer + 1:

@@ -225,6 +225,8 @@ private:
     void DeclareParameters();
     void DeclareSpeedFor(int speedId, bool synchronized);
     void RedeclareGlitchScale(int bufferId);
+    // True when parameter id has this curve and range already (its name never changes).
+    bool HasShape(int id, int curve, float min, float max) const;
     // Registers the 26 raw parameter blocks in the order of their chunk records.
     void RegisterRawParameterBlocks();
     // Ends every path block with a zero, whatever was loaded into it.
@@ -298,9 +300,12 @@ private:
     float m_correlationB = 0.0f;
     float m_correlationState = 0.0f;
 
-    // "Power" asks for a reset of every module from whichever thread set it; the
-    // audio thread performs it before its next sub-block, so that no module is
-    // cleared while it processes.
+    // Switching "Power" between off and on asks for a reset of every module, from
+    // whichever thread set it; the audio thread performs it before its next sub-block, so
+    // that no module is cleared while it processes. A value that leaves the switch where
+    // it was (automation re-sent, a controller repeating itself, a preset with the same
+    // setting) resets nothing.
     void ResetModules() noexcept;
     std::atomic<bool> m_resetPending{false};
+    std::atomic<bool> m_powerOn{true}; // the switch as last set (its default is on)
 };

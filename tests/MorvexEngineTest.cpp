@@ -10,10 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 using namespace MorvexParam;
@@ -313,4 +316,119 @@ TEST_F(CMorvexEngineTest, OrderBlockSetsTheProcessingOrder)
     EXPECT_EQ(m_effect->GetModuleAt(0, 1), m_effect->GetModule(0, kModuleGlitch));
     EXPECT_EQ(CMorvex::GetProcessingOrder(partial, kModuleDist), 5);
     EXPECT_EQ(CMorvex::GetProcessingOrder(partial, kModuleFilter), -1);
+}
+
+namespace
+{
+// "Power" set again while a delay echoes: how it is set, and whether the echo survives.
+struct POWER_CASE
+{
+    const char* name;
+    std::function<void(CVstWrapper*, int)> eachBlock; // (adapter, block) during the echo
+    bool tailKept;
+};
+
+class CMorvexPowerTest : public CMorvexEngineTest, public ::testing::WithParamInterface<POWER_CASE>
+{
+};
+
+void SendOn(CVstWrapper* wrapper, int)
+{
+    wrapper->setParameter(kPower, 1.0f);
+}
+
+// A controller learned for "Power" that sends 127 again and again.
+void ControllerSendsOn(CVstWrapper* wrapper, int block)
+{
+    CBaseEffect* effect = wrapper->GetBaseEffect();
+    if (block == 0)
+        effect->ActivateMidiLearn(kPower, true);
+    effect->OnMidiCC(7, 1.0f);
+}
+
+// A host that reloads the state it just saved: "Power" arrives through the chunk reader.
+void ReloadState(CVstWrapper* wrapper, int)
+{
+    void* data = nullptr;
+    const VstInt32 size = wrapper->getChunk(&data, false);
+    const std::vector<uint8_t> copy(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    wrapper->setChunk(const_cast<uint8_t*>(copy.data()), size, false);
+}
+} // namespace
+
+TEST_P(CMorvexPowerTest, OnlyASwitchBetweenOffAndOnClearsTheModules)
+{
+    const POWER_CASE& c = GetParam();
+    Set(kDelayOn, 1.0f);
+    SetUnscaled(kDelayMix, 50.0f);
+    SetUnscaled(kDelayFeedback, 70.0f);
+    // 0.1 s of sound, then silence in which only the echoes are heard.
+    const auto burst = [](int channel, int n) { return n < 4800 ? Sine(channel, n) : 0.0f; };
+    Render(0.1f, burst);
+    double tail = 0.0;
+    const int blocks = static_cast<int>(1.5f * kRate) / kBlock;
+    for (int block = 0; block < blocks; ++block)
+    {
+        if (c.eachBlock)
+            c.eachBlock(m_wrapper, block);
+        Render(float(kBlock) / kRate, burst);
+        if (block >= blocks - 200) // the last quarter of a second
+        {
+            for (int i = 0; i < kBlock; ++i)
+                tail += double(OutL(i)) * OutL(i) + double(OutR(i)) * OutR(i);
+        }
+    }
+    if (c.tailKept)
+        EXPECT_GT(tail, 1e-3) << c.name;
+    else
+        EXPECT_EQ(tail, 0.0) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Power, CMorvexPowerTest,
+    ::testing::Values(
+        POWER_CASE{"left alone", nullptr, true},
+        POWER_CASE{"on re-sent every block", SendOn, true},
+        POWER_CASE{"on re-sent by a learned controller", ControllerSendsOn, true},
+        POWER_CASE{"state reloaded every block", ReloadState, true},
+        POWER_CASE{"switched off and on once", [](CVstWrapper* w, int block) {
+                       if (block == 10)
+                       {
+                           w->setParameter(kPower, 0.0f);
+                           w->setParameter(kPower, 1.0f);
+                       }
+                   }, false}),
+    [](const ::testing::TestParamInfo<POWER_CASE>& param) {
+        std::string name;
+        for (const char* p = param.param.name; *p; ++p)
+            name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+        return name;
+    });
+
+TEST_F(CMorvexEngineTest, SwitchesSetToWhatTheyHoldLeaveTheParametersTheyShapeAlone)
+{
+    // A sync switch or the glitch buffer re-sent (automation, a state reload) must not
+    // pass the parameters they shape through their defaults and back: the values stay
+    // exactly as they were.
+    struct CASE
+    {
+        int switchId;
+        float switchValue; // scaled
+        int shapedId;
+        float value; // unscaled
+    };
+    const CASE cases[] = {
+        {kDelaySync, 0.0f, kDelaySpeedL, 333.3f},  {kDelaySync, 0.0f, kDelaySpeedR, 1234.5f},
+        {kFlangerSync, 0.0f, kFlangerSpeed, 777.7f}, {kModSync + 3, 0.0f, kModSpeed + 3, 4321.1f},
+        {kDelaySync, 1.0f, kDelaySpeedL, 7.0f},     {kGlitchBuffer, 0.5f, kGlitchScale, 2.7f},
+    };
+    for (const CASE& c : cases)
+    {
+        Set(c.switchId, c.switchValue);
+        m_effect->SetParameterUnscaled(c.shapedId, c.value);
+        const float before = m_effect->GetParameterInfo(c.shapedId)->value;
+        Set(c.switchId, c.switchValue);
+        EXPECT_EQ(m_effect->GetParameterInfo(c.shapedId)->value, before) << c.shapedId;
+        EXPECT_EQ(before, c.value) << c.shapedId;
+    }
 }

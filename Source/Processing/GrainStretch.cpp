@@ -32,7 +32,8 @@ void CGrainStretch::SetSampleRate(float sampleRate)
         sampleRate = kMinSampleRate;
     m_sampleRate = std::min(sampleRate, kMaxSampleRate);
     m_buffer.SetSamplesCount(kRingSeconds * static_cast<int>(m_sampleRate));
-    m_dirtyCount = m_buffer.GetSamplesCount(); // new storage is uninitialised
+    // Touched here, so that the audio thread's first writes fault in no fresh pages.
+    m_buffer.Clear();
     UpdateResyncPeriod();
     Reset();
 }
@@ -62,9 +63,7 @@ void CGrainStretch::UpdateResyncPeriod() noexcept
 
 void CGrainStretch::Reset() noexcept
 {
-    if (m_dirtyCount > 0) // Clear(0) would clear everything
-        m_buffer.Clear(m_dirtyCount);
-    m_dirtyCount = 0;
+    m_writtenCount = 0;
     m_writeIndex = 0;
     m_resyncCounter = 0;
     m_grainLength = static_cast<int>(kGrainSeconds * m_sampleRate);
@@ -100,7 +99,7 @@ void CGrainStretch::Process(float* left, float* right, float amount, int count) 
     float* ringLeft = m_buffer.GetLeftBuffer();
     float* ringRight = m_buffer.GetRightBuffer();
     int writeIndex = m_writeIndex;
-    int dirtyCount = m_dirtyCount;
+    int writtenCount = m_writtenCount;
     int resyncCounter = m_resyncCounter;
     const int period = m_resyncPeriod;
 
@@ -110,7 +109,7 @@ void CGrainStretch::Process(float* left, float* right, float amount, int count) 
         const float inRight = right[i];
         ringLeft[writeIndex] = Finite(inLeft);
         ringRight[writeIndex] = Finite(inRight);
-        dirtyCount = std::max(dirtyCount, writeIndex + 1);
+        writtenCount = std::max(writtenCount, writeIndex + 1);
 
         float sumLeft = 0.0f;
         float sumRight = 0.0f;
@@ -129,8 +128,10 @@ void CGrainStretch::Process(float* left, float* right, float amount, int count) 
                 readIndex += size;
             if (readIndex < 0 || readIndex >= size)
                 readIndex = 0;
-            sumLeft += ringLeft[readIndex] * weight;
-            sumRight += ringRight[readIndex] * weight;
+            // What was not written since the reset is silence.
+            const bool written = readIndex < writtenCount;
+            sumLeft += (written ? ringLeft[readIndex] : 0.0f) * weight;
+            sumRight += (written ? ringRight[readIndex] : 0.0f) * weight;
             grain.readIndex = readIndex + 1;
         }
 
@@ -147,6 +148,6 @@ void CGrainStretch::Process(float* left, float* right, float amount, int count) 
     }
 
     m_writeIndex = writeIndex;
-    m_dirtyCount = dirtyCount;
+    m_writtenCount = writtenCount;
     m_resyncCounter = resyncCounter;
 }

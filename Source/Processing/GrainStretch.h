@@ -34,8 +34,8 @@ public:
     // The stretch runs only while this is set (transport playing).
     void SetTransportRunning(bool running) noexcept { m_transportRunning = running; }
     // Silences the ring, rewinds the write position and the resynchronisation count and
-    // restarts both grains (grain 1 half a grain late). Audio thread: clears only the
-    // part of the ring written since the last clear.
+    // restarts both grains (grain 1 half a grain late). Audio thread, constant time: the
+    // ring's memory is not touched, reads beyond what was written since read as silence.
     void Reset() noexcept;
     // In place, count samples of each channel; amount 0..1 (0 = off, 1 = sixteen times
     // slower). Audio thread.
@@ -58,7 +58,9 @@ private:
     float m_sampleRate = 44100.0f;
     float m_tempoBpm = 120.0f;
     int m_writeIndex = 0;
-    int m_dirtyCount = 0; // the ring holds only zeros from this index on
+    // Samples written since the last reset: the writes run from index 0 on without gaps,
+    // so indices below this hold them and every index from here on reads as silence.
+    int m_writtenCount = 0;
     int m_resyncCounter = 0;
     int m_resyncPeriod = 1058400; // twelve whole notes at 120 BPM and 44.1 kHz
     bool m_transportRunning = false;

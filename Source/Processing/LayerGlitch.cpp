@@ -76,7 +76,9 @@ void CLayerGlitch::SetSampleRate(float sampleRate)
     m_stretch.SetSampleRate(sampleRate);
     const float longestSeconds = TimeScaling::ToRatio(kLongestBufferIndex, kMinTempoBpm);
     m_loop.SetSamplesCount(static_cast<int>(longestSeconds * sampleRate));
-    m_dirtyCount = m_loop.GetSamplesCount(); // new storage is uninitialised
+    // Not needed for silence (Reset makes the loop read as silence), but the first write to
+    // a fresh page would otherwise fault it in on the audio thread.
+    m_loop.Clear();
     CalcBufferSize();
     Reset();
 }
@@ -110,9 +112,7 @@ void CLayerGlitch::OnTransportStop()
 
 void CLayerGlitch::Reset()
 {
-    if (m_dirtyCount > 0) // Clear(0) would clear everything
-        m_loop.Clear(m_dirtyCount);
-    m_dirtyCount = 0;
+    m_writtenCount = 0;
     m_writeIndex = 0;
     m_readIndex = 0;
     m_bufferFull = false;
@@ -201,7 +201,7 @@ void CLayerGlitch::RepeatSlices(float* left, float* right, int count,
     if (static_cast<unsigned>(writeIndex) >= capacity)
         writeIndex = 0;
     int readIndex = m_readIndex;
-    int dirtyCount = m_dirtyCount;
+    int writtenCount = m_writtenCount;
     bool full = m_bufferFull;
     bool freeze = m_freeze;
     bool reverse = m_reverse;
@@ -234,7 +234,14 @@ void CLayerGlitch::RepeatSlices(float* left, float* right, int count,
         {
             loopLeft[writeIndex] = Finite(inLeft);
             loopRight[writeIndex] = Finite(inRight);
-            dirtyCount = std::max(dirtyCount, writeIndex + 1);
+            writtenCount = std::max(writtenCount, writeIndex + 1);
+        }
+        else if (writeIndex >= writtenCount)
+        {
+            // A frozen pass over a place not recorded since the reset keeps it silent.
+            loopLeft[writeIndex] = 0.0f;
+            loopRight[writeIndex] = 0.0f;
+            writtenCount = writeIndex + 1;
         }
         if (++writeIndex >= bufferSize)
         {
@@ -254,8 +261,9 @@ void CLayerGlitch::RepeatSlices(float* left, float* right, int count,
                 gain = LookupInterpolated(FASTFADEIN_TABLE, 4096.0f * t) *
                        LookupInterpolated(FASTFADEIN_TABLE, 4096.0f * (1.0f - t));
             }
-            left[i] = loopLeft[position] * gain;
-            right[i] = loopRight[position] * gain;
+            const bool written = position < writtenCount;
+            left[i] = (written ? loopLeft[position] : 0.0f) * gain;
+            right[i] = (written ? loopRight[position] : 0.0f) * gain;
         }
 
         if (++readIndex >= sliceLength)
@@ -272,7 +280,7 @@ void CLayerGlitch::RepeatSlices(float* left, float* right, int count,
 
     m_writeIndex = writeIndex;
     m_readIndex = readIndex;
-    m_dirtyCount = dirtyCount;
+    m_writtenCount = writtenCount;
     m_bufferFull = full;
     m_freeze = freeze;
     m_reverse = reverse;
@@ -333,7 +341,7 @@ bool CLayerGlitch::Record(const float* left, const float* right, int count,
             toLeft[j] = Finite(left[i + j]);
             toRight[j] = Finite(right[i + j]);
         }
-        m_dirtyCount = std::max(m_dirtyCount, writeIndex + run);
+        m_writtenCount = std::max(m_writtenCount, writeIndex + run);
         writeIndex += run;
         i += run;
         if (writeIndex >= bufferSize)

@@ -49,7 +49,8 @@ public:
     void OnTransportStop() override;
     // Rewinds recording and playback, forgets the latched mode and mix and that the
     // loop was full, silences the loop and resets the stretcher; the latched reverse
-    // and the ramps stay. Not concurrently with Process; clears only what was written.
+    // and the ramps stay. Not concurrently with Process. Constant time: the loop's memory
+    // is not touched, what was not written since reads as silence.
     void Reset() override;
     // In place, count samples of each channel. Records even while "Glitch On" is off.
     // Audio thread.
@@ -101,7 +102,10 @@ private:
     float m_latchedMix = 0.0f;
     bool m_reverse = false;
     bool m_transportRunning = false;
-    int m_dirtyCount = 0; // the loop holds only zeros from this index on
+    // Loop samples written since the last reset: recording runs from index 0 on without
+    // gaps (a frozen pass writes silence where it is the first), so indices below this
+    // hold what the loop recorded and every index from here on reads as silence.
+    int m_writtenCount = 0;
     CGrainStretch m_stretch;
     ParamInterpolator m_scaleRamp;
     ParamInterpolator m_mixRamp;

@@ -221,6 +221,19 @@ TEST_P(CGrainStretchTest, BlockSplittingAndResetChangeNothing)
     EXPECT_EQ(Run(input, 0.6f, 17), whole);
 }
 
+TEST_P(CGrainStretchTest, AResetRingSoundsLikeANewOne)
+{
+    // The grains start by reading behind the write position, at the far end of the ring:
+    // after a reset that must be silence, however full the ring was.
+    m_stretch.SetTransportRunning(true);
+    const Signal quiet = Noise(static_cast<size_t>(Samples(0.5)), 5);
+    const Signal fresh = Run(quiet, 0.8f);
+    const Signal loud = Noise(static_cast<size_t>(m_stretch.GetBufferSize()) + 1000, 6);
+    Run(loud, 0.8f);
+    m_stretch.Reset();
+    EXPECT_EQ(Run(quiet, 0.8f), fresh);
+}
+
 TEST_P(CGrainStretchTest, NonFiniteInputIsNotKept)
 {
     m_stretch.SetTransportRunning(true);

@@ -335,6 +335,38 @@ TEST_P(CLayerGlitchTest, BlockSplittingAndResetChangeNothing)
     }
 }
 
+TEST_P(CLayerGlitchTest, LoopGrownAfterAResetPlaysSilenceWhereNothingWasRecordedSince)
+{
+    // Loud noise fills the whole 2 s loop; after a reset the loop is 1 s (tempo 240) and
+    // records a quiet ramp; then it grows back to 2 s. The reversed repeat reads the second
+    // second before anything new is written there: it must hear silence, not the noise.
+    const float rate = GetParam();
+    Configure(0.0f, false, true); // the reversed whole loop
+    Start();
+    Signal l = Noise(5 * Loop() / 4, 11), r = Noise(l.size(), 12);
+    m_h.Run(l, r);
+    m_h.Effect()->SetHostTempo(240.0f);
+    m_h.Effect()->OnTransportStart();
+    const Signal ramp = Ramp(static_cast<size_t>(3.25f * rate));
+    const size_t grow = static_cast<size_t>(1.25f * rate);
+    l.assign(ramp.begin(), ramp.begin() + static_cast<long>(grow));
+    r = Negated(l);
+    m_h.Run(l, r);
+    m_h.Effect()->SetHostTempo(120.0f);
+    Signal l2(ramp.begin() + static_cast<long>(grow), ramp.end());
+    Signal r2 = Negated(l2);
+    m_h.Run(l2, r2);
+    const float loudest = ramp.back();
+    size_t silent = 0;
+    for (size_t n = 0; n < l2.size(); ++n)
+    {
+        ASSERT_LE(std::fabs(l2[n]), loudest) << n;
+        ASSERT_LE(std::fabs(r2[n]), loudest) << n;
+        silent += l2[n] == 0.0f;
+    }
+    EXPECT_GT(silent, 0u);
+}
+
 TEST_P(CLayerGlitchTest, NonFiniteInputIsNotRecorded)
 {
     Configure(3.0f, true, false);

@@ -18,7 +18,7 @@ class CDiffuseDelay
 public:
     // Sizes the line to ceil(0.27 rate) samples (zeroed). Rate in Hz, > 0. UI thread.
     void SetSampleRate(float sampleRate);
-    // Clears the line. UI thread, between blocks.
+    // Clears the line (CReverbDelayLine::Clear). Between blocks.
     void Reset() noexcept;
     const CReverbDelayLine& GetLine() const noexcept { return m_line; }
     CReverbDelayLine& GetLine() noexcept { return m_line; }

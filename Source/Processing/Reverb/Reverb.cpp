@@ -107,6 +107,14 @@ void CReverb::Reset()
     ClearAudio();
 }
 
+void CReverb::ZeroSpares() noexcept
+{
+    for (CDiffuseDelay& diffuser : m_diffuser)
+        diffuser.GetLine().ZeroSpare(kSpareZeroingStep);
+    for (CReverbDelayLine& line : m_tankLine)
+        line.ZeroSpare(kSpareZeroingStep);
+}
+
 void CReverb::ClearAudio() noexcept
 {
     for (CDiffuseDelay& diffuser : m_diffuser)
@@ -286,6 +294,9 @@ void CReverb::Process(float* left, float* right, int count) noexcept
 {
     if (count <= 0 || m_tankLine[0].IsEmpty())
         return;
+    // Lines cleared by a reset hand their old storage back as the spare: it is zeroed here
+    // a little per sub-block, whether or not the reverb is heard.
+    ZeroSpares();
     CBaseEffect& owner = *m_owner;
     if (!(owner.GetParameterScaled(MorvexParam::kReverbOn, false, true, 0) > 0.5f))
         return;

@@ -9,6 +9,7 @@
 
 #include "Float4.h"
 
+#include <cstddef>
 #include <vector>
 
 class CReverbDelayLine
@@ -19,22 +20,33 @@ public:
     // Shortest line: a read needs the delay range 2 .. S - 3 to be non-empty.
     static constexpr int kMinSize = 5;
 
-    // New zeroed storage of numSamples samples (at least kMinSize) plus the guard, the old
-    // storage freed. UI thread.
+    // New zeroed storage of numSamples samples (at least kMinSize) plus the guard, and a
+    // zeroed spare of the same size; the old storage freed. UI thread.
     void SetSize(int numSamples);
-    // Zeroes the samples. UI thread, between blocks.
+    // Silence in the whole line. Swaps in the spare, which ZeroSpare keeps zeroing a piece
+    // at a time, so that a clear costs nothing on the audio thread; only a second clear
+    // before the spare is clean zeroes the rest of it at once. A line not written since it
+    // was last silent stays as it is. Not concurrently with a read or write.
     void Clear() noexcept;
+    // Zeroes up to `samples` more of the spare. Audio thread, between reads.
+    void ZeroSpare(int samples) noexcept;
+    bool IsSpareClean() const noexcept { return m_spareClean >= m_spare.size(); }
     int GetSize() const noexcept { return m_size; }
     bool IsEmpty() const noexcept { return m_size == 0; }
     const float* GetData() const noexcept { return m_buffer.data(); }
     // The samples, for a caller that writes several lines at once: sample i of the line at
     // [i], its guard copies (i < kGuardSamples) at [S + i]. Audio thread.
-    float* GetWritableData() noexcept { return m_buffer.data(); }
+    float* GetWritableData() noexcept
+    {
+        m_written = true;
+        return m_buffer.data();
+    }
 
     // Stores x as the sample at writeIndex (0 .. S - 1) and in its guard copy. Audio thread.
     void Write(int writeIndex, float x) noexcept
     {
         float* data = m_buffer.data();
+        m_written = true;
         data[writeIndex] = x;
         if (writeIndex < kGuardSamples)
             data[m_size + writeIndex] = x;
@@ -77,5 +89,8 @@ public:
 
 private:
     std::vector<float> m_buffer;
+    std::vector<float> m_spare;  // the next silent line, zeroed from the front
+    std::size_t m_spareClean = 0; // leading floats of m_spare that are zero
+    bool m_written = false;       // m_buffer written since it was last silent
     int m_size = 0;
 };

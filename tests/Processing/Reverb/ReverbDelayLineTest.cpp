@@ -70,3 +70,47 @@ TEST(CReverbDelayLineTest, ReadFourFollowsTheHermiteFormulaAcrossWraps)
 }
 
 } // namespace
+
+TEST(CReverbDelayLineTest, ClearSwapsInASilentLineAndZeroesTheOldOneLater)
+{
+    CReverbDelayLine line;
+    line.SetSize(100);
+    const int stored = 100 + CReverbDelayLine::kGuardSamples;
+    const auto fill = [&](float value) {
+        for (int i = 0; i < 100; ++i)
+            line.Write(i, value);
+    };
+    const auto silent = [&] {
+        for (int i = 0; i < stored; ++i)
+        {
+            if (line.GetData()[i] != 0.0f)
+                return false;
+        }
+        return true;
+    };
+    // A line not written since it was silent keeps its storage.
+    const float* untouched = line.GetData();
+    line.Clear();
+    EXPECT_EQ(line.GetData(), untouched);
+    EXPECT_TRUE(line.IsSpareClean());
+
+    fill(1.0f);
+    line.Clear();
+    EXPECT_TRUE(silent());
+    EXPECT_FALSE(line.IsSpareClean()); // the old samples, to be zeroed piece by piece
+    line.ZeroSpare(60);
+    EXPECT_FALSE(line.IsSpareClean());
+    line.ZeroSpare(60);
+    EXPECT_TRUE(line.IsSpareClean());
+
+    // Cleared again before the spare is zeroed: the rest is zeroed at once.
+    fill(2.0f);
+    line.Clear();
+    fill(3.0f);
+    line.ZeroSpare(10);
+    line.Clear();
+    EXPECT_TRUE(silent());
+    fill(4.0f);
+    line.Clear();
+    EXPECT_TRUE(silent());
+}

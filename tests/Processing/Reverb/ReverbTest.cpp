@@ -625,18 +625,29 @@ TEST_F(CReverbTailTest, NonFiniteAndHugeInputDoNotLatch)
 
 TEST_F(CReverbTailTest, ResetSilencesTheTailAtOnce)
 {
-    CReverbHarness h(kRate);
-    h.Set(kReverbMix, 100.0f);
-    h.SettleAndRestart();
-    STEREO io = Noise(static_cast<int>(0.5f * kRate), 4);
-    h.Run(io);
-    h.Reverb().Reset();
-    STEREO after = Silence(static_cast<int>(0.5f * kRate));
-    h.Run(after);
-    for (size_t n = 0; n < after.left.size(); ++n)
+    // Also when a second reset follows soon, before the lines' old storage is zeroed
+    // (gap in samples of sound between the two; -1: a single reset).
+    for (int gap : {-1, 0, 16, 64, 4800, 48000})
     {
-        ASSERT_EQ(after.left[n], 0.0f) << n;
-        ASSERT_EQ(after.right[n], 0.0f) << n;
+        CReverbHarness h(kRate);
+        h.Set(kReverbMix, 100.0f);
+        h.SettleAndRestart();
+        STEREO io = Noise(static_cast<int>(0.5f * kRate), 4);
+        h.Run(io);
+        h.Reverb().Reset();
+        if (gap >= 0)
+        {
+            STEREO between = Noise(gap, 5);
+            h.Run(between);
+            h.Reverb().Reset();
+        }
+        STEREO after = Silence(static_cast<int>(0.5f * kRate));
+        h.Run(after);
+        for (size_t n = 0; n < after.left.size(); ++n)
+        {
+            ASSERT_EQ(after.left[n], 0.0f) << gap << " " << n;
+            ASSERT_EQ(after.right[n], 0.0f) << gap << " " << n;
+        }
     }
 }
 

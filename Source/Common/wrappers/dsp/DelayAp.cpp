@@ -8,13 +8,14 @@ void CDelayAp::SetSize(int numSamples)
     m_line.assign(static_cast<size_t>(size), 0.0f);
     m_size = size;
     m_writeIndex = 0;
+    m_fresh = 0;
     m_x1 = 0.0f;
     m_y1 = 0.0f;
 }
 
 void CDelayAp::Clear() noexcept
 {
-    std::fill(m_line.begin(), m_line.end(), 0.0f);
+    m_fresh = 0;
     m_x1 = 0.0f;
     m_y1 = 0.0f;
 }

@@ -14,7 +14,9 @@ class CDelayAp
 public:
     // Sizes the line (at least 4 samples) and clears it. UI thread.
     void SetSize(int numSamples);
-    // Zeroes the line and the interpolator memory; the write index runs on. Audio thread.
+    // Silences the line and zeroes the interpolator memory; the write index runs on.
+    // Constant time: the line reads as silence until it is written again (the memory is
+    // not touched). Audio thread.
     void Clear() noexcept;
     int GetSize() const noexcept { return m_size; }
 
@@ -28,6 +30,8 @@ private:
     std::vector<float> m_line;
     int m_size = 0;
     int m_writeIndex = 0;
+    // Samples written since the last clear, at most m_size: an older sample reads as 0.
+    int m_fresh = 0;
     float m_x1 = 0.0f; // previous value read from the line
     float m_y1 = 0.0f; // previous output
 };
@@ -45,6 +49,8 @@ inline float CDelayAp::Process(float input, float delaySamples) noexcept
 
     const int w = m_writeIndex;
     m_line[static_cast<size_t>(w)] = std::isfinite(input) ? input : 0.0f;
+    if (m_fresh < m_size)
+        ++m_fresh;
 
     // r = w + 1 - delay, split into whole and fraction so that the fraction keeps its
     // precision however large w is: i = trunc(r), t = i + 1 - r, and t moves into
@@ -69,7 +75,10 @@ inline float CDelayAp::Process(float input, float delaySamples) noexcept
         i -= m_size;
 
     const float a = (1.0f - t) / (1.0f + t);
-    const float x = m_line[static_cast<size_t>(i)];
+    // Age of the sample at i (0: the one just written); one not written since the last
+    // clear is silence.
+    const int age = w >= i ? w - i : w - i + m_size;
+    const float x = age < m_fresh ? m_line[static_cast<size_t>(i)] : 0.0f;
     float y = a * x + m_x1 - a * m_y1;
     if (!std::isfinite(y))
     {

@@ -15,6 +15,7 @@ void CHermiteDelayLine::SetLength(int lengthSamples)
     m_data = m_buffer.data();
     m_write = 0;
     m_fresh = m_size; // the new buffer holds silence throughout
+    m_written = false;
 }
 
 void CHermiteDelayLine::GatherTaps(int whole, float* taps) const noexcept

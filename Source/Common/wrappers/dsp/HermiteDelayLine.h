@@ -9,6 +9,7 @@
 // block readers zero the stale memory they are about to read, once.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -22,8 +23,14 @@ public:
     // Longest delay plus one, in samples (> 0); allocates and clears. UI thread.
     void SetLength(int lengthSamples);
     // Silence in the whole line, in constant time (the memory is zeroed later, only as far
-    // back as block reads reach). Audio thread.
-    void Clear() noexcept { m_fresh = 0; }
+    // back as block reads reach). A line not written since it was silent throughout stays
+    // as it is. Audio thread.
+    void Clear() noexcept
+    {
+        if (m_written)
+            m_fresh = 0;
+        m_written = false;
+    }
     int GetLength() const noexcept { return m_length; }
 
     // Appends one sample (after SetLength). Audio thread.
@@ -32,6 +39,7 @@ public:
         if (++m_write == m_size)
             m_write = 0;
         m_data[m_write] = x;
+        m_written = true;
         if (m_fresh < m_size)
             ++m_fresh;
     }
@@ -59,7 +67,9 @@ public:
     // Block access for a reader that pushes count samples and, after push i, reads the
     // taps of one whole delay w(i) in [minWhole, maxWhole]. Returns true when the line can
     // serve the block from plain memory: the writes do not wrap, no read straddles the
-    // wrap and minWhole >= 1 (stale memory within reach is zeroed first). Then push i goes
+    // wrap, minWhole >= 1 and no tap reaches memory left stale by a clear. That memory is
+    // zeroed kValidateStep samples per call, so that no single block pays for a long
+    // line; until it is done the reader takes Push and Taps. Then push i goes
     // to Data()[write + i] and the taps of w(i), oldest first, are
     // Data()[read + i - w(i) - 2 .. read + i - w(i) + 1]; the caller writes all count
     // samples and then calls EndBlock(count). Otherwise the caller uses Push and Taps.
@@ -68,7 +78,11 @@ public:
         if (minWhole < 1 || m_write + count >= m_size)
             return false;
         if (maxWhole + 2 >= m_fresh)
-            Validate(maxWhole + 3);
+        {
+            Validate(std::min(maxWhole + 3, m_fresh + kValidateStep));
+            if (maxWhole + 2 >= m_fresh)
+                return false;
+        }
         write = m_write + 1;
         if (m_write - 1 - maxWhole >= 0)
             read = write;
@@ -82,6 +96,7 @@ public:
     void EndBlock(int count) noexcept
     {
         m_write += count;
+        m_written = true;
         m_fresh = m_fresh + count < m_size ? m_fresh + count : m_size;
     }
 
@@ -96,6 +111,12 @@ public:
         const float d = (y2 - y0) * 0.5f + a + c;
         return ((t * d - c - d) * t + c1) * t + y0;
     }
+
+    // Stale samples BeginBlock zeroes at most per call (one 16-sample sub-block: the
+    // half-second echo of a line cleared at 48 kHz is read from plain memory again after
+    // 47 sub-blocks, at 2 KB of zeroing each; until then it takes the per-sample path,
+    // which costs about as much).
+    static constexpr int kValidateStep = 512;
 
 private:
     // Taps by wrapped indices; a tap older than the samples pushed since the last clear
@@ -112,4 +133,5 @@ private:
     int m_write = 0;         // index of the newest sample
     int m_fresh = 0;         // newest samples that are valid (pushed since the last clear or
                              // zeroed), at most m_size
+    bool m_written = false;  // pushed since the line was last silent throughout
 };

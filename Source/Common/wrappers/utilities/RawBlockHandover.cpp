@@ -17,9 +17,24 @@ CRawBlockHandover::~CRawBlockHandover()
     delete[] m_copies[1];
 }
 
+bool CRawBlockHandover::Holds(const uint8_t* source) const noexcept
+{
+    // Only the writer's thread stores into m_shared, so reading it here races with nothing.
+    for (int i = 0; i < m_size; ++i)
+    {
+        if (m_shared[i] != (source ? source[i] : uint8_t(0)))
+            return false;
+    }
+    return true;
+}
+
 void CRawBlockHandover::Write(const void* data) noexcept
 {
     const uint8_t* source = static_cast<const uint8_t*>(data);
+    // The same bytes again (a preset that leaves a block as it was, a reload): no new
+    // write, so the reader neither copies the block nor rederives anything from it.
+    if (Holds(source))
+        return;
     const uint32_t sequence = m_sequence.load(std::memory_order_relaxed);
     m_sequence.store(sequence + 1, std::memory_order_relaxed);
     for (int i = 0; i < m_size; ++i)

@@ -26,7 +26,8 @@ public:
     int GetSize() const noexcept { return m_size; }
 
     // Writer side (one writer at a time: callers hold the effect's access lock).
-    // Copies `size` bytes from `data`, or zeros when `data` is null.
+    // Copies `size` bytes from `data`, or zeros when `data` is null. Bytes equal to the
+    // shared ones are no write: the sequence stays, and the reader does nothing.
     void Write(const void* data) noexcept;
     // The shared bytes, for reading on the writer's thread only.
     const uint8_t* GetShared() const noexcept { return m_shared; }
@@ -43,6 +44,9 @@ public:
     void Synchronise() noexcept;
 
 private:
+    // True when the shared bytes equal `source` (zeros when null). Writer side.
+    bool Holds(const uint8_t* source) const noexcept;
+
     int m_size;
     uint8_t* m_shared;                 // written by the writer, read by both
     std::atomic<uint32_t> m_sequence{0}; // odd while a write is under way

@@ -73,3 +73,25 @@ TEST(CDelayApTest, DelaysOutsideTheLineAreClampedAndBadInputIsNotStored)
     for (int n = 0; n < 200; ++n)
         ASSERT_EQ(0.0f, line.Process(0.0f, 3.0f + 0.01f * static_cast<float>(n % 40)));
 }
+
+TEST(CDelayApTest, ClearedLineSoundsLikeANewOne)
+{
+    // The clear does not touch the memory: what was written before it must still read as
+    // silence, at every delay and wherever the write index stands.
+    for (float delay : {0.5f, 0.7f, 1.3f, 17.5f, 100.25f, 253.9f})
+    {
+        CDelayAp used;
+        used.SetSize(256);
+        for (int n = 0; n < 300; ++n)
+            used.Process(n % 2 ? 0.9f : -0.8f, 37.0f);
+        used.Clear();
+        CDelayAp fresh;
+        fresh.SetSize(256);
+        for (int n = 0; n < 400; ++n)
+        {
+            const float x = static_cast<float>((n * 7919) % 263) / 263.0f - 0.5f;
+            const float sweep = delay + static_cast<float>(n % 5) * 0.1f;
+            ASSERT_EQ(used.Process(x, sweep), fresh.Process(x, sweep)) << delay << " " << n;
+        }
+    }
+}

@@ -89,3 +89,32 @@ TEST(CHermiteDelayLineTest, ClearSilencesEverythingPushedBefore)
     EXPECT_FLOAT_EQ(line.Read(6.0), 0.25f);
     EXPECT_EQ(line.Read(20.0), 0.0f);
 }
+
+TEST(CHermiteDelayLineTest, StaleMemoryOfALongLineIsZeroedAPieceAtATime)
+{
+    // A cleared line read at a long delay: no block zeroes it all; block access is refused
+    // (the reader takes Push and Taps, which read silence) until the zeroing reaches it.
+    const int longest = 10000;
+    CHermiteDelayLine line;
+    line.SetLength(20000);
+    for (int n = 0; n < 31000; ++n) // the line full, the next write far from its end
+        line.Push(1.0f);
+    line.Clear();
+    line.Push(0.5f);
+    int write = 0, read = 0;
+    int refused = 0;
+    while (!line.BeginBlock(4, 1, longest, write, read))
+    {
+        float scratch[4];
+        const float* taps = line.Taps(longest, scratch);
+        for (int k = 0; k < 4; ++k)
+            ASSERT_EQ(taps[k], 0.0f) << k;
+        ASSERT_LT(++refused, 100);
+    }
+    EXPECT_EQ(refused, (longest + 3 - 1 + CHermiteDelayLine::kValidateStep - 1) /
+                           CHermiteDelayLine::kValidateStep - 1);
+    const float* data = line.Data();
+    EXPECT_EQ(data[read - 1], 0.5f);
+    for (int age = 1; age <= longest + 2; ++age)
+        ASSERT_EQ(data[read - 1 - age], 0.0f) << age;
+}

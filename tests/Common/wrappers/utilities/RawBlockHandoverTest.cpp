@@ -31,6 +31,30 @@ TEST(CRawBlockHandoverTest, ReaderSeesEachCompleteWrite)
     EXPECT_EQ(std::memcmp(block.GetShared(), zeros, 8), 0);
 }
 
+TEST(CRawBlockHandoverTest, WritingTheBytesTheBlockHoldsIsNoWrite)
+{
+    // A reload of an unchanged state must not make the reader recopy or rederive anything.
+    CRawBlockHandover block(8);
+    const uint8_t bytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    block.Write(bytes);
+    const uint8_t* copy = block.Read();
+    const uint32_t sequence = block.GetReadSequence();
+    block.Write(bytes);
+    EXPECT_EQ(block.Read(), copy);
+    EXPECT_EQ(block.GetReadSequence(), sequence);
+    // One byte different is a write.
+    uint8_t changed[8] = {1, 2, 3, 4, 5, 6, 7, 9};
+    block.Write(changed);
+    EXPECT_EQ(std::memcmp(block.Read(), changed, 8), 0);
+    EXPECT_NE(block.GetReadSequence(), sequence);
+    // Zeros onto zeros likewise.
+    CRawBlockHandover empty(4);
+    const uint32_t emptySequence = (empty.Read(), empty.GetReadSequence());
+    empty.Write(nullptr);
+    empty.Read();
+    EXPECT_EQ(empty.GetReadSequence(), emptySequence);
+}
+
 TEST(CRawBlockHandoverTest, SynchroniseCopiesTheSharedBytesForTheReader)
 {
     CRawBlockHandover block(4);
