@@ -1,25 +1,31 @@
-# Morvex: the two everyday commands are `make demo` and `make test`.
+# Morvex: the two everyday commands are `make demo` and `make test`; `make check` is the
+# quick run while working.
 
 BUILD_DIR    ?= build
 SANITIZE_DIR ?= build-sanitize
 ASAN_DIR     ?= build-asan
 TSAN_DIR     ?= build-tsan
 FUZZ_DIR     ?= build-fuzz
+COVERAGE_DIR ?= build-coverage
+# gcov instrumentation without optimisation, so that lines and branches map onto the source.
+COVERAGE_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS="--coverage -O0" \
+                 -DCMAKE_CXX_FLAGS="--coverage -O0" -DCMAKE_EXE_LINKER_FLAGS=--coverage \
+                 -DCMAKE_SHARED_LINKER_FLAGS=--coverage -DCMAKE_MODULE_LINKER_FLAGS=--coverage
 # Seconds per fuzz target: `make fuzz` runs each for FUZZ_SECONDS, `make test`
 # for FUZZ_SMOKE_SECONDS.
 FUZZ_SECONDS ?= 600
 FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_TARGETS := chunk preset midimap prefs mprg
 # The sanitizer suites are built lightly optimised: a fraction of the build and
-# run time of -O0, with the checks unchanged.
-SANITIZER_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS=-O1 -DCMAKE_CXX_FLAGS=-O1
+# run time of -O0, with the checks unchanged. Warnings are errors in every configuration.
+SANITIZER_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS=-O1 -DCMAKE_CXX_FLAGS=-O1 -DMORVEX_WERROR=ON
 JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS  ?=
 DEMO_DIR     ?= $(BUILD_DIR)/demo
 VST_DIR      ?= $(HOME)/.vst
 
-.PHONY: all deps build demo test test-asan test-tsan fuzz fuzz-smoke fuzz-build fuzz-run sanitize bench \
-        screenshots install clean
+.PHONY: all deps build demo check test test-asan test-tsan fuzz fuzz-smoke fuzz-build fuzz-run \
+        sanitize coverage bench screenshots install clean
 
 all: build
 
@@ -34,6 +40,10 @@ build: deps
 # each module.
 demo: build
 	@scripts/demo.sh $(BUILD_DIR) $(DEMO_DIR)
+
+# The Release suite alone, for everyday work: a few minutes from a built tree.
+check: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
 
 # Builds everything and runs every test: the Release suite, the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the concurrency test under
@@ -86,6 +96,19 @@ fuzz-run:
 	    echo "fuzz_$$target: $(SECONDS) s, $$(grep -o 'number_of_executed_units: [0-9]*' $$log)"; \
 	done
 
+# Line and branch coverage of Source/ by the Release suite (built with gcov, -O0), as a
+# summary and as an HTML report in $(COVERAGE_DIR)/coverage/index.html. Needs gcovr.
+coverage:
+	@scripts/install-deps.sh gcovr
+	@cmake -S . -B $(COVERAGE_DIR) $(COVERAGE_FLAGS) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(COVERAGE_DIR) --parallel $(JOBS)
+	@find $(COVERAGE_DIR) -name '*.gcda' -delete
+	@cd $(COVERAGE_DIR) && ctest --output-on-failure --parallel $(JOBS)
+	@mkdir -p $(COVERAGE_DIR)/coverage
+	@gcovr --root . --filter 'Source/' --object-directory $(COVERAGE_DIR) \
+	    --exclude-throw-branches --print-summary \
+	    --html-details $(COVERAGE_DIR)/coverage/index.html
+
 # Former name of test-asan.
 sanitize: test-asan
 
@@ -119,4 +142,4 @@ install: build
 	@scripts/install-library.sh $(BUILD_DIR)/presets "$(DATA_DIR)"
 
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(COVERAGE_DIR)

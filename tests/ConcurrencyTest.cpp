@@ -5,8 +5,8 @@
 // learned controllers arriving. Built on its own so that the ThreadSanitizer
 // configuration can build it alone; there it must report nothing. In every
 // build it checks that the audio thread never sees a half-written raw block.
-#include "FullPatch.h"
-#include "TempDataFolder.h"
+#include "support/FullPatch.h"
+#include "support/TempDataFolder.h"
 
 #include "Common/wrappers/BaseEffect.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"

@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <utility>
 #include <set>
 #include <string>
 
@@ -120,4 +122,150 @@ TEST_F(CMorvexParametersTest, ConstructionLeavesTheScaleInItsBufferShape)
     EXPECT_EQ(scale->max, 7.0f); // buffer "1/4": log2(128)
     EXPECT_EQ(scale->decorator.Load(), &Decorators::glitchRepear2str);
     EXPECT_EQ(Text(kGlitchScale + 1), "off");
+}
+
+namespace
+{
+// Host values of the parameter curves, from the curve definitions in double: the host side
+// of the conversion the effect inverts.
+float Linear(double v, double min, double max)
+{
+    return static_cast<float>((v - min) / (max - min));
+}
+float Octave(double v, double min, double max)
+{
+    return static_cast<float>(std::log2(v / min) / std::log2(max / min));
+}
+float Power(double v, double min, double max, double power)
+{
+    return static_cast<float>(std::pow((v - min) / (max - min), 1.0 / power));
+}
+float Stepped(int index, int min, int max)
+{
+    return static_cast<float>(index - min) / static_cast<float>(max - min);
+}
+
+struct TEXT_CASE
+{
+    int id;
+    float scaled; // the host value
+    const char* text;
+};
+
+// In order: switches first, then the parameters they govern.
+const TEXT_CASE kTexts[] = {
+    // Levels, signed decibels; the layer mix's bottom is silence.
+    {kVolume, Linear(0.0, -24, 24), "0.00dB"},
+    {kVolume, Linear(3.0, -24, 24), "+3.00dB"},
+    {kVolume, Linear(-3.5, -24, 24), "-3.50dB"},
+    {kVolume, 1.5f, "+24.00dB"},
+    {kVolume, -0.5f, "-24.00dB"},
+    {kLayerAMix, Power(-6.0, -60, 0, 0.35), "-6.00dB"},
+    {kLayerAMix, 0.0f, "-inf"},
+    {kLayerAMix, 1.0f, "0.00dB"},
+    // Pan names the side.
+    {kPan, Linear(-0.25, -1, 1), "L25%"},
+    {kPan, 0.5f, "Center"},
+    {kPan, Linear(0.25, -1, 1), "R25%"},
+    {kPan, 0.0f, "L100%"},
+    // Frequencies: Hz with one decimal below 100, kHz with two from 1000, one from 10000.
+    {kEqBassFreq, 0.0f, "20.0Hz"},
+    {kEqBassFreq, 1.0f, "100Hz"},
+    {kEqMidFreq, 0.0f, "800Hz"},
+    {kEqMidFreq, Linear(1650.0, 800, 2500), "1.65kHz"},
+    {kEqMidFreq, 1.0f, "2.50kHz"},
+    {kDelayLowpass, 0.5f, "949Hz"}, // 50 x sqrt(360)
+    {kDelayLowpass, Octave(18000.0, 50, 18000), "18.0kHz"},
+    // Lo-fi rate 44100 / (trunc(256 r^2) + 1).
+    {kLoFiSampleRate, 1.0f, "172Hz"},
+    {kLoFiSampleRate, 0.5f, "678Hz"},
+    {kLoFiSampleRate, 0.0f, "off"},
+    // Pitches 8.1777 x 2^(p / 12).
+    {kFilterCutoff, Linear(69.0, 20, 135.2), "440Hz"},
+    {kFilterLocut, Linear(57.0, 0, 135), "220Hz"},
+    {kFilterLocut, 0.0f, "8.2Hz"},
+    // Times: two decimals below 1 ms, whole ms below 1 s, then seconds.
+    {kFlangerDelay, 0.0f, "1.0ms"},
+    {kFlangerDelay, Octave(7.0, 1, 25), "7.0ms"},
+    {kDelaySync, 0.0f, "off"},
+    {kDelaySpeedL, 0.0f, "0.10ms"},
+    {kDelaySpeedL, Octave(500.0, 0.1, 2000), "500ms"},
+    {kDelaySpeedL, Octave(999.0, 0.1, 2000), "999ms"},
+    {kDelaySpeedL, Octave(1000.5, 0.1, 2000), "1.00s"},
+    {kDelaySync, 1.0f, "on"},
+    // Note lengths.
+    {kDelaySpeedL, Stepped(0, 0, 20), "1/32"},
+    {kDelaySpeedL, Stepped(1, 0, 20), "1/16T"},
+    {kDelaySpeedL, Stepped(4, 0, 20), "1/16D"},
+    {kDelaySpeedL, Stepped(10, 0, 20), "1/4D"},
+    {kDelaySpeedL, Stepped(17, 0, 20), "2/1"},
+    {kDelaySpeedL, Stepped(20, 0, 20), "4/1"},
+    // Glitch: repeats x 2 trunc(2^(v - 1)) and stretch 1/(15 EXP_TABLE + 1); past the
+    // buffer's end the longest buffer, 1/1, with a scale of up to 512.
+    {kGlitchScale, Linear(3.0, 0, 7), "x8"},
+    {kGlitchScale, Linear(0.5, 0, 7), "x1"},
+    {kGlitchScale, 0.0f, "off"},
+    {kGlitchStretch, 0.0f, "1/16.0"},
+    {kGlitchStretch, 0.5f, "1/1.75"},
+    {kGlitchStretch, 1.0f, "off"},
+    {kGlitchBuffer, 7.0f, "1/1"},
+    {kGlitchScale, 1.0f, "x512"},
+    // Lists; a stepped value is trunc(x (range + 0.99)), past the end the last entry.
+    {kFilterMode, Stepped(0, 0, 11), "Lowpass 12dB"},
+    {kFilterMode, Stepped(4, 0, 11), "Highpass 24dB"},
+    {kFilterMode, Stepped(6, 0, 11), "Phaser 4p"},
+    {kFilterMode, Stepped(9, 0, 11), "PitchShift"},
+    {kFilterMode, Stepped(11, 0, 11), "Vowel"},
+    {kDistMode, 0.25f, "Tube"},
+    {kDistMode, 0.5f, "Overdrive"},
+    {kDistMode, 0.75f, "Warm"},
+    {kDistMode, 1.0f, "Crisp"},
+    {kDistMode, 2.0f, "Crisp"},
+    {kMtxSource, Stepped(-1, -1, 7), "---"},
+    {kMtxSource, Stepped(0, -1, 7), "Mod 1"},
+    {kMtxSource, Stepped(7, -1, 7), "Mod 8"},
+    {kMtxTarget, Stepped(2, -1, 311), "Volume"},
+    {kMtxTarget, Stepped(25, -1, 311), "LayerA Filter On"},
+    {kMtxTarget, 5.0f, "Reverb Input"},
+    {kMtxTarget, -5.0f, "---"},
+    {kModTremoloDst, Stepped(0, 0, 2), "Master"},
+    {kModTremoloDst, Stepped(1, 0, 2), "Layer A"},
+    {kModTremoloDst, Stepped(2, 0, 2), "Layer B"},
+    {kLayerMode, 0.0f, "Parallel"},
+    {kLayerMode, 1.0f, "Serial"},
+    {kFilterSlope, 0.0f, "12 dB"},
+    {kFilterSlope, 1.0f, "24 dB"},
+    {kGlitchMode, 0.0f, "Run"},
+    {kGlitchMode, 1.0f, "Freeze"},
+    {kFlangerMode, 0.0f, "Flanger"},
+    {kFlangerMode, 1.0f, "Phaser"},
+    {kModMode, 0.0f, "Steps"},
+    {kModMode, 1.0f, "Curve"},
+    {kFilterRes, 0.0f, "0.00"}, // no formatter: two decimals
+    {kReverbSize, 0.75f, "75%"},
+};
+} // namespace
+
+TEST_F(CMorvexParametersTest, DisplayTextsShowTheValueInItsUnits)
+{
+    for (const TEXT_CASE& c : kTexts)
+    {
+        m_wrapper->setParameter(c.id, c.scaled);
+        EXPECT_EQ(Text(c.id), c.text)
+            << m_effect->GetParameterInfo(c.id)->name << " at " << c.scaled;
+    }
+}
+
+TEST_F(CMorvexParametersTest, HostValuesReadBackAsTheirStep)
+{
+    // Continuous curves give the host its value back; stepped ones the step's own position.
+    const std::pair<int, float> values[] = {{kVolume, 0.3f},     {kLayerAMix, 0.1f},
+                                            {kLayerAMix, 0.9f},  {kDelayLowpass, 0.5f},
+                                            {kDistMode, 0.25f},  {kDistMode, 0.5f}};
+    const float expected[] = {0.3f, 0.1f, 0.9f, 0.5f, 0.0f, 1.0f / 3.0f};
+    for (size_t i = 0; i < std::size(values); ++i)
+    {
+        m_wrapper->setParameter(values[i].first, values[i].second);
+        EXPECT_NEAR(m_wrapper->getParameter(values[i].first), expected[i], 1e-5f) << i;
+    }
 }

@@ -1,11 +1,13 @@
-#include "ChunkBytes.h"
-#include "TempDataFolder.h"
+#include "support/ChunkBytes.h"
+#include "support/TempDataFolder.h"
 
 #include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Common/wrappers/utilities/AlertDialog.h"
 #include "Morvex.h"
 #include "Preferences.h"
+
+#include "support/CountingEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -101,13 +103,6 @@ public:
 private:
     rlimit m_saved{};
     void (*m_previousHandler)(int) = nullptr;
-};
-
-class CCountingEditor : public IEffectEditor
-{
-public:
-    void UpdateAllControls() override { ++m_updates; }
-    int m_updates = 0;
 };
 
 class CMorvexStateTest : public ::testing::Test

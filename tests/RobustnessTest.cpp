@@ -4,8 +4,8 @@
 // of NaN and infinities leaves no trace once clean input returns. The whole
 // plug-in runs with every module on; in the sanitizer suite these tests also
 // prove that no buffer is read or written out of bounds.
-#include "FullPatch.h"
-#include "TempDataFolder.h"
+#include "support/FullPatch.h"
+#include "support/TempDataFolder.h"
 
 #include "Common/wrappers/BaseEffect.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"

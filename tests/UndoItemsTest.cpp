@@ -1,4 +1,5 @@
-#include "TempDataFolder.h"
+#include "support/CountingEditor.h"
+#include "support/TempDataFolder.h"
 
 #include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
@@ -16,13 +17,6 @@ using namespace MorvexParam;
 
 namespace
 {
-class CCountingEditor : public IEffectEditor
-{
-public:
-    void UpdateAllControls() override { ++m_updates; }
-    int m_updates = 0;
-};
-
 using Values = std::vector<float>;
 using Bytes = std::vector<uint8_t>;
 
@@ -340,23 +334,4 @@ TEST_F(CUndoItemsTest, ItemsForNoModuleLayerOrModulatorChangeNothing)
     }
     m_effect->GetChunk(&data, &size, false);
     EXPECT_EQ(Bytes(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size), before);
-}
-
-TEST_F(CUndoItemsTest, KnobGesturesOnTheEffect)
-{
-    // 51 gestures: 50 undo steps; undo then a new gesture clears redo.
-    for (int i = 0; i < 51; ++i)
-    {
-        m_effect->HostBeginEdit(kDryWet);
-        m_effect->SetParameterScaled(kDryWet, static_cast<float>(i) / 50.0f);
-        m_effect->HostEndEdit(kDryWet);
-    }
-    EXPECT_EQ(m_effect->GetUndoCount(), 50);
-    m_effect->Undo();
-    EXPECT_FLOAT_EQ(m_effect->GetParameterInfo(kDryWet)->value, 98.0f); // gesture 50: 49/50
-    m_effect->Redo();
-    EXPECT_FLOAT_EQ(m_effect->GetParameterInfo(kDryWet)->value, 100.0f);
-    m_effect->Undo();
-    m_effect->HostBeginEdit(kVolume);
-    EXPECT_EQ(m_effect->GetRedoCount(), 0);
 }

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "Morvex.h"
-#include "TempDataFolder.h"
+#include "support/TempDataFolder.h"
 #include "vst2sdk/aeffectx.h"
 
 #include <memory>

@@ -7,12 +7,13 @@
 
 #include "Common/wrappers/dsp/LookupTables.h"
 
+#include "support/Signals.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <vector>
 
 namespace
@@ -76,12 +77,7 @@ std::vector<double> Model(const Signal& input, double rate, double amount, int p
 
 Signal Noise(size_t length, unsigned seed)
 {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
-    Signal s(length);
-    for (float& x : s)
-        x = noise(random);
-    return s;
+    return TestSignals::Noise(static_cast<size_t>(length), seed);
 }
 
 class CGrainStretchTest : public ::testing::TestWithParam<float>

@@ -2,13 +2,14 @@
 // line), ping-pong routing, the loop gain of the feedback path, the two tone paths
 // against their filter formulas, the limiter and clip, and the state rules.
 #include "Processing/LayerDelay.h"
-#include "LayerModuleHarness.h"
+#include "support/EffectFixture.h"
+#include "support/Signals.h"
+#include "support/Spectrum.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <complex>
-#include <random>
 
 using namespace MorvexParam;
 
@@ -186,14 +187,10 @@ TEST_P(CLayerDelayTest, FullFeedbackStaysWithinTheClip)
 {
     Configure(10.0f, 13.0f, 100.0f);
     m_h.Settle(3.0f);
-    std::mt19937 random(7);
-    std::uniform_real_distribution<float> noise(-2.0f, 2.0f);
-    Signal l(static_cast<size_t>(Samples(1.0))), r(l.size());
-    for (size_t n = 0; n < l.size() / 2; ++n)
-    {
-        l[n] = noise(random);
-        r[n] = noise(random);
-    }
+    const size_t length = static_cast<size_t>(Samples(1.0));
+    Signal l = TestSignals::Noise(length / 2, 7, 2.0f), r = TestSignals::Noise(length / 2, 8, 2.0f);
+    l.resize(length);
+    r.resize(length);
     m_h.Run(l, r);
     float peak = 0.0f;
     for (size_t n = 0; n < l.size(); ++n)
@@ -264,68 +261,6 @@ TEST_P(CLayerDelayTest, TonePathsBlendAsTheirFilters)
     }
 }
 
-TEST_P(CLayerDelayTest, MixZeroPassesTheInputExactly)
-{
-    Configure(10.0f, 20.0f, 70.0f);
-    m_h.Set(kDelayMix, 0.0f);
-    m_h.SetUnscaled(kDelayBandpass, 50.0f);
-    m_h.Set(kDelayPingPong, 1.0f);
-    std::mt19937 random(3);
-    std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
-    Signal l(static_cast<size_t>(Samples(0.2))), r(l.size());
-    for (size_t n = 0; n < l.size(); ++n)
-    {
-        l[n] = noise(random);
-        r[n] = noise(random);
-    }
-    const Signal inL = l, inR = r;
-    m_h.Run(l, r);
-    EXPECT_EQ(l, inL);
-    EXPECT_EQ(r, inR);
-}
-
-TEST_P(CLayerDelayTest, RestsAtMixZeroAndRestartsFromSilence)
-{
-    // Long feedback keeps the echoes of the first noise circulating as long as the module
-    // runs; once the mix has settled at 0 the module rests, passing its input unchanged,
-    // and when the mix comes back the lines start silent.
-    Configure(100.0f, 130.0f, 90.0f);
-    m_h.Settle(3.0f);
-    std::mt19937 random(11);
-    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
-    const auto makeNoise = [&](int length)
-    {
-        Signal s(static_cast<size_t>(length));
-        for (float& x : s)
-            x = noise(random);
-        return s;
-    };
-    Signal l = makeNoise(Samples(0.3)), r = makeNoise(Samples(0.3));
-    m_h.Run(l, r);
-
-    m_h.Set(kDelayMix, 0.0f);
-    Signal fadeL = makeNoise(Samples(1.0)), fadeR = makeNoise(Samples(1.0));
-    m_h.Run(fadeL, fadeR); // the mix smoothing reaches 0
-    const Signal inL = makeNoise(Samples(0.5)), inR = makeNoise(Samples(0.5));
-    l = inL;
-    r = inR;
-    m_h.Run(l, r);
-    EXPECT_EQ(l, inL);
-    EXPECT_EQ(r, inR);
-
-    m_h.Set(kDelayMix, 1.0f);
-    Signal silentL(static_cast<size_t>(Samples(0.5))), silentR(silentL.size());
-    m_h.Run(silentL, silentR);
-    for (size_t n = 0; n < silentL.size(); ++n)
-        ASSERT_TRUE(silentL[n] == 0.0f && silentR[n] == 0.0f) << n;
-
-    // Running again: an impulse comes back after the left time, as from a fresh start.
-    Impulse(Samples(0.15));
-    const int echo = Samples(0.1);
-    EXPECT_NEAR(Area(m_left, echo - 4, Samples(0.025)), 1.0, 1e-3);
-    EXPECT_NEAR(Area(m_left, 0, echo - 8), 0.0, 1e-6);
-}
-
 TEST_P(CLayerDelayTest, NothingStaleIsReadAfterTheLinesAreReallocated)
 {
     Configure(500.0f, 500.0f, 0.0f);
@@ -337,27 +272,6 @@ TEST_P(CLayerDelayTest, NothingStaleIsReadAfterTheLinesAreReallocated)
     m_h.Run(silentL, silentR);
     for (size_t n = 0; n < silentL.size(); ++n)
         ASSERT_TRUE(silentL[n] == 0.0f && silentR[n] == 0.0f) << n;
-}
-
-TEST_P(CLayerDelayTest, OffLeavesTheBlockAndNonFiniteInputRecovers)
-{
-    Configure(5.0f, 5.0f, 50.0f);
-    m_h.Set(kDelayMix, 0.5f);
-    m_h.Settle(3.0f);
-    Signal l(static_cast<size_t>(Samples(0.2)), 0.25f), r(l.size(), 0.25f);
-    l[100] = std::nanf("");
-    r[200] = INFINITY;
-    m_h.Run(l, r);
-    for (size_t n = 0; n < l.size(); ++n)
-    {
-        EXPECT_TRUE(n == 100 || std::isfinite(l[n])) << n;
-        EXPECT_TRUE(n == 200 || std::isfinite(r[n])) << n;
-    }
-    m_h.Set(kDelayOn, 0.0f);
-    Signal offL(64, 0.3f), offR(64, -0.3f);
-    m_h.Run(offL, offR);
-    EXPECT_EQ(offL, Signal(64, 0.3f));
-    EXPECT_EQ(offR, Signal(64, -0.3f));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, CLayerDelayTest, ::testing::Values(44100.0f, 48000.0f, 96000.0f));

@@ -3,14 +3,15 @@
 // the mix and the state rules.
 #include "Processing/LayerDist.h"
 #include "Common/wrappers/dsp/Oversampler.h"
-#include "LayerModuleHarness.h"
+#include "support/EffectFixture.h"
 #include "Processing/Dist/WarmDrive.h"
+
+#include "support/Signals.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <complex>
-#include <random>
 
 using namespace MorvexParam;
 
@@ -31,12 +32,7 @@ Signal Sine(double hz, double amplitude, int length, double phase = 0.0)
 
 Signal Noise(float amplitude, int length, unsigned seed)
 {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> noise(-amplitude, amplitude);
-    Signal x(static_cast<size_t>(length));
-    for (float& v : x)
-        v = noise(random);
-    return x;
+    return TestSignals::Noise(static_cast<size_t>(length), seed, amplitude);
 }
 
 // Complex amplitude of the component at hz over samples [start, end) (whole periods).
@@ -236,19 +232,6 @@ TEST_F(CLayerDistTest, FuzzAtZeroStillPassesTheResamplers)
     EXPECT_GT(direct, 0.05); // the resamplers' phase shift shows on noise
 }
 
-TEST_F(CLayerDistTest, MixZeroPassesTheInputExactly)
-{
-    m_h.SetUnscaled(kDistDrive, 12.0f);
-    m_h.SetUnscaled(kDistFuzz, 100.0f);
-    m_h.SetUnscaled(kDistMono, 50.0f);
-    m_h.Set(kDistMix, 0.0f);
-    Signal l = Noise(0.8f, 1000, 7), r = Noise(0.8f, 1000, 8);
-    const Signal inL = l, inR = r;
-    Render(l, r);
-    EXPECT_EQ(l, inL);
-    EXPECT_EQ(r, inR);
-}
-
 TEST_F(CLayerDistTest, BlockLengthDoesNotChangeTheResultAndOffLeavesTheBlock)
 {
     Configure(0, 12.0f);
@@ -273,38 +256,4 @@ TEST_F(CLayerDistTest, BlockLengthDoesNotChangeTheResultAndOffLeavesTheBlock)
     m_h.Run(offL, offR);
     EXPECT_EQ(offL, inL);
     EXPECT_EQ(offR, inR);
-}
-
-TEST_F(CLayerDistTest, RestsAtMixZeroAndWakesFromSilence)
-{
-    // Tube mode at full drive with fuzz and colour: every history (resamplers, models,
-    // band filters) holds loud audio when the mix goes to 0.
-    Configure(0, 12.0f);
-    m_h.SetUnscaled(kDistFuzz, 50.0f);
-    m_h.SetUnscaled(kDistColor, 50.0f);
-    m_h.Settle();
-    Signal loudL = Noise(0.8f, 4800, 11), loudR = Noise(0.8f, 4800, 12);
-    m_h.Run(loudL, loudR);
-
-    // The mix falls to 0 while audio keeps coming; once it is there the input passes
-    // through exactly.
-    m_h.Set(kDistMix, 0.0f);
-    Signal fallL = Noise(0.8f, 24000, 13), fallR = Noise(0.8f, 24000, 14);
-    m_h.Run(fallL, fallR);
-    Signal restL = Noise(0.8f, 4800, 15), restR = Noise(0.8f, 4800, 16);
-    const Signal inL = restL, inR = restR;
-    m_h.Run(restL, restR);
-    EXPECT_EQ(restL, inL);
-    EXPECT_EQ(restR, inR);
-
-    // Back to full mix on silence: a fresh module gives exact zeros in this mode, and
-    // nothing fed before the rest may come out.
-    m_h.Set(kDistMix, 1.0f);
-    Signal wakeL(4800), wakeR(4800);
-    m_h.Run(wakeL, wakeR);
-    for (size_t n = 0; n < wakeL.size(); ++n)
-    {
-        ASSERT_EQ(wakeL[n], 0.0f) << n;
-        ASSERT_EQ(wakeR[n], 0.0f) << n;
-    }
 }

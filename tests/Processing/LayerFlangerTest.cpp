@@ -2,7 +2,9 @@
 // path against their difference equations, the comb notches, the LFO's delay sweep
 // at free and synced rates, width, tone, and the block and state rules.
 #include "Processing/LayerFlanger.h"
-#include "Processing/LayerModuleHarness.h"
+#include "support/EffectFixture.h"
+
+#include "support/Signals.h"
 
 #include <gtest/gtest.h>
 
@@ -46,16 +48,9 @@ public:
     }
 };
 
-// Full-scale white noise, reproducible.
 Signal Noise(int length, unsigned seed)
 {
-    Signal s(static_cast<size_t>(length));
-    for (float& x : s)
-    {
-        seed = seed * 1664525u + 1013904223u;
-        x = static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
-    }
-    return s;
+    return TestSignals::Noise(static_cast<size_t>(length), seed);
 }
 
 // Flanger delay setting (octave curve 1..25 ms) in samples.
@@ -424,48 +419,6 @@ TEST(CLayerFlangerTest, DelaysBelowHalfASampleAreRaisedToHalf)
         clamped += SweptDelay(centre, sweep, Lfo((n + 1) / rate)) == 0.5;
     EXPECT_GT(clamped, 400);
     ExpectDelayTrace(h, {rate, centre, sweep, rate, 0.0}, 0.0, 1.2);
-}
-
-// "On" off leaves the block and the state alone; a settled module gives the same audio
-// in one 512-sample call as in 16-sample pieces, and again after Reset.
-TEST(CLayerFlangerTest, BlockAndStateRules)
-{
-    auto configure = [](CFlangerHarness& h) {
-        h.Configure(0.0f, 0.7f, 0.8f, 0.8f, 0.5f, 0.3f, 0.7f);
-        h.FreeSpeed(300.0f);
-        h.Settle();
-    };
-    CFlangerHarness a(48000.0f), b(48000.0f);
-    configure(a);
-    configure(b);
-    const Signal first = Noise(1000, 1), second = Noise(1000, 2);
-
-    Signal al = first, ar = second, bl = first, br = second;
-    a.Run(al, ar);
-    b.Run(bl, br, 512);
-    EXPECT_EQ(al, bl);
-    EXPECT_EQ(ar, br);
-
-    a.Set(kFlangerOn, 0.0f);
-    Signal offLeft = second, offRight = first;
-    a.Run(offLeft, offRight);
-    EXPECT_EQ(second, offLeft);
-    EXPECT_EQ(first, offRight);
-    a.Set(kFlangerOn, 1.0f);
-    al = second, ar = first, bl = second, br = first;
-    a.Run(al, ar);
-    b.Run(bl, br);
-    EXPECT_EQ(al, bl);
-    EXPECT_EQ(ar, br);
-
-    a.Module()->Reset();
-    Signal cl = first, cr = second;
-    al = first, ar = second;
-    a.Run(al, ar);
-    a.Module()->Reset();
-    a.Run(cl, cr);
-    EXPECT_EQ(al, cl);
-    EXPECT_EQ(ar, cr);
 }
 
 // Non-finite input does not stick in the lines, the feedback or the filters, and every

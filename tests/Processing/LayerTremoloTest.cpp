@@ -1,10 +1,12 @@
 #include "Processing/LayerTremolo.h"
 
-#include "TempDataFolder.h"
+#include "support/TempDataFolder.h"
 
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Morvex.h"
 #include "Processing/ModulationMatrix.h"
+
+#include "support/Signals.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +14,6 @@
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <random>
 #include <vector>
 
 using namespace MorvexParam;
@@ -219,15 +220,9 @@ TEST_P(CLayerTremoloTest, ZeroDepthAndZeroFlipLeaveTheAudioUntouched)
         SetSteps(i, [i](int k) { return static_cast<float>((k + i) % 3) * 0.5f; });
         SetUnscaled(kModTremoloDst + i, static_cast<float>(i % 3));
     }
-    std::mt19937 random(11);
-    std::uniform_real_distribution<float> sample(-1.0f, 1.0f);
     const int total = static_cast<int>(0.5 * m_rate);
-    std::vector<float> inLeft(static_cast<size_t>(total)), inRight(static_cast<size_t>(total));
-    for (int n = 0; n < total; ++n)
-    {
-        inLeft[static_cast<size_t>(n)] = sample(random);
-        inRight[static_cast<size_t>(n)] = sample(random);
-    }
+    const std::vector<float> inLeft = TestSignals::Noise(static_cast<size_t>(total), 11);
+    const std::vector<float> inRight = TestSignals::Noise(static_cast<size_t>(total), 12);
     for (int instance : {kMaster, kLayerA, kLayerB})
     {
         std::vector<float> left = inLeft, right = inRight;

@@ -6,6 +6,10 @@
 #include "Processing/MasterEQ.h"
 #include "Morvex.h"
 
+#include "support/CookbookBiquad.h"
+#include "support/Signals.h"
+#include "support/Spectrum.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -21,40 +25,13 @@ namespace
 using Complex = std::complex<double>;
 constexpr double kPi = 3.14159265358979323846;
 
-struct COEFFICIENTS
-{
-    double b0, b1, b2, a0, a1, a2;
-};
+using CookbookBiquad::COEFFICIENTS;
+using CookbookBiquad::Peaking;
+using CookbookBiquad::Shelf;
 
 double SectionDb(const COEFFICIENTS& c, double frequencyHz, double rate)
 {
-    const Complex z1 = std::polar(1.0, -2.0 * kPi * frequencyHz / rate);
-    const Complex h = (c.b0 + c.b1 * z1 + c.b2 * z1 * z1) / (c.a0 + c.a1 * z1 + c.a2 * z1 * z1);
-    return 20.0 * std::log10(std::abs(h));
-}
-
-// Cookbook peaking EQ, bandwidth in octaves.
-COEFFICIENTS Peaking(double f0, double octaves, double gainDb, double rate)
-{
-    const double w = 2.0 * kPi * f0 / rate, s = std::sin(w), c = std::cos(w);
-    const double a = std::pow(10.0, gainDb / 40.0);
-    const double alpha = s * std::sinh(std::log(2.0) / 2.0 * octaves * w / s);
-    return {1 + alpha * a, -2 * c, 1 - alpha * a, 1 + alpha / a, -2 * c, 1 - alpha / a};
-}
-
-// Cookbook shelves with r = sqrt(A) beta, beta = 2 sin(w) / q.
-COEFFICIENTS Shelf(bool low, double f0, double q, double gainDb, double rate)
-{
-    const double w = 2.0 * kPi * f0 / rate, s = std::sin(w), c = std::cos(w);
-    const double a = std::pow(10.0, gainDb / 40.0);
-    const double r = std::sqrt(a) * 2.0 * s / q;
-    if (low)
-        return {a * ((a + 1) - (a - 1) * c + r), 2 * a * ((a - 1) - (a + 1) * c),
-                a * ((a + 1) - (a - 1) * c - r), (a + 1) + (a - 1) * c + r,
-                -2 * ((a - 1) + (a + 1) * c),    (a + 1) + (a - 1) * c - r};
-    return {a * ((a + 1) + (a - 1) * c + r), -2 * a * ((a - 1) + (a + 1) * c),
-            a * ((a + 1) + (a - 1) * c - r), (a + 1) - (a - 1) * c + r,
-            2 * ((a - 1) - (a + 1) * c),     (a + 1) - (a - 1) * c - r};
+    return CookbookBiquad::MagnitudeDb(c, frequencyHz, rate);
 }
 
 // The control values in their own units (as the host shows them).
@@ -92,17 +69,9 @@ double ExpectedDb(const EQ_SETTING& e, double frequencyHz, double rate)
            SectionDb(s.highMid, frequencyHz, rate) + SectionDb(s.treble, frequencyHz, rate);
 }
 
-// Hann-windowed DFT of x at f over [start, end).
 Complex Dft(const std::vector<float>& x, double f, double rate, int start, int end)
 {
-    Complex sum = 0.0;
-    for (int n = start; n < end; ++n)
-    {
-        const double w = 0.5 - 0.5 * std::cos(2 * kPi * (n - start) / (end - start));
-        sum += w * static_cast<double>(x[static_cast<size_t>(n)]) *
-               std::polar(1.0, -2 * kPi * f * n / rate);
-    }
-    return sum;
+    return TestSpectrum::Dft(x, f, rate, static_cast<size_t>(start), static_cast<size_t>(end));
 }
 
 class CMasterEQTest : public ::testing::TestWithParam<float>
@@ -197,13 +166,7 @@ TEST_P(CMasterEQTest, CentredEqPassesTheInputExactly)
 {
     // Every section at exactly 0 dB is skipped: the samples come out bit for bit.
     Apply(EQ_SETTING{});
-    std::vector<float> in(4096);
-    uint32_t seed = 17;
-    for (float& x : in)
-    {
-        seed = seed * 1664525u + 1013904223u;
-        x = static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
-    }
+    const std::vector<float> in = TestSignals::Noise(4096, 17);
     std::vector<float> left = in, right = in;
     Run(left, right);
     EXPECT_EQ(left, in);
@@ -289,13 +252,7 @@ TEST_P(CMasterEQTest, EqOffLeavesTheBlockAndTheFilterStateUntouched)
     reference.SetSampleRate(m_rate);
 
     const int blockCount = 64;
-    std::vector<float> in(16 * 3 * blockCount);
-    uint32_t seed = 7;
-    for (float& x : in)
-    {
-        seed = seed * 1664525u + 1013904223u;
-        x = static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
-    }
+    const std::vector<float> in = TestSignals::Noise(static_cast<size_t>(16 * 3 * blockCount), 7);
     // The EQ under test runs all three thirds with "Eq On" off during the middle one;
     // `reference` runs the first and the last third back to back.
     const size_t third = in.size() / 3;

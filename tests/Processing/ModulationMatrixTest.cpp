@@ -1,6 +1,7 @@
 #include "Processing/ModulationMatrix.h"
 
-#include "TempDataFolder.h"
+#include "support/CountingEditor.h"
+#include "support/TempDataFolder.h"
 
 #include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
@@ -18,22 +19,6 @@ using namespace MorvexParam;
 namespace
 {
 constexpr double kPi = 3.14159265358979323846;
-
-class CRecordingEditor : public IEffectEditor
-{
-public:
-    void UpdateAllControls() override { ++m_updates; }
-    void OnSetParameter(int id, float value) override
-    {
-        m_lastId = id;
-        m_lastValue = value;
-        ++m_notifications;
-    }
-    int m_updates = 0;
-    int m_notifications = 0;
-    int m_lastId = -1;
-    float m_lastValue = -1.0f;
-};
 
 // The matrix inside the real effect at 48 kHz, driven like the engine: PreProcess once per
 // host block, Generate per 16-sample sub-block.
@@ -105,7 +90,7 @@ protected:
     int Count(int id) { return m_matrix->GetModulation(id)->count; }
 
     CTempDataFolder m_data;
-    CRecordingEditor m_editor;
+    CCountingEditor m_editor;
     CVstWrapper* m_wrapper = nullptr;
     CMorvex* m_effect = nullptr;
     CModulationMatrix* m_matrix = nullptr;
@@ -355,9 +340,8 @@ TEST_F(CModulationMatrixTest, EnableModulationsSwitchesUsedSlotsOfTheTargetAndUn
     EXPECT_EQ(Unscaled(kMtxPower + 1), 0.0f);
     EXPECT_EQ(Unscaled(kMtxPower + 2), 1.0f);
     EXPECT_EQ(Unscaled(kMtxPower + 3), 1.0f);
-    EXPECT_EQ(m_editor.m_notifications, 2); // the editor hears of each switched slot
-    EXPECT_EQ(m_editor.m_lastId, kMtxPower + 1);
-    EXPECT_EQ(m_editor.m_lastValue, 0.0f);
+    ASSERT_EQ(m_editor.m_shown.size(), 2u); // the editor hears of each switched slot
+    EXPECT_EQ(m_editor.m_shown.back(), std::make_pair(static_cast<int>(kMtxPower + 1), 0.0f));
 
     m_effect->Undo();
     EXPECT_EQ(Unscaled(kMtxPower + 0), 1.0f);

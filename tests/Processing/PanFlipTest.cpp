@@ -1,5 +1,7 @@
 #include "Processing/PanFlip.h"
 
+#include "support/Signals.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -113,12 +115,12 @@ TEST(CPanFlipTest, AmountBlendsTheFlipWithTheUntouchedSignal)
     EXPECT_NEAR(left, 0.8f, 1e-5f);
     EXPECT_NEAR(right, 0.4f, 1e-5f);
     // Amount 0 passes every sample bit for bit.
-    std::mt19937 random(7);
-    std::uniform_real_distribution<float> sample(-1.0f, 1.0f);
+    const std::vector<float> noiseL = TestSignals::Noise(10000, 7);
+    const std::vector<float> noiseR = TestSignals::Noise(10000, 8);
     for (int n = 0; n < 10000; ++n)
     {
-        const float inLeft = sample(random);
-        const float inRight = sample(random);
+        const float inLeft = noiseL[static_cast<size_t>(n)];
+        const float inRight = noiseR[static_cast<size_t>(n)];
         float outLeft = inLeft, outRight = inRight;
         flip.Process(outLeft, outRight, 0.01f, (n & 1) != 0, 0.0f);
         ASSERT_EQ(std::memcmp(&outLeft, &inLeft, sizeof(float)), 0);

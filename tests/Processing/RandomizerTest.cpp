@@ -2,7 +2,8 @@
 // structural properties (the numbers come from rand(), so no particular value is checked);
 // each module randomization and reset touches exactly its parameters; every operation
 // undoes and redoes.
-#include "TempDataFolder.h"
+#include "support/CountingEditor.h"
+#include "support/TempDataFolder.h"
 
 #include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
@@ -32,13 +33,6 @@ struct POINT
     float position;
     float level;
     float tension;
-};
-
-class CCountingEditor : public IEffectEditor
-{
-public:
-    void UpdateAllControls() override { ++m_updates; }
-    int m_updates = 0;
 };
 
 // Parameters each module randomization sets (layer-A ids).

@@ -3,7 +3,7 @@
 // parameters (switches that redeclare other parameters included), run without
 // a single heap allocation or release.
 #include "AllocationCounter.h"
-#include "FullPatch.h"
+#include "support/FullPatch.h"
 
 #include "Common/wrappers/BaseEffect.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"

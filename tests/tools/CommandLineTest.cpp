@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <vector>
 
 using namespace morvex::render;
 
@@ -83,6 +84,14 @@ TEST(CCommandLineTest, AllOptionsAreRead)
                                        "LayerA Delay Mix=35%",
                                        "--set-normalized",
                                        "Gain=0.25",
+                                       "--preset",
+                                       "a.prg",
+                                       "--save-preset=b.prg",
+                                       "--ccmap",
+                                       "m.ccmap",
+                                       "--list-presets",
+                                       "/lib",
+                                       ".prg",
                                        "-v",
                                        "--list"});
     ASSERT_TRUE(result.ok) << result.error;
@@ -106,40 +115,72 @@ TEST(CCommandLineTest, AllOptionsAreRead)
     EXPECT_EQ(options.settings[1].name, "Gain");
     EXPECT_TRUE(options.settings[1].normalised);
     EXPECT_FLOAT_EQ(options.settings[1].normalisedValue, 0.25f);
+    EXPECT_EQ(options.presetPath, "a.prg");
+    EXPECT_EQ(options.savePresetPath, "b.prg");
+    EXPECT_EQ(options.ccmapPath, "m.ccmap");
+    EXPECT_TRUE(options.listPresets);
+    EXPECT_EQ(options.presetFolder, "/lib");
+    EXPECT_EQ(options.presetExtension, ".prg");
     EXPECT_TRUE(options.verbose);
     EXPECT_TRUE(options.list);
 }
 
-TEST(CCommandLineTest, BadArgumentsAreRefusedWithTheReason)
+struct REFUSAL
 {
-    const auto refused = [](std::initializer_list<const char*> arguments, const char* reason)
-    {
-        const PARSE_RESULT result = Parse(arguments);
-        EXPECT_FALSE(result.ok) << reason;
-        EXPECT_NE(result.error.find(reason), std::string::npos) << result.error;
-    };
-    refused({"--frobnicate"}, "unknown option '--frobnicate'");
-    refused({"--tempo"}, "needs a value");
-    refused({"--tempo", "fast"}, "--tempo 'fast'");
-    refused({"--tempo", "10"}, "20 to 999");
-    refused({"--tempo", "nan"}, "--tempo");
-    refused({"--block", "0"}, "1..65536");
-    refused({"--block", "100000"}, "1..65536");
-    refused({"--block", "12.5"}, "--block");
-    refused({"--rate", "1000"}, "8000..384000");
-    refused({"--tail", "-1"}, "--tail");
-    refused({"--set", "Gain"}, "NAME=VALUE");
-    refused({"--set", "=3"}, "NAME=VALUE");
-    refused({"--set", "Gain="}, "NAME=VALUE");
-    refused({"--set-normalized", "Gain=1.5"}, "0..1");
-    refused({"--set-normalized", "Gain=-0.1"}, "0..1");
-    refused({"--cc", "1:200:3"}, "CONTROLLER");
-    refused({"--list=yes"}, "takes no value");
-    refused({"a.wav", "b.wav", "c.wav"}, "too many files");
-    refused({"a.wav", "b.wav", "-o", "c.wav"}, "output given twice");
-    refused({"in.wav", "--rate", "48000"}, "built-in loop");
-    refused({"-"}, "standard input");
+    std::vector<const char*> arguments;
+    const char* reason;
+};
+
+void PrintTo(const REFUSAL& c, std::ostream* os)
+{
+    for (const char* argument : c.arguments)
+        *os << argument << ' ';
 }
+
+class CCommandLineRefusalTest : public ::testing::TestWithParam<REFUSAL>
+{
+};
+
+TEST_P(CCommandLineRefusalTest, IsRefusedWithTheReason)
+{
+    std::vector<const char*> argv{"morvex-render"};
+    argv.insert(argv.end(), GetParam().arguments.begin(), GetParam().arguments.end());
+    RENDER_OPTIONS options;
+    std::string error;
+    EXPECT_FALSE(CCommandLine::Parse(static_cast<int>(argv.size()), argv.data(), options, error));
+    EXPECT_NE(error.find(GetParam().reason), std::string::npos) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CCommandLineRefusalTest,
+    ::testing::Values(REFUSAL{{"--frobnicate"}, "unknown option '--frobnicate'"},
+                      REFUSAL{{"--tempo"}, "needs a value"},
+                      REFUSAL{{"--tempo", "fast"}, "--tempo 'fast'"},
+                      REFUSAL{{"--tempo", "10"}, "20 to 999"},
+                      REFUSAL{{"--tempo", "nan"}, "--tempo"},
+                      REFUSAL{{"--block", "0"}, "1..65536"},
+                      REFUSAL{{"--block", "100000"}, "1..65536"},
+                      REFUSAL{{"--block", "12.5"}, "--block"},
+                      REFUSAL{{"--rate", "1000"}, "8000..384000"},
+                      REFUSAL{{"--tail", "-1"}, "--tail"},
+                      REFUSAL{{"--set", "Gain"}, "NAME=VALUE"},
+                      REFUSAL{{"--set", "=3"}, "NAME=VALUE"},
+                      REFUSAL{{"--set", "Gain="}, "NAME=VALUE"},
+                      REFUSAL{{"--set-normalized", "Gain=1.5"}, "0..1"},
+                      REFUSAL{{"--set-normalized", "Gain=-0.1"}, "0..1"},
+                      REFUSAL{{"--cc", "1:200:3"}, "CONTROLLER"},
+                      REFUSAL{{"--list=yes"}, "takes no value"},
+                      REFUSAL{{"-o", ""}, "needs a file name"},
+                      REFUSAL{{"--plugin="}, "needs a file name"},
+                      REFUSAL{{"--chunk-in", ""}, "needs a file name"},
+                      REFUSAL{{"--ccmap="}, "needs a file name"},
+                      REFUSAL{{"--list-presets", "folder"}, "a folder and an extension"},
+                      REFUSAL{{"--list-presets", "folder", ""}, "a folder and an extension"},
+                      REFUSAL{{"--list-presets", "f", ".prg", "in.wav"}, "takes no INPUT"},
+                      REFUSAL{{"a.wav", "b.wav", "c.wav"}, "too many files"},
+                      REFUSAL{{"a.wav", "b.wav", "-o", "c.wav"}, "output given twice"},
+                      REFUSAL{{"in.wav", "--rate", "48000"}, "built-in loop"},
+                      REFUSAL{{"-"}, "standard input"}));
 
 TEST(CCommandLineTest, HelpAndVersion)
 {

@@ -8,110 +8,69 @@ using namespace morvex::render;
 
 namespace
 {
-
-DISPLAY_NUMBER Parsed(const char* text)
+struct NUMBER_CASE
 {
-    DISPLAY_NUMBER number;
-    EXPECT_TRUE(ParseDisplayNumber(text, number)) << text;
-    return number;
+    const char* text;
+    double value;      // in the base unit
+    const char* unit;  // base unit
+    double shownScale; // base units per unit as typed
+};
+
+void PrintTo(const NUMBER_CASE& c, std::ostream* os)
+{
+    *os << c.text;
 }
 
-bool IsWord(const char* text)
+class CDisplayNumberTest : public ::testing::TestWithParam<NUMBER_CASE>
 {
-    DISPLAY_NUMBER number;
-    return !ParseDisplayNumber(text, number);
-}
-
+};
 } // namespace
 
-TEST(CDisplayTextTest, DecibelsWithSignsAndSpaces)
+TEST_P(CDisplayNumberTest, ReadsTheValueInItsBaseUnit)
 {
-    EXPECT_DOUBLE_EQ(Parsed("+3.00dB").value, 3.0);
-    EXPECT_DOUBLE_EQ(Parsed("-3.50dB").value, -3.5);
-    EXPECT_DOUBLE_EQ(Parsed("0.0 dB").value, 0.0);
-    EXPECT_DOUBLE_EQ(Parsed("  -12 DB ").value, -12.0);
-    EXPECT_EQ(Parsed("+3.00dB").baseUnit, "dB");
-    EXPECT_EQ(Parsed("+3.00dB").shownUnit, "db");
+    const NUMBER_CASE& c = GetParam();
+    DISPLAY_NUMBER number;
+    ASSERT_TRUE(ParseDisplayNumber(c.text, number)) << c.text;
+    EXPECT_TRUE(SameDisplayValue(number.value, c.value)) << c.text << ": " << number.value;
+    EXPECT_EQ(number.baseUnit, c.unit) << c.text;
+    EXPECT_DOUBLE_EQ(number.shownScale, c.shownScale) << c.text;
 }
 
-TEST(CDisplayTextTest, KilohertzScalesToHertz)
-{
-    // 1.65 kHz = 1650 Hz; the decimal product is not exact in binary.
-    const DISPLAY_NUMBER kilo = Parsed("1.65kHz");
-    EXPECT_TRUE(SameDisplayValue(kilo.value, 1650.0));
-    EXPECT_EQ(kilo.baseUnit, "Hz");
-    EXPECT_EQ(kilo.shownUnit, "khz");
-    EXPECT_DOUBLE_EQ(kilo.shownScale, 1000.0);
-    const DISPLAY_NUMBER hertz = Parsed("948Hz");
-    EXPECT_DOUBLE_EQ(hertz.value, 948.0);
-    EXPECT_EQ(hertz.baseUnit, "Hz");
-    EXPECT_DOUBLE_EQ(hertz.shownScale, 1.0);
-}
-
-TEST(CDisplayTextTest, SecondsScaleToMilliseconds)
-{
-    EXPECT_DOUBLE_EQ(Parsed("14.1ms").value, 14.1);
-    EXPECT_EQ(Parsed("14.1ms").baseUnit, "ms");
-    EXPECT_DOUBLE_EQ(Parsed("1.00s").value, 1000.0);
-    EXPECT_EQ(Parsed("1.00s").baseUnit, "ms");
-    EXPECT_DOUBLE_EQ(Parsed("2.5 sec").value, 2500.0);
-}
-
-TEST(CDisplayTextTest, PercentAndPan)
-{
-    EXPECT_DOUBLE_EQ(Parsed("25%").value, 25.0);
-    EXPECT_EQ(Parsed("25%").baseUnit, "%");
-    EXPECT_DOUBLE_EQ(Parsed("L25%").value, -25.0);
-    EXPECT_DOUBLE_EQ(Parsed("R40%").value, 40.0);
-    EXPECT_EQ(Parsed("R40%").baseUnit, "%");
-    EXPECT_DOUBLE_EQ(Parsed("l100").value, -100.0);
-    EXPECT_DOUBLE_EQ(Parsed("Center").value, 0.0);
-    EXPECT_DOUBLE_EQ(Parsed("centre").value, 0.0);
-    EXPECT_DOUBLE_EQ(Parsed("C").value, 0.0);
-}
-
-TEST(CDisplayTextTest, TimesPrefixAndSuffix)
-{
-    EXPECT_DOUBLE_EQ(Parsed("x8").value, 8.0);
-    EXPECT_EQ(Parsed("x8").baseUnit, "x");
-    EXPECT_DOUBLE_EQ(Parsed("4x").value, 4.0);
-    EXPECT_EQ(Parsed("4x").baseUnit, "x");
-}
-
-TEST(CDisplayTextTest, MinusInfinity)
-{
-    const DISPLAY_NUMBER silent = Parsed("-inf");
-    EXPECT_TRUE(std::isinf(silent.value));
-    EXPECT_LT(silent.value, 0.0);
-    EXPECT_EQ(Parsed("-inf dB").baseUnit, "dB");
-    EXPECT_TRUE(std::isinf(Parsed("-INFdB").value));
-}
-
-TEST(CDisplayTextTest, PlainNumbersAndOtherUnits)
-{
-    EXPECT_DOUBLE_EQ(Parsed("7").value, 7.0);
-    EXPECT_EQ(Parsed("7").baseUnit, "");
-    EXPECT_DOUBLE_EQ(Parsed(".5").value, 0.5);
-    EXPECT_DOUBLE_EQ(Parsed("12 st").value, 12.0);
-    EXPECT_EQ(Parsed("12 st").baseUnit, "st");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Texts, CDisplayNumberTest,
+    ::testing::Values(NUMBER_CASE{"+3.00dB", 3.0, "dB", 1.0},
+                      NUMBER_CASE{"-3.50dB", -3.5, "dB", 1.0},
+                      NUMBER_CASE{"0.0 dB", 0.0, "dB", 1.0},
+                      NUMBER_CASE{"  -12 DB ", -12.0, "dB", 1.0},
+                      NUMBER_CASE{"1.65kHz", 1650.0, "Hz", 1000.0},
+                      NUMBER_CASE{"948Hz", 948.0, "Hz", 1.0},
+                      NUMBER_CASE{"14.1ms", 14.1, "ms", 1.0},
+                      NUMBER_CASE{"1.00s", 1000.0, "ms", 1000.0},
+                      NUMBER_CASE{"2.5 sec", 2500.0, "ms", 1000.0},
+                      NUMBER_CASE{"25%", 25.0, "%", 1.0},
+                      NUMBER_CASE{"L25%", -25.0, "%", 1.0},
+                      NUMBER_CASE{"R40%", 40.0, "%", 1.0},
+                      NUMBER_CASE{"l100", -100.0, "", 1.0},
+                      NUMBER_CASE{"Center", 0.0, "", 1.0},
+                      NUMBER_CASE{"centre", 0.0, "", 1.0},
+                      NUMBER_CASE{"C", 0.0, "", 1.0},
+                      NUMBER_CASE{"x8", 8.0, "x", 1.0},
+                      NUMBER_CASE{"4x", 4.0, "x", 1.0},
+                      NUMBER_CASE{"-inf", -INFINITY, "", 1.0},
+                      NUMBER_CASE{"-inf dB", -INFINITY, "dB", 1.0},
+                      NUMBER_CASE{"-INFdB", -INFINITY, "dB", 1.0},
+                      NUMBER_CASE{"7", 7.0, "", 1.0},
+                      NUMBER_CASE{".5", 0.5, "", 1.0},
+                      NUMBER_CASE{"12 st", 12.0, "st", 1.0}));
 
 TEST(CDisplayTextTest, WordsAreNotNumbers)
 {
-    EXPECT_TRUE(IsWord("on"));
-    EXPECT_TRUE(IsWord("off"));
-    EXPECT_TRUE(IsWord("Serial"));
-    EXPECT_TRUE(IsWord("Lowpass 24dB"));
-    EXPECT_TRUE(IsWord("24dB Lowpass"));
-    EXPECT_TRUE(IsWord("1/8"));
-    EXPECT_TRUE(IsWord("1/16D"));
-    EXPECT_TRUE(IsWord("1/4T"));
-    EXPECT_TRUE(IsWord(""));
-    EXPECT_TRUE(IsWord("-"));
-    EXPECT_TRUE(IsWord("L"));
-    EXPECT_TRUE(IsWord("x8x"));
-    EXPECT_TRUE(IsWord("3.2.1"));
-    EXPECT_TRUE(IsWord("1e3"));
+    for (const char* word : {"on", "off", "Serial", "Lowpass 24dB", "24dB Lowpass", "1/8", "1/16D",
+                             "1/4T", "", "-", "L", "x8x", "3.2.1", "1e3"})
+    {
+        DISPLAY_NUMBER number;
+        EXPECT_FALSE(ParseDisplayNumber(word, number)) << word;
+    }
 }
 
 TEST(CDisplayTextTest, NormaliseTextTrimsAndLowersCase)

@@ -1,6 +1,8 @@
-// The built morvex-render program, run as a user would run it: exit status, messages and the
-// files it writes. Most tests host the pass-through fixture so they do not depend on the
-// Morvex parameter set; the last ones render through the Morvex plug-in built in this tree.
+// The built morvex-render program, run as a user would run it: what only the program shows,
+// its exit status, messages and the files it writes. Option parsing, parameter search, the
+// loader and the renderer are tested in-process. Most tests host the pass-through fixture so
+// they do not depend on the Morvex parameter set; the last ones render through the Morvex
+// plug-in built in this tree.
 
 #include "AudioFile.h"
 #include "DrumLoop.h"
@@ -163,24 +165,6 @@ TEST_F(CMorvexRenderCliTest, DefaultOutputNameTempoAndRate)
     EXPECT_EQ(audio.NumFrames(), 614400);
 }
 
-TEST_F(CMorvexRenderCliTest, GainSetInDecibelsScalesTheOutput)
-{
-    const std::string output = Path("quiet.flac");
-    const RUN_RESULT run = RunFixture({"--set", "gain=-6dB", "--tail", "0", "-o", output});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const AUDIO_BUFFER audio = ReadAudio(output);
-    AUDIO_BUFFER loop;
-    CDrumLoop::Generate(44100, 120.0, loop);
-    ASSERT_EQ(audio.NumFrames(), loop.NumFrames());
-    // -6 dB = x 0.501187; 24-bit FLAC holds it to 2^-23.
-    const float factor = std::pow(10.0f, -6.0f / 20.0f);
-    for (std::size_t n = 0; n < loop.left.size(); n += 101)
-    {
-        ASSERT_NEAR(audio.left[n], loop.left[n] * factor, 2e-6f) << n;
-    }
-    EXPECT_NE(run.out.find("output peak -9.0 dBFS"), std::string::npos) << run.out;
-}
-
 TEST_F(CMorvexRenderCliTest, InputFileKeepsItsRateAndGetsTheTail)
 {
     const std::string input = Path("in.wav");
@@ -253,12 +237,9 @@ TEST_F(CMorvexRenderCliTest, ControlChangeLandsOnItsSampleAndNonFiniteIsReported
     EXPECT_NE(run.err.find("morvex-render: the output holds 2 non-finite samples"),
               std::string::npos)
         << run.err;
+    // The file holds what was rendered, the two NaN included.
     const AUDIO_BUFFER audio = ReadAudio(output);
-    for (std::size_t n = 0; n < audio.left.size(); ++n)
-    {
-        ASSERT_EQ(std::isnan(audio.left[n]), n == 1000) << n;
-        ASSERT_EQ(std::isnan(audio.right[n]), n == 1000) << n;
-    }
+    EXPECT_TRUE(std::isnan(audio.left[1000]) && std::isnan(audio.right[1000]));
 }
 
 TEST_F(CMorvexRenderCliTest, FailuresExitNonZeroWithAMessage)
@@ -311,23 +292,10 @@ TEST_F(CMorvexRenderCliTest, UnreadableInputAndBrokenPlugins)
     EXPECT_NE(unreadable.err.find("morvex-render: cannot read " + text), std::string::npos)
         << unreadable.err;
 
-    struct CASE
-    {
-        const char* plugin;
-        const char* message;
-    };
-    const CASE cases[] = {
-        {NULL_ENTRY_PLUGIN_PATH, "returned no plug-in"},
-        {BAD_MAGIC_PLUGIN_PATH, "bad magic"},
-        {NO_ENTRY_PLUGIN_PATH, "exports neither VSTPluginMain nor main"},
-        {"/nonexistent/Plugin.so", "plug-in not found"},
-    };
-    for (const CASE& test : cases)
-    {
-        const RUN_RESULT run = Run({"--plugin", test.plugin, "--list"});
-        EXPECT_EQ(run.exitCode, 1) << test.plugin;
-        EXPECT_NE(run.err.find(test.message), std::string::npos) << run.err;
-    }
+    // What the loader says is tested in-process; here only that it ends the run with 1.
+    const RUN_RESULT broken = Run({"--plugin", BAD_MAGIC_PLUGIN_PATH, "--list"});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_NE(broken.err.find("bad magic"), std::string::npos) << broken.err;
     const RUN_RESULT notLibrary = Run({"--plugin", text, "--list"});
     EXPECT_EQ(notLibrary.exitCode, 1);
     EXPECT_NE(notLibrary.err.find("cannot load plug-in " + text + ": "), std::string::npos)
@@ -360,37 +328,6 @@ TEST_F(CMorvexRenderCliTest, MorvexRendersTheBuiltInLoop)
     EXPECT_EQ(audio.sampleRate, 44100);
     EXPECT_EQ(audio.NumFrames(), 705600 + 88200);
     EXPECT_NE(run.out.find("rendered 18.00 s"), std::string::npos) << run.out;
-}
-
-TEST_F(CMorvexRenderCliTest, MorvexListsItsParameters)
-{
-    const RUN_RESULT run = Run({"--plugin", MORVEX_PLUGIN_PATH, "--list"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    // The id column is as wide as the largest id, so the header may start with spaces.
-    std::istringstream lines(run.out);
-    std::string header;
-    std::getline(lines, header);
-    EXPECT_NE(header.find("id  name"), std::string::npos) << header;
-    EXPECT_NE(header.find("  value"), std::string::npos) << header;
-    int rows = 0;
-    for (std::string line; std::getline(lines, line);)
-    {
-        std::istringstream row(line);
-        int id = -1;
-        row >> id;
-        EXPECT_EQ(id, rows) << line;
-        ++rows;
-    }
-    EXPECT_GT(rows, 0);
-}
-
-TEST_F(CMorvexRenderCliTest, MorvexRefusesAnUnknownParameter)
-{
-    const RUN_RESULT run = Run({"--plugin", MORVEX_PLUGIN_PATH, "--set",
-                                "No Such Parameter Anywhere=1", "-o", Path("x.wav")});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("unknown parameter 'No Such Parameter Anywhere'"), std::string::npos)
-        << run.err;
 }
 
 // --- Morvex state files: --preset, --save-preset, --ccmap, --list-presets -------------------

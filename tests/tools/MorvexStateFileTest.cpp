@@ -1,6 +1,5 @@
 // MorvexStateFile: the Morvex preset file spliced into a host chunk and cut out of one, the
 // controller map file, byte for byte against layouts built by hand here.
-#include "CommandLine.h"
 #include "MorvexStateFile.h"
 
 #include <gtest/gtest.h>
@@ -222,31 +221,4 @@ TEST_F(CMorvexStateFileTest, WriteFileReplacesTheTarget)
     ASSERT_TRUE(State::ReadPresetFile(path, read, error)) << error;
     EXPECT_EQ(read, PresetBytes());
     EXPECT_FALSE(State::WriteFile(m_directory + "/no/such/x.prg", PresetBytes(), error));
-}
-
-TEST(CMorvexStateOptionsTest, CommandLineTakesTheMorvexOptions)
-{
-    RENDER_OPTIONS options;
-    std::string error;
-    const char* ok[] = {"morvex-render", "--preset", "a.prg", "--save-preset=b.prg",
-                        "--ccmap", "m.ccmap"};
-    ASSERT_TRUE(CCommandLine::Parse(6, ok, options, error)) << error;
-    EXPECT_EQ(options.presetPath, "a.prg");
-    EXPECT_EQ(options.savePresetPath, "b.prg");
-    EXPECT_EQ(options.ccmapPath, "m.ccmap");
-
-    RENDER_OPTIONS list;
-    const char* listing[] = {"morvex-render", "--list-presets", "/lib", ".prg"};
-    ASSERT_TRUE(CCommandLine::Parse(4, listing, list, error)) << error;
-    EXPECT_TRUE(list.listPresets);
-    EXPECT_EQ(list.presetFolder, "/lib");
-    EXPECT_EQ(list.presetExtension, ".prg");
-
-    RENDER_OPTIONS bad;
-    const char* missingExtension[] = {"morvex-render", "--list-presets", "/lib"};
-    EXPECT_FALSE(CCommandLine::Parse(3, missingExtension, bad, error));
-    const char* withFiles[] = {"morvex-render", "--list-presets", "/lib", ".prg", "in.wav"};
-    EXPECT_FALSE(CCommandLine::Parse(5, withFiles, bad, error));
-    const char* emptyPreset[] = {"morvex-render", "--preset="};
-    EXPECT_FALSE(CCommandLine::Parse(2, emptyPreset, bad, error));
 }

@@ -15,7 +15,7 @@
 #include "PluginHost.h"
 #include "PresetCompiler.h"
 #include "Renderer.h"
-#include "TempDataFolder.h"
+#include "support/TempDataFolder.h"
 
 #include <gtest/gtest.h>
 

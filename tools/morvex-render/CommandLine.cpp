@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string_view>
 
 namespace morvex::render
@@ -27,301 +28,264 @@ bool ParseInt(std::string_view text, int& value)
     return !text.empty() && result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
-bool ParseSetting(const std::string& option, const std::string& text, bool normalised,
-                  PARAMETER_SETTING& setting, std::string& error)
+// What a handler sees of the command line: the option as typed, its value, and the
+// arguments after it (for --list-presets, the one option with two values).
+struct ARGUMENTS
 {
-    const std::size_t equals = text.find('=');
-    const std::string quoted = option + " '" + text + "'";
-    if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
+    const std::string& name;
+    const std::string& value;
+    int argc;
+    const char* const* argv;
+    int& next; // index of the last argument taken
+    RENDER_OPTIONS& options;
+    bool& outputGiven;
+    bool& rateGiven;
+    std::string& error;
+};
+
+using Handler = bool (*)(ARGUMENTS& a);
+
+// One row per option: how it is written, how its value is read, and its lines of help.
+// Rows without names are help lines for the positional arguments.
+struct OPTION
+{
+    const char* shortName; // "-o", or nullptr
+    const char* longName;  // "--output"
+    const char* argument;  // value shown in the help; nullptr for a switch
+    bool RENDER_OPTIONS::*flag; // switches: the field they set
+    Handler handle;             // options with a value
+    const char* group;
+    const char* help; // lines separated by '\n'
+};
+
+// --- Handlers ---------------------------------------------------------------------------------
+
+template <std::string RENDER_OPTIONS::*Field> bool FileName(ARGUMENTS& a)
+{
+    if (a.value.empty())
     {
-        error = quoted + ": expected NAME=VALUE";
+        a.error = "option " + a.name + " needs a file name";
         return false;
     }
-    setting.name = text.substr(0, equals);
-    setting.value = text.substr(equals + 1);
+    a.options.*Field = a.value;
+    return true;
+}
+
+bool Output(ARGUMENTS& a)
+{
+    a.outputGiven = true;
+    return FileName<&RENDER_OPTIONS::outputPath>(a);
+}
+
+bool Setting(ARGUMENTS& a)
+{
+    const bool normalised = a.name == "--set-normalized";
+    const std::size_t equals = a.value.find('=');
+    const std::string quoted = a.name + " '" + a.value + "'";
+    if (equals == std::string::npos || equals == 0 || equals + 1 == a.value.size())
+    {
+        a.error = quoted + ": expected NAME=VALUE";
+        return false;
+    }
+    PARAMETER_SETTING setting;
+    setting.name = a.value.substr(0, equals);
+    setting.value = a.value.substr(equals + 1);
     setting.normalised = normalised;
     if (normalised)
     {
         double value = 0.0;
         if (!ParseDouble(setting.value, value) || value < 0.0 || value > 1.0)
         {
-            error = quoted + ": the normalised value must be a number 0..1";
+            a.error = quoted + ": the normalised value must be a number 0..1";
             return false;
         }
         setting.normalisedValue = static_cast<float>(value);
     }
+    a.options.settings.push_back(setting);
     return true;
 }
 
-} // namespace
-
-bool CCommandLine::Parse(int argc, const char* const* argv, RENDER_OPTIONS& options,
-                         std::string& error)
+bool ControlChange(ARGUMENTS& a)
 {
-    std::vector<std::string> files;
-    bool outputGiven = false;
-    bool rateGiven = false;
-    bool optionsEnded = false;
-
-    for (int i = 1; i < argc; ++i)
+    CONTROL_CHANGE change;
+    if (!CMidiSchedule::ParseControlChange(a.value, change, a.error))
     {
-        std::string argument = argv[i];
-        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-")
-        {
-            files.push_back(argument);
-            continue;
-        }
-        if (argument == "--")
-        {
-            optionsEnded = true;
-            continue;
-        }
+        return false;
+    }
+    a.options.controlChanges.push_back(change);
+    return true;
+}
 
-        // "--name=value" or "--name value".
-        std::string name = argument;
-        std::string inlineValue;
-        bool hasInlineValue = false;
-        const std::size_t equals = argument.find('=');
-        if (argument.rfind("--", 0) == 0 && equals != std::string::npos)
-        {
-            name = argument.substr(0, equals);
-            inlineValue = argument.substr(equals + 1);
-            hasInlineValue = true;
-        }
-        const auto takeValue = [&](std::string& value)
-        {
-            if (hasInlineValue)
-            {
-                value = inlineValue;
-                return true;
-            }
-            if (i + 1 >= argc)
-            {
-                error = "option " + name + " needs a value";
-                return false;
-            }
-            value = argv[++i];
-            return true;
-        };
-        const auto noValue = [&]()
-        {
-            if (hasInlineValue)
-            {
-                error = "option " + name + " takes no value";
-                return false;
-            }
-            return true;
-        };
+bool ModPreset(ARGUMENTS& a)
+{
+    // N=FILE.mprg with N = 1..8.
+    const std::string& value = a.value;
+    const std::size_t separator = value.find('=');
+    if (separator != 1 || value[0] < '1' || value[0] > '8' || value.size() == 2)
+    {
+        a.error = "--mod-preset '" + value + "': expected N=FILE.mprg with N from 1 to 8";
+        return false;
+    }
+    a.options.modPresets.push_back({value[0] - '1', value.substr(2)});
+    return true;
+}
 
-        std::string value;
-        if (name == "-h" || name == "--help")
+bool ListPresets(ARGUMENTS& a)
+{
+    // Two values: FOLDER EXT (or --list-presets=FOLDER EXT).
+    if (a.next + 1 >= a.argc || a.value.empty() || a.argv[a.next + 1][0] == '\0')
+    {
+        a.error = "option --list-presets needs a folder and an extension";
+        return false;
+    }
+    a.options.presetFolder = a.value;
+    a.options.presetExtension = a.argv[++a.next];
+    a.options.listPresets = true;
+    return true;
+}
+
+bool Tempo(ARGUMENTS& a)
+{
+    double& tempo = a.options.tempoBpm;
+    if (!ParseDouble(a.value, tempo) || tempo < CCommandLine::kMinTempoBpm ||
+        tempo > CCommandLine::kMaxTempoBpm)
+    {
+        a.error = "--tempo '" + a.value + "': expected BPM from 20 to 999";
+        return false;
+    }
+    return true;
+}
+
+bool Block(ARGUMENTS& a)
+{
+    int& size = a.options.blockSize;
+    if (!ParseInt(a.value, size) || size < CCommandLine::kMinBlockSize ||
+        size > CCommandLine::kMaxBlockSize)
+    {
+        a.error = "--block '" + a.value + "': expected a whole number of samples 1..65536";
+        return false;
+    }
+    return true;
+}
+
+bool Rate(ARGUMENTS& a)
+{
+    int& rate = a.options.sampleRate;
+    if (!ParseInt(a.value, rate) || rate < CCommandLine::kMinSampleRate ||
+        rate > CCommandLine::kMaxSampleRate)
+    {
+        a.error = "--rate '" + a.value + "': expected a whole number of Hz 8000..384000";
+        return false;
+    }
+    a.rateGiven = true;
+    return true;
+}
+
+bool Tail(ARGUMENTS& a)
+{
+    double& tail = a.options.tailSeconds;
+    if (!ParseDouble(a.value, tail) || tail < 0.0 || tail > CCommandLine::kMaxTailSeconds)
+    {
+        a.error = "--tail '" + a.value + "': expected seconds from 0 to 3600";
+        return false;
+    }
+    return true;
+}
+
+// --- The table ----------------------------------------------------------------------------------
+
+// Stands for the default plug-in's path in the help of --plugin.
+constexpr const char* kDefaultPlugin = "@DEFAULT_PLUGIN@";
+
+const OPTION kOptions[] = {
+    {nullptr, nullptr, "INPUT", nullptr, nullptr, "Files",
+     "sound file to process (WAV, AIFF, FLAC, ...); its sample rate is\n"
+     "kept; mono is fed to both channels; of more channels, the first two"},
+    {"-o", "--output", "FILE", nullptr, Output, "Files",
+     "output file, default morvex-render.wav; format by extension:\n"
+     ".wav 32-bit float, .flac .aif .aiff 24-bit PCM"},
+    {nullptr, "--tail", "SECONDS", nullptr, Tail, "Files",
+     "silence appended to the input so echoes ring out (default 2)"},
+    {nullptr, "--rate", "HZ", nullptr, Rate, "Files",
+     "sample rate of the built-in loop (default 44100, 8000..384000)"},
+
+    {"-p", "--plugin", "PATH", nullptr, FileName<&RENDER_OPTIONS::pluginPath>, "Plug-in",
+     "VST 2 plug-in (.so) to load; default: Morvex.so next to this\n"
+     "program, else @DEFAULT_PLUGIN@"},
+    {nullptr, "--set", "NAME=VALUE", nullptr, Setting, "Plug-in",
+     "set a parameter in its display units, with or without the unit:\n"
+     "\"Volume=-3dB\", \"Volume=-3\", \"Eq Mid Freq=1.65kHz\", \"Eq Mid Freq=1650\",\n"
+     "\"Pan=L25%\", \"Mode=Serial\"; a number without a unit is read in the\n"
+     "unit the parameter shows (the smaller one, Hz or ms, if it shows two);\n"
+     "NAME is the name (any case) or the id shown by --list; repeatable"},
+    {nullptr, "--set-normalized", "NAME=X", nullptr, Setting, "Plug-in",
+     "set a parameter to the normalised value X, 0..1; repeatable"},
+    {nullptr, "--chunk-in", "FILE", nullptr, FileName<&RENDER_OPTIONS::chunkInPath>, "Plug-in",
+     "load the plug-in's state (bank chunk) before the --set values"},
+    {nullptr, "--chunk-out", "FILE", nullptr, FileName<&RENDER_OPTIONS::chunkOutPath>,
+     "Plug-in", "save the plug-in's state (bank chunk) after rendering"},
+    {nullptr, "--list", nullptr, &RENDER_OPTIONS::list, nullptr, "Plug-in",
+     "print id, name and value of every parameter (after --chunk-in and\n"
+     "--set) and exit without rendering"},
+
+    {nullptr, "--preset", "FILE.prg", nullptr, FileName<&RENDER_OPTIONS::presetPath>,
+     "Morvex state (the Morvex plug-in only)",
+     "load a Morvex preset file after --chunk-in, before the --set values;\n"
+     "the plug-in's controller map is kept"},
+    {nullptr, "--save-preset", "FILE.prg", nullptr, FileName<&RENDER_OPTIONS::savePresetPath>,
+     "Morvex state (the Morvex plug-in only)",
+     "save the state as a Morvex preset file after rendering (or after\n"
+     "--list)"},
+    {nullptr, "--ccmap", "FILE.ccmap", nullptr, FileName<&RENDER_OPTIONS::ccmapPath>,
+     "Morvex state (the Morvex plug-in only)",
+     "load a Morvex controller map before rendering, so that --cc moves\n"
+     "the parameters bound to its controllers"},
+    {nullptr, "--mod-preset", "N=FILE.mprg", nullptr, ModPreset,
+     "Morvex state (the Morvex plug-in only)",
+     "load a Morvex modulator preset into modulator N (1..8): its pattern\n"
+     "or envelope, \"ModN Mode\" and \"ModN NumSteps\"; after --preset, before\n"
+     "the --set values; repeatable"},
+    {nullptr, "--list-presets", "FOLDER EXT", nullptr, ListPresets,
+     "Morvex state (the Morvex plug-in only)",
+     "print the categories (subfolders) of a preset library and the files\n"
+     "in each whose names contain EXT (e.g. .prg), and exit"},
+
+    {nullptr, "--tempo", "BPM", nullptr, Tempo, "Host",
+     "tempo of the transport and of the built-in loop (default 120, 20..999)"},
+    {nullptr, "--stopped", nullptr, &RENDER_OPTIONS::stopped, nullptr, "Host",
+     "keep the transport stopped (default: playing from the start)"},
+    {nullptr, "--block", "N", nullptr, Block, "Host",
+     "samples per process call (default 512, 1..65536); the last call of\n"
+     "the render may be shorter"},
+    {nullptr, "--cc", "SAMPLE:CC:VALUE", nullptr, ControlChange, "Host",
+     "MIDI control change on channel 1: controller CC (0..127) to VALUE\n"
+     "(0..127) at sample SAMPLE of the render; repeatable"},
+
+    {"-v", "--verbose", nullptr, &RENDER_OPTIONS::verbose, nullptr, "Other",
+     "tell which plug-in is loaded and which values are set (on stderr)"},
+    {"-h", "--help", nullptr, &RENDER_OPTIONS::help, nullptr, "Other", "print this help"},
+    {nullptr, "--version", nullptr, &RENDER_OPTIONS::version, nullptr, "Other",
+     "print the version"},
+};
+
+const OPTION* FindOption(const std::string& name)
+{
+    for (const OPTION& option : kOptions)
+    {
+        if (option.longName && (name == option.longName ||
+                                (option.shortName && name == option.shortName)))
         {
-            if (!noValue())
-            {
-                return false;
-            }
-            options.help = true;
-        }
-        else if (name == "--version")
-        {
-            if (!noValue())
-            {
-                return false;
-            }
-            options.version = true;
-        }
-        else if (name == "-v" || name == "--verbose")
-        {
-            if (!noValue())
-            {
-                return false;
-            }
-            options.verbose = true;
-        }
-        else if (name == "--list")
-        {
-            if (!noValue())
-            {
-                return false;
-            }
-            options.list = true;
-        }
-        else if (name == "--stopped")
-        {
-            if (!noValue())
-            {
-                return false;
-            }
-            options.stopped = true;
-        }
-        else if (name == "-o" || name == "--output")
-        {
-            if (!takeValue(value))
-            {
-                return false;
-            }
-            if (value.empty())
-            {
-                error = "option " + name + " needs a file name";
-                return false;
-            }
-            options.outputPath = value;
-            outputGiven = true;
-        }
-        else if (name == "-p" || name == "--plugin")
-        {
-            if (!takeValue(value))
-            {
-                return false;
-            }
-            options.pluginPath = value;
-        }
-        else if (name == "--set" || name == "--set-normalized")
-        {
-            PARAMETER_SETTING setting;
-            if (!takeValue(value) ||
-                !ParseSetting(name, value, name == "--set-normalized", setting, error))
-            {
-                return false;
-            }
-            options.settings.push_back(setting);
-        }
-        else if (name == "--cc")
-        {
-            CONTROL_CHANGE change;
-            if (!takeValue(value) || !CMidiSchedule::ParseControlChange(value, change, error))
-            {
-                return false;
-            }
-            options.controlChanges.push_back(change);
-        }
-        else if (name == "--chunk-in")
-        {
-            if (!takeValue(value))
-            {
-                return false;
-            }
-            options.chunkInPath = value;
-        }
-        else if (name == "--chunk-out")
-        {
-            if (!takeValue(value))
-            {
-                return false;
-            }
-            options.chunkOutPath = value;
-        }
-        else if (name == "--preset" || name == "--save-preset" || name == "--ccmap")
-        {
-            if (!takeValue(value))
-            {
-                return false;
-            }
-            if (value.empty())
-            {
-                error = "option " + name + " needs a file name";
-                return false;
-            }
-            std::string& path = name == "--preset"        ? options.presetPath
-                                : name == "--save-preset" ? options.savePresetPath
-                                                          : options.ccmapPath;
-            path = value;
-        }
-        else if (name == "--mod-preset")
-        {
-            // N=FILE.mprg with N = 1..8.
-            if (!takeValue(value))
-            {
-                return false;
-            }
-            const std::size_t separator = value.find('=');
-            if (separator != 1 || value[0] < '1' || value[0] > '8' || value.size() == 2)
-            {
-                error = "--mod-preset '" + value + "': expected N=FILE.mprg with N from 1 to 8";
-                return false;
-            }
-            options.modPresets.push_back({value[0] - '1', value.substr(2)});
-        }
-        else if (name == "--list-presets")
-        {
-            // Two values: FOLDER EXT (or --list-presets=FOLDER EXT).
-            if (!takeValue(options.presetFolder))
-            {
-                return false;
-            }
-            if (i + 1 >= argc)
-            {
-                error = "option --list-presets needs a folder and an extension";
-                return false;
-            }
-            options.presetExtension = argv[++i];
-            if (options.presetFolder.empty() || options.presetExtension.empty())
-            {
-                error = "option --list-presets needs a folder and an extension";
-                return false;
-            }
-            options.listPresets = true;
-        }
-        else if (name == "--tempo")
-        {
-            if (!takeValue(value))
-            {
-                return false;
-            }
-            if (!ParseDouble(value, options.tempoBpm) || options.tempoBpm < kMinTempoBpm ||
-                options.tempoBpm > kMaxTempoBpm)
-            {
-                error = "--tempo '" + value + "': expected BPM from 20 to 999";
-                return false;
-            }
-        }
-        else if (name == "--block")
-        {
-            if (!takeValue(value))
-            {
-                return false;
-            }
-            if (!ParseInt(value, options.blockSize) || options.blockSize < kMinBlockSize ||
-                options.blockSize > kMaxBlockSize)
-            {
-                error = "--block '" + value + "': expected a whole number of samples 1..65536";
-                return false;
-            }
-        }
-        else if (name == "--rate")
-        {
-            if (!takeValue(value))
-            {
-                return false;
-            }
-            if (!ParseInt(value, options.sampleRate) || options.sampleRate < kMinSampleRate ||
-                options.sampleRate > kMaxSampleRate)
-            {
-                error = "--rate '" + value + "': expected a whole number of Hz 8000..384000";
-                return false;
-            }
-            rateGiven = true;
-        }
-        else if (name == "--tail")
-        {
-            if (!takeValue(value))
-            {
-                return false;
-            }
-            if (!ParseDouble(value, options.tailSeconds) || options.tailSeconds < 0.0 ||
-                options.tailSeconds > kMaxTailSeconds)
-            {
-                error = "--tail '" + value + "': expected seconds from 0 to 3600";
-                return false;
-            }
-        }
-        else
-        {
-            error = "unknown option '" + name + "'";
-            return false;
+            return &option;
         }
     }
+    return nullptr;
+}
 
+// The files left after the options: at most INPUT and OUTPUT, and never standard input or
+// output.
+bool TakeFiles(const std::vector<std::string>& files, bool outputGiven, bool rateGiven,
+               RENDER_OPTIONS& options, std::string& error)
+{
     if (files.size() > 2)
     {
         error = "too many files: give at most INPUT and OUTPUT (third: '" + files[2] + "')";
@@ -361,67 +325,129 @@ bool CCommandLine::Parse(int argc, const char* const* argv, RENDER_OPTIONS& opti
     return true;
 }
 
+} // namespace
+
+bool CCommandLine::Parse(int argc, const char* const* argv, RENDER_OPTIONS& options,
+                         std::string& error)
+{
+    std::vector<std::string> files;
+    bool outputGiven = false;
+    bool rateGiven = false;
+    bool optionsEnded = false;
+
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string argument = argv[i];
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-")
+        {
+            files.push_back(argument);
+            continue;
+        }
+        if (argument == "--")
+        {
+            optionsEnded = true;
+            continue;
+        }
+
+        // "--name=value" or "--name value".
+        std::string name = argument;
+        std::string value;
+        const std::size_t equals = argument.find('=');
+        const bool inlineValue = argument.rfind("--", 0) == 0 && equals != std::string::npos;
+        if (inlineValue)
+        {
+            name = argument.substr(0, equals);
+            value = argument.substr(equals + 1);
+        }
+        const OPTION* option = FindOption(name);
+        if (!option)
+        {
+            error = "unknown option '" + name + "'";
+            return false;
+        }
+        if (!option->argument)
+        {
+            if (inlineValue)
+            {
+                error = "option " + name + " takes no value";
+                return false;
+            }
+            options.*(option->flag) = true;
+            continue;
+        }
+        if (!inlineValue)
+        {
+            if (i + 1 >= argc)
+            {
+                error = "option " + name + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+        }
+        ARGUMENTS arguments{name,    value,       argc,      argv, i,
+                            options, outputGiven, rateGiven, error};
+        if (!option->handle(arguments))
+        {
+            return false;
+        }
+    }
+    return TakeFiles(files, outputGiven, rateGiven, options, error);
+}
+
 std::string CCommandLine::Usage(const std::string& defaultPlugin)
 {
-    return R"(Usage: morvex-render [options] [INPUT] [-o OUTPUT]
+    constexpr std::size_t kHelpColumn = 26;
+    std::string text = R"(Usage: morvex-render [options] [INPUT] [-o OUTPUT]
        morvex-render [options] INPUT OUTPUT
        morvex-render [options] --list
 
 Renders a sound file through a VST 2 plug-in, hosted as a DAW would host it. Without INPUT
 it renders a built-in drum loop: 8 bars of 4/4 (kick, snare, hats) at --tempo, peak -3 dBFS.
-
-Files:
-  INPUT                   sound file to process (WAV, AIFF, FLAC, ...); its sample rate is
-                          kept; mono is fed to both channels; of more channels, the first two
-  -o, --output FILE       output file, default morvex-render.wav; format by extension:
-                          .wav 32-bit float, .flac .aif .aiff 24-bit PCM
-  --tail SECONDS          silence appended to the input so echoes ring out (default 2)
-  --rate HZ               sample rate of the built-in loop (default 44100, 8000..384000)
-
-Plug-in:
-  -p, --plugin PATH       VST 2 plug-in (.so) to load; default: Morvex.so next to this
-                          program, else )" +
-           (defaultPlugin.empty() ? std::string("none (give --plugin)") : defaultPlugin) +
-           R"(
-  --set NAME=VALUE        set a parameter in its display units, with or without the unit:
-                          "Volume=-3dB", "Volume=-3", "Eq Mid Freq=1.65kHz", "Eq Mid Freq=1650",
-                          "Pan=L25%", "Mode=Serial"; a number without a unit is read in the
-                          unit the parameter shows (the smaller one, Hz or ms, if it shows two);
-                          NAME is the name (any case) or the id shown by --list; repeatable
-  --set-normalized NAME=X set a parameter to the normalised value X, 0..1; repeatable
-  --chunk-in FILE         load the plug-in's state (bank chunk) before the --set values
-  --chunk-out FILE        save the plug-in's state (bank chunk) after rendering
-  --list                  print id, name and value of every parameter (after --chunk-in and
-                          --set) and exit without rendering
-
-Morvex state (the Morvex plug-in only):
-  --preset FILE.prg       load a Morvex preset file after --chunk-in, before the --set values;
-                          the plug-in's controller map is kept
-  --save-preset FILE.prg  save the state as a Morvex preset file after rendering (or after
-                          --list)
-  --ccmap FILE.ccmap      load a Morvex controller map before rendering, so that --cc moves
-                          the parameters bound to its controllers
-  --mod-preset N=FILE.mprg
-                          load a Morvex modulator preset into modulator N (1..8): its pattern
-                          or envelope, "ModN Mode" and "ModN NumSteps"; after --preset, before
-                          the --set values; repeatable
-  --list-presets FOLDER EXT
-                          print the categories (subfolders) of a preset library and the files
-                          in each whose names contain EXT (e.g. .prg), and exit
-
-Host:
-  --tempo BPM             tempo of the transport and of the built-in loop (default 120, 20..999)
-  --stopped               keep the transport stopped (default: playing from the start)
-  --block N               samples per process call (default 512, 1..65536); the last call of
-                          the render may be shorter
-  --cc SAMPLE:CC:VALUE    MIDI control change on channel 1: controller CC (0..127) to VALUE
-                          (0..127) at sample SAMPLE of the render; repeatable
-
-Other:
-  -v, --verbose           tell which plug-in is loaded and which values are set (on stderr)
-  -h, --help              print this help
-  --version               print the version
-
+)";
+    const char* group = nullptr;
+    for (const OPTION& option : kOptions)
+    {
+        if (!group || std::strcmp(group, option.group) != 0)
+        {
+            group = option.group;
+            text += std::string("\n") + group + ":\n";
+        }
+        std::string left = "  ";
+        if (option.shortName)
+        {
+            left += std::string(option.shortName) + ", ";
+        }
+        if (option.longName)
+        {
+            left += option.longName;
+        }
+        if (option.argument)
+        {
+            left += (option.longName ? " " : "") + std::string(option.argument);
+        }
+        // The help starts in its column, or on the next line when the option is too long.
+        text += left.size() < kHelpColumn ? left + std::string(kHelpColumn - left.size(), ' ')
+                                          : left + "\n" + std::string(kHelpColumn, ' ');
+        std::string help = option.help;
+        const std::size_t placeholder = help.find(kDefaultPlugin);
+        if (placeholder != std::string::npos)
+        {
+            help.replace(placeholder, std::strlen(kDefaultPlugin),
+                         defaultPlugin.empty() ? "none (give --plugin)" : defaultPlugin);
+        }
+        for (std::size_t start = 0;;)
+        {
+            const std::size_t end = help.find('\n', start);
+            text += help.substr(start, end - start) + "\n";
+            if (end == std::string::npos)
+            {
+                break;
+            }
+            start = end + 1;
+            text += std::string(kHelpColumn, ' ');
+        }
+    }
+    return text + R"(
 Options take their value as "--tempo 96" or "--tempo=96".
 Exit status: 0 done; 1 error (file, plug-in, parameter value); 2 bad command line;
 3 rendered, but the output holds non-finite samples (NaN or infinity; counted in the summary).

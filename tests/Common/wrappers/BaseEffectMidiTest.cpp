@@ -1,8 +1,8 @@
 // MIDI learn and the controller map on the real effect, driven through the adapter as the
 // host drives it: events through processEvents, applied between 16-sample sub-blocks of
 // processReplacing; and the .ccmap file (exact bytes, round trip, refusal of anything else).
-#include "ChunkBytes.h"
-#include "TempDataFolder.h"
+#include "support/ChunkBytes.h"
+#include "support/TempDataFolder.h"
 
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Morvex.h"

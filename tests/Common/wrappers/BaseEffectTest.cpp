@@ -315,17 +315,3 @@ TEST_F(CBaseEffectTest, ChunkRoundTripRestoresValuesBlocksAndMidiMap)
     EXPECT_EQ(std::vector<uint8_t>(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size),
               chunk);
 }
-
-TEST_F(CBaseEffectTest, EditGestureRecordsTheValueBeforeIt)
-{
-    m_effect.SetParameterUnscaled(2, 12.0f); // scaled 0.75
-    m_effect.HostBeginEdit(2);
-    m_effect.SetParameterUnscaled(2, -24.0f);
-    m_effect.HostEndEdit(2);
-    EXPECT_EQ(m_effect.GetUndoCount(), 1);
-    m_effect.Undo();
-    EXPECT_FLOAT_EQ(m_effect.GetParameterInfo(2)->value, 12.0f);
-    EXPECT_EQ(m_effect.GetRedoCount(), 1);
-    m_effect.Redo();
-    EXPECT_FLOAT_EQ(m_effect.GetParameterInfo(2)->value, -24.0f);
-}

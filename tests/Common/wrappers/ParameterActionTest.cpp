@@ -4,6 +4,8 @@
 #include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/BaseEffect.h"
 
+#include "support/CountingEditor.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -22,13 +24,6 @@ public:
     void OnSetParameter(int id, float value) override { m_notified.push_back({id, value}); }
 
     std::vector<std::pair<int, float>> m_notified;
-};
-
-class CCountingEditor : public IEffectEditor
-{
-public:
-    void OnSetParameter(int id, float value) override { m_shown.push_back({id, value}); }
-    std::vector<std::pair<int, float>> m_shown;
 };
 
 class CParameterActionTest : public ::testing::Test

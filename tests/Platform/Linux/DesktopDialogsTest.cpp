@@ -2,7 +2,7 @@
 
 #include "Platform/Linux/ScriptedDialogs.h"
 #include "Platform/Linux/X11Dialog.h"
-#include "TempDataFolder.h"
+#include "support/TempDataFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "Platform/Linux/ScopedEnv.h"
 #include "Platform/Linux/ScriptedDialogs.h"
-#include "TempDataFolder.h"
+#include "support/TempDataFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "Platform/Linux/ProcessToolRunner.h"
 
-#include "TempDataFolder.h"
+#include "support/TempDataFolder.h"
 
 #include <gtest/gtest.h>
 

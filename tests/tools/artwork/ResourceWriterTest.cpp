@@ -1,6 +1,6 @@
 #include "ResourceWriter.h"
 
-#include "TempDataFolder.h"
+#include "support/TempDataFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #include "Common/wrappers/dsp/LookupTables.h"
 #include "Common/wrappers/dsp/ParamInterpolator.h"
-#include "Common/wrappers/dsp/ParamSmoother.h"
 #include "Common/wrappers/dsp/StateVariableSection.h"
 #include "Common/wrappers/dsp/TableLookup.h"
 #include "Common/wrappers/dsp/TimeScaling.h"
@@ -115,22 +114,6 @@ TEST(CParamInterpolatorTest, RampsAcrossTheBlockWithoutOvershoot)
     ramp.Next();
     EXPECT_FLOAT_EQ(ramp.Next(), 0.5f);
     EXPECT_FLOAT_EQ(ramp.Next(), 0.5f);
-}
-
-TEST(CParamSmootherTest, OnePoleCoefficientAndStep)
-{
-    CParamSmoother smoother;
-    smoother.SetTime(48000.0f, 10.0f);
-    // c = 1 - exp(-1 / 480)
-    EXPECT_NEAR(smoother.GetCoefficient(), 1.0 - std::exp(-1.0 / 480.0), 1e-7);
-    double y = 0.0;
-    for (int i = 0; i < 480; ++i)
-    {
-        y += (1.0 - y) * smoother.GetCoefficient();
-        EXPECT_NEAR(smoother.Process(1.0f), y, 1e-5);
-    }
-    // One time constant reaches 1 - 1/e.
-    EXPECT_NEAR(smoother.GetValue(), 1.0 - std::exp(-1.0), 1e-3);
 }
 
 TEST(CStateVariableSectionTest, LowpassHasUnitDcGainAndMatchesItsEquations)

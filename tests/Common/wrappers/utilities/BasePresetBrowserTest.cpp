@@ -5,7 +5,7 @@
 #include "BaseMenuButton.h"
 #include "Platform/Linux/ScriptedDialogs.h"
 #include "Platform/Platform.h"
-#include "TempDataFolder.h"
+#include "support/TempDataFolder.h"
 #include "utilities/BasePresetBrowser.h"
 #include "vstgui/vstgui.h"
 

@@ -1,7 +1,7 @@
 // The preset library scan on temporary folder trees: byte-wise order, the substring match of
 // the extension, dot folders and dot files, duplicate names, path normalisation, unreadable
 // and over-long folders.
-#include "TempDataFolder.h"
+#include "support/TempDataFolder.h"
 
 #include "Common/wrappers/utilities/BasePresetManager.h"
 

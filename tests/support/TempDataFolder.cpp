@@ -1,4 +1,4 @@
-#include "TempDataFolder.h"
+#include "support/TempDataFolder.h"
 
 #include <gtest/gtest.h>
 
