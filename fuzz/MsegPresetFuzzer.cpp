@@ -2,7 +2,7 @@
 // a whole file (written back, it gives the same bytes) and must play: it goes into
 // a modulator as the preset browser puts it there, and the plug-in runs with it.
 #include "FuzzSupport.h"
-#include "utilities/MsegPresetFile.h"
+#include "Common/wrappers/utilities/MsegPresetFile.h"
 
 #include <cstring>
 #include <vector>

@@ -6,7 +6,7 @@
 #include "FuzzSupport.h"
 
 #include "Preferences.h"
-#include "utilities/MsegPresetFile.h"
+#include "Common/wrappers/utilities/MsegPresetFile.h"
 
 #include <sys/stat.h>
 
