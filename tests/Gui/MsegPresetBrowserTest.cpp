@@ -130,7 +130,8 @@ protected:
     {
         std::FILE* file = std::fopen(path.c_str(), "wb");
         ASSERT_NE(nullptr, file);
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        if (!bytes.empty()) // an empty vector's data() may be null, which fwrite must not get
+            std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);
     }
     std::vector<uint8_t> Read(const std::string& path)
