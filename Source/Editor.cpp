@@ -3,6 +3,8 @@
 #include "Common/wrappers/BaseMenuButton.h"
 #include "Common/wrappers/BaseOnOffButton.h"
 #include "Common/wrappers/BaseReadOut.h"
+#include "Gui/AimControl.h"
+#include "Gui/AimOverlay.h"
 #include "Gui/CorrelationMeter.h"
 #include "Gui/DecibelMeter.h"
 #ifdef MORVEX_HAVE_ARTWORK
@@ -10,14 +12,23 @@
 #endif
 #include "Gui/EditorLayout.h"
 #include "Gui/MainPresetBrowser.h"
+#include "Gui/ModSlider.h"
 #include "Gui/ModulationKnob.h"
+#include "Gui/MsegPresetBrowser.h"
+#include "Gui/NodePanel.h"
+#include "Gui/PageContainer.h"
+#include "Gui/RandomizeControl.h"
 #include "Common/wrappers/utilities/FileUtils.h"
 #include "Morvex.h"
 #include "Platform/Platform.h"
 #include "Preferences.h"
+#include "UndoItems.h"
 #include "vstgui/vstgui.h"
 
+#include <cmath>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 using namespace VSTGUI;
 using namespace MorvexParam;
@@ -30,6 +41,11 @@ constexpr CColor ToColor(const LAYOUT_COLOUR& colour)
 }
 
 constexpr CCoord kSmallFontSize = 9.0;
+constexpr CCoord kLayerFontSize = 10.0;
+constexpr CColor kLayerListColor = ToColor(LayoutPalette::kLayerListText);
+constexpr CColor kMatrixListColor{255, 255, 255, 255};
+// The toolkit's horizontal slider style (kHorizontal), as the base editor's sliders.
+constexpr long kModSliderStyle = 8;
 
 // The artwork is compiled in; the table is handed to the toolkit once per process,
 // before the first bitmap of the editor loads.
@@ -190,8 +206,10 @@ bool CEditor::OpenFrame(void* parent, double scale)
     if (!CBaseEditor::OpenFrame(parent, scale))
         return false;
     m_smallFont = new CFontDesc("Arial", kSmallFontSize, kNormalFace);
+    m_layerFont = new CFontDesc("Arial", kLayerFontSize, kBoldFace);
+    m_lastTicks = CFrame::getTicks();
+    m_pulseCountdown = AimOverlay::kPulsePeriodMs;
     CreateControls();
-    UpdateViews();
     UpdateAllControls();
     return true;
 }
@@ -203,10 +221,13 @@ void CEditor::CloseWindow()
     m_settingsButton = nullptr;
     CBaseEditor::CloseWindow();
     ReleaseBitmaps();
-    if (m_smallFont)
+    for (CFontDesc** font : {&m_smallFont, &m_layerFont})
     {
-        m_smallFont->forget();
-        m_smallFont = nullptr;
+        if (*font)
+        {
+            (*font)->forget();
+            *font = nullptr;
+        }
     }
 }
 
@@ -226,6 +247,18 @@ void CEditor::IdleWindow()
     }
     UpdateUndoButtons();
     UpdatePresetName();
+    bool aiming = false;
+    for (CAimControl* aim : m_aimControls)
+    {
+        if (!aim)
+            continue;
+        aiming = aiming || aim->IsAiming();
+        aim->Idle();
+    }
+    m_pulseCountdown = AimOverlay::AdvancePulse(m_pulseCountdown, m_lastTicks, CFrame::getTicks());
+    // The aim line and its pulsing marker are drawn over everything (postDraw).
+    if (aiming)
+        m_frame->invalid();
     CBaseEditor::IdleWindow();
 }
 
@@ -281,19 +314,35 @@ void CEditor::ReleaseBitmaps()
     m_bitmaps.clear();
 }
 
-CViewContainer* CEditor::ContainerFor(int section, CPoint& origin)
+CViewContainer* CEditor::ContainerFor(int section, int unit, CPoint& origin)
 {
     origin = CPoint();
-    if (section == kSectionMaster && m_viewMode == kCompactMode && m_masterView)
+    const LAYOUT_RECT rect = GetSectionRect(m_viewMode, static_cast<LAYOUT_SECTION>(section));
+    switch (section)
     {
-        const LAYOUT_RECT rect = GetSectionRect(m_viewMode, kSectionMaster);
-        origin = CPoint(rect.x, rect.y);
-        return m_masterView;
-    }
-    if (section == kSectionHeader || section == kSectionFrame || section == kSectionMaster)
+    case kSectionMaster:
+        if (m_viewMode == kCompactMode && m_masterView)
+        {
+            origin = CPoint(rect.x, rect.y);
+            return m_masterView;
+        }
         return m_frame;
-    // Layer pages, modulator section and matrix page are built by their own code.
-    return nullptr;
+    case kSectionHeader:
+    case kSectionFrame:
+    case kSectionModShared:
+        return m_frame;
+    case kSectionLayer:
+        origin = CPoint(rect.x, rect.y);
+        return unit >= 0 && unit < 2 ? m_layerViews[unit] : nullptr;
+    case kSectionModulator:
+        origin = CPoint(rect.x, rect.y);
+        return unit >= 0 && unit < kModulatorCount ? m_modViews[unit] : nullptr;
+    case kSectionMatrix:
+        origin = CPoint(rect.x, rect.y);
+        return m_matrixView;
+    default:
+        return nullptr;
+    }
 }
 
 void CEditor::CreateControls()
@@ -302,27 +351,58 @@ void CEditor::CreateControls()
         return;
     m_undoShown = -1;
     m_redoShown = -1;
+    // The switchable containers: made detached, UpdateViews attaches the chosen ones.
     if (m_viewMode == kCompactMode)
     {
         const LAYOUT_RECT rect = GetSectionRect(m_viewMode, kSectionMaster);
-        m_masterView = new CViewContainer(LocalRect(rect, CPoint()), m_frame,
+        m_masterView = new CPageContainer(LocalRect(rect, CPoint()), m_frame,
                                           GetBitmap("cmpt_master_view.png"));
     }
+    const LAYOUT_RECT layerRect = GetSectionRect(m_viewMode, kSectionLayer);
+    for (CViewContainer*& layer : m_layerViews)
+    {
+        layer = new CViewContainer(LocalRect(layerRect, CPoint()), m_frame);
+        layer->setTransparency(true);
+    }
+    const LAYOUT_RECT modRect = GetSectionRect(m_viewMode, kSectionModulator);
+    for (CViewContainer*& modulator : m_modViews)
+    {
+        modulator = new CViewContainer(LocalRect(modRect, CPoint()), m_frame);
+        modulator->setTransparency(true);
+    }
+    const LAYOUT_RECT matrixRect = GetSectionRect(m_viewMode, kSectionMatrix);
+    m_matrixView = new CPageContainer(
+        LocalRect(matrixRect, CPoint()), m_frame,
+        GetBitmap(m_viewMode == kCompactMode ? "MatrixViewCmpt.png" : "MatrixView.png"));
+    m_modEditorRect = LocalRect(::GetModEditorRect(m_viewMode), CPoint());
+
     int count = 0;
     const LAYOUT_CONTROL* rows = GetLayoutControls(m_viewMode, count);
     for (int i = 0; i < count; ++i)
     {
-        CPoint origin;
-        CViewContainer* container = ContainerFor(rows[i].section, origin);
-        if (container)
-            CreateFromLayout(container, origin, rows[i], rows[i].paramId);
+        const LAYOUT_CONTROL& row = rows[i];
+        // Layer rows repeat for layer B (id + 1), modulator rows for modulators 1..7 (id + m).
+        const int instances = row.section == kSectionLayer        ? 2
+                              : row.section == kSectionModulator ? kModulatorCount
+                                                                  : 1;
+        for (int unit = 0; unit < instances; ++unit)
+        {
+            CPoint origin;
+            CViewContainer* container = ContainerFor(row.section, unit, origin);
+            if (!container)
+                continue;
+            const int id = row.paramId >= 0 ? row.paramId + unit : -1;
+            CView* view = CreateFromLayout(container, origin, row, id, unit);
+            if (view && id >= 0 && row.section == kSectionFrame)
+                m_frameRowControls.push_back(view);
+        }
     }
     UpdateUndoButtons();
     UpdatePresetName();
 }
 
 CView* CEditor::CreateFromLayout(CViewContainer* container, const CPoint& origin,
-                                 const LAYOUT_CONTROL& row, int id)
+                                 const LAYOUT_CONTROL& row, int id, int unit)
 {
     const CRect rect = LocalRect(row.rect, origin);
     const int x = static_cast<int>(rect.left);
@@ -345,17 +425,57 @@ CView* CEditor::CreateFromLayout(CViewContainer* container, const CPoint& origin
         if (id >= 0)
             return AddOnOffButton(container, x, y, id, GetBitmap(row.bitmap),
                                   COnOffButton::kPreListenerUpdate);
-        return CreateTaggedControl(container, rect, row);
+        return CreateTaggedControl(container, rect, row, row.tag);
     case kLayoutHSwitch:
         if (id >= 0)
             return AddHorizontalSelector(container, x, y, id, row.frames, GetBitmap(row.bitmap));
-        return CreateTaggedControl(container, rect, row);
+        return CreateTaggedControl(container, rect, row, row.tag);
     case kLayoutVSwitch:
         if (id >= 0)
             return AddVerticalSelector(container, x, y, id, row.frames, GetBitmap(row.bitmap));
-        return CreateTaggedControl(container, rect, row);
+        return CreateTaggedControl(container, rect, row, row.tag);
     case kLayoutKick:
-        return CreateTaggedControl(container, rect, row);
+        // The modulators' preset stepping buttons: one pair per modulator.
+        return CreateTaggedControl(container, rect, row,
+                                   row.section == kSectionModulator ? row.tag + unit : row.tag);
+    case kLayoutList:
+    {
+        // Layer lists in the layer font and colour; matrix lists small and white. Both
+        // open their menu on a left click.
+        const bool layer = row.section == kSectionLayer;
+        return AddListControl(container, rect, id, true, layer ? m_layerFont : m_smallFont,
+                              layer ? kLayerListColor : kMatrixListColor, nullptr);
+    }
+    case kLayoutSlider:
+        return AddModSlider(container, rect, id, GetBitmap(row.bitmap));
+    case kLayoutNodePanel:
+    {
+        if (unit < 0 || unit >= 2)
+            return nullptr;
+        auto* panel = new CNodePanel(rect, this, m_frame, GetBitmap(row.bitmap), kRoutingNodes);
+        container->addView(panel);
+        m_nodePanels[unit] = panel;
+        return panel;
+    }
+    case kLayoutRandomize:
+    {
+        // Module dice carry their layer; the modulator dice follow the selected modulator.
+        const int index = row.unit == 0 ? m_selectedMod : unit;
+        auto* dice = new CRandomizeControl(m_effect, rect, GetBitmap(row.bitmap), row.unit, index);
+        container->addView(dice);
+        if (row.unit == 0)
+            m_modDice = dice;
+        else if (row.unit >= 1 && row.unit <= kModuleDiceCount && unit >= 0 && unit < 2)
+            m_moduleDice[unit][row.unit - 1] = dice;
+        return dice;
+    }
+    case kLayoutAim:
+        return CreateAimControl(rect, row.unit);
+    case kLayoutStepEditor:
+    case kLayoutMsegEditor:
+        // The shared editors' place (m_modEditorRect); the editors themselves are made by
+        // their own classes and attached by UpdateModEditorViews.
+        return nullptr;
     case kLayoutMeter:
     {
         const int channel = row.tag == kTagMeterRight ? 1 : 0;
@@ -383,19 +503,50 @@ CView* CEditor::CreateFromLayout(CViewContainer* container, const CPoint& origin
     }
     case kLayoutBrowser:
     {
-        // The header's browser of whole-plug-in presets; the modulators' browsers come
-        // with the modulator section.
-        if (row.tag != kTagMainBrowser)
+        CBasePresetBrowser* browser = nullptr;
+        if (row.tag == kTagMainBrowser)
+        {
+            m_presetBrowser = new CMainPresetBrowser(rect, m_frame, m_effect);
+            browser = m_presetBrowser;
+        }
+        else if (row.tag == kTagModBrowser && unit >= 0 && unit < kModulatorCount)
+        {
+            m_modPresetBrowsers[unit] = new CMsegPresetBrowser(rect, m_frame, m_effect, unit);
+            browser = m_modPresetBrowsers[unit];
+        }
+        if (!browser)
             return nullptr;
-        m_presetBrowser = new CMainPresetBrowser(rect, m_frame, m_effect);
         if (CBitmap* field = GetBitmap(row.bitmap))
-            m_presetBrowser->GetMenuButton()->setBackground(field);
-        container->addView(m_presetBrowser);
-        return m_presetBrowser;
+            browser->GetMenuButton()->setBackground(field);
+        container->addView(browser);
+        return browser;
     }
     default:
         return nullptr;
     }
+}
+
+CView* CEditor::CreateAimControl(const CRect& rect, int modulator)
+{
+    if (modulator < 0 || modulator >= kModulatorCount)
+        return nullptr;
+    AIM_BUTTON_ART art;
+    art.normal = GetBitmap("AimButton.png");
+    art.tremolo = GetBitmap("AimButtonTremolo.png");
+    art.disabled = GetBitmap("AimButtonDisabled.png");
+    MOD_POPUP_ART popupArt;
+    popupArt.frame = GetBitmap("ModPopup.png");
+    popupArt.rowFill = GetBitmap("ModPopupFill.png");
+    popupArt.powerButton = GetBitmap("MatrixPowerButton.png");
+    popupArt.deleteButton = GetBitmap("ModDeleteButton.png");
+    popupArt.font = m_smallFont;
+    // The pop-up's rows change their parameters through this editor; their target
+    // lists list the plain range until the modulation target menu is in.
+    auto* aim = new CAimControl(m_morvex, this, rect, modulator, art, popupArt, this, nullptr);
+    m_frame->addView(aim);
+    m_aimControls[modulator] = aim;
+    aim->Update();
+    return aim;
 }
 
 CModulationKnob* CEditor::AddModKnob(CViewContainer* container, int x, int y, int id, int frames,
@@ -412,8 +563,19 @@ CModulationKnob* CEditor::AddModKnob(CViewContainer* container, int x, int y, in
     return knob;
 }
 
+CControl* CEditor::AddModSlider(CViewContainer* container, const CRect& rect, int id,
+                                CBitmap* handleBitmap)
+{
+    if (!container || !handleBitmap || !m_effect || !CBaseEffect::IsValidId(id))
+        return nullptr;
+    auto* slider = new CModSlider(rect, this, id, handleBitmap, kModSliderStyle);
+    slider->setFreeClick(true);
+    RegisterControl(container, id, slider, nullptr);
+    return slider;
+}
+
 CControl* CEditor::CreateTaggedControl(CViewContainer* container, const CRect& rect,
-                                       const LAYOUT_CONTROL& row)
+                                       const LAYOUT_CONTROL& row, long tag)
 {
     CBitmap* bitmap = GetBitmap(row.bitmap);
     const int frames = row.frames < 1 ? 1 : row.frames;
@@ -426,8 +588,13 @@ CControl* CEditor::CreateTaggedControl(CViewContainer* container, const CRect& r
     case kTagPanic:
     case kTagNextPreset:
     case kTagPrevPreset:
+    case kTagModNextPreset:
+    case kTagModPrevPreset:
+    case kTagModInvert:
+    case kTagModOptions:
+    case kTagMatrixClose:
     {
-        auto* button = new CKickButton(rect, this, row.tag, frameHeight, bitmap);
+        auto* button = new CKickButton(rect, this, tag, frameHeight, bitmap);
         if (row.tag == kTagUndo)
             m_undoButton = button;
         else if (row.tag == kTagRedo)
@@ -442,30 +609,37 @@ CControl* CEditor::CreateTaggedControl(CViewContainer* container, const CRect& r
             m_settingsButton->setViewSize(rect);
             m_settingsButton->setMouseableArea(rect);
             container->addView(m_settingsButton);
-            m_taggedControls[row.tag] = m_settingsButton;
+            m_taggedControls[tag] = m_settingsButton;
             return m_settingsButton;
         }
-        m_settingsButton = new CKickButton(rect, this, row.tag, frameHeight, bitmap);
+        m_settingsButton = new CKickButton(rect, this, tag, frameHeight, bitmap);
         control = m_settingsButton;
         break;
     case kTagLayerSelector:
-        control = new CHorizontalSwitch(rect, this, row.tag, frames, frameHeight, frames, bitmap);
+        control = new CHorizontalSwitch(rect, this, tag, frames, frameHeight, frames, bitmap);
         control->setValue(static_cast<float>(m_selectedLayer));
         break;
+    case kTagModSelector:
+        control = new CHorizontalSwitch(rect, this, tag, frames, frameHeight, frames, bitmap);
+        control->setValue(static_cast<float>(m_selectedMod) / (kModulatorCount - 1));
+        break;
     case kTagMatrixSwitch:
-        control = new COnOffButton(rect, this, row.tag, bitmap);
+        control = new COnOffButton(rect, this, tag, bitmap);
         control->setValue(m_matrixShown ? 1.0f : 0.0f);
         break;
+    case kTagDragMode:
+        control = new COnOffButton(rect, this, tag, bitmap);
+        control->setValue(m_dragMode ? 1.0f : 0.0f);
+        break;
     case kTagViewSelector:
-        control = new CVerticalSwitch(rect, this, row.tag, frames, frameHeight, frames, bitmap);
+        control = new CVerticalSwitch(rect, this, tag, frames, frameHeight, frames, bitmap);
         control->setValue(m_masterViewShown ? 1.0f : 0.0f);
         break;
     default:
-        // Preset stepping and the modulator section's buttons come with their sections.
         return nullptr;
     }
     container->addView(control);
-    m_taggedControls[row.tag] = control;
+    m_taggedControls[tag] = control;
     return control;
 }
 
@@ -475,10 +649,28 @@ CControl* CEditor::GetTaggedControl(long tag) const
     return found == m_taggedControls.end() ? nullptr : found->second;
 }
 
+CRandomizeControl* CEditor::GetRandomizeControl(int layer, int kind) const
+{
+    if (kind == 0)
+        return m_modDice;
+    if (layer < 0 || layer >= 2 || kind < 1 || kind > kModuleDiceCount)
+        return nullptr;
+    return m_moduleDice[layer][kind - 1];
+}
+
 void CEditor::DestroyControls()
 {
-    // Switchable pages out of the frame are ours to release; attached ones go with the frame.
-    CView* pages[] = {m_masterView, m_layerViews[0], m_layerViews[1], m_matrixView};
+    // An open pop-up's rows live in the frame: closed while the frame still stands.
+    for (CAimControl*& aim : m_aimControls)
+    {
+        if (aim && aim->IsPopupOpen())
+            aim->GetPopup()->Close();
+        aim = nullptr;
+    }
+    // Switchable views out of the frame are ours to release; attached ones go with the frame.
+    std::vector<CView*> pages = {m_masterView, m_layerViews[0], m_layerViews[1], m_matrixView,
+                                 m_stepEditor, m_msegEditor};
+    pages.insert(pages.end(), std::begin(m_modViews), std::end(m_modViews));
     for (CView* page : pages)
     {
         if (page && !page->getParentView())
@@ -487,7 +679,21 @@ void CEditor::DestroyControls()
     m_masterView = nullptr;
     m_layerViews[0] = nullptr;
     m_layerViews[1] = nullptr;
+    for (CViewContainer*& modulator : m_modViews)
+        modulator = nullptr;
     m_matrixView = nullptr;
+    m_stepEditor = nullptr;
+    m_msegEditor = nullptr;
+    m_nodePanels[0] = nullptr;
+    m_nodePanels[1] = nullptr;
+    for (CMsegPresetBrowser*& browser : m_modPresetBrowsers)
+        browser = nullptr;
+    for (auto& layer : m_moduleDice)
+    {
+        for (CRandomizeControl*& dice : layer)
+            dice = nullptr;
+    }
+    m_modDice = nullptr;
     m_undoButton = nullptr;
     m_redoButton = nullptr;
     m_presetBrowser = nullptr;
@@ -495,37 +701,82 @@ void CEditor::DestroyControls()
     m_meters[1] = nullptr;
     m_correlationMeter = nullptr;
     m_taggedControls.clear();
+    m_frameRowControls.clear();
     ReleaseRegistries();
 }
+
+// ---------------------------------------------------------------------------------------------
+// View switching
 
 void CEditor::UpdateViews()
 {
     if (!IsEditorOpen() || !m_frame)
         return;
-    CView* pages[] = {m_masterView, m_layerViews[0], m_layerViews[1], m_matrixView};
+    std::vector<CView*> pages = {m_masterView, m_layerViews[0], m_layerViews[1], m_matrixView};
+    pages.insert(pages.end(), std::begin(m_modViews), std::end(m_modViews));
     for (CView* page : pages)
         Detach(m_frame, page);
     Attach(m_frame, m_layerViews[m_selectedLayer]);
-    if (m_viewMode == kNormalMode && m_matrixShown)
-        Attach(m_frame, m_matrixView);
+    Attach(m_frame, m_modViews[m_selectedMod]);
     if (m_viewMode == kCompactMode && m_masterViewShown)
         Attach(m_frame, m_masterView);
-    // The layer selector and the matrix switch stay above the pages.
-    for (long tag : {static_cast<long>(kTagLayerSelector), static_cast<long>(kTagMatrixSwitch)})
-    {
-        CControl* control = GetTaggedControl(tag);
-        if (control && m_frame->isChild(control))
+    // Raised in this order, each group above the ones before: the modulator tabs and their
+    // aim buttons above the modulator's container and the master view; the normal window's
+    // matrix page above the tabs it covers; the layer selector, the matrix switch and the
+    // layer row (which the layer page's rectangle spans) above every page.
+    std::vector<CView*> tabs = {GetTaggedControl(kTagModSelector)};
+    tabs.insert(tabs.end(), std::begin(m_aimControls), std::end(m_aimControls));
+    std::vector<CView*> onTop = {GetTaggedControl(kTagLayerSelector),
+                                 GetTaggedControl(kTagMatrixSwitch)};
+    onTop.insert(onTop.end(), m_frameRowControls.begin(), m_frameRowControls.end());
+    auto raise = [this](const std::vector<CView*>& views) {
+        for (CView* view : views)
         {
-            m_frame->removeView(control, false);
-            m_frame->addView(control);
+            if (view && m_frame->isChild(view))
+            {
+                m_frame->removeView(view, false);
+                m_frame->addView(view);
+            }
         }
-    }
-    if (m_viewMode == kCompactMode && m_matrixShown)
-    {
-        Detach(m_frame, m_matrixView);
+    };
+    raise(tabs);
+    if (m_viewMode == kNormalMode && m_matrixShown)
         Attach(m_frame, m_matrixView);
-    }
+    raise(onTop);
+    if (CControl* selector = GetTaggedControl(kTagModSelector))
+        selector->setValue(static_cast<float>(m_selectedMod) / (kModulatorCount - 1));
+    // The compact window's matrix page lies above everything.
+    if (m_viewMode == kCompactMode && m_matrixShown)
+        Attach(m_frame, m_matrixView);
+    UpdateModEditorViews();
     m_frame->invalid();
+}
+
+void CEditor::UpdateModEditorViews()
+{
+    if (!IsEditorOpen() || !m_frame)
+        return;
+    const int mod = m_selectedMod;
+    const bool steps = m_effect->GetParameterScaled(kModMode + mod, false, false, 0) < 0.5f;
+    // Gate belongs to the steps, Tension to the curve: one of them at their shared place.
+    CViewContainer* container = m_modViews[mod];
+    HideControl(container, steps ? kModTension + mod : kModGate + mod);
+    ShowControl(container, steps ? kModGate + mod : kModTension + mod);
+    CView* shown = steps ? m_stepEditor : m_msegEditor;
+    CView* hidden = steps ? m_msegEditor : m_stepEditor;
+    Detach(m_frame, hidden);
+    if (shown && !m_frame->isChild(shown))
+    {
+        // Below the pages that may cover the modulator section.
+        m_frame->addView(shown, m_modViews[mod]);
+        shown->invalid();
+    }
+}
+
+void CEditor::UpdateMsegs()
+{
+    // The step and MSEG editors are loaded here from blocks kRawBlockSteps and
+    // kRawBlockMsegPoints of the selected modulator once they are built.
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -537,8 +788,13 @@ void CEditor::OnSetParameter(int id, float value)
         return;
     if (id >= kMtxPower && id < kMtxTarget + kNumMatrixSlots)
     {
-        // A matrix slot changed: the arcs of the knobs may change (also of the knob a
-        // target change left), and a depth edit shows its slot on the target's knob.
+        // A matrix slot changed: the aim buttons' looks, the arcs of the knobs (also of the
+        // knob a target change left), and a depth edit shows its slot on the target's knob.
+        for (CAimControl* aim : m_aimControls)
+        {
+            if (aim && aim->isAttached())
+                aim->Update();
+        }
         for (int other = 0; other < kNumParameters; ++other)
         {
             CControl* control = GetControl(other);
@@ -555,7 +811,49 @@ void CEditor::OnSetParameter(int id, float value)
                 knob->OnModDepthChanged(slot);
         }
     }
+    else if (id >= kModTremolo && id < kModTremolo + kNumModulators)
+    {
+        // The aim button of a modulator with tremolo has its own look.
+        if (CAimControl* aim = m_aimControls[id - kModTremolo])
+            aim->Update();
+    }
     CBaseEditor::OnSetParameter(id, value);
+    if (id == kModMode + m_selectedMod)
+        UpdateModEditorViews();
+    FollowDelayLink(id);
+}
+
+void CEditor::FollowDelayLink(int id)
+{
+    if (m_linking)
+        return;
+    int layer = -1;
+    int from = -1;
+    int to = -1;
+    for (int l = 0; l < 2; ++l)
+    {
+        if (id == kDelaySpeedL + l || id == kDelayLink + l)
+        {
+            layer = l;
+            from = kDelaySpeedL + l;
+            to = kDelaySpeedR + l;
+        }
+        else if (id == kDelaySpeedR + l)
+        {
+            layer = l;
+            from = kDelaySpeedR + l;
+            to = kDelaySpeedL + l;
+        }
+    }
+    if (layer < 0 || m_effect->GetParameterScaled(kDelayLink + layer, false, false, 0) < 0.5f)
+        return;
+    const float value = m_effect->GetParameterScaled(from, false, false, 0);
+    if (m_effect->GetParameterScaled(to, false, false, 0) == value)
+        return;
+    m_linking = true;
+    m_effect->RefreshParameter(to, value);
+    m_effect->HostSetParameterAutomated(to, m_effect->GetParameterScaled(to, false, false, 0));
+    m_linking = false;
 }
 
 void CEditor::UpdateAllControls()
@@ -567,9 +865,35 @@ void CEditor::UpdateAllControls()
         CBaseEditor::UpdateAllControls(); // records the request for the next idle
         return;
     }
+    // Routing orders: the tiles show the modules of each layer's order block.
+    for (int layer = 0; layer < 2; ++layer)
+    {
+        const uint8_t* block = m_effect->GetRawParameterBlock(kRawBlockLayerOrder + layer);
+        if (!m_nodePanels[layer] || !block)
+            continue;
+        int32_t stored[kRoutingNodes];
+        std::memcpy(stored, block, sizeof(stored));
+        int order[kRoutingNodes];
+        for (int k = 0; k < kRoutingNodes; ++k)
+            order[k] = static_cast<int>(stored[k]);
+        m_nodePanels[layer]->SetNodeOrder(order);
+    }
     UpdateViews();
+    for (CMsegPresetBrowser* browser : m_modPresetBrowsers)
+    {
+        if (browser)
+            browser->UpdateFromEffect();
+    }
+    if (m_modDice)
+        m_modDice->SetTarget(CRandomizer::kModulator, m_selectedMod);
+    UpdateMsegs();
     CBaseEditor::UpdateAllControls();
     UpdatePresetName();
+    for (CAimControl* aim : m_aimControls)
+    {
+        if (aim)
+            aim->Update();
+    }
     if (m_frame)
         m_frame->invalid();
 }
@@ -582,9 +906,34 @@ void CEditor::valueChanged(CControl* control)
     if (tag < kTagLayerSelector)
     {
         CBaseEditor::valueChanged(control);
+        // The model's own reaction to these is the editor's to show: the linked speed
+        // follows (knobs already went through OnSetParameter), the matrix rows update
+        // the aim buttons and arcs.
+        const bool link = tag == kDelayLink || tag == kDelayLink + 1;
+        const bool matrix = tag >= kMtxDepth && tag < kMtxTarget + kNumMatrixSlots;
+        if (link || matrix)
+            OnSetParameter(static_cast<int>(tag),
+                           m_effect->GetParameterScaled(static_cast<int>(tag), false, false, 0));
+        // The selected modulator's mode swaps its editor and its Gate / Tension knob.
+        if (tag == kModMode + m_selectedMod)
+            UpdateModEditorViews();
         return;
     }
     const bool pressed = control->getValue() > 0.5f;
+    if (tag >= kTagModNextPreset && tag < kTagModPrevPreset + kModulatorCount)
+    {
+        const bool next = tag < kTagModPrevPreset;
+        const long mod = tag - (next ? kTagModNextPreset : kTagModPrevPreset);
+        CMsegPresetBrowser* browser = m_modPresetBrowsers[mod];
+        if (pressed && browser)
+        {
+            if (next)
+                browser->SelectNextPreset();
+            else
+                browser->SelectPrevPreset();
+        }
+        return;
+    }
     switch (tag)
     {
     case kTagPanic:
@@ -617,17 +966,42 @@ void CEditor::valueChanged(CControl* control)
         break;
     case kTagLayerSelector:
         m_selectedLayer = pressed ? 1 : 0;
-        UpdateViews();
+        UpdateAllControls();
         break;
+    case kTagModSelector:
+    {
+        const long mod = std::lround(control->getValue() * (kModulatorCount - 1));
+        m_selectedMod =
+            static_cast<int>(mod < 0 ? 0 : (mod >= kModulatorCount ? kModulatorCount - 1 : mod));
+        UpdateAllControls();
+        break;
+    }
     case kTagMatrixSwitch:
         m_matrixShown = pressed;
-        UpdateViews();
+        UpdateAllControls();
+        break;
+    case kTagMatrixClose:
+        if (pressed)
+        {
+            m_matrixShown = false;
+            if (CControl* matrixSwitch = GetTaggedControl(kTagMatrixSwitch))
+            {
+                matrixSwitch->setValue(0.0f);
+                matrixSwitch->invalid();
+            }
+            UpdateAllControls();
+        }
+        break;
+    case kTagDragMode:
+        m_dragMode = pressed;
         break;
     case kTagViewSelector:
         m_masterViewShown = pressed;
-        UpdateViews();
+        UpdateAllControls();
         break;
     default:
+        // Invert and the options menu act on the step / MSEG editors and the editor
+        // menus, which are not built yet.
         break;
     }
 }
@@ -669,7 +1043,29 @@ void CEditor::ShowSettingsMenu()
 }
 
 // ---------------------------------------------------------------------------------------------
-// Mouse
+// Routing
+
+void CEditor::OnNodePanelDragStart(CNodePanel* panel)
+{
+    const int layer = panel == m_nodePanels[1] ? 1 : 0;
+    m_effect->AddUndoItem(new CRoutingUndoItem(m_effect, layer));
+}
+
+void CEditor::OnNodePanelChanged(CNodePanel* panel)
+{
+    if (!panel)
+        return;
+    const int layer = panel == m_nodePanels[1] ? 1 : 0;
+    int order[kRoutingNodes];
+    panel->GetNodeOrder(order);
+    int32_t block[kRoutingNodes];
+    for (int k = 0; k < kRoutingNodes; ++k)
+        block[k] = static_cast<int32_t>(order[k]);
+    m_effect->SetRawParameterBlock(kRawBlockLayerOrder + layer, block);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse and overlay
 
 int CEditor::GetHoverParamID() const
 {
@@ -681,4 +1077,33 @@ int CEditor::GetHoverParamID() const
         return -1;
     const long tag = control->getTag();
     return tag >= 0 && tag < kNumParameters ? static_cast<int>(tag) : -1;
+}
+
+void CEditor::ShowModulation(int id, int slot)
+{
+    if (auto* knob = dynamic_cast<CModulationKnob*>(GetControl(id)))
+    {
+        knob->OnModDepthChanged(slot);
+        knob->invalid();
+    }
+}
+
+void CEditor::RedrawFrame()
+{
+    if (IsEditorOpen() && m_frame)
+        m_frame->invalid();
+}
+
+void CEditor::postDraw(CDrawContext* context, const CRect& /*rect*/)
+{
+    if (!context || !m_frame)
+        return;
+    for (CAimControl* aim : m_aimControls)
+    {
+        if (!aim || !aim->IsAiming())
+            continue;
+        CPoint mouse;
+        m_frame->getCurrentMouseLocation(mouse);
+        AimOverlay::Draw(context, m_frame, aim, mouse, m_pulseCountdown);
+    }
 }

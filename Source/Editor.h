@@ -1,20 +1,27 @@
 // The Morvex editor window. Two window modes (normal 1080 x 790, compact 1098 x 700
 // for screens lower than 910 pixels), each with its own background; every view is
-// placed from the layout table (Gui/EditorLayout.h). This version builds the header
-// (power, version, undo/redo, panic, settings, the preset name), the master strip
-// (or, compact, the master view), the layer mix row, the level and correlation
-// meters, and the idle pass that feeds the meters and the undo/redo looks. The
-// layer pages, the modulator section and the matrix page are switchable containers
-// that UpdateViews already attaches and detaches; their contents come later.
+// placed from the layout table (Gui/EditorLayout.h): the header (power, version,
+// undo/redo, panic, settings, the preset browser), the two layer pages with every
+// module's controls, dice buttons and routing panel, the modulator section (one
+// container per modulator, the shared editors' place, tabs with their aim buttons),
+// the matrix page, the master strip (or, compact, the master view), the layer mix
+// row and the meters. Editor-only state (selected layer and modulator, matrix page,
+// master view) decides which containers are attached (UpdateViews). The idle pass
+// feeds the meters, the undo/redo looks and the aim buttons; postDraw draws the aim
+// line of a running aim drag above everything.
 //
 // Threads: as CBaseEditor (user-interface thread; parameter notifications from other
 // threads are applied at the next idle).
 #pragma once
 
 #include "Common/wrappers/BaseEditor.h"
+#include "Gui/AimHost.h"
+#include "Gui/NodePanelListener.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace VSTGUI
 {
@@ -23,14 +30,18 @@ class CTextLabel;
 } // namespace VSTGUI
 
 class CMorvex;
+class CAimControl;
 class CMainPresetBrowser;
+class CMsegPresetBrowser;
+class CNodePanel;
+class CRandomizeControl;
 class CModulationKnob;
 class CDecibelMeter;
 class CCorrelationMeter;
 struct LAYOUT_CONTROL;
 struct KNOB_MOD_STYLE;
 
-class CEditor : public CBaseEditor
+class CEditor : public CBaseEditor, public IAimHost, public INodePanelListener
 {
 public:
     // Window modes (the preferences' "compact GUI mode").
@@ -43,6 +54,9 @@ public:
     static constexpr float kMeterMinimumDb = -48.0f;
     static constexpr int kMeterSegments = 38;
     static constexpr const char* kVersionText = "VST x64 v1.14";
+    static constexpr int kModulatorCount = 8;
+    static constexpr int kModuleDiceCount = 6; // randomizer kinds 1..6 of a layer
+    static constexpr int kRoutingNodes = 7;
 
     // Cheap: no window system, no image; the window mode is decided at the first
     // getRect or open.
@@ -61,17 +75,66 @@ public:
                                 int frames, VSTGUI::CBitmap* bitmap, const KNOB_MOD_STYLE* style,
                                 CBaseReadOut* readOut);
 
+    // Like AddHorizontalSlider, but a CModSlider (a matrix row's depth).
+    VSTGUI::CControl* AddModSlider(VSTGUI::CViewContainer* container, const VSTGUI::CRect& rect,
+                                   int id, VSTGUI::CBitmap* handleBitmap);
+
     // Switches the window mode (0 normal, 1 compact; others clamped) and, while open,
     // rebuilds every view in place and asks the host for the new window size.
     void SetEditorViewMode(int mode);
     // The current mode (decided on first use).
     int GetEditorViewMode();
-    // Attaches the chosen pages (selected layer, matrix or master view) above the rest.
+    // Attaches the chosen pages (selected layer, its modulator, matrix or master view)
+    // above the rest, and the modulator editor and Gate or Tension knob of the selected
+    // modulator's mode.
     void UpdateViews();
+    // Loads the shared step and MSEG editors with the selected modulator's blocks.
+    void UpdateMsegs();
+
+    // --- IAimHost ------------------------------------------------------------------------------
     // The parameter of the control under the mouse, or -1.
-    int GetHoverParamID() const;
+    int GetHoverParamID() const override;
+    void ShowModulation(int id, int slot) override;
+    void RedrawFrame() override;
+
+    // --- INodePanelListener: a routing drag records undo and stores the new order ------------
+    void OnNodePanelChanged(CNodePanel* panel) override;
+    void OnNodePanelDragStart(CNodePanel* panel) override;
+
+    // Overlays: the aim line of a running aim drag.
+    void postDraw(VSTGUI::CDrawContext* context, const VSTGUI::CRect& rect) override;
 
     int GetSelectedLayer() const { return m_selectedLayer; }
+    int GetSelectedMod() const { return m_selectedMod; }
+    bool GetDragMode() const { return m_dragMode; }
+    VSTGUI::CViewContainer* GetLayerView(int layer) const
+    {
+        return layer >= 0 && layer < 2 ? m_layerViews[layer] : nullptr;
+    }
+    VSTGUI::CViewContainer* GetModView(int modulator) const
+    {
+        return modulator >= 0 && modulator < kModulatorCount ? m_modViews[modulator] : nullptr;
+    }
+    VSTGUI::CViewContainer* GetMatrixView() const { return m_matrixView; }
+    CNodePanel* GetNodePanel(int layer) const
+    {
+        return layer >= 0 && layer < 2 ? m_nodePanels[layer] : nullptr;
+    }
+    CAimControl* GetAimControl(int modulator) const
+    {
+        return modulator >= 0 && modulator < kModulatorCount ? m_aimControls[modulator] : nullptr;
+    }
+    CMsegPresetBrowser* GetModPresetBrowser(int modulator) const
+    {
+        return modulator >= 0 && modulator < kModulatorCount ? m_modPresetBrowsers[modulator]
+                                                              : nullptr;
+    }
+    CMainPresetBrowser* GetMainPresetBrowser() const { return m_presetBrowser; }
+    // The dice buttons: a layer's modules (kind 1..6) or, kind 0, the modulators'.
+    CRandomizeControl* GetRandomizeControl(int layer, int kind) const;
+    // Where the shared step and MSEG editors sit (window coordinates).
+    VSTGUI::CRect GetModEditorRect() const { return m_modEditorRect; }
+    int GetPulseCountdown() const { return m_pulseCountdown; }
     bool IsMatrixShown() const { return m_matrixShown; }
     bool IsMasterViewShown() const { return m_masterViewShown; }
     VSTGUI::CViewContainer* GetMasterView() const { return m_masterView; }
@@ -100,16 +163,26 @@ private:
     void CreateControls();
     void DestroyControls();
     // One row of the layout table into `container`, whose window-coordinate origin is
-    // `origin`; `id` is the row's parameter for this instance (layer or modulator).
+    // `origin`; `id` is the row's parameter for this instance (layer or modulator) and
+    // `unit` the instance (layer 0..1, modulator 0..7; 0 for single views).
     VSTGUI::CView* CreateFromLayout(VSTGUI::CViewContainer* container, const VSTGUI::CPoint& origin,
-                                    const LAYOUT_CONTROL& row, int id);
+                                    const LAYOUT_CONTROL& row, int id, int unit);
+    // An editor-tag control; `tag` is the row's tag for this instance.
     VSTGUI::CControl* CreateTaggedControl(VSTGUI::CViewContainer* container,
-                                          const VSTGUI::CRect& rect, const LAYOUT_CONTROL& row);
+                                          const VSTGUI::CRect& rect, const LAYOUT_CONTROL& row,
+                                          long tag);
+    VSTGUI::CView* CreateAimControl(const VSTGUI::CRect& rect, int modulator);
     // The bitmap of a resource name, loaded once per open (null when missing).
     VSTGUI::CBitmap* GetBitmap(const char* name);
     void ReleaseBitmaps();
-    // The container a section's views go into, and its origin in window coordinates.
-    VSTGUI::CViewContainer* ContainerFor(int section, VSTGUI::CPoint& origin);
+    // The container a section's views go into for instance `unit` (layer, modulator),
+    // and its origin in window coordinates.
+    VSTGUI::CViewContainer* ContainerFor(int section, int unit, VSTGUI::CPoint& origin);
+    // Attaches the selected modulator's editor and its Gate or Tension knob.
+    void UpdateModEditorViews();
+    // Delay Link: the other speed of the layer follows `id` (a left or right speed, or
+    // the link switched on). Values from the model; one host automation each.
+    void FollowDelayLink(int id);
     void ShowSettingsMenu();
     void UpdateUndoButtons();
     void UpdatePresetName();
@@ -124,11 +197,23 @@ private:
     int m_selectedMod = 0;
     bool m_matrixShown = false;
     bool m_masterViewShown = false;
+    bool m_dragMode = false; // the MSEG editor's drag mode (tag 100010)
 
     // Views of the open window (owned by the view tree, or by us while detached).
     VSTGUI::CViewContainer* m_masterView = nullptr; // compact mode only
     VSTGUI::CViewContainer* m_layerViews[2] = {};
+    VSTGUI::CViewContainer* m_modViews[kModulatorCount] = {};
     VSTGUI::CViewContainer* m_matrixView = nullptr;
+    CNodePanel* m_nodePanels[2] = {};
+    CAimControl* m_aimControls[kModulatorCount] = {};
+    CMsegPresetBrowser* m_modPresetBrowsers[kModulatorCount] = {};
+    CRandomizeControl* m_moduleDice[2][kModuleDiceCount] = {};
+    CRandomizeControl* m_modDice = nullptr;
+    // The step and MSEG editors share one place; each is attached while the selected
+    // modulator's mode is its own (null: not built).
+    VSTGUI::CRect m_modEditorRect;
+    VSTGUI::CView* m_stepEditor = nullptr;
+    VSTGUI::CView* m_msegEditor = nullptr;
     VSTGUI::CKickButton* m_undoButton = nullptr;
     VSTGUI::CKickButton* m_redoButton = nullptr;
     VSTGUI::CKickButton* m_settingsButton = nullptr; // kept across rebuilds
@@ -136,11 +221,18 @@ private:
     CDecibelMeter* m_meters[2] = {};
     CCorrelationMeter* m_correlationMeter = nullptr;
     std::map<long, VSTGUI::CControl*> m_taggedControls;
+    // Parameter controls of the frame's own rows (the layer mix row), raised above pages.
+    std::vector<VSTGUI::CView*> m_frameRowControls;
     std::map<std::string, VSTGUI::CBitmap*> m_bitmaps; // one reference each
     VSTGUI::CFontDesc* m_smallFont = nullptr;          // 9 pt Arial
+    VSTGUI::CFontDesc* m_layerFont = nullptr;          // 10 pt Arial bold (layer lists)
     int m_undoShown = -1; // the undo / redo looks last shown (-1: none yet)
     int m_redoShown = -1;
     bool m_rebuilding = false;
+    bool m_linking = false; // FollowDelayLink is moving the other speed
+    // The aim marker's pulse: milliseconds left in the period, frame ticks of the last idle.
+    int m_pulseCountdown = 0;
+    std::uint32_t m_lastTicks = 0;
 };
 
 // The editor factory of the plug-in module (EffectEditor::SetEditorFactory): a CEditor

@@ -1,13 +1,20 @@
 // The Morvex editor opened offscreen with its real artwork and layout: window modes
-// and sizes, the master strip's bindings, the idle pass (meters, undo look) and a
-// knob turn end to end.
+// and sizes, the master strip's bindings, the idle pass (meters, undo look), a knob
+// turn end to end, the layer pages, modulator tabs, matrix page, routing drags,
+// linked delay speeds and aim drags.
 #include "Common/wrappers/BaseReadOut.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Editor.h"
+#include "Gui/AimControl.h"
+#include "Gui/AimOverlay.h"
 #include "Gui/CorrelationMeter.h"
 #include "Gui/DecibelMeter.h"
 #include "Gui/EditorLayout.h"
 #include "Gui/GuiTestSupport.h"
+#include "Gui/MsegPresetBrowser.h"
+#include "Gui/NodePanel.h"
+#include "Gui/NodeView.h"
+#include "Gui/RandomizeControl.h"
 #include "Preferences.h"
 #include "vstgui/vstgui.h"
 
@@ -15,6 +22,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -280,4 +288,190 @@ TEST(CEditorWindowModeTest, LowScreenWithoutStoredChoiceOpensCompactAndStoresIt)
             EXPECT_EQ(c.storedAfter, reread.GetCompactGuiMode());
         }
     }
+}
+
+namespace
+{
+// Sets an editor-only control as a click would.
+void Select(CEditor* editor, long tag, float value)
+{
+    CControl* control = editor->GetTaggedControl(tag);
+    ASSERT_NE(nullptr, control) << tag;
+    control->setValue(value);
+    editor->valueChanged(control);
+}
+} // namespace
+
+TEST_F(CEditorTest, LayerSelectorSwapsTheLayerPagesAndLayerBControlsFollowTheirParameters)
+{
+    Open();
+    CControl* cutoffA = m_editor->GetControl(kFilterCutoff);
+    CControl* cutoffB = m_editor->GetControl(kFilterCutoff + 1);
+    ASSERT_NE(nullptr, cutoffA);
+    ASSERT_NE(nullptr, cutoffB);
+    EXPECT_EQ(m_editor->GetLayerView(0), cutoffA->getParentView());
+    EXPECT_EQ(m_editor->GetLayerView(1), cutoffB->getParentView());
+    EXPECT_TRUE(cutoffA->isAttached());
+    EXPECT_FALSE(cutoffB->isAttached());
+    // Same place on both pages.
+    EXPECT_EQ(cutoffA->getViewSize(), cutoffB->getViewSize());
+
+    m_effect->SetParameterScaled(kFilterCutoff + 1, 0.25f); // while its page is away
+    Select(m_editor, kTagLayerSelector, 1.0f);
+    EXPECT_EQ(1, m_editor->GetSelectedLayer());
+    EXPECT_TRUE(cutoffB->isAttached());
+    EXPECT_FALSE(cutoffA->isAttached());
+    EXPECT_FLOAT_EQ(0.25f, cutoffB->getValue());
+    // The layer's dice and routing tiles are on its page.
+    EXPECT_EQ(m_editor->GetLayerView(1),
+              m_editor->GetRandomizeControl(1, CRandomizer::kGlitch)->getParentView());
+    EXPECT_EQ(1, m_editor->GetRandomizeControl(1, CRandomizer::kGlitch)->GetIndex());
+    EXPECT_TRUE(m_editor->GetNodePanel(1)->isAttached());
+    // The selector stays above the page.
+    EXPECT_EQ(m_editor->GetTaggedControl(kTagLayerSelector),
+              m_frame->getViewAt(CentreOf(kTagLayerSelector), true));
+}
+
+TEST_F(CEditorTest, ModulatorTabShowsItsContainerAndItsModeChoosesGateOrTension)
+{
+    Open();
+    Select(m_editor, kTagModSelector, 3.0f / 7.0f);
+    ASSERT_EQ(3, m_editor->GetSelectedMod());
+    for (int m = 0; m < CEditor::kModulatorCount; ++m)
+        EXPECT_EQ(m == 3, m_editor->GetModView(m)->isAttached()) << m;
+    EXPECT_EQ(3, m_editor->GetRandomizeControl(0, CRandomizer::kModulator)->GetIndex());
+    EXPECT_TRUE(m_editor->GetTaggedControl(kTagModNextPreset + 3)->isAttached());
+    EXPECT_FALSE(m_editor->GetTaggedControl(kTagModNextPreset)->isAttached());
+    EXPECT_EQ(m_editor->GetModView(3), m_editor->GetModPresetBrowser(3)->getParentView());
+
+    // Steps: Gate; the curve: Tension, at once for the selected modulator.
+    EXPECT_TRUE(m_editor->GetControl(kModGate + 3)->isAttached());
+    EXPECT_FALSE(m_editor->GetControl(kModTension + 3)->isAttached());
+    m_plugin.Wrapper()->setParameter(kModMode + 3, 1.0f);
+    EXPECT_FALSE(m_editor->GetControl(kModGate + 3)->isAttached());
+    EXPECT_TRUE(m_editor->GetControl(kModTension + 3)->isAttached());
+    // Another modulator's mode changes nothing shown until it is selected.
+    m_plugin.Wrapper()->setParameter(kModMode + 5, 1.0f);
+    Select(m_editor, kTagModSelector, 5.0f / 7.0f);
+    EXPECT_TRUE(m_editor->GetControl(kModTension + 5)->isAttached());
+    EXPECT_FALSE(m_editor->GetControl(kModGate + 5)->isAttached());
+    // The tabs and aim buttons lie above the modulator's container.
+    for (int m = 0; m < CEditor::kModulatorCount; ++m)
+    {
+        CAimControl* aim = m_editor->GetAimControl(m);
+        ASSERT_NE(nullptr, aim);
+        EXPECT_EQ(aim, m_frame->getViewAt(AimOverlay::CentreInFrame(aim), true)) << m;
+    }
+}
+
+TEST_F(CEditorTest, MatrixSwitchAndCloseButtonShowAndHideTheMatrixPage)
+{
+    Open();
+    Select(m_editor, kTagMatrixSwitch, 1.0f);
+    ASSERT_TRUE(m_editor->GetMatrixView()->isAttached());
+    CControl* depth = m_editor->GetControl(kMtxDepth + 13);
+    ASSERT_NE(nullptr, depth);
+    EXPECT_TRUE(depth->isTypeOf("CModSlider"));
+    EXPECT_TRUE(m_editor->GetControl(kMtxTarget + 13)->isTypeOf("CBaseListControl"));
+    EXPECT_EQ(m_editor->GetMatrixView(), depth->getParentView());
+    Select(m_editor, kTagMatrixClose, 1.0f);
+    EXPECT_FALSE(m_editor->IsMatrixShown());
+    EXPECT_FALSE(m_editor->GetMatrixView()->isAttached());
+    EXPECT_FLOAT_EQ(0.0f, m_editor->GetTaggedControl(kTagMatrixSwitch)->getValue());
+}
+
+TEST_F(CEditorTest, RoutingTileDragIsStoredInTheLayersBlockAndUndoneInOneStep)
+{
+    Open();
+    Select(m_editor, kTagLayerSelector, 1.0f);
+    CNodePanel* panel = m_editor->GetNodePanel(1);
+    ASSERT_NE(nullptr, panel);
+    int before[CEditor::kRoutingNodes] = {};
+    panel->GetNodeOrder(before);
+    const int tile = panel->GetNodeWidth();
+    const CPoint first = AimOverlay::CentreInFrame(panel->GetNode(0));
+    // The first tile dropped onto the third slot.
+    m_frame->platformOnMouseDown(first, kLButton, 1000);
+    m_frame->platformOnMouseMoved(CPoint(first.x + tile, first.y), kLButton);
+    m_frame->platformOnMouseMoved(CPoint(first.x + 2 * tile, first.y), kLButton);
+    m_frame->platformOnMouseUp(CPoint(first.x + 2 * tile, first.y), kLButton);
+
+    const int expected[CEditor::kRoutingNodes] = {before[1], before[2], before[0], before[3],
+                                                  before[4], before[5], before[6]};
+    int32_t stored[CEditor::kRoutingNodes] = {};
+    std::memcpy(stored, m_effect->GetRawParameterBlock(kRawBlockLayerOrder + 1), sizeof(stored));
+    for (int k = 0; k < CEditor::kRoutingNodes; ++k)
+        EXPECT_EQ(expected[k], stored[k]) << k;
+    EXPECT_EQ(1, m_effect->GetUndoCount());
+
+    m_effect->Undo();
+    int shown[CEditor::kRoutingNodes] = {};
+    panel->GetNodeOrder(shown);
+    std::memcpy(stored, m_effect->GetRawParameterBlock(kRawBlockLayerOrder + 1), sizeof(stored));
+    for (int k = 0; k < CEditor::kRoutingNodes; ++k)
+    {
+        EXPECT_EQ(before[k], shown[k]) << k;
+        EXPECT_EQ(before[k], stored[k]) << k;
+    }
+}
+
+TEST_F(CEditorTest, LinkedDelaySpeedsMoveTogether)
+{
+    Open();
+    struct CASE
+    {
+        int layer;
+        int turned;
+        int follower;
+    };
+    const CASE cases[] = {{0, kDelaySpeedL, kDelaySpeedR}, {1, kDelaySpeedR + 1, kDelaySpeedL + 1}};
+    for (const CASE& c : cases)
+    {
+        Select(m_editor, kTagLayerSelector, static_cast<float>(c.layer));
+        // Switching Link on copies left to right.
+        m_effect->SetParameterScaled(kDelaySpeedL + c.layer, 0.7f);
+        m_effect->SetParameterScaled(kDelaySpeedR + c.layer, 0.2f);
+        CControl* link = m_editor->GetControl(kDelayLink + c.layer);
+        ASSERT_NE(nullptr, link);
+        link->setValue(1.0f);
+        m_editor->valueChanged(link);
+        EXPECT_FLOAT_EQ(m_effect->GetParameterScaled(kDelaySpeedL + c.layer, false, false, 0),
+                        m_effect->GetParameterScaled(kDelaySpeedR + c.layer, false, false, 0))
+            << c.layer;
+        // A turn of one speed moves the other, model and knob.
+        CControl* knob = m_editor->GetControl(c.turned);
+        knob->setValue(0.4f);
+        m_editor->valueChanged(knob);
+        const float turned = m_effect->GetParameterScaled(c.turned, false, false, 0);
+        EXPECT_FLOAT_EQ(turned, m_effect->GetParameterScaled(c.follower, false, false, 0));
+        EXPECT_FLOAT_EQ(turned, m_editor->GetControl(c.follower)->getValue()) << c.layer;
+    }
+    // Without the link the speeds are free.
+    Select(m_editor, kTagLayerSelector, 0.0f);
+    m_plugin.Wrapper()->setParameter(kDelayLink, 0.0f);
+    const float right = m_effect->GetParameterScaled(kDelaySpeedR, false, false, 0);
+    m_plugin.Wrapper()->setParameter(kDelaySpeedL, 0.9f);
+    EXPECT_FLOAT_EQ(right, m_effect->GetParameterScaled(kDelaySpeedR, false, false, 0));
+}
+
+TEST_F(CEditorTest, AimDragOntoAKnobRoutesTheModulatorAndTheOverlayFollowsIt)
+{
+    Open();
+    CAimControl* aim = m_editor->GetAimControl(2);
+    ASSERT_NE(nullptr, aim);
+    const CPoint from = AimOverlay::CentreInFrame(aim);
+    const CPoint to = CentreOf(kFilterCutoff);
+    m_frame->platformOnMouseDown(from, kLButton, 1000);
+    m_frame->platformOnMouseMoved(CPoint((from.x + to.x) / 2, (from.y + to.y) / 2), kLButton);
+    m_frame->platformOnMouseMoved(to, kLButton);
+    ASSERT_TRUE(aim->IsAiming());
+    EXPECT_EQ(kFilterCutoff, m_editor->GetHoverParamID());
+    Idle(); // a running aim keeps the frame repainting for its overlay
+    m_frame->platformOnMouseUp(to, kLButton);
+    EXPECT_FALSE(aim->IsAiming());
+    EXPECT_EQ(2, static_cast<int>(m_effect->GetParameterUnscaled(kMtxSource, false, false, 0)));
+    EXPECT_EQ(kFilterCutoff,
+              static_cast<int>(m_effect->GetParameterUnscaled(kMtxTarget, false, false, 0)));
+    Idle();
+    EXPECT_EQ(CAimControl::kLookNormal, aim->GetLook());
 }

@@ -1,0 +1,142 @@
+// Every parameter can be reached in the Morvex editor: the editor is opened offscreen in
+// both window modes and walked through its view states (layer page, modulator tab and
+// that modulator's mode, matrix page, compact master view). A parameter counts as
+// reached when, in some state, its control is in the window and is the view the mouse
+// finds at the control's centre (no page or other view lies over it).
+#include "Common/wrappers/VSTwrapper/VstWrapper.h"
+#include "Editor.h"
+#include "Gui/AimOverlay.h"
+#include "Gui/EditorLayout.h"
+#include "Gui/GuiTestSupport.h"
+#include "Preferences.h"
+#include "vstgui/vstgui.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+
+using namespace MorvexParam;
+using namespace VSTGUI;
+
+namespace
+{
+// Parameters the editor shows no control of their own for: the filter's slope (the
+// layer page has no place for it) and the step counts, which the step editor's length
+// strip sets.
+std::set<int> ParametersWithoutControl()
+{
+    std::set<int> ids = {kFilterSlope, kFilterSlope + 1};
+    for (int m = 0; m < kNumModulators; ++m)
+        ids.insert(kModNumSteps + m);
+    return ids;
+}
+
+class CEditorReachabilityTest : public ::testing::TestWithParam<int>
+{
+protected:
+    void SetUp() override
+    {
+        setenv("MORVEX_UI_SCALE", "1", 1);
+        m_effect = m_plugin.Effect();
+        m_effect->GetPreferences()->SetCompactGuiMode(GetParam());
+        m_editor = new CEditor(m_effect);
+        m_effect->SetEditor(m_editor);
+        ASSERT_TRUE(m_editor->OpenOffscreen(1.0));
+        m_frame = m_editor->getFrame();
+    }
+    void TearDown() override
+    {
+        m_effect->SetEditor(nullptr);
+        delete m_editor;
+        unsetenv("MORVEX_UI_SCALE");
+    }
+
+    // Sets an editor-only control as a click would.
+    void Select(long tag, float value)
+    {
+        CControl* control = m_editor->GetTaggedControl(tag);
+        ASSERT_NE(nullptr, control) << tag;
+        control->setValue(value);
+        m_editor->valueChanged(control);
+    }
+
+    // Marks every parameter whose control the mouse finds in the current state.
+    void Collect(std::set<int>& reached)
+    {
+        for (int id = 0; id < kNumParameters; ++id)
+        {
+            CControl* control = m_editor->GetControl(id);
+            if (!control || !control->isAttached())
+                continue;
+            const CPoint centre = AimOverlay::CentreInFrame(control);
+            if (m_frame->getViewAt(centre, true) == control)
+                reached.insert(id);
+        }
+    }
+
+    GuiTest::CPluginInstance m_plugin;
+    CMorvex* m_effect = nullptr;
+    CEditor* m_editor = nullptr;
+    CFrame* m_frame = nullptr;
+};
+} // namespace
+
+TEST_P(CEditorReachabilityTest, EveryParameterButTheStatedOnesHasAReachableControl)
+{
+    const bool compact = GetParam() == CEditor::kCompactMode;
+    std::set<int> reached;
+    for (int matrix = 0; matrix < 2; ++matrix)
+    {
+        for (int master = 0; master < (compact ? 2 : 1); ++master)
+        {
+            for (int layer = 0; layer < 2; ++layer)
+            {
+                for (int mod = 0; mod < kNumModulators; ++mod)
+                {
+                    for (int mode = 0; mode < 2; ++mode)
+                    {
+                        m_plugin.Wrapper()->setParameter(kModMode + mod,
+                                                         static_cast<float>(mode));
+                        Select(kTagMatrixSwitch, static_cast<float>(matrix));
+                        if (compact)
+                            Select(kTagViewSelector, static_cast<float>(master));
+                        Select(kTagLayerSelector, static_cast<float>(layer));
+                        Select(kTagModSelector, mod / 7.0f);
+                        Collect(reached);
+                    }
+                }
+            }
+        }
+    }
+    const std::set<int> without = ParametersWithoutControl();
+    for (int id = 0; id < kNumParameters; ++id)
+    {
+        char name[64] = {};
+        m_effect->GetParameterName(id, name);
+        if (without.count(id))
+            EXPECT_EQ(0u, reached.count(id)) << id << " " << name << " now has a control";
+        else
+            EXPECT_EQ(1u, reached.count(id)) << id << " " << name << " cannot be reached";
+    }
+}
+
+TEST_P(CEditorReachabilityTest, PagesCoverWhatLiesUnderThem)
+{
+    // The matrix page lies over the modulator section; a press on its background ends there.
+    Select(kTagMatrixSwitch, 1.0f);
+    CControl* speed = m_editor->GetControl(kModSpeed);
+    ASSERT_NE(nullptr, speed);
+    const CPoint centre = AimOverlay::CentreInFrame(speed);
+    CView* top = m_frame->getViewAt(centre, true);
+    EXPECT_NE(speed, top);
+    const float before = m_effect->GetParameterScaled(kModSpeed, false, false, 0);
+    CPoint where = centre;
+    m_frame->platformOnMouseDown(where, kLButton, 1000);
+    m_frame->platformOnMouseMoved(CPoint(where.x, where.y + 60), kLButton);
+    m_frame->platformOnMouseUp(CPoint(where.x, where.y + 60), kLButton);
+    EXPECT_FLOAT_EQ(before, m_effect->GetParameterScaled(kModSpeed, false, false, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowModes, CEditorReachabilityTest,
+                         ::testing::Values(CEditor::kNormalMode, CEditor::kCompactMode));
