@@ -12,16 +12,22 @@
 #endif
 #include "Gui/EditorLayout.h"
 #include "Gui/MainPresetBrowser.h"
+#include "Gui/ModOptionsMenu.h"
 #include "Gui/ModSlider.h"
+#include "Gui/ModulationMenu.h"
 #include "Gui/ModulationKnob.h"
+#include "Gui/MsegControl.h"
 #include "Gui/MsegPresetBrowser.h"
 #include "Gui/NodePanel.h"
 #include "Gui/PageContainer.h"
 #include "Gui/RandomizeControl.h"
+#include "Gui/SettingsMenu.h"
+#include "Gui/StepperControl.h"
 #include "Common/wrappers/utilities/FileUtils.h"
 #include "Morvex.h"
 #include "Platform/Platform.h"
 #include "Preferences.h"
+#include "Processing/ModulationMatrix.h"
 #include "UndoItems.h"
 #include "vstgui/vstgui.h"
 
@@ -247,6 +253,18 @@ void CEditor::IdleWindow()
     }
     UpdateUndoButtons();
     UpdatePresetName();
+    // Play cursors of the selected modulator, only while the host plays (the audio thread
+    // writes the position; one relaxed read).
+    if (m_morvex->IsTransportPlaying())
+    {
+        CModulationMatrix* matrix = m_morvex->GetModulationMatrix();
+        const float position = matrix ? matrix->GetCursorPos(m_selectedMod) : 0.0f;
+        // Redrawn only when the cursor moved.
+        if (m_stepEditor && m_stepEditor->isAttached() && m_stepEditor->GetCursor() != position)
+            m_stepEditor->SetCursor(position);
+        if (m_msegEditor && m_msegEditor->isAttached() && m_msegEditor->GetCursor() != position)
+            m_msegEditor->SetCursor(position);
+    }
     bool aiming = false;
     for (CAimControl* aim : m_aimControls)
     {
@@ -443,8 +461,13 @@ CView* CEditor::CreateFromLayout(CViewContainer* container, const CPoint& origin
         // Layer lists in the layer font and colour; matrix lists small and white. Both
         // open their menu on a left click.
         const bool layer = row.section == kSectionLayer;
+        CListMenuDelegate* delegate = nullptr;
+        if (id >= kMtxSource && id < kMtxSource + kNumMatrixSlots)
+            delegate = &m_modSourceMenu;
+        else if (id >= kMtxTarget && id < kMtxTarget + kNumMatrixSlots)
+            delegate = &m_modTargetMenu;
         return AddListControl(container, rect, id, true, layer ? m_layerFont : m_smallFont,
-                              layer ? kLayerListColor : kMatrixListColor, nullptr);
+                              layer ? kLayerListColor : kMatrixListColor, delegate);
     }
     case kLayoutSlider:
         return AddModSlider(container, rect, id, GetBitmap(row.bitmap));
@@ -472,10 +495,18 @@ CView* CEditor::CreateFromLayout(CViewContainer* container, const CPoint& origin
     case kLayoutAim:
         return CreateAimControl(rect, row.unit);
     case kLayoutStepEditor:
+        // Shared by all modulators; attached by UpdateModEditorViews while the selected
+        // modulator plays steps.
+        if (!m_stepEditor)
+            m_stepEditor = new CStepperControl(rect, this, kTagStepEditor, this);
+        return m_stepEditor;
     case kLayoutMsegEditor:
-        // The shared editors' place (m_modEditorRect); the editors themselves are made by
-        // their own classes and attached by UpdateModEditorViews.
-        return nullptr;
+        if (!m_msegEditor)
+        {
+            m_msegEditor = new CMsegControl(rect, this, kTagMsegEditor, this);
+            m_msegEditor->SetDragMode(m_dragMode);
+        }
+        return m_msegEditor;
     case kLayoutMeter:
     {
         const int channel = row.tag == kTagMeterRight ? 1 : 0;
@@ -540,9 +571,9 @@ CView* CEditor::CreateAimControl(const CRect& rect, int modulator)
     popupArt.powerButton = GetBitmap("MatrixPowerButton.png");
     popupArt.deleteButton = GetBitmap("ModDeleteButton.png");
     popupArt.font = m_smallFont;
-    // The pop-up's rows change their parameters through this editor; their target
-    // lists list the plain range until the modulation target menu is in.
-    auto* aim = new CAimControl(m_morvex, this, rect, modulator, art, popupArt, this, nullptr);
+    // The pop-up's rows change their parameters through this editor.
+    auto* aim =
+        new CAimControl(m_morvex, this, rect, modulator, art, popupArt, this, &m_modTargetMenu);
     m_frame->addView(aim);
     m_aimControls[modulator] = aim;
     aim->Update();
@@ -762,21 +793,54 @@ void CEditor::UpdateModEditorViews()
     CViewContainer* container = m_modViews[mod];
     HideControl(container, steps ? kModTension + mod : kModGate + mod);
     ShowControl(container, steps ? kModGate + mod : kModTension + mod);
-    CView* shown = steps ? m_stepEditor : m_msegEditor;
-    CView* hidden = steps ? m_msegEditor : m_stepEditor;
+    CView* shown = steps ? static_cast<CView*>(m_stepEditor) : m_msegEditor;
+    CView* hidden = steps ? static_cast<CView*>(m_msegEditor) : m_stepEditor;
     Detach(m_frame, hidden);
     if (shown && !m_frame->isChild(shown))
     {
-        // Below the pages that may cover the modulator section.
-        m_frame->addView(shown, m_modViews[mod]);
+        // Below the modulator's container and the pages that may cover the section.
+        if (m_frame->isChild(container))
+            m_frame->addView(shown, container);
+        else
+            m_frame->addView(shown);
         shown->invalid();
     }
 }
 
 void CEditor::UpdateMsegs()
 {
-    // The step and MSEG editors are loaded here from blocks kRawBlockSteps and
-    // kRawBlockMsegPoints of the selected modulator once they are built.
+    const int mod = m_selectedMod;
+    const float shuffle = m_effect->GetParameterScaled(kModShuffle + mod, false, false, 0);
+    if (m_stepEditor)
+    {
+        if (const uint8_t* steps = m_effect->GetRawParameterBlock(kRawBlockSteps + mod))
+            m_stepEditor->LoadBlock(steps);
+        m_stepEditor->SetLength(static_cast<int>(
+            std::trunc(m_effect->GetParameterUnscaled(kModNumSteps + mod, false, false, 0))));
+        m_stepEditor->SetShuffle(shuffle);
+        m_stepEditor->RedrawControl();
+    }
+    if (m_msegEditor)
+    {
+        if (const uint8_t* points = m_effect->GetRawParameterBlock(kRawBlockMsegPoints + mod))
+            m_msegEditor->LoadBlock(points);
+        // The control bends the curve as the audio maps this parameter.
+        m_msegEditor->SetTensionParameter(
+            m_effect->GetParameterScaled(kModTension + mod, false, false, 0));
+        m_msegEditor->SetShuffle(shuffle);
+        m_msegEditor->SetDragMode(m_dragMode);
+        m_msegEditor->RedrawControl();
+    }
+}
+
+void CEditor::AddStepperUndoItem()
+{
+    m_effect->AddUndoItem(new CMsegUndoItem(m_effect, m_selectedMod));
+}
+
+void CEditor::AddMsegUndoItem()
+{
+    m_effect->AddUndoItem(new CMsegUndoItem(m_effect, m_selectedMod));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -820,6 +884,21 @@ void CEditor::OnSetParameter(int id, float value)
     CBaseEditor::OnSetParameter(id, value);
     if (id == kModMode + m_selectedMod)
         UpdateModEditorViews();
+    // The pattern editors show the selected modulator: its step count, tension and shuffle.
+    const int mod = m_selectedMod;
+    if (id == kModNumSteps + mod && m_stepEditor)
+        m_stepEditor->SetLength(static_cast<int>(
+            std::trunc(m_effect->GetParameterUnscaled(id, false, false, 0))));
+    if (id == kModTension + mod && m_msegEditor)
+        m_msegEditor->SetTensionParameter(m_effect->GetParameterScaled(id, false, false, 0));
+    if (id == kModShuffle + mod)
+    {
+        const float shuffle = m_effect->GetParameterScaled(id, false, false, 0);
+        if (m_stepEditor)
+            m_stepEditor->SetShuffle(shuffle);
+        if (m_msegEditor)
+            m_msegEditor->SetShuffle(shuffle);
+    }
     FollowDelayLink(id);
 }
 
@@ -951,8 +1030,61 @@ void CEditor::valueChanged(CControl* control)
         UpdateUndoButtons();
         break;
     case kTagSettings:
-        if (pressed && !m_rebuilding)
-            ShowSettingsMenu();
+        if (pressed && !m_rebuilding && m_settingsButton)
+        {
+            CKickButton* button = m_settingsButton; // survives a window-mode rebuild
+            CSettingsMenu::Run(this, button);
+            button->setValue(0.0f);
+            button->invalid();
+        }
+        break;
+    case kTagStepEditor:
+        if (m_stepEditor)
+        {
+            // The pattern and its length into the selected modulator.
+            const int mod = m_selectedMod;
+            uint8_t block[kRawBlockStepsSize];
+            m_stepEditor->StoreBlock(block);
+            m_effect->SetRawParameterBlock(kRawBlockSteps + mod, block);
+            const int id = kModNumSteps + mod;
+            const float scaled =
+                m_effect->UnscaledValueToScaled(id, static_cast<float>(m_stepEditor->GetLength()));
+            m_effect->UpdateParameter(id, scaled);
+            m_effect->HostSetParameterAutomated(id, scaled);
+        }
+        break;
+    case kTagMsegEditor:
+        if (m_msegEditor)
+        {
+            uint8_t block[kRawBlockMsegPointsSize];
+            m_msegEditor->StoreBlock(block);
+            m_effect->SetRawParameterBlock(kRawBlockMsegPoints + m_selectedMod, block);
+        }
+        break;
+    case kTagModInvert:
+        if (pressed)
+        {
+            const bool steps =
+                m_effect->GetParameterScaled(kModMode + m_selectedMod, false, false, 0) < 0.5f;
+            // The editor hears the inverted pattern and stores it (one undo step, recorded
+            // by the control's host hook).
+            if (steps && m_stepEditor)
+            {
+                AddStepperUndoItem();
+                m_stepEditor->Invert();
+                m_stepEditor->invalid();
+            }
+            else if (!steps && m_msegEditor)
+            {
+                AddMsegUndoItem();
+                m_msegEditor->Invert();
+                m_msegEditor->invalid();
+            }
+        }
+        break;
+    case kTagModOptions:
+        if (pressed)
+            CModOptionsMenu::Run(this, control);
         break;
     case kTagNextPreset:
     case kTagPrevPreset:
@@ -994,52 +1126,37 @@ void CEditor::valueChanged(CControl* control)
         break;
     case kTagDragMode:
         m_dragMode = pressed;
+        if (m_msegEditor)
+            m_msegEditor->SetDragMode(m_dragMode);
         break;
     case kTagViewSelector:
         m_masterViewShown = pressed;
         UpdateAllControls();
         break;
     default:
-        // Invert and the options menu act on the step / MSEG editors and the editor
-        // menus, which are not built yet.
         break;
     }
 }
 
 void CEditor::OnControlMouseUp(long tag, bool contextClick)
 {
-    // The modulation menu of a context click comes with the editor menus.
-    CBaseEditor::OnControlMouseUp(tag, contextClick);
-}
-
-void CEditor::ShowSettingsMenu()
-{
-    if (!m_settingsButton || !m_frame)
-        return;
-    CPreferences* preferences = m_morvex->GetPreferences();
-    auto* menu = new COptionMenu();
-    menu->setStyle(COptionMenu::kMultipleCheckStyle);
-    const bool compact = m_viewMode == kCompactMode;
-    menu->addEntry("Compact GUI Mode", -1, compact ? CMenuItem::kChecked : CMenuItem::kNoFlags);
-    long menuTag = -1;
-    long index = -1;
-    CMenuItem* chosen = ShowPopupMenu(nullptr, m_settingsButton, menu, menuTag, index);
-    if (chosen && std::strcmp(chosen->getTitle(), "Compact GUI Mode") == 0)
+    // A context click (without a depth drag) on a parameter's knob, button, slider or
+    // selector opens its modulation menu.
+    CControl* control = contextClick ? GetControl(static_cast<int>(tag)) : nullptr;
+    if (control)
     {
-        const int mode = chosen->isChecked() ? kCompactMode : kNormalMode;
-        if (preferences)
+        for (const char* kind : {"CModulationKnob", "CBaseAnimKnob", "CBaseOnOffButton",
+                                 "CBaseVerticalSlider", "CBaseVerticalSelector",
+                                 "CBaseHorizontalSelector"})
         {
-            preferences->SetCompactGuiMode(mode);
-            SavePreferences(preferences);
+            if (control->isTypeOf(kind))
+            {
+                CModulationMenu(m_morvex).Perform(control);
+                break;
+            }
         }
-        menu->forget();
-        m_settingsButton->setValue(0.0f);
-        SetEditorViewMode(mode);
-        return;
     }
-    menu->forget();
-    m_settingsButton->setValue(0.0f);
-    m_settingsButton->invalid();
+    CBaseEditor::OnControlMouseUp(tag, contextClick);
 }
 
 // ---------------------------------------------------------------------------------------------

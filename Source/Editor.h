@@ -16,6 +16,10 @@
 
 #include "Common/wrappers/BaseEditor.h"
 #include "Gui/AimHost.h"
+#include "Gui/EditorMenuHost.h"
+#include "Gui/ModEditorHost.h"
+#include "Gui/ModSourceMenu.h"
+#include "Gui/ModTargetMenu.h"
 #include "Gui/NodePanelListener.h"
 
 #include <cstdint>
@@ -33,7 +37,9 @@ class CMorvex;
 class CAimControl;
 class CMainPresetBrowser;
 class CMsegPresetBrowser;
+class CMsegControl;
 class CNodePanel;
+class CStepperControl;
 class CRandomizeControl;
 class CModulationKnob;
 class CDecibelMeter;
@@ -41,7 +47,11 @@ class CCorrelationMeter;
 struct LAYOUT_CONTROL;
 struct KNOB_MOD_STYLE;
 
-class CEditor : public CBaseEditor, public IAimHost, public INodePanelListener
+class CEditor : public CBaseEditor,
+                public IAimHost,
+                public INodePanelListener,
+                public IModEditorHost,
+                public IEditorMenuHost
 {
 public:
     // Window modes (the preferences' "compact GUI mode").
@@ -81,7 +91,7 @@ public:
 
     // Switches the window mode (0 normal, 1 compact; others clamped) and, while open,
     // rebuilds every view in place and asks the host for the new window size.
-    void SetEditorViewMode(int mode);
+    void SetEditorViewMode(int mode) override;
     // The current mode (decided on first use).
     int GetEditorViewMode();
     // Attaches the chosen pages (selected layer, its modulator, matrix or master view)
@@ -104,8 +114,17 @@ public:
     // Overlays: the aim line of a running aim drag.
     void postDraw(VSTGUI::CDrawContext* context, const VSTGUI::CRect& rect) override;
 
-    int GetSelectedLayer() const { return m_selectedLayer; }
-    int GetSelectedMod() const { return m_selectedMod; }
+    // --- IEditorMenuHost ---------------------------------------------------------------------
+    CMorvex* GetMorvex() override { return m_morvex; }
+    int GetSelectedLayer() const override { return m_selectedLayer; }
+    int GetSelectedMod() const override { return m_selectedMod; }
+
+    // --- IModEditorHost: one undo step per press on the selected modulator's pattern -------
+    void AddStepperUndoItem() override;
+    void AddMsegUndoItem() override;
+
+    CStepperControl* GetStepEditor() const { return m_stepEditor; }
+    CMsegControl* GetMsegEditor() const { return m_msegEditor; }
     bool GetDragMode() const { return m_dragMode; }
     VSTGUI::CViewContainer* GetLayerView(int layer) const
     {
@@ -183,7 +202,6 @@ private:
     // Delay Link: the other speed of the layer follows `id` (a left or right speed, or
     // the link switched on). Values from the model; one host automation each.
     void FollowDelayLink(int id);
-    void ShowSettingsMenu();
     void UpdateUndoButtons();
     void UpdatePresetName();
     // Reads the stored window mode or decides it from the screen height (and stores
@@ -212,8 +230,11 @@ private:
     // The step and MSEG editors share one place; each is attached while the selected
     // modulator's mode is its own (null: not built).
     VSTGUI::CRect m_modEditorRect;
-    VSTGUI::CView* m_stepEditor = nullptr;
-    VSTGUI::CView* m_msegEditor = nullptr;
+    CStepperControl* m_stepEditor = nullptr;
+    CMsegControl* m_msegEditor = nullptr;
+    // The matrix lists' menus (also the aim pop-ups' target lists).
+    CModSourceMenu m_modSourceMenu;
+    CModTargetMenu m_modTargetMenu;
     VSTGUI::CKickButton* m_undoButton = nullptr;
     VSTGUI::CKickButton* m_redoButton = nullptr;
     VSTGUI::CKickButton* m_settingsButton = nullptr; // kept across rebuilds

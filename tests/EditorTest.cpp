@@ -11,10 +11,12 @@
 #include "Gui/DecibelMeter.h"
 #include "Gui/EditorLayout.h"
 #include "Gui/GuiTestSupport.h"
+#include "Gui/MsegControl.h"
 #include "Gui/MsegPresetBrowser.h"
 #include "Gui/NodePanel.h"
 #include "Gui/NodeView.h"
 #include "Gui/RandomizeControl.h"
+#include "Gui/StepperControl.h"
 #include "Preferences.h"
 #include "vstgui/vstgui.h"
 
@@ -474,4 +476,46 @@ TEST_F(CEditorTest, AimDragOntoAKnobRoutesTheModulatorAndTheOverlayFollowsIt)
               static_cast<int>(m_effect->GetParameterUnscaled(kMtxTarget, false, false, 0)));
     Idle();
     EXPECT_EQ(CAimControl::kLookNormal, aim->GetLook());
+}
+
+TEST_F(CEditorTest, PatternEditorsShowTheSelectedModulatorAndStoreItsEdits)
+{
+    Open();
+    CStepperControl* steps = m_editor->GetStepEditor();
+    CMsegControl* envelope = m_editor->GetMsegEditor();
+    ASSERT_NE(nullptr, steps);
+    ASSERT_NE(nullptr, envelope);
+    EXPECT_TRUE(steps->isAttached());
+    EXPECT_FALSE(envelope->isAttached());
+
+    // Modulator 4 gets a pattern of its own and 12 steps before it is selected.
+    std::vector<uint8_t> block(kRawBlockStepsSize);
+    steps->StoreBlock(block.data());
+    std::vector<uint8_t> before = block;
+    m_effect->SetRawParameterBlock(kRawBlockSteps + 4, block.data());
+    m_effect->SetParameterUnscaled(kModNumSteps + 4, 12.0f);
+    Select(m_editor, kTagModSelector, 4.0f / 7.0f);
+    EXPECT_EQ(12, steps->GetLength());
+
+    // Invert: the inverted pattern goes into modulator 4's block as one undo step.
+    const float level = steps->GetLevel(0);
+    const int undo = m_effect->GetUndoCount();
+    Select(m_editor, kTagModInvert, 1.0f);
+    EXPECT_FLOAT_EQ(1.0f - level, steps->GetLevel(0));
+    EXPECT_EQ(undo + 1, m_effect->GetUndoCount());
+    std::vector<uint8_t> stored(kRawBlockStepsSize);
+    std::memcpy(stored.data(), m_effect->GetRawParameterBlock(kRawBlockSteps + 4), stored.size());
+    std::vector<uint8_t> shown(kRawBlockStepsSize);
+    steps->StoreBlock(shown.data());
+    EXPECT_EQ(shown, stored);
+    EXPECT_NE(before, stored);
+    m_effect->Undo();
+    EXPECT_FLOAT_EQ(level, steps->GetLevel(0)); // the editor re-read the block
+
+    // The curve mode swaps in the MSEG editor, which follows the drag-mode switch.
+    m_plugin.Wrapper()->setParameter(kModMode + 4, 1.0f);
+    EXPECT_TRUE(envelope->isAttached());
+    EXPECT_FALSE(steps->isAttached());
+    Select(m_editor, kTagDragMode, 1.0f);
+    EXPECT_TRUE(envelope->GetDragMode());
 }
