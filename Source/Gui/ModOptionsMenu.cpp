@@ -3,7 +3,9 @@
 #include "Common/wrappers/BaseEditor.h"
 #include "Gui/EditorMenuHost.h"
 #include "Morvex.h"
+#include "Platform/Platform.h"
 #include "Preferences.h"
+#include "utilities/FileUtils.h"
 #include "vstgui/Control.h"
 #include "vstgui/MenuItem.h"
 #include "vstgui/OptionMenu.h"
@@ -15,6 +17,14 @@ using namespace VSTGUI;
 
 namespace
 {
+// Writes the preferences, making their folder first: on a fresh system nothing else may
+// have made it yet, and the choice would be lost.
+void SavePreferences(CPreferences* preferences)
+{
+    Platform::CreateFolders(FileUtils::ExtractDirPath(preferences->GetPath()));
+    preferences->Save();
+}
+
 // Randomize modes by number (the preferences' values).
 const char* const kRandomizeTitles[4] = {
     CModOptionsMenu::kRandomizeAll, CModOptionsMenu::kOnlyPositions,
@@ -108,6 +118,6 @@ bool CModOptionsMenu::Perform(IEditorMenuHost* host, const char* title)
         done = true;
     }
     if (done)
-        preferences->Save();
+        SavePreferences(preferences);
     return done;
 }

@@ -4,6 +4,7 @@
 #include "Gui/EditorMenuHost.h"
 #include "Gui/ModClipboard.h"
 #include "Morvex.h"
+#include "Platform/Platform.h"
 #include "Preferences.h"
 #include "UndoItems.h"
 #include "utilities/AlertDialog.h"
@@ -18,6 +19,14 @@ using namespace VSTGUI;
 
 namespace
 {
+// Writes the preferences, making their folder first: on a fresh system nothing else may
+// have made it yet, and the choice would be lost.
+void SavePreferences(CPreferences* preferences)
+{
+    Platform::CreateFolders(FileUtils::ExtractDirPath(preferences->GetPath()));
+    preferences->Save();
+}
+
 constexpr int kModBlockIds[3] = {kRawBlockMsegPoints, kRawBlockSteps, kRawBlockModPresetPath};
 
 bool IsCompact(const CPreferences* preferences)
@@ -176,7 +185,7 @@ bool CSettingsMenu::Perform(IEditorMenuHost* host, const char* title)
         if (preferences)
         {
             preferences->SetCompactGuiMode(mode);
-            preferences->Save();
+            SavePreferences(preferences);
         }
         host->SetEditorViewMode(mode);
     }
