@@ -1,15 +1,23 @@
 // morvex-screenshot: draws the editor offscreen through the plug-in's own editor
 // code and writes it as a PNG.
 //
-//   morvex-screenshot [--mode normal|compact] [--scale 1|2] OUT.png
+//   morvex-screenshot [--mode normal|compact] [--scale 1|2] [--layer a|b]
+//                     [--modulator 1..8] [--curve] [--matrix] [--master-view]
+//                     [--routed] OUT.png
 //
 // An effect is created without a host (as the plug-in module would, with its
-// editor), the editor opens offscreen in the chosen window mode and scale, one idle
-// pass runs (meters, undo looks), and the whole window is written. The window mode
-// given here is not stored in the preferences.
+// editor), the editor opens offscreen in the chosen window mode and scale, the
+// chosen view is set up as the user's clicks would (layer page, modulator tab and
+// its curve mode, matrix page, the compact window's master view), one idle pass
+// runs (meters, undo looks), and the whole window is written. --routed first routes
+// a few modulators to knobs, so that arcs, aim buttons and matrix rows show. The
+// window mode given here is not stored in the preferences.
 #include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Editor.h"
+#include "Gui/EditorLayout.h"
+#include "Morvex.h"
+#include "vstgui/Control.h"
 #include "vstgui/Frame.h"
 
 #include <cstdio>
@@ -22,15 +30,44 @@ namespace
 {
 void PrintUsage(FILE* stream)
 {
-    std::fprintf(stream, "usage: morvex-screenshot [--mode normal|compact] [--scale 1|2] OUT.png\n");
+    std::fprintf(stream, "usage: morvex-screenshot [--mode normal|compact] [--scale 1|2] "
+                         "[--layer a|b] [--modulator 1..8] [--curve] [--matrix] "
+                         "[--master-view] [--routed] OUT.png\n");
 }
 
 struct OPTIONS
 {
     int mode = CEditor::kNormalMode;
     double scale = 1.0;
+    int layer = 0;
+    int modulator = 0;
+    bool curve = false;
+    bool matrix = false;
+    bool masterView = false;
+    bool routed = false;
     std::string output;
 };
+
+// Sets an editor-only control as the user's click would.
+void Select(CEditor* editor, long tag, float value)
+{
+    if (VSTGUI::CControl* control = editor->GetTaggedControl(tag))
+    {
+        control->setValue(value);
+        editor->valueChanged(control);
+    }
+}
+
+// A few routes with different depths: modulators 1..4 to knobs of both layers and the
+// master strip.
+void RouteExamples(CMorvex* effect)
+{
+    using namespace MorvexParam;
+    const int routes[][2] = {{kFilterCutoff, 0}, {kDelayFeedback, 1}, {kDistDrive, 2},
+                             {kVolume, 3},       {kFlangerDepth + 1, 1}};
+    for (const auto& route : routes)
+        effect->AddModulation(route[0], route[1], true);
+}
 
 // False (with a message) on anything it does not understand.
 bool ParseArguments(int argc, char** argv, OPTIONS& options)
@@ -66,6 +103,34 @@ bool ParseArguments(int argc, char** argv, OPTIONS& options)
                 return false;
             }
         }
+        else if (argument == "--layer" && hasValue)
+        {
+            const std::string layer = argv[++i];
+            if (layer != "a" && layer != "b")
+            {
+                std::fprintf(stderr, "morvex-screenshot: layer must be a or b\n");
+                return false;
+            }
+            options.layer = layer == "b" ? 1 : 0;
+        }
+        else if (argument == "--modulator" && hasValue)
+        {
+            const int modulator = std::atoi(argv[++i]);
+            if (modulator < 1 || modulator > 8)
+            {
+                std::fprintf(stderr, "morvex-screenshot: modulator must be 1..8\n");
+                return false;
+            }
+            options.modulator = modulator - 1;
+        }
+        else if (argument == "--curve")
+            options.curve = true;
+        else if (argument == "--matrix")
+            options.matrix = true;
+        else if (argument == "--master-view")
+            options.masterView = true;
+        else if (argument == "--routed")
+            options.routed = true;
         else if (argument == "-h" || argument == "--help")
         {
             PrintUsage(stdout);
@@ -116,6 +181,18 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "morvex-screenshot: the editor did not open (artwork missing?)\n");
         return 1;
     }
+    if (options.routed)
+    {
+        if (auto* morvex = dynamic_cast<CMorvex*>(effect))
+            RouteExamples(morvex);
+    }
+    if (options.curve)
+        effect->RefreshParameter(MorvexParam::kModMode + options.modulator, 1.0f);
+    Select(editor, kTagLayerSelector, static_cast<float>(options.layer));
+    Select(editor, kTagModSelector, options.modulator / 7.0f);
+    Select(editor, kTagMatrixSwitch, options.matrix ? 1.0f : 0.0f);
+    if (options.mode == CEditor::kCompactMode)
+        Select(editor, kTagViewSelector, options.masterView ? 1.0f : 0.0f);
     editor->IdleWindow();
     VSTGUI::CFrame* frame = editor->getFrame();
     const bool written = frame && frame->writePNG(options.output.c_str());
