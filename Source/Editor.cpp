@@ -259,10 +259,14 @@ void CEditor::IdleWindow()
     {
         CModulationMatrix* matrix = m_morvex->GetModulationMatrix();
         const float position = matrix ? matrix->GetCursorPos(m_selectedMod) : 0.0f;
-        // Redrawn only when the cursor moved.
-        if (m_stepEditor && m_stepEditor->isAttached() && m_stepEditor->GetCursor() != position)
+        // Both editors mark the step the cursor is in: they are redrawn only when it
+        // enters another step, not at every idle.
+        const float step = std::trunc(position);
+        if (m_stepEditor && m_stepEditor->isAttached() &&
+            std::trunc(m_stepEditor->GetCursor()) != step)
             m_stepEditor->SetCursor(position);
-        if (m_msegEditor && m_msegEditor->isAttached() && m_msegEditor->GetCursor() != position)
+        if (m_msegEditor && m_msegEditor->isAttached() &&
+            std::trunc(m_msegEditor->GetCursor()) != step)
             m_msegEditor->SetCursor(position);
     }
     bool aiming = false;
