@@ -863,16 +863,27 @@ void CEditor::OnSetParameter(int id, float value)
             if (aim && aim->isAttached())
                 aim->Update();
         }
-        for (int other = 0; other < kNumParameters; ++other)
-        {
-            CControl* control = GetControl(other);
-            if (control && control->isTypeOf("CModulationKnob"))
-                control->setDirty(true);
-        }
         const int slot = (id - kMtxPower) % kNumMatrixSlots;
         const bool depth = id >= kMtxDepth && id < kMtxDepth + kNumMatrixSlots;
         const int target =
             static_cast<int>(m_effect->GetParameterUnscaled(kMtxTarget + slot, false, false, 0));
+        if (id >= kMtxTarget)
+        {
+            // The knob the slot left is not known any more: every arc is redrawn.
+            for (int other = 0; other < kNumParameters; ++other)
+            {
+                CControl* control = GetControl(other);
+                if (control && control->isTypeOf("CModulationKnob"))
+                    control->setDirty(true);
+            }
+        }
+        else if (CControl* control = GetControl(target))
+        {
+            // Power, depth or source: only the target's arc changes (a depth drag redraws
+            // one knob, not all of them).
+            if (control->isTypeOf("CModulationKnob"))
+                control->setDirty(true);
+        }
         if (depth && target >= 0)
         {
             if (auto* knob = dynamic_cast<CModulationKnob*>(GetControl(target)))

@@ -519,3 +519,28 @@ TEST_F(CEditorTest, PatternEditorsShowTheSelectedModulatorAndStoreItsEdits)
     Select(m_editor, kTagDragMode, 1.0f);
     EXPECT_TRUE(envelope->GetDragMode());
 }
+
+TEST_F(CEditorTest, MatrixEditsRedrawOnlyTheArcsTheyChange)
+{
+    Open();
+    m_effect->AddModulation(kFilterCutoff, 0, true);
+    CControl* cutoff = m_editor->GetControl(kFilterCutoff);
+    CControl* drive = m_editor->GetControl(kDistDrive);
+    auto clean = [&] {
+        for (int id = 0; id < kNumParameters; ++id)
+        {
+            if (CControl* control = m_editor->GetControl(id))
+                control->setDirty(false);
+        }
+    };
+    clean();
+    m_plugin.Wrapper()->setParameter(kMtxDepth, 0.9f);
+    EXPECT_TRUE(cutoff->isDirty());
+    EXPECT_FALSE(drive->isDirty());
+    // A new target: the knob it left is not known, every arc is redrawn.
+    clean();
+    m_plugin.Wrapper()->setParameter(kMtxTarget,
+                                     m_effect->UnscaledValueToScaled(kMtxTarget, kDistDrive));
+    EXPECT_TRUE(cutoff->isDirty());
+    EXPECT_TRUE(drive->isDirty());
+}

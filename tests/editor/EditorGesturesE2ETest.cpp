@@ -131,7 +131,8 @@ TEST_F(CEditorGesturesE2ETest, AimDragOntoAKnobAddsAModulationAndARightDragSetsI
     const float value = m_host.GetParameter(kFilterCutoff);
     m_host.ClearEvents();
     Drag(knobX, knobY, knobX + 20, knobY - 20, kRightButton);
-    EXPECT_NEAR(depth + 0.2f, m_host.GetParameter(kSlot0Depth), 0.03f); // 40 px of 200 = 0.4 of -1..1
+    // 40 px of the 200 that span -1..1: +0.4 of depth, +0.2 of the scaled value.
+    EXPECT_NEAR(depth + 0.2f, m_host.GetParameter(kSlot0Depth), 0.03f);
     EXPECT_FLOAT_EQ(value, m_host.GetParameter(kFilterCutoff)); // the knob's own value stays
     EXPECT_EQ(1, m_host.CountEvents(HOST_EDIT_EVENT::kBeginEdit, kSlot0Depth));
     EXPECT_EQ(1, m_host.CountEvents(HOST_EDIT_EVENT::kEndEdit, kSlot0Depth));
