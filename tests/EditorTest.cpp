@@ -18,6 +18,7 @@
 #include "Gui/RandomizeControl.h"
 #include "Gui/StepperControl.h"
 #include "Preferences.h"
+#include "vstgui/MenuOverlay.h"
 #include "vstgui/vstgui.h"
 
 #include <gtest/gtest.h>
@@ -543,4 +544,50 @@ TEST_F(CEditorTest, MatrixEditsRedrawOnlyTheArcsTheyChange)
                                      m_effect->UnscaledValueToScaled(kMtxTarget, kDistDrive));
     EXPECT_TRUE(cutoff->isDirty());
     EXPECT_TRUE(drive->isDirty());
+}
+
+namespace
+{
+// Inside the modal menu loop: clicks the menu's row `*data` (separators count as rows).
+void ClickMenuRow(CFrame* frame, void* data)
+{
+    CMenuOverlay* overlay = frame->GetModalOverlay();
+    if (!overlay)
+        return;
+    const CPoint centre = overlay->GetItemRect(0, *static_cast<int*>(data)).getCenter();
+    for (CSyntheticEvent::Type type : {CSyntheticEvent::kMouseDown, CSyntheticEvent::kMouseUp})
+    {
+        CSyntheticEvent event;
+        event.type = type;
+        event.where = centre;
+        event.buttons = kLButton;
+        frame->queueSyntheticEvent(event);
+    }
+}
+} // namespace
+
+TEST_F(CEditorTest, ContextClickOnAKnobRunsItsModulationMenuADepthDragDoesNot)
+{
+    Open();
+    const CPoint centre = CentreOf(kFilterCutoff);
+    // Rows: title, separator, "Add Modulation", separator, "Start Midi Learn", "Lock".
+    int lockRow = 5;
+    CSyntheticEvent callback;
+    callback.type = CSyntheticEvent::kCallback;
+    callback.callback = ClickMenuRow;
+    callback.userData = &lockRow;
+    m_frame->queueSyntheticEvent(callback);
+    m_frame->platformOnMouseMoved(centre, 0);
+    m_frame->platformOnMouseDown(centre, kRButton, 1000);
+    m_frame->platformOnMouseUp(centre, kRButton);
+    EXPECT_TRUE(m_effect->GetParameterLock(kFilterCutoff));
+    EXPECT_FALSE(m_frame->isInModalSession());
+
+    // A right-drag on a modulated knob sets the depth and opens no menu.
+    m_effect->AddModulation(kFilterCutoff, 0, true);
+    const long sessions = m_frame->getModalSessionCount();
+    m_frame->platformOnMouseDown(centre, kRButton, 3000);
+    m_frame->platformOnMouseMoved(CPoint(centre.x, centre.y - 10), kRButton);
+    m_frame->platformOnMouseUp(CPoint(centre.x, centre.y - 10), kRButton);
+    EXPECT_EQ(sessions, m_frame->getModalSessionCount());
 }
