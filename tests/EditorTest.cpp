@@ -17,6 +17,7 @@
 #include "Gui/NodeView.h"
 #include "Gui/RandomizeControl.h"
 #include "Gui/StepperControl.h"
+#include "Processing/ModulationMatrix.h"
 #include "Preferences.h"
 #include "vstgui/MenuOverlay.h"
 #include "vstgui/vstgui.h"
@@ -590,4 +591,38 @@ TEST_F(CEditorTest, ContextClickOnAKnobRunsItsModulationMenuADepthDragDoesNot)
     m_frame->platformOnMouseMoved(CPoint(centre.x, centre.y - 10), kRButton);
     m_frame->platformOnMouseUp(CPoint(centre.x, centre.y - 10), kRButton);
     EXPECT_EQ(sessions, m_frame->getModalSessionCount());
+}
+
+TEST_F(CEditorTest, PlayCursorFollowsTheModulatorOnlyWhileTheHostPlays)
+{
+    Open();
+    CVstWrapper* wrapper = m_plugin.Wrapper();
+    wrapper->setSampleRate(44100.0f);
+    wrapper->setBlockSize(512);
+    wrapper->resume();
+    std::vector<float> left(512), right(512);
+    float* channels[2] = {left.data(), right.data()};
+    auto play = [&](int blocks, double startSample) {
+        for (int block = 0; block < blocks; ++block)
+        {
+            m_effect->SetHostTempo(120.0f);
+            m_effect->SetHostSamplePos(static_cast<float>(startSample + 512.0 * block));
+            wrapper->processReplacing(channels, channels, 512);
+        }
+    };
+    CModulationMatrix* matrix = m_effect->GetModulationMatrix();
+    CStepperControl* steps = m_editor->GetStepEditor();
+    m_effect->OnTransportStart();
+    play(20, 44100.0 * 0.6); // a little over a beat in
+    Idle();
+    const float playing = matrix->GetCursorPos(0);
+    EXPECT_GE(playing, 1.0f);
+    EXPECT_FLOAT_EQ(std::trunc(playing), std::trunc(steps->GetCursor()));
+
+    // Stopped: the modulator still runs on, the editor's cursor stays.
+    m_effect->OnTransportStop();
+    play(20, 44100.0 * 1.7);
+    Idle();
+    ASSERT_NE(std::trunc(playing), std::trunc(matrix->GetCursorPos(0)));
+    EXPECT_FLOAT_EQ(std::trunc(playing), std::trunc(steps->GetCursor()));
 }
