@@ -4,11 +4,17 @@
 #include "Resources.h"
 
 #include <cairo.h>
+#include <png.h>
 
+#include <algorithm>
+#include <csetjmp>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace VSTGUI
 {
@@ -17,7 +23,7 @@ namespace VSTGUI
 // their own). Freed with its last user.
 struct CBitmapImage
 {
-    std::string key; // "scale:name"; empty for a blank image
+    std::string key; // "scale:name" (a band: "scale:name@top+rows"); empty for a blank image
     cairo_surface_t* surface = nullptr;
     int users = 0;
 };
@@ -50,20 +56,35 @@ cairo_status_t ReadPngBytes(void* closure, unsigned char* out, unsigned int leng
     return CAIRO_STATUS_SUCCESS;
 }
 
+std::string ImageKey(const RESOURCE_ENTRY* entry)
+{
+    return std::to_string(entry->scale) + ":" + entry->name;
+}
+
+// The whole image of `entry` when some bitmap has decoded it already (one more user), else null.
+CBitmapImage* AcquireDecodedImage(const RESOURCE_ENTRY* entry)
+{
+    auto found = ImageCache().find(ImageKey(entry));
+    if (found == ImageCache().end())
+    {
+        return nullptr;
+    }
+    ++found->second->users;
+    return found->second;
+}
+
 CBitmapImage* AcquireImage(const RESOURCE_ENTRY* entry)
 {
     if (entry == nullptr)
     {
         return nullptr;
     }
-    std::string key = std::to_string(entry->scale) + ":" + entry->name;
-    auto& cache = ImageCache();
-    auto found = cache.find(key);
-    if (found != cache.end())
+    if (CBitmapImage* decoded = AcquireDecodedImage(entry))
     {
-        ++found->second->users;
-        return found->second;
+        return decoded;
     }
+    std::string key = ImageKey(entry);
+    auto& cache = ImageCache();
     PNG_READER reader{entry->data, entry->size, 0};
     cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(ReadPngBytes, &reader);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
@@ -88,6 +109,190 @@ void ReleaseImage(CBitmapImage* image)
     }
     cairo_surface_destroy(image->surface);
     delete image;
+}
+
+// --- bands: the rows of a film strip that one frame needs -----------------------------------
+//
+// A knob's strip holds every frame of its animation (128 frames of 128 x 128 pixels at 2x is
+// 8 MB decoded) while the knob shows one. A band is the decoded part of a strip: the PNG is
+// read row by row only as far as the band's last row, and only the band is kept (64 KB for
+// such a frame). Bands are shared like whole images, under their own key.
+
+struct PNG_DECODE
+{
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    cairo_surface_t* surface = nullptr;
+    std::vector<unsigned char> row;
+    PNG_READER reader{nullptr, 0, 0};
+};
+
+void ReadPngRows(png_structp png, png_bytep out, png_size_t length)
+{
+    auto* reader = static_cast<PNG_READER*>(png_get_io_ptr(png));
+    if (length > reader->size - reader->position)
+    {
+        png_error(png, "truncated image");
+    }
+    std::memcpy(out, reader->data + reader->position, length);
+    reader->position += length;
+}
+
+// A damaged image is an answer (no band), not a message on the host's terminal.
+[[noreturn]] void QuietPngError(png_structp png, png_const_charp /*message*/)
+{
+    png_longjmp(png, 1);
+}
+
+void IgnorePngWarning(png_structp /*png*/, png_const_charp /*message*/) {}
+
+// cairo's rounding of premultiplied colour, so that a band has exactly the pixels that the
+// whole image decoded by cairo has.
+inline std::uint32_t MultiplyAlpha(std::uint32_t alpha, std::uint32_t colour)
+{
+    const std::uint32_t temp = alpha * colour + 0x80;
+    return (temp + (temp >> 8)) >> 8;
+}
+
+// Rows [top, top + rows) of a non-interlaced PNG as a cairo image surface in the format cairo's
+// own reader would give the whole image (ARGB32 with alpha, else RGB24); null when the bytes are
+// no such PNG. UI thread (it creates a cairo surface).
+cairo_surface_t* DecodeBand(const RESOURCE_ENTRY* entry, int top, int rows)
+{
+    // Everything that changes after setjmp lives in this heap object, never in a local.
+    auto state = std::make_unique<PNG_DECODE>();
+    state->reader = PNG_READER{entry->data, entry->size, 0};
+    state->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietPngError,
+                                        IgnorePngWarning);
+    if (state->png == nullptr)
+    {
+        return nullptr;
+    }
+    state->info = png_create_info_struct(state->png);
+    if (state->info == nullptr || setjmp(png_jmpbuf(state->png)) != 0)
+    {
+        if (state->surface != nullptr)
+        {
+            cairo_surface_destroy(state->surface);
+        }
+        png_destroy_read_struct(&state->png, &state->info, nullptr);
+        return nullptr;
+    }
+    png_set_read_fn(state->png, &state->reader, ReadPngRows);
+    png_read_info(state->png, state->info);
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int depth = 0;
+    int colourType = 0;
+    int interlace = 0;
+    png_get_IHDR(state->png, state->info, &width, &height, &depth, &colourType, &interlace,
+                 nullptr, nullptr);
+    if (interlace != PNG_INTERLACE_NONE || top < 0 || rows <= 0 ||
+        static_cast<png_uint_32>(top + rows) > height)
+    {
+        png_error(state->png, "not a band of this image");
+    }
+    // The transformations of cairo's PNG reader: everything becomes 8-bit RGB with alpha or
+    // with a filler byte.
+    const bool transparency = png_get_valid(state->png, state->info, PNG_INFO_tRNS) != 0;
+    if (colourType == PNG_COLOR_TYPE_PALETTE)
+    {
+        png_set_palette_to_rgb(state->png);
+    }
+    if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8)
+    {
+        png_set_expand_gray_1_2_4_to_8(state->png);
+    }
+    if (transparency)
+    {
+        png_set_tRNS_to_alpha(state->png);
+    }
+    if (depth == 16)
+    {
+        png_set_strip_16(state->png);
+    }
+    if (depth < 8)
+    {
+        png_set_packing(state->png);
+    }
+    if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
+    {
+        png_set_gray_to_rgb(state->png);
+    }
+    png_set_filler(state->png, 0xff, PNG_FILLER_AFTER);
+    png_read_update_info(state->png, state->info);
+    const bool alpha = transparency || (colourType & PNG_COLOR_MASK_ALPHA) != 0;
+    if (png_get_rowbytes(state->png, state->info) != static_cast<png_size_t>(width) * 4)
+    {
+        png_error(state->png, "unexpected row layout");
+    }
+    state->surface = cairo_image_surface_create(alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24,
+                                                static_cast<int>(width), rows);
+    if (cairo_surface_status(state->surface) != CAIRO_STATUS_SUCCESS)
+    {
+        png_error(state->png, "no surface");
+    }
+    cairo_surface_flush(state->surface);
+    unsigned char* pixels = cairo_image_surface_get_data(state->surface);
+    const int stride = cairo_image_surface_get_stride(state->surface);
+    state->row.resize(static_cast<size_t>(width) * 4);
+    // Rows above the band are decoded (a PNG is one compressed stream) but not kept; rows below
+    // it are never read.
+    for (int y = 0; y < top + rows; ++y)
+    {
+        png_read_row(state->png, state->row.data(), nullptr);
+        if (y < top)
+        {
+            continue;
+        }
+        auto* out = reinterpret_cast<std::uint32_t*>(pixels + static_cast<size_t>(y - top) * stride);
+        const unsigned char* in = state->row.data();
+        for (png_uint_32 x = 0; x < width; ++x, in += 4)
+        {
+            std::uint32_t r = in[0];
+            std::uint32_t g = in[1];
+            std::uint32_t b = in[2];
+            const std::uint32_t a = alpha ? in[3] : 0xff;
+            if (a == 0)
+            {
+                out[x] = 0;
+                continue;
+            }
+            if (a != 0xff)
+            {
+                r = MultiplyAlpha(a, r);
+                g = MultiplyAlpha(a, g);
+                b = MultiplyAlpha(a, b);
+            }
+            out[x] = (a << 24) | (r << 16) | (g << 8) | b;
+        }
+    }
+    cairo_surface_mark_dirty(state->surface);
+    cairo_surface_t* surface = state->surface;
+    state->surface = nullptr;
+    png_destroy_read_struct(&state->png, &state->info, nullptr);
+    return surface;
+}
+
+CBitmapImage* AcquireBand(const RESOURCE_ENTRY* entry, int top, int rows)
+{
+    std::string key =
+        ImageKey(entry) + "@" + std::to_string(top) + "+" + std::to_string(rows);
+    auto& cache = ImageCache();
+    auto found = cache.find(key);
+    if (found != cache.end())
+    {
+        ++found->second->users;
+        return found->second;
+    }
+    cairo_surface_t* surface = DecodeBand(entry, top, rows);
+    if (surface == nullptr)
+    {
+        return nullptr;
+    }
+    auto* image = new CBitmapImage{key, surface, 1};
+    cache.emplace(key, image);
+    return image;
 }
 
 // Width and height from a PNG's header (signature, then the IHDR chunk); false when the bytes
@@ -126,12 +331,14 @@ CBitmap::CBitmap(const char* resourceName) : m_name(resourceName != nullptr ? re
     if (ReadPngSize(entry1x, width, height))
     {
         m_resource1x = entry1x;
+        m_rows1x = height;
         m_width = width;
         m_height = height;
     }
     if (ReadPngSize(entry2x, width, height))
     {
         m_resource2x = entry2x;
+        m_rows2x = height;
         if (m_resource1x == nullptr)
         {
             m_width = width * 0.5;
@@ -148,8 +355,92 @@ CBitmap::CBitmap(CCoord width, CCoord height) : m_blank(true)
 
 CBitmap::~CBitmap()
 {
+    ReleaseBands();
     ReleaseImage(m_image1x);
     ReleaseImage(m_image2x);
+}
+
+void CBitmap::ReleaseBands() const
+{
+    for (const BAND& band : m_bands)
+    {
+        ReleaseImage(band.image);
+    }
+    m_bands.clear();
+}
+
+int CBitmap::GetBandCount() const
+{
+    return static_cast<int>(m_bands.size());
+}
+
+bool CBitmap::IsDecoded(int scale) const
+{
+    return (scale == 2 ? m_image2x : m_image1x) != nullptr;
+}
+
+bool CBitmap::DrawBand(CDrawContext* context, const CRect& dest, const CPoint& offset,
+                       float alpha)
+{
+    // The image a draw at this scale uses (as getSurface chooses), unless it failed to decode.
+    const double scale = context->getScaleFactor();
+    const bool want2x = m_resource2x != nullptr && !m_decodeFailed2x &&
+                        (scale > 1.0 || m_resource1x == nullptr || m_decodeFailed1x);
+    const RESOURCE_ENTRY* resource = want2x ? m_resource2x : m_resource1x;
+    if (resource == nullptr || (!want2x && m_decodeFailed1x) || m_bandsRefused)
+    {
+        return false;
+    }
+    CBitmapImage*& whole = want2x ? m_image2x : m_image1x;
+    if (whole != nullptr)
+    {
+        return false;
+    }
+    // The whole image may be decoded for another bitmap already (another editor): share it.
+    if ((whole = AcquireDecodedImage(resource)) != nullptr)
+    {
+        ReleaseBands();
+        return false;
+    }
+    const int resourceScale = want2x ? 2 : 1;
+    const int imageRows = want2x ? m_rows2x : m_rows1x;
+    const int top = std::max(0, static_cast<int>(std::floor(offset.y * resourceScale)));
+    const int bottom = std::min(
+        imageRows, static_cast<int>(std::ceil((offset.y + dest.getHeight()) * resourceScale)));
+    const int rows = bottom - top;
+    // Bands pay only for a small part of a tall image (a frame of a film strip).
+    if (rows <= 0 || rows * kBandShare > imageRows)
+    {
+        return false;
+    }
+    CBitmapImage* image = nullptr;
+    for (const BAND& band : m_bands)
+    {
+        if (band.scale == resourceScale && band.top == top && band.rows == rows)
+        {
+            image = band.image;
+        }
+    }
+    if (image == nullptr)
+    {
+        // Many different frames: the control is being moved through its range, and each band
+        // costs a decode from the top of the strip; from here on the whole strip is cheaper.
+        if (static_cast<int>(m_bands.size()) >= kMaxBands)
+        {
+            ReleaseBands();
+            return false;
+        }
+        image = AcquireBand(resource, top, rows);
+        if (image == nullptr)
+        {
+            m_bandsRefused = true; // interlaced or damaged: the whole-image path decides
+            return false;
+        }
+        m_bands.push_back(BAND{resourceScale, top, rows, image});
+    }
+    const CPoint bandOffset(offset.x, offset.y - static_cast<double>(top) / resourceScale);
+    context->drawSurface(image->surface, resourceScale, dest, bandOffset, alpha);
+    return true;
 }
 
 bool CBitmap::isLoaded() const
@@ -182,6 +473,8 @@ void* CBitmap::getSurface(double scale) const
         }
         return image;
     };
+    // From the whole image on, the bands are not drawn any more.
+    ReleaseBands();
     const bool want2x = m_resource2x != nullptr && (scale > 1.0 || m_resource1x == nullptr);
     if (want2x && decode(m_resource2x, m_image2x, m_decodeFailed2x) != nullptr)
     {
@@ -219,6 +512,10 @@ void* CBitmap::getTargetSurface() const
 void CBitmap::draw(CDrawContext* context, const CRect& dest, const CPoint& offset, float alpha)
 {
     if (context == nullptr || !isLoaded())
+    {
+        return;
+    }
+    if (!m_blank && DrawBand(context, dest, offset, alpha))
     {
         return;
     }

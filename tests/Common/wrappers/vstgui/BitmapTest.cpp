@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 using namespace VSTGUI;
 using namespace ToolkitTest;
 
@@ -156,4 +159,92 @@ TEST_F(CBitmapTest, SizeFromTheHeaderAndBadImagesDrawNothing)
     frame->forget();
     broken->forget();
     notPng->forget();
+}
+
+namespace
+{
+// Eight frames of 10 x 10 in translucent colours (a band's premultiplied pixels must be
+// cairo's own); the pixels of `frameIndex` drawn by a knob over black.
+const std::vector<CColor> kTranslucent = {CColor(200, 100, 50, 128), CColor(10, 220, 30, 77),
+                                          CColor(90, 90, 250, 255), CColor(255, 255, 255, 3)};
+
+std::vector<std::uint32_t> RenderFrame(CBitmap* strip, int frameIndex)
+{
+    CFrame* frame = new CFrame(CRect(0, 0, 10, 10), nullptr);
+    frame->setBackgroundColor(kBlackCColor);
+    auto* knob = new CAnimKnob(CRect(0, 0, 10, 10), nullptr, 1, 8, 10, strip);
+    knob->setValue(static_cast<float>(frameIndex) / 7.0f);
+    frame->addView(knob);
+    std::vector<std::uint32_t> pixels;
+    if (frame->openOffscreen(1.0))
+    {
+        for (int y = 0; y < 10; ++y)
+        {
+            for (int x = 0; x < 10; ++x)
+            {
+                const PIXEL p = PixelAt(*frame, x, y);
+                pixels.push_back((std::uint32_t(p.alpha) << 24) | (std::uint32_t(p.red) << 16) |
+                                 (std::uint32_t(p.green) << 8) | p.blue);
+            }
+        }
+    }
+    frame->forget();
+    return pixels;
+}
+} // namespace
+
+TEST_F(CBitmapTest, OneFrameOfATallStripDecodesOnlyItsRowsWithTheWholeImagesPixels)
+{
+    RegisterPng("BitmapTestTall.png", 1, MakeStripPng(10, 80, 8, kTranslucent));
+    CBitmap* banded = new CBitmap("BitmapTestTall.png");
+    const std::vector<std::uint32_t> frame2 = RenderFrame(banded, 2);
+    const std::vector<std::uint32_t> frame5 = RenderFrame(banded, 5);
+    EXPECT_EQ(banded->GetBandCount(), 2);
+    EXPECT_FALSE(banded->IsDecoded(1));
+    ASSERT_EQ(frame2.size(), 100u);
+    EXPECT_NE(frame2, frame5);
+
+    // The same frames from the whole image, which another bitmap decoded and now shares.
+    CBitmap* whole = new CBitmap("BitmapTestTall.png");
+    ASSERT_NE(whole->getSurface(1.0), nullptr);
+    CBitmap* sharing = new CBitmap("BitmapTestTall.png");
+    EXPECT_EQ(RenderFrame(sharing, 2), frame2);
+    EXPECT_EQ(RenderFrame(sharing, 5), frame5);
+    EXPECT_EQ(sharing->GetBandCount(), 0);
+    EXPECT_TRUE(sharing->IsDecoded(1));
+    banded->forget();
+    whole->forget();
+    sharing->forget();
+}
+
+TEST_F(CBitmapTest, AStripMovedThroughManyFramesIsDecodedWholeOnce)
+{
+    RegisterPng("BitmapTestTall8.png", 1, MakeStripPng(10, 80, 8, kTranslucent));
+    CBitmap* strip = new CBitmap("BitmapTestTall8.png");
+    for (int f = 0; f < CBitmap::kMaxBands; ++f)
+    {
+        RenderFrame(strip, f);
+        RenderFrame(strip, f); // the same frame again needs no new band
+        EXPECT_EQ(strip->GetBandCount(), f + 1);
+    }
+    const std::vector<std::uint32_t> last = RenderFrame(strip, CBitmap::kMaxBands);
+    EXPECT_EQ(strip->GetBandCount(), 0);
+    EXPECT_TRUE(strip->IsDecoded(1));
+    EXPECT_EQ(last, RenderFrame(strip, CBitmap::kMaxBands)) << "drawn from the whole image";
+    strip->forget();
+}
+
+TEST_F(CBitmapTest, ATruncatedStripDrawsNoFrame)
+{
+    std::vector<unsigned char> png = MakeStripPng(10, 80, 8, kTranslucent);
+    png.resize(png.size() / 2);
+    RegisterPng("BitmapTestTallTruncated.png", 1, png);
+    CBitmap* strip = new CBitmap("BitmapTestTallTruncated.png");
+    ASSERT_TRUE(strip->isLoaded());
+    for (std::uint32_t pixel : RenderFrame(strip, 7))
+    {
+        EXPECT_EQ(pixel & 0xFFFFFFu, 0u); // black: nothing drawn
+    }
+    EXPECT_EQ(strip->GetBandCount(), 0);
+    strip->forget();
 }
