@@ -241,8 +241,11 @@ void CMsegControl::SetShuffle(float shuffle)
 
 void CMsegControl::SetCursor(float position)
 {
+    // Called at every idle while the transport runs: repaint only when the playing step
+    // unit changes, which is all the cursor shows.
+    if (std::trunc(position) != std::trunc(m_cursor))
+        setDirty();
     m_cursor = position;
-    setDirty();
 }
 
 void CMsegControl::Invert()

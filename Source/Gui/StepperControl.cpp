@@ -104,8 +104,11 @@ void CStepperControl::SetShuffle(float shuffle)
 
 void CStepperControl::SetCursor(float position)
 {
+    // Called at every idle while the transport runs: repaint only when the playing step
+    // unit changes, which is all the cursor shows.
+    if (std::trunc(position) != std::trunc(m_cursor))
+        setDirty();
     m_cursor = position;
-    setDirty();
 }
 
 float CStepperControl::GetPosition(int i) const

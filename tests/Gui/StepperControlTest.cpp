@@ -282,3 +282,14 @@ TEST_F(CStepperControlTest, BlocksRoundTripAndInvertMirrorsTheShownLevels)
     EXPECT_NEAR(0.25f, m_control->GetLevel(1), 1e-6f);
     EXPECT_EQ(1, m_host.changes);
 }
+
+TEST_F(CStepperControlTest, ThePlayCursorRepaintsOnlyWhenItEntersAnotherStep)
+{
+    m_control->SetCursor(3.2f);
+    m_frame.renderNow();
+    ASSERT_FALSE(m_control->isDirty());
+    m_control->SetCursor(3.9f);
+    EXPECT_FALSE(m_control->isDirty());
+    m_control->SetCursor(4.0f);
+    EXPECT_TRUE(m_control->isDirty());
+}
