@@ -233,7 +233,9 @@ TEST_F(CMsegControlTest, DrawnPositionsAreTheEnvelopeShuffledOnes)
         float shuffle;
     };
     const CASE cases[] = {
-        {"odd units move", {{0, 0, 0}, {1, 1, 0}, {3, 0, 0}, {4, 1, 0}, {5, 0, 0}, {8, 1, 0}}, 0.5f},
+        {"odd units move",
+         {{0, 0, 0}, {1, 1, 0}, {3, 0, 0}, {4, 1, 0}, {5, 0, 0}, {8, 1, 0}},
+         0.5f},
         {"never past the next point", {{0, 0, 0}, {1, 1, 0}, {1.25f, 0, 0}, {4, 1, 0}}, 0.5f},
         {"the loop end stays", {{0, 0, 0}, {2, 1, 0}, {3, 0, 0}}, 1.0f},
     };
