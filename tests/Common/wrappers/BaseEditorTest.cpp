@@ -37,7 +37,16 @@ public:
 
     void Idle() { IdleWindow(); }
 
+    int m_desktopReads = 0;
+
 protected:
+    // A desktop at 1.5x, without asking an X server.
+    double ReadDesktopScale() override
+    {
+        ++m_desktopReads;
+        return 1.5;
+    }
+
     bool OpenFrame(void* parent, double scale) override
     {
         if (!CBaseEditor::OpenFrame(parent, scale))
@@ -301,6 +310,33 @@ TEST_F(CBaseEditorTest, ReportedSizeIsTheBackgroundTimesTheScale)
         EXPECT_EQ(c.height, rect->bottom - rect->top) << c.scale;
     }
     unsetenv("MORVEX_UI_SCALE");
+}
+
+TEST_F(CBaseEditorTest, DesktopScaleIsAskedOncePerOpenNotOnEveryRectangle)
+{
+    m_editor->close();
+    unsetenv("MORVEX_UI_SCALE");
+    m_editor->m_desktopReads = 0;
+    for (int i = 0; i < 5; ++i)
+    {
+        ERect* rect = nullptr;
+        ASSERT_TRUE(m_editor->getRect(&rect));
+        EXPECT_EQ(450, rect->right - rect->left);
+    }
+    EXPECT_EQ(1, m_editor->m_desktopReads);
+    // Opening asks again (the desktop may have changed meanwhile); the rectangles after
+    // it reuse that answer. (Without a parent window the open itself fails.)
+    EXPECT_FALSE(m_editor->open(nullptr));
+    EXPECT_EQ(2, m_editor->m_desktopReads);
+    ERect* rect = nullptr;
+    ASSERT_TRUE(m_editor->getRect(&rect));
+    EXPECT_EQ(2, m_editor->m_desktopReads);
+    // A forced scale needs no desktop at all.
+    setenv("MORVEX_UI_SCALE", "2", 1);
+    ASSERT_TRUE(m_editor->getRect(&rect));
+    EXPECT_EQ(600, rect->right - rect->left);
+    unsetenv("MORVEX_UI_SCALE");
+    EXPECT_EQ(2, m_editor->m_desktopReads);
 }
 
 TEST_F(CBaseEditorTest, OpenFailsWithoutBackgroundAndLeavesNothingOpen)

@@ -29,7 +29,7 @@ AEffGUIEditor::~AEffGUIEditor()
     }
 }
 
-double AEffGUIEditor::ResolveScale()
+double AEffGUIEditor::ForcedScale()
 {
     if (const char* text = std::getenv("MORVEX_UI_SCALE"))
     {
@@ -38,10 +38,26 @@ double AEffGUIEditor::ResolveScale()
         if (end != text && (scale == 1.0 || scale == 1.5 || scale == 2.0))
             return scale;
     }
-    const double desktop = VSTGUI::GetDesktopScaleFactor();
-    if (!(desktop >= 1.0))
-        return 1.0;
-    return desktop > 2.0 ? 2.0 : desktop;
+    return 0.0;
+}
+
+double AEffGUIEditor::ResolveScale()
+{
+    if (const double forced = ForcedScale(); forced > 0.0)
+        return forced;
+    // Asking the desktop means a connection to the X server: hosts ask for the rectangle
+    // many times (some on every idle), so the answer is kept until the next open.
+    if (!(m_desktopScale > 0.0))
+    {
+        const double desktop = ReadDesktopScale();
+        m_desktopScale = !(desktop >= 1.0) ? 1.0 : (desktop > 2.0 ? 2.0 : desktop);
+    }
+    return m_desktopScale;
+}
+
+double AEffGUIEditor::ReadDesktopScale()
+{
+    return VSTGUI::GetDesktopScaleFactor();
 }
 
 void AEffGUIEditor::SetLogicalSize(int width, int height)
@@ -77,6 +93,8 @@ bool AEffGUIEditor::open(void* parent)
 {
     AEffEditor::open(parent);
     PrepareSize();
+    // The desktop may have changed its scale since the editor last opened.
+    m_desktopScale = 0.0;
     if (!OpenOnParent(parent, ResolveScale()))
     {
         AEffEditor::close();

@@ -9,7 +9,8 @@
 // reports it multiplied by the scale the window opens at, so the host makes a
 // window of the size we really draw. The scale is the environment variable
 // MORVEX_UI_SCALE when it holds 1, 1.5 or 2, else the desktop's
-// (VSTGUI::GetDesktopScaleFactor).
+// (VSTGUI::GetDesktopScaleFactor), asked once per open: the first getRect or open
+// asks, later getRect calls reuse the answer until the next open.
 //
 // Threads: everything here runs on the host's user-interface thread.
 #pragma once
@@ -64,10 +65,14 @@ public:
     bool IsWindowOpen() const { return m_windowOpen; }
 
     // The scale an editor opened now would use: MORVEX_UI_SCALE (1, 1.5 or 2) or the
-    // desktop's, clamped to 1..2.
-    static double ResolveScale();
+    // desktop's, clamped to 1..2 (the desktop is asked once; see the class comment).
+    double ResolveScale();
+    // MORVEX_UI_SCALE when it holds 1, 1.5 or 2, else 0.
+    static double ForcedScale();
 
 protected:
+    // The desktop's scale (VSTGUI::GetDesktopScaleFactor: a round trip to the X server).
+    virtual double ReadDesktopScale();
     // Hook before the size is reported or the window opened: deferred decisions
     // (window mode, bitmaps). Called on the user-interface thread.
     virtual void PrepareSize() {}
@@ -93,6 +98,7 @@ protected:
     ERect m_rect{0, 0, 0, 0};          // logical
     ERect m_scaledRect{0, 0, 0, 0};    // what getRect reports
     double m_scale = 1.0;
+    double m_desktopScale = 0.0; // 0 until asked (ResolveScale)
     bool m_windowOpen = false;
     CToolkitSide m_toolkitSide{*this};
 };
