@@ -263,15 +263,20 @@ bool CBaseEffect::GetParameterLock(int id)
 
 void CBaseEffect::HostBeginEdit(int id)
 {
-    // The value from before the gesture is the undo step (0 for a bad id).
-    if (m_actionStack)
-        m_actionStack->AddParameterChange(id, GetParameterScaled(id, false, false, 0));
+    // The value from before the gesture; the undo step is recorded at its end, and only
+    // when the gesture changed something (a click that leaves a knob where it was is no
+    // step and keeps the redo list). An inner bracket on the same id keeps the outer start.
+    if (IsValidId(id) && m_editDepth[id]++ == 0)
+        m_editStart[id] = GetParameterScaled(id, false, false, 0);
     if (m_wrapper)
         m_wrapper->HostBeginEdit(id);
 }
 
 void CBaseEffect::HostEndEdit(int id)
 {
+    if (IsValidId(id) && m_editDepth[id] > 0 && --m_editDepth[id] == 0 && m_actionStack &&
+        GetParameterScaled(id, false, false, 0) != m_editStart[id])
+        m_actionStack->AddParameterChange(id, m_editStart[id]);
     if (m_wrapper)
         m_wrapper->HostEndEdit(id);
 }

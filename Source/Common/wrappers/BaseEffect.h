@@ -126,6 +126,8 @@ public:
     // Per sub-block of at most 16 samples, in place, audio thread.
     virtual void Process(float* /*left*/, float* /*right*/, int /*numSamples*/) noexcept {}
     virtual void ResetRawParameterBlock(int id);
+    // Host gesture brackets of a user edit on `id`. The pair records one undo step (the
+    // value from before the begin) when the value differs at the end, none otherwise.
     virtual void HostBeginEdit(int id);
     virtual void HostEndEdit(int id);
     virtual void HostSetParameterAutomated(int id, float value);
@@ -328,6 +330,10 @@ protected:
     IEffectEditor* m_editor = nullptr;
     CAccessLock m_accessLock;
     CActionStack* m_actionStack = nullptr; // owned
+    // Open host edit gestures (HostBeginEdit/HostEndEdit nesting) and each one's starting
+    // scaled value, for the undo step at its end. User-interface thread.
+    int m_editDepth[kNumParameters] = {};
+    float m_editStart[kNumParameters] = {};
     std::vector<uint8_t> m_chunkBuffer;     // the last chunk built by GetChunk
 
     PARAMETER_INFO m_parameters[kNumParameters];

@@ -4,6 +4,7 @@
 #include "Common/wrappers/BaseAnimKnob.h"
 #include "Common/wrappers/BaseEditor.h"
 #include "Common/wrappers/BaseReadOut.h"
+#include "Common/wrappers/ParameterAction.h"
 #include "Common/wrappers/StepAnimKnob.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Gui/GuiTestSupport.h"
@@ -134,6 +135,42 @@ TEST_F(CBaseEditorTest, KnobDragIsOneHostGestureAndOneUndoStep)
     m_effect->Undo();
     EXPECT_FLOAT_EQ(0.5f, Scaled(kVolume));
     EXPECT_FLOAT_EQ(0.5f, m_editor->GetControl(kVolume)->getValue());
+}
+
+TEST_F(CBaseEditorTest, ClickThatChangesNothingIsAHostGestureButNoUndoStep)
+{
+    struct CASE
+    {
+        const char* what;
+        CPoint where;
+        int id;
+    };
+    const CASE cases[] = {
+        {"knob pressed and released without moving", kKnobCentre, kVolume},
+        {"selector clicked on the position it shows", kSelectorPoint, kDistMode},
+    };
+    for (const CASE& c : cases)
+    {
+        // A first click puts the selector on the clicked position (the knob stays put).
+        Press(c.where, kLButton);
+        Release(c.where, kLButton);
+        m_effect->AddUndoItem(new CParameterAction(m_effect, kPan, 0.0f));
+        m_effect->Undo(); // a redo step that the click must not discard
+        const float before = Scaled(c.id);
+        const int undoBefore = m_effect->GetUndoCount();
+        m_plugin.Host().Clear();
+
+        Press(c.where, kLButton);
+        Release(c.where, kLButton);
+
+        const std::vector<HOST_CALL> edits = m_plugin.Host().EditCalls(c.id);
+        ASSERT_GE(edits.size(), 2u) << c.what;
+        EXPECT_EQ(audioMasterBeginEdit, edits.front().opcode) << c.what;
+        EXPECT_EQ(audioMasterEndEdit, edits.back().opcode) << c.what;
+        EXPECT_FLOAT_EQ(before, Scaled(c.id)) << c.what;
+        EXPECT_EQ(undoBefore, m_effect->GetUndoCount()) << c.what;
+        EXPECT_EQ(1, m_effect->GetRedoCount()) << c.what;
+    }
 }
 
 TEST_F(CBaseEditorTest, SteppedKnobSnapsToTheStoredStepAfterADrag)

@@ -73,12 +73,51 @@ TEST_F(CParameterActionTest, StepsAndBadIds)
     EXPECT_EQ(m_effect.GetParameterInfo(5)->value, 0.0f);
     m_effect.Redo();
     EXPECT_EQ(m_effect.GetParameterInfo(5)->value, 3.0f);
-    // A gesture on a bad id still records a step, which changes nothing.
+    // A gesture on a bad id records nothing.
     m_effect.HostBeginEdit(312);
-    EXPECT_EQ(m_effect.GetUndoCount(), 2);
-    m_effect.m_notified.clear();
-    m_effect.Undo();
-    EXPECT_TRUE(m_effect.m_notified.empty());
+    m_effect.HostEndEdit(312);
+    EXPECT_EQ(m_effect.GetUndoCount(), 1);
+}
+
+TEST_F(CParameterActionTest, OnlyAGestureThatChangesTheValueIsAnUndoStep)
+{
+    struct CASE
+    {
+        const char* name;
+        std::vector<float> moves; // scaled values set inside the bracket
+        bool nested;              // a second bracket on the same id inside the first
+        int steps;
+    };
+    const CASE cases[] = {
+        {"press and release", {}, false, 0},
+        {"moved back to the start", {0.3f, 1.0f}, false, 0},
+        {"moved", {0.3f}, false, 1},
+        {"nested brackets", {0.3f}, true, 1},
+    };
+    for (const CASE& c : cases)
+    {
+        CKnobEffect effect; // Mix starts at 100 % (scaled 1)
+        effect.AddUndoItem(new CParameterAction(&effect, 5, 0.0f));
+        effect.Undo(); // one redo item that a non-edit must keep
+        effect.HostBeginEdit(4);
+        if (c.nested)
+            effect.HostBeginEdit(4);
+        for (float value : c.moves)
+            effect.SetParameterScaled(4, value);
+        if (c.nested)
+        {
+            effect.HostEndEdit(4);
+            EXPECT_EQ(effect.GetUndoCount(), 0) << c.name; // the outer gesture is still open
+        }
+        effect.HostEndEdit(4);
+        EXPECT_EQ(effect.GetUndoCount(), c.steps) << c.name;
+        EXPECT_EQ(effect.GetRedoCount(), c.steps == 0 ? 1 : 0) << c.name;
+        if (c.steps > 0)
+        {
+            effect.Undo();
+            EXPECT_FLOAT_EQ(effect.GetParameterInfo(4)->value, 100.0f) << c.name;
+        }
+    }
 }
 
 TEST_F(CParameterActionTest, NewGestureAfterUndoClearsRedoAndDepthIsFifty)
