@@ -122,16 +122,12 @@ bench: build
 	@echo
 	@$(BUILD_DIR)/morvex-bench --events
 
-# Pictures of the editor in both window modes, at scale 1 and 2, drawn offscreen by
-# the plug-in's own editor code.
+# Pictures of the editor at scale 1 and 2, drawn offscreen by the plug-in's own editor
+# code: both window modes, both layer pages, a modulator in curve mode, the matrix page
+# in both windows and the compact master view (tools/screenshots/screenshots.sh).
 SCREENSHOT_DIR ?= docs/screenshots
 screenshots: build
-	@mkdir -p $(SCREENSHOT_DIR)
-	@for mode in normal compact; do for scale in 1 2; do \
-	    $(BUILD_DIR)/morvex-screenshot --mode $$mode --scale $$scale \
-	        $(SCREENSHOT_DIR)/editor-$$mode-$${scale}x.png || exit 1; \
-	    echo "$(SCREENSHOT_DIR)/editor-$$mode-$${scale}x.png"; \
-	done; done
+	@tools/screenshots/screenshots.sh $(BUILD_DIR) $(SCREENSHOT_DIR)
 
 # Copies the plug-in to ~/.vst, where Linux hosts look by default, and the factory preset
 # library into the plug-in's data folder (DATA_DIR), beside the user's own presets, which it

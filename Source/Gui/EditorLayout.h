@@ -25,8 +25,11 @@
 // (398..779). The compact window (700 px high) places them 23 px apart from y 420
 // under a row of column heads, inside the modulator section. The compact master view
 // covers the modulator section below its tab row (y 434..696), so the tabs, aim dots
-// and matrix switch stay usable above it. Views that stay above a page (layer
-// selector, matrix switch, tabs, aim dots) never overlap the page's own views.
+// and matrix switch stay usable above it. In the normal window the matrix page lies
+// above the modulator tabs and aim dots (its row 13 overlaps the tab row); only the
+// layer selector and the matrix switch stay above it there. The compact matrix page
+// lies above everything. Views that stay above a page never overlap the page's own
+// views.
 //
 // Plain data, no toolkit; any thread (the tables are built once, on first use,
 // and never change).
