@@ -426,6 +426,24 @@ std::string CEditorHost::ParameterName(int index)
     return buffer;
 }
 
+std::string CEditorHost::ProgramName()
+{
+    char buffer[kVstMaxProgNameLen + 1] = {};
+    Dispatch(effGetProgramName, 0, 0, buffer);
+    buffer[sizeof(buffer) - 1] = '\0';
+    return buffer;
+}
+
+std::vector<float> CEditorHost::AllParameters()
+{
+    std::vector<float> values;
+    for (int i = 0; m_effect != nullptr && i < m_effect->numParams; ++i)
+    {
+        values.push_back(GetParameter(i));
+    }
+    return values;
+}
+
 int CEditorHost::FindParameter(const std::string& name)
 {
     for (int i = 0; m_effect != nullptr && i < m_effect->numParams; ++i)

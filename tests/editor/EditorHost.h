@@ -111,6 +111,10 @@ public:
     float GetParameter(int index);
     std::string ParameterName(int index);
     int FindParameter(const std::string& name);
+    // The current program's name as a host's preset field shows it (effGetProgramName).
+    std::string ProgramName();
+    // Every parameter's normalised value, by index.
+    std::vector<float> AllParameters();
 
     // What the plug-in told the host since the last ClearEvents.
     std::vector<HOST_EDIT_EVENT> Events();

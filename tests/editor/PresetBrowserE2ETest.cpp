@@ -1,0 +1,256 @@
+// The main preset browser as a user meets it in a DAW: the built plug-in in our host on a
+// private Xvfb, a small library of factory presets in a fresh data folder, the browser's menu
+// opened with a click, a preset chosen in its category's submenu, then the previous and next
+// buttons stepping through the list and wrapping across categories. The host checks what it
+// would show (the program name) and what it would automate (the parameters).
+#include "XvfbTest.h"
+
+#include "EditorHost.h"
+#include "PointerInput.h"
+#include "Screenshot.h"
+#include "Gui/EditorLayout.h"
+#include "support/TempDataFolder.h"
+
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+constexpr int kOpenTimeoutMs = 5000;
+constexpr int kSettleMs = 200;
+// The menu's geometry (logical pixels): rows, separators and the level's inner padding.
+constexpr int kMenuRow = 20;
+constexpr int kMenuSeparator = 9;
+constexpr int kMenuPadding = 4;
+// The fixed entries above the categories: "Default Preset", a separator, four commands, a
+// separator.
+constexpr int kFixedEntriesHeight = kMenuRow + kMenuSeparator + 4 * kMenuRow + kMenuSeparator;
+
+// Two categories of two presets each, copied from the library the build compiled: enough
+// for a step across a category and a wrap at both ends.
+const char* const kCategories[] = {"Delays and Echoes", "Drums"};
+constexpr int kPresetsPerCategory = 2;
+
+struct LIBRARY_ENTRY
+{
+    std::string category;
+    std::string name; // file name without ".prg"
+};
+
+std::vector<LIBRARY_ENTRY> InstallSmallLibrary(const CTempDataFolder& data)
+{
+    std::vector<LIBRARY_ENTRY> entries;
+    for (const char* category : kCategories)
+    {
+        const fs::path from = fs::path(MORVEX_PRESET_DIR) / "Plug-In Presets" / category;
+        std::vector<std::string> names;
+        for (const fs::directory_entry& file : fs::directory_iterator(from))
+        {
+            if (file.path().extension() == ".prg")
+            {
+                names.push_back(file.path().stem().string());
+            }
+        }
+        std::sort(names.begin(), names.end());
+        names.resize(std::min<size_t>(names.size(), kPresetsPerCategory));
+        const fs::path to = fs::path(data.GetPresetFolder()) / category;
+        fs::create_directories(to);
+        for (const std::string& name : names)
+        {
+            fs::copy_file(from / (name + ".prg"), to / (name + ".prg"));
+            entries.push_back({category, name});
+        }
+    }
+    return entries;
+}
+
+class CPresetBrowserE2ETest : public CXvfbTest
+{
+protected:
+    void SetUp() override
+    {
+        CXvfbTest::SetUp();
+        std::string error;
+        ASSERT_TRUE(m_input.Open(error)) << error;
+        m_input.MoveTo(1590, 1190); // off the editor
+        m_library = InstallSmallLibrary(m_data);
+        ASSERT_EQ(m_library.size(), 2u * kPresetsPerCategory);
+        ASSERT_TRUE(m_host.Load(error)) << error;
+        ASSERT_TRUE(m_host.OpenEditor(error)) << error;
+        ASSERT_TRUE(m_host.RunUntilDrawn(kOpenTimeoutMs)) << "no editor window appeared";
+        m_host.HostWindowOrigin(m_originX, m_originY);
+    }
+
+    // Screen position of the centre of a layout control (the editor opens at scale 1 here).
+    void CentreOf(int tag, int& rootX, int& rootY)
+    {
+        const LAYOUT_CONTROL* control = FindLayoutControl(kWindowNormal, tag);
+        ASSERT_NE(control, nullptr) << tag;
+        rootX = m_originX + control->rect.x + control->rect.width / 2;
+        rootY = m_originY + control->rect.y + control->rect.height / 2;
+    }
+
+    PIXEL_RECT RectOf(int tag)
+    {
+        const LAYOUT_CONTROL* control = FindLayoutControl(kWindowNormal, tag);
+        return control ? PIXEL_RECT{control->rect.x, control->rect.y, control->rect.width,
+                                    control->rect.height}
+                       : PIXEL_RECT{};
+    }
+
+    void ClickAndSettle(int tag)
+    {
+        int x = 0;
+        int y = 0;
+        CentreOf(tag, x, y);
+        m_input.Click(x, y);
+        m_host.RunFor(kSettleMs);
+    }
+
+    CTempDataFolder m_data; // first: the plug-in scans this folder
+    std::vector<LIBRARY_ENTRY> m_library;
+    CEditorHost m_host{MORVEX_PLUGIN_PATH};
+    CPointerInput m_input;
+    int m_originX = 0;
+    int m_originY = 0;
+};
+
+// The user's side while the plug-in runs its menu (which holds the host's thread in its own
+// event loop until the menu closes): waits for the menu to appear below the browser, points at
+// the category (its submenu opens beside it), then picks the preset with the arrow keys and
+// Return. Returns false when the menu never appeared.
+bool ChooseFromMenu(Window hostWindow, int originX, int originY, const PIXEL_RECT& browser,
+                    int category, int preset, const CScreenshot& before)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+    {
+        return false;
+    }
+    CPointerInput input;
+    std::string error;
+    if (!input.Open(error))
+    {
+        XCloseDisplay(display);
+        return false;
+    }
+    // The menu's first level opens below the browser, from its left edge (moved left when
+    // it would reach past the window's right edge): a point 20 pixels into the browser is
+    // inside it either way.
+    const int bottom = browser.y + browser.height;
+    const PIXEL_RECT below{browser.x + 10, bottom + 2, 60, kFixedEntriesHeight};
+    const int pointX = originX + browser.x + 20;
+    bool shown = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!shown && std::chrono::steady_clock::now() < deadline)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        CScreenshot now;
+        shown = now.Capture(display, hostWindow) && now.ChangedPixels(before, below) > 500;
+    }
+    if (shown)
+    {
+        const int rowCentre = originY + bottom + kMenuPadding + kFixedEntriesHeight +
+                              category * kMenuRow + kMenuRow / 2;
+        for (int y = originY + bottom + kMenuPadding + 2; y < rowCentre; y += 8)
+        {
+            input.MoveTo(pointX, y);
+            std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        }
+        input.MoveTo(pointX, rowCentre);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        for (int i = 0; i <= preset; ++i)
+        {
+            input.Key("Down", true);
+            input.Key("Down", false);
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        }
+        input.Key("Return", true);
+        input.Key("Return", false);
+    }
+    else
+    {
+        input.Key("Escape", true);
+        input.Key("Escape", false);
+    }
+    XCloseDisplay(display);
+    return shown;
+}
+
+TEST_F(CPresetBrowserE2ETest, MenuChoosesAFactoryPresetAndTheButtonsStepAndWrap)
+{
+    EXPECT_EQ(m_host.ProgramName(), "Default Preset");
+    const std::vector<float> defaults = m_host.AllParameters();
+    CScreenshot before;
+    ASSERT_TRUE(before.Capture(m_host.HostDisplay(), m_host.HostWindow()));
+
+    // The second preset of the first category, through the menu.
+    int clickX = 0;
+    int clickY = 0;
+    CentreOf(kTagMainBrowser, clickX, clickY);
+    std::atomic<bool> shown{false};
+    std::atomic<bool> finished{false};
+    m_input.MoveTo(clickX, clickY);
+    m_host.RunFor(kSettleMs);
+    std::thread user(
+        [&]
+        {
+            shown = ChooseFromMenu(m_host.HostWindow(), m_originX, m_originY,
+                                   RectOf(kTagMainBrowser), 0, 1, before);
+            finished = true;
+        });
+    m_input.Click(clickX, clickY);
+    // The host idles as usual; the menu's own loop runs inside one of these idles until the
+    // choice ends it. (The user's side gives up after a few seconds, so this ends.)
+    while (!finished)
+    {
+        m_host.RunFor(50);
+    }
+    user.join();
+    ASSERT_TRUE(shown) << "the browser's menu did not open";
+    m_host.RunFor(kSettleMs);
+
+    EXPECT_EQ(m_host.ProgramName(), m_library[1].name);
+    const std::vector<float> chosen = m_host.AllParameters();
+    EXPECT_NE(chosen, defaults) << "the preset changed no parameter";
+    CScreenshot loaded;
+    ASSERT_TRUE(loaded.Capture(m_host.HostDisplay(), m_host.HostWindow()));
+    EXPECT_GT(loaded.ChangedPixels(before, RectOf(kTagMainBrowser)), 30) << "name not redrawn";
+
+    // Next crosses into the second category, goes on to its last preset, then wraps to the
+    // first; previous wraps back to the last.
+    struct STEP
+    {
+        int button;
+        size_t expected;
+    };
+    const STEP steps[] = {{kTagNextPreset, 2},
+                          {kTagNextPreset, 3},
+                          {kTagNextPreset, 0},
+                          {kTagPrevPreset, 3},
+                          {kTagPrevPreset, 2}};
+    std::vector<float> previous = chosen;
+    for (const STEP& step : steps)
+    {
+        ClickAndSettle(step.button);
+        EXPECT_EQ(m_host.ProgramName(), m_library[step.expected].name)
+            << (step.button == kTagNextPreset ? "next" : "previous") << " to "
+            << m_library[step.expected].category << "/" << m_library[step.expected].name;
+        const std::vector<float> now = m_host.AllParameters();
+        EXPECT_NE(now, previous) << m_library[step.expected].name;
+        previous = now;
+    }
+    EXPECT_EQ(CEditorHost::XErrorCount(), 0);
+}
+
+} // namespace
