@@ -434,6 +434,18 @@ std::string CEditorHost::ProgramName()
     return buffer;
 }
 
+std::vector<unsigned char> CEditorHost::Chunk()
+{
+    void* data = nullptr;
+    const VstIntPtr size = Dispatch(effGetChunk, 0, 0, &data);
+    if (data == nullptr || size <= 0)
+    {
+        return {};
+    }
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    return std::vector<unsigned char>(bytes, bytes + size);
+}
+
 std::vector<float> CEditorHost::AllParameters()
 {
     std::vector<float> values;

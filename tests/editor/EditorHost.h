@@ -115,6 +115,8 @@ public:
     std::string ProgramName();
     // Every parameter's normalised value, by index.
     std::vector<float> AllParameters();
+    // The state a host stores with its project (effGetChunk of the bank); empty without one.
+    std::vector<unsigned char> Chunk();
 
     // What the plug-in told the host since the last ClearEvents.
     std::vector<HOST_EDIT_EVENT> Events();
