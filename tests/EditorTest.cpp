@@ -35,44 +35,8 @@ using namespace VSTGUI;
 
 namespace
 {
-class CEditorTest : public ::testing::Test
+class CEditorTest : public GuiTest::CEditorFixture<>
 {
-protected:
-    void SetUp() override
-    {
-        setenv("MORVEX_UI_SCALE", "1", 1);
-        m_effect = m_plugin.Effect();
-        // A stored choice, so that the test machine's screen does not decide.
-        m_effect->GetPreferences()->SetCompactGuiMode(CEditor::kNormalMode);
-        m_editor = new CEditor(m_effect);
-        m_effect->SetEditor(m_editor);
-    }
-    void TearDown() override
-    {
-        m_effect->SetEditor(nullptr);
-        delete m_editor;
-        unsetenv("MORVEX_UI_SCALE");
-    }
-
-    void Open()
-    {
-        ASSERT_TRUE(m_editor->OpenOffscreen(1.0));
-        m_frame = m_editor->getFrame();
-        m_plugin.Host().Clear();
-    }
-    // Centre of a control's row in the layout (frame coordinates, normal window).
-    static CPoint CentreOf(int id)
-    {
-        const LAYOUT_CONTROL* row = FindLayoutControl(CEditor::kNormalMode, id);
-        return row ? CPoint(row->rect.x + row->rect.width / 2.0, row->rect.y + row->rect.height / 2.0)
-                   : CPoint();
-    }
-    void Idle() { m_editor->idle(); }
-
-    GuiTest::CPluginInstance m_plugin;
-    CMorvex* m_effect = nullptr;
-    CEditor* m_editor = nullptr;
-    CFrame* m_frame = nullptr;
 };
 } // namespace
 
@@ -294,18 +258,6 @@ TEST(CEditorWindowModeTest, LowScreenWithoutStoredChoiceOpensCompactAndStoresIt)
     }
 }
 
-namespace
-{
-// Sets an editor-only control as a click would.
-void Select(CEditor* editor, long tag, float value)
-{
-    CControl* control = editor->GetTaggedControl(tag);
-    ASSERT_NE(nullptr, control) << tag;
-    control->setValue(value);
-    editor->valueChanged(control);
-}
-} // namespace
-
 TEST_F(CEditorTest, LayerSelectorSwapsTheLayerPagesAndLayerBControlsFollowTheirParameters)
 {
     Open();
@@ -321,7 +273,7 @@ TEST_F(CEditorTest, LayerSelectorSwapsTheLayerPagesAndLayerBControlsFollowTheirP
     EXPECT_EQ(cutoffA->getViewSize(), cutoffB->getViewSize());
 
     m_effect->SetParameterScaled(kFilterCutoff + 1, 0.25f); // while its page is away
-    Select(m_editor, kTagLayerSelector, 1.0f);
+    Select(kTagLayerSelector, 1.0f);
     EXPECT_EQ(1, m_editor->GetSelectedLayer());
     EXPECT_TRUE(cutoffB->isAttached());
     EXPECT_FALSE(cutoffA->isAttached());
@@ -339,7 +291,7 @@ TEST_F(CEditorTest, LayerSelectorSwapsTheLayerPagesAndLayerBControlsFollowTheirP
 TEST_F(CEditorTest, ModulatorTabShowsItsContainerAndItsModeChoosesGateOrTension)
 {
     Open();
-    Select(m_editor, kTagModSelector, 3.0f / 7.0f);
+    Select(kTagModSelector, 3.0f / 7.0f);
     ASSERT_EQ(3, m_editor->GetSelectedMod());
     for (int m = 0; m < CEditor::kModulatorCount; ++m)
         EXPECT_EQ(m == 3, m_editor->GetModView(m)->isAttached()) << m;
@@ -356,7 +308,7 @@ TEST_F(CEditorTest, ModulatorTabShowsItsContainerAndItsModeChoosesGateOrTension)
     EXPECT_TRUE(m_editor->GetControl(kModTension + 3)->isAttached());
     // Another modulator's mode changes nothing shown until it is selected.
     m_plugin.Wrapper()->setParameter(kModMode + 5, 1.0f);
-    Select(m_editor, kTagModSelector, 5.0f / 7.0f);
+    Select(kTagModSelector, 5.0f / 7.0f);
     EXPECT_TRUE(m_editor->GetControl(kModTension + 5)->isAttached());
     EXPECT_FALSE(m_editor->GetControl(kModGate + 5)->isAttached());
     // The tabs and aim buttons lie above the modulator's container.
@@ -371,14 +323,14 @@ TEST_F(CEditorTest, ModulatorTabShowsItsContainerAndItsModeChoosesGateOrTension)
 TEST_F(CEditorTest, MatrixSwitchAndCloseButtonShowAndHideTheMatrixPage)
 {
     Open();
-    Select(m_editor, kTagMatrixSwitch, 1.0f);
+    Select(kTagMatrixSwitch, 1.0f);
     ASSERT_TRUE(m_editor->GetMatrixView()->isAttached());
     CControl* depth = m_editor->GetControl(kMtxDepth + 13);
     ASSERT_NE(nullptr, depth);
     EXPECT_TRUE(depth->isTypeOf("CModSlider"));
     EXPECT_TRUE(m_editor->GetControl(kMtxTarget + 13)->isTypeOf("CBaseListControl"));
     EXPECT_EQ(m_editor->GetMatrixView(), depth->getParentView());
-    Select(m_editor, kTagMatrixClose, 1.0f);
+    Select(kTagMatrixClose, 1.0f);
     EXPECT_FALSE(m_editor->IsMatrixShown());
     EXPECT_FALSE(m_editor->GetMatrixView()->isAttached());
     EXPECT_FLOAT_EQ(0.0f, m_editor->GetTaggedControl(kTagMatrixSwitch)->getValue());
@@ -387,11 +339,13 @@ TEST_F(CEditorTest, MatrixSwitchAndCloseButtonShowAndHideTheMatrixPage)
 TEST_F(CEditorTest, RoutingTileDragIsStoredInTheLayersBlockAndUndoneInOneStep)
 {
     Open();
-    Select(m_editor, kTagLayerSelector, 1.0f);
+    Select(kTagLayerSelector, 1.0f);
     CNodePanel* panel = m_editor->GetNodePanel(1);
     ASSERT_NE(nullptr, panel);
     int before[CEditor::kRoutingNodes] = {};
     panel->GetNodeOrder(before);
+    int32_t layerA[CEditor::kRoutingNodes] = {};
+    std::memcpy(layerA, m_effect->GetRawParameterBlock(kRawBlockLayerOrder), sizeof(layerA));
     const int tile = panel->GetNodeWidth();
     const CPoint first = AimOverlay::CentreInFrame(panel->GetNode(0));
     // The first tile dropped onto the third slot.
@@ -417,6 +371,14 @@ TEST_F(CEditorTest, RoutingTileDragIsStoredInTheLayersBlockAndUndoneInOneStep)
         EXPECT_EQ(before[k], shown[k]) << k;
         EXPECT_EQ(before[k], stored[k]) << k;
     }
+    // Layer A's order was never touched; redo brings the move back, on screen too.
+    std::memcpy(stored, m_effect->GetRawParameterBlock(kRawBlockLayerOrder), sizeof(stored));
+    for (int k = 0; k < CEditor::kRoutingNodes; ++k)
+        EXPECT_EQ(layerA[k], stored[k]) << k;
+    m_effect->Redo();
+    panel->GetNodeOrder(shown);
+    for (int k = 0; k < CEditor::kRoutingNodes; ++k)
+        EXPECT_EQ(expected[k], shown[k]) << k;
 }
 
 TEST_F(CEditorTest, LinkedDelaySpeedsMoveTogether)
@@ -431,7 +393,7 @@ TEST_F(CEditorTest, LinkedDelaySpeedsMoveTogether)
     const CASE cases[] = {{0, kDelaySpeedL, kDelaySpeedR}, {1, kDelaySpeedR + 1, kDelaySpeedL + 1}};
     for (const CASE& c : cases)
     {
-        Select(m_editor, kTagLayerSelector, static_cast<float>(c.layer));
+        Select(kTagLayerSelector, static_cast<float>(c.layer));
         // Switching Link on copies left to right.
         m_effect->SetParameterScaled(kDelaySpeedL + c.layer, 0.7f);
         m_effect->SetParameterScaled(kDelaySpeedR + c.layer, 0.2f);
@@ -451,7 +413,7 @@ TEST_F(CEditorTest, LinkedDelaySpeedsMoveTogether)
         EXPECT_FLOAT_EQ(turned, m_editor->GetControl(c.follower)->getValue()) << c.layer;
     }
     // Without the link the speeds are free.
-    Select(m_editor, kTagLayerSelector, 0.0f);
+    Select(kTagLayerSelector, 0.0f);
     m_plugin.Wrapper()->setParameter(kDelayLink, 0.0f);
     const float right = m_effect->GetParameterScaled(kDelaySpeedR, false, false, 0);
     m_plugin.Wrapper()->setParameter(kDelaySpeedL, 0.9f);
@@ -496,13 +458,13 @@ TEST_F(CEditorTest, PatternEditorsShowTheSelectedModulatorAndStoreItsEdits)
     std::vector<uint8_t> before = block;
     m_effect->SetRawParameterBlock(kRawBlockSteps + 4, block.data());
     m_effect->SetParameterUnscaled(kModNumSteps + 4, 12.0f);
-    Select(m_editor, kTagModSelector, 4.0f / 7.0f);
+    Select(kTagModSelector, 4.0f / 7.0f);
     EXPECT_EQ(12, steps->GetLength());
 
     // Invert: the inverted pattern goes into modulator 4's block as one undo step.
     const float level = steps->GetLevel(0);
     const int undo = m_effect->GetUndoCount();
-    Select(m_editor, kTagModInvert, 1.0f);
+    Select(kTagModInvert, 1.0f);
     EXPECT_FLOAT_EQ(1.0f - level, steps->GetLevel(0));
     EXPECT_EQ(undo + 1, m_effect->GetUndoCount());
     std::vector<uint8_t> stored(kRawBlockStepsSize);
@@ -518,7 +480,7 @@ TEST_F(CEditorTest, PatternEditorsShowTheSelectedModulatorAndStoreItsEdits)
     m_plugin.Wrapper()->setParameter(kModMode + 4, 1.0f);
     EXPECT_TRUE(envelope->isAttached());
     EXPECT_FALSE(steps->isAttached());
-    Select(m_editor, kTagDragMode, 1.0f);
+    Select(kTagDragMode, 1.0f);
     EXPECT_TRUE(envelope->GetDragMode());
 }
 

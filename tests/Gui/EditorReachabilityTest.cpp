@@ -4,16 +4,11 @@
 // reached when, in some state, its control is in the window and is the view the mouse
 // finds at the control's centre (no page or other view lies over it).
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
-#include "Editor.h"
 #include "Gui/AimOverlay.h"
-#include "Gui/EditorLayout.h"
 #include "Gui/GuiTestSupport.h"
-#include "Preferences.h"
-#include "vstgui/vstgui.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <set>
 
 using namespace MorvexParam;
@@ -32,33 +27,13 @@ std::set<int> ParametersWithoutControl()
     return ids;
 }
 
-class CEditorReachabilityTest : public ::testing::TestWithParam<int>
+class CEditorReachabilityTest : public GuiTest::CEditorFixture<::testing::TestWithParam<int>>
 {
 protected:
     void SetUp() override
     {
-        setenv("MORVEX_UI_SCALE", "1", 1);
-        m_effect = m_plugin.Effect();
-        m_effect->GetPreferences()->SetCompactGuiMode(GetParam());
-        m_editor = new CEditor(m_effect);
-        m_effect->SetEditor(m_editor);
-        ASSERT_TRUE(m_editor->OpenOffscreen(1.0));
-        m_frame = m_editor->getFrame();
-    }
-    void TearDown() override
-    {
-        m_effect->SetEditor(nullptr);
-        delete m_editor;
-        unsetenv("MORVEX_UI_SCALE");
-    }
-
-    // Sets an editor-only control as a click would.
-    void Select(long tag, float value)
-    {
-        CControl* control = m_editor->GetTaggedControl(tag);
-        ASSERT_NE(nullptr, control) << tag;
-        control->setValue(value);
-        m_editor->valueChanged(control);
+        CreateEditor(GetParam());
+        ASSERT_NO_FATAL_FAILURE(Open());
     }
 
     // Marks every parameter whose control the mouse finds in the current state.
@@ -74,11 +49,6 @@ protected:
                 reached.insert(id);
         }
     }
-
-    GuiTest::CPluginInstance m_plugin;
-    CMorvex* m_effect = nullptr;
-    CEditor* m_editor = nullptr;
-    CFrame* m_frame = nullptr;
 };
 } // namespace
 

@@ -1,45 +1,28 @@
 // The modulation knob in the Morvex editor (the Volume knob of the master strip):
 // which matrix slot it shows, depth drags with the right button, and its arc.
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
-#include "Editor.h"
-#include "Gui/EditorLayout.h"
 #include "Gui/GuiTestSupport.h"
 #include "Gui/ModulationKnob.h"
-#include "Preferences.h"
-#include "vstgui/vstgui.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdint>
 
 using namespace MorvexParam;
 using namespace VSTGUI;
 
 namespace
 {
-class CModulationKnobTest : public ::testing::Test
+class CModulationKnobTest : public GuiTest::CEditorFixture<>
 {
 protected:
     void SetUp() override
     {
-        setenv("MORVEX_UI_SCALE", "1", 1);
-        m_effect = m_plugin.Effect();
-        m_effect->GetPreferences()->SetCompactGuiMode(CEditor::kNormalMode);
-        m_editor = new CEditor(m_effect);
-        m_effect->SetEditor(m_editor);
-        ASSERT_TRUE(m_editor->OpenOffscreen(1.0));
-        m_frame = m_editor->getFrame();
+        CEditorFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(Open());
         m_knob = dynamic_cast<CModulationKnob*>(m_editor->GetControl(kVolume));
         ASSERT_NE(nullptr, m_knob);
-        const LAYOUT_CONTROL* row = FindLayoutControl(CEditor::kNormalMode, kVolume);
-        m_centre = CPoint(row->rect.x + row->rect.width / 2.0, row->rect.y + row->rect.height / 2.0);
-        m_plugin.Host().Clear();
-    }
-    void TearDown() override
-    {
-        m_effect->SetEditor(nullptr);
-        delete m_editor;
-        unsetenv("MORVEX_UI_SCALE");
+        m_centre = CentreOf(kVolume);
     }
 
     // Slot `slot` from modulator `source` to `target` at `depthPercent`.
@@ -53,30 +36,20 @@ protected:
     {
         return m_effect->GetParameterUnscaled(kMtxDepth + slot, false, false, 0);
     }
+    // Presses a second apart: never a double click.
     void RightDrag(CPoint to)
     {
-        m_frame->platformOnMouseDown(m_centre, kRButton, 1000);
+        m_pressTime += 1000;
+        m_frame->platformOnMouseDown(m_centre, kRButton, m_pressTime);
         m_frame->platformOnMouseMoved(to, kRButton);
         m_frame->platformOnMouseUp(to, kRButton);
     }
 
-    GuiTest::CPluginInstance m_plugin;
-    CMorvex* m_effect = nullptr;
-    CEditor* m_editor = nullptr;
-    CFrame* m_frame = nullptr;
     CModulationKnob* m_knob = nullptr;
     CPoint m_centre;
+    uint32_t m_pressTime = 0;
 };
 } // namespace
-
-TEST_F(CModulationKnobTest, ViewIsTheFilmStripGrownForTheArc)
-{
-    const LAYOUT_CONTROL* row = FindLayoutControl(CEditor::kNormalMode, kVolume);
-    EXPECT_DOUBLE_EQ(row->rect.x - 4, m_knob->getViewSize().left);
-    EXPECT_DOUBLE_EQ(row->rect.y - 4, m_knob->getViewSize().top);
-    EXPECT_DOUBLE_EQ(row->rect.width + 8, m_knob->getViewSize().getWidth());
-    EXPECT_DOUBLE_EQ(row->rect.height + 8, m_knob->getViewSize().getHeight());
-}
 
 TEST_F(CModulationKnobTest, ShowsTheFirstOfTwoSlotsUntilTheSecondIsEdited)
 {
@@ -112,22 +85,31 @@ TEST_F(CModulationKnobTest, RightDragSetsTheDepthAsOneGestureAndStopsAtTheEnds)
     EXPECT_FLOAT_EQ(-100.0f, DepthPercent(0));
 }
 
-TEST_F(CModulationKnobTest, RightClickWithoutDragChangesNoDepth)
+TEST_F(CModulationKnobTest, NoDepthChangeWithoutADragOrWithoutAModulation)
 {
-    Route(0, 1, kVolume, 20.0f);
-    RightDrag(CPoint(m_centre.x + 1, m_centre.y)); // below the 2-pixel threshold
-    EXPECT_NEAR(20.0f, DepthPercent(0), 1e-3f);
-    EXPECT_EQ(0, m_plugin.Host().Count(audioMasterBeginEdit));
-    EXPECT_EQ(0, m_plugin.Host().Count(audioMasterAutomate));
-}
-
-TEST_F(CModulationKnobTest, KnobWithoutModulationIgnoresDepthDrags)
-{
-    RightDrag(CPoint(m_centre.x, m_centre.y - 50));
-    EXPECT_EQ(-1, m_knob->GetModDepthParamID());
-    EXPECT_FLOAT_EQ(0.0f, m_knob->GetModDepth());
-    EXPECT_EQ(0, m_plugin.Host().Count(audioMasterBeginEdit));
-    EXPECT_EQ(0, m_plugin.Host().Count(audioMasterAutomate));
+    struct CASE
+    {
+        const char* name;
+        bool routed;
+        CPoint by; // how far the right button moves
+    };
+    const CASE cases[] = {
+        {"drag on a knob without modulation", false, CPoint(0, -50)},
+        {"click below the 2-pixel threshold", true, CPoint(1, 0)},
+    };
+    for (const CASE& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        if (c.routed)
+            Route(0, 1, kVolume, 20.0f);
+        const float depth = DepthPercent(0);
+        m_plugin.Host().Clear();
+        RightDrag(CPoint(m_centre.x + c.by.x, m_centre.y + c.by.y));
+        EXPECT_EQ(c.routed ? kMtxDepth : -1, m_knob->GetModDepthParamID());
+        EXPECT_FLOAT_EQ(depth, DepthPercent(0));
+        EXPECT_EQ(0, m_plugin.Host().Count(audioMasterBeginEdit));
+        EXPECT_EQ(0, m_plugin.Host().Count(audioMasterAutomate));
+    }
 }
 
 TEST(CModulationKnobArcTest, ArcRunsFromValueToModulatedValueWithinTheEndStops)

@@ -1,16 +1,13 @@
 // The routing panel: dragging a tile reorders the modules, the listener hears the drag's
 // start, the new order and its end, and only the tile under the dragged tile's centre is
 // shaded as the drop target.
-#include "Gui/GuiTestSupport.h"
 #include "Gui/NodePanel.h"
 #include "Gui/NodeView.h"
-#include "UndoItems.h"
 #include "vstgui/vstgui.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -36,44 +33,6 @@ public:
 
     std::vector<std::string> m_events;
     std::vector<int> m_order;
-};
-
-// What the editor does for the selected layer: an undo step at the start of a drag, the
-// new order into the layer's routing block at the end.
-class CRoutingEditor : public INodePanelListener
-{
-public:
-    CRoutingEditor(CMorvex* effect, int layer) : m_effect(effect), m_layer(layer) {}
-    void OnNodePanelDragStart(CNodePanel*) override
-    {
-        m_effect->AddUndoItem(new CRoutingUndoItem(m_effect, m_layer));
-    }
-    void OnNodePanelChanged(CNodePanel* panel) override
-    {
-        int32_t order[kNodes] = {};
-        int shown[kNodes] = {};
-        panel->GetNodeOrder(shown);
-        for (int k = 0; k < kNodes; ++k)
-            order[k] = shown[k];
-        m_effect->SetRawParameterBlock(kRawBlockLayerOrder + m_layer, order);
-    }
-    // UpdateAllControls' part for the panel.
-    void Refresh(CNodePanel* panel) const
-    {
-        const std::vector<int> order = Block();
-        panel->SetNodeOrder(order.data());
-    }
-    std::vector<int> Block() const
-    {
-        int32_t order[kNodes] = {};
-        std::memcpy(order, m_effect->GetRawParameterBlock(kRawBlockLayerOrder + m_layer),
-                    sizeof(order));
-        return std::vector<int>(order, order + kNodes);
-    }
-
-private:
-    CMorvex* m_effect;
-    int m_layer;
 };
 
 class CNodePanelTest : public ::testing::Test
@@ -246,38 +205,4 @@ TEST_F(CNodePanelTest, RightClickDragsNothing)
     m_frame.platformOnMouseUp(CPoint(SlotCentre(3), y), kRButton);
     EXPECT_TRUE(m_listener.m_events.empty());
     EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6}), Order());
-}
-
-TEST_F(CNodePanelTest, UndoOfADropRestoresTheLayersOrderAndThePanelShowsIt)
-{
-    GuiTest::CPluginInstance plugin;
-    CMorvex* effect = plugin.Effect();
-    const int layer = 1;
-    CRoutingEditor editor(effect, layer);
-    const std::vector<int> otherLayer = CRoutingEditor(effect, 0).Block();
-    // A non-trivial order to start from.
-    const int32_t start[kNodes] = {6, 5, 4, 3, 2, 1, 0};
-    effect->SetRawParameterBlock(kRawBlockLayerOrder + layer, start);
-    auto* bitmap = new CBitmap(kTile * kNodes, 2 * kTile);
-    auto* panel = new CNodePanel(CRect(0, 60, kNodes * kTile, 60 + kTile), &editor, &m_frame,
-                                 bitmap, kNodes);
-    bitmap->forget();
-    m_frame.addView(panel);
-    editor.Refresh(panel);
-
-    m_frame.platformOnMouseDown(CPoint(kTile / 2, 65), kLButton, 1000);
-    m_frame.platformOnMouseMoved(CPoint(kTile / 2 + 2 * kTile, 65), kLButton);
-    m_frame.platformOnMouseUp(CPoint(kTile / 2 + 2 * kTile, 65), kLButton);
-    EXPECT_EQ((std::vector<int>{5, 4, 6, 3, 2, 1, 0}), editor.Block());
-
-    effect->Undo();
-    editor.Refresh(panel);
-    EXPECT_EQ((std::vector<int>{6, 5, 4, 3, 2, 1, 0}), editor.Block());
-    std::vector<int> shown(kNodes);
-    panel->GetNodeOrder(shown.data());
-    EXPECT_EQ(editor.Block(), shown);
-    EXPECT_EQ(otherLayer, CRoutingEditor(effect, 0).Block());
-
-    effect->Redo();
-    EXPECT_EQ((std::vector<int>{5, 4, 6, 3, 2, 1, 0}), editor.Block());
 }
