@@ -3,19 +3,23 @@
 //
 //   morvex-screenshot [--mode normal|compact] [--scale 1|2] [--layer a|b]
 //                     [--modulator 1..8] [--curve] [--matrix] [--master-view]
-//                     [--routed] OUT.png
+//                     [--routed] [--pattern] OUT.png
 //
 // An effect is created without a host (as the plug-in module would, with its
 // editor), the editor opens offscreen in the chosen window mode and scale, the
 // chosen view is set up as the user's clicks would (layer page, modulator tab and
 // its curve mode, matrix page, the compact window's master view), one idle pass
 // runs (meters, undo looks), and the whole window is written. --routed first routes
-// a few modulators to knobs, so that arcs, aim buttons and matrix rows show. The
+// a few modulators to knobs, so that arcs, aim buttons and matrix rows show.
+// --pattern draws a rhythm into the chosen modulator's step editor and an envelope into
+// its curve editor, loaded into the controls and stored back as an edit would be. The
 // window mode given here is not stored in the preferences.
 #include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Editor.h"
 #include "Gui/EditorLayout.h"
+#include "Gui/MsegControl.h"
+#include "Gui/StepperControl.h"
 #include "Morvex.h"
 #include "vstgui/Control.h"
 #include "vstgui/Frame.h"
@@ -32,7 +36,7 @@ void PrintUsage(FILE* stream)
 {
     std::fprintf(stream, "usage: morvex-screenshot [--mode normal|compact] [--scale 1|2] "
                          "[--layer a|b] [--modulator 1..8] [--curve] [--matrix] "
-                         "[--master-view] [--routed] OUT.png\n");
+                         "[--master-view] [--routed] [--pattern] OUT.png\n");
 }
 
 struct OPTIONS
@@ -45,6 +49,7 @@ struct OPTIONS
     bool matrix = false;
     bool masterView = false;
     bool routed = false;
+    bool pattern = false;
     std::string output;
 };
 
@@ -67,6 +72,48 @@ void RouteExamples(CMorvex* effect)
                              {kVolume, 3},       {kFlangerDepth + 1, 1}};
     for (const auto& route : routes)
         effect->AddModulation(route[0], route[1], true);
+}
+
+// A sixteen-step groove with accents on the beats, a ghost note and a longer last step,
+// and a pumping envelope over a bar: the selected modulator's pattern editors load
+// them and the editor stores them as if they had been drawn.
+void DrawPattern(CEditor* editor)
+{
+    if (CStepperControl* steps = editor->GetStepEditor())
+    {
+        const float shown[15] = {1.0f, 0.35f, 0.6f, 0.35f, 0.9f, 0.35f, 0.6f, 0.0f,
+                                 1.0f, 0.35f, 0.6f, 0.45f, 0.9f, 0.7f, 0.5f};
+        float positions[32], levels[32];
+        for (int k = 0; k < 32; ++k)
+        {
+            positions[k] = k < 14 ? static_cast<float>(k + 1) : (k == 14 ? 16.0f : -1.0f);
+            const float level = k < 15 ? shown[k] : 0.0f;
+            levels[k] = level * level; // stored on the square scale
+        }
+        steps->Load(positions, levels);
+        steps->SetLength(16);
+        editor->valueChanged(steps);
+    }
+    if (CMsegControl* envelope = editor->GetMsegEditor())
+    {
+        // position (step units), shown level, tension of the segment ending there
+        const float points[][3] = {{0.0f, 0.0f, 0.0f},   {1.0f, 1.0f, -0.6f},
+                                   {6.0f, 0.55f, 0.4f},  {8.0f, 0.1f, 0.0f},
+                                   {8.0f, 0.9f, 0.0f},   {11.0f, 0.7f, -0.3f},
+                                   {14.0f, 0.3f, 0.5f},  {16.0f, 0.0f, 0.2f}};
+        constexpr int kCount = sizeof(points) / sizeof(points[0]);
+        float positions[kCount + 1], levels[kCount + 1], tensions[kCount + 1];
+        for (int i = 0; i < kCount; ++i)
+        {
+            positions[i] = points[i][0];
+            levels[i] = points[i][1] * points[i][1];
+            tensions[i] = points[i][2];
+        }
+        positions[kCount] = -1.0f;
+        levels[kCount] = tensions[kCount] = 0.0f;
+        envelope->Load(positions, levels, tensions);
+        editor->valueChanged(envelope);
+    }
 }
 
 // False (with a message) on anything it does not understand.
@@ -131,6 +178,8 @@ bool ParseArguments(int argc, char** argv, OPTIONS& options)
             options.masterView = true;
         else if (argument == "--routed")
             options.routed = true;
+        else if (argument == "--pattern")
+            options.pattern = true;
         else if (argument == "-h" || argument == "--help")
         {
             PrintUsage(stdout);
@@ -191,6 +240,8 @@ int main(int argc, char** argv)
     Select(editor, kTagLayerSelector, static_cast<float>(options.layer));
     Select(editor, kTagModSelector, options.modulator / 7.0f);
     Select(editor, kTagMatrixSwitch, options.matrix ? 1.0f : 0.0f);
+    if (options.pattern)
+        DrawPattern(editor);
     if (options.mode == CEditor::kCompactMode)
         Select(editor, kTagViewSelector, options.masterView ? 1.0f : 0.0f);
     editor->IdleWindow();
