@@ -246,13 +246,13 @@ void CEditor::IdleWindow()
         m_meters[0]->setValue(m_morvex->GetPeakLeft());
     if (m_meters[1])
         m_meters[1]->setValue(m_morvex->GetPeakRight());
+    // Both meters ask for a paint only when what they show changes (a segment, a pixel).
     if (m_correlationMeter)
-    {
         m_correlationMeter->setValue(m_morvex->GetCorrelation());
-        m_correlationMeter->setDirty(true);
-    }
     UpdateUndoButtons();
-    UpdatePresetName();
+    // The browser rescans its folder when given a path: only when the path changed.
+    if (std::strcmp(m_morvex->GetCurrentPresetPath(), m_shownPresetPath.c_str()) != 0)
+        UpdatePresetName();
     // Play cursors of the selected modulator, only while the host plays (the audio thread
     // writes the position; one relaxed read).
     if (m_morvex->IsTransportPlaying())
@@ -302,8 +302,9 @@ void CEditor::UpdateUndoButtons()
 
 void CEditor::UpdatePresetName()
 {
+    m_shownPresetPath = m_morvex->GetCurrentPresetPath();
     if (m_presetBrowser)
-        m_presetBrowser->SetCurrentPresetPath(m_morvex->GetCurrentPresetPath());
+        m_presetBrowser->SetCurrentPresetPath(m_shownPresetPath.c_str());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -523,6 +524,7 @@ CView* CEditor::CreateFromLayout(CViewContainer* container, const CPoint& origin
     }
     case kLayoutCorrelation:
         m_correlationMeter = new CCorrelationMeter(rect);
+        m_correlationMeter->SetScale(GetScaleFactor());
         container->addView(m_correlationMeter);
         return m_correlationMeter;
     case kLayoutLabel:

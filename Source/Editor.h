@@ -203,6 +203,7 @@ private:
     // the link switched on). Values from the model; one host automation each.
     void FollowDelayLink(int id);
     void UpdateUndoButtons();
+    // Gives the preset browser the effect's current preset path (it rescans its folder).
     void UpdatePresetName();
     // Reads the stored window mode or decides it from the screen height (and stores
     // a compact choice).
@@ -249,6 +250,7 @@ private:
     VSTGUI::CFontDesc* m_layerFont = nullptr;          // 10 pt Arial bold (layer lists)
     int m_undoShown = -1; // the undo / redo looks last shown (-1: none yet)
     int m_redoShown = -1;
+    std::string m_shownPresetPath; // the path last given to the preset browser
     bool m_rebuilding = false;
     bool m_linking = false; // FollowDelayLink is moving the other speed
     // The aim marker's pulse: milliseconds left in the period, frame ticks of the last idle.

@@ -2,6 +2,8 @@
 
 #include "vstgui/DrawContext.h"
 
+#include <cmath>
+
 using namespace VSTGUI;
 
 namespace
@@ -21,7 +23,11 @@ CCorrelationMeter::CCorrelationMeter(const CRect& size) : CControl(size, nullptr
 
 CRect CCorrelationMeter::GetBarRect() const
 {
-    float value = getValue();
+    return BarRectFor(getValue());
+}
+
+CRect CCorrelationMeter::BarRectFor(float value) const
+{
     if (!(value >= -1.0f))
         value = -1.0f;
     if (value > 1.0f)
@@ -32,6 +38,20 @@ CRect CCorrelationMeter::GetBarRect() const
     if (end < centre)
         return CRect(size.left, end, size.right, centre);
     return CRect(size.left, centre, size.right, end);
+}
+
+void CCorrelationMeter::setValue(float value)
+{
+    const CRect before = GetBarRect();
+    const CRect after = BarRectFor(value);
+    const auto pixel = [this](CCoord coordinate) { return std::lround(coordinate * m_scale); };
+    const bool moved = pixel(before.top) != pixel(after.top) ||
+                       pixel(before.bottom) != pixel(after.bottom) ||
+                       (getValue() > 0.0f) != (value > 0.0f);
+    // A value that paints the same pixels is not taken: the next one is compared with the
+    // one shown, so a slow drift still moves the bar once it reaches the next pixel.
+    if (moved)
+        CControl::setValue(value);
 }
 
 void CCorrelationMeter::draw(CDrawContext* context)

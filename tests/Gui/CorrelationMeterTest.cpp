@@ -1,4 +1,5 @@
-// The correlation meter's bar: its rectangle for a value, and what it paints.
+// The correlation meter's bar: its rectangle for a value, what it paints, and that it asks
+// for a paint only when the bar reaches another pixel or changes colour.
 #include "Gui/CorrelationMeter.h"
 #include "vstgui/vstgui.h"
 
@@ -78,4 +79,47 @@ TEST(CCorrelationMeterTest, DrawsNothingAtZeroAndABrightBarWhenPositive)
     EXPECT_GT(negative, 0);
     EXPECT_LT(negative, 100); // the dimmer bar
     frame.close();
+}
+
+TEST(CCorrelationMeterTest, PaintsOnlyWhenTheBarReachesAnotherPixel)
+{
+    struct CASE
+    {
+        const char* what;
+        double scale;
+        float from;
+        float to;
+        bool paints;
+    };
+    // A 40 pixel bar: half its height (20 pixels) per unit of correlation.
+    const CASE cases[] = {
+        {"same value", 1.0, 0.5f, 0.5f, false},
+        {"within a pixel", 1.0, 0.5f, 0.51f, false},
+        {"a whole pixel", 1.0, 0.5f, 0.55f, true},
+        {"half a pixel at scale 2 is a device pixel", 2.0, 0.5f, 0.526f, true},
+        {"sign flips at the middle", 1.0, 0.001f, -0.001f, true},
+        {"from zero to a sliver", 1.0, 0.0f, 0.001f, true},
+    };
+    for (const CASE& c : cases)
+    {
+        CCorrelationMeter meter(CRect(0, 0, 10, 40));
+        meter.SetScale(c.scale);
+        meter.setValue(c.from);
+        meter.setDirty(false);
+        meter.setValue(c.to);
+        EXPECT_EQ(c.paints, meter.isDirty()) << c.what;
+    }
+    // A slow drift is compared with the value shown, so it moves the bar once it has
+    // covered a pixel.
+    CCorrelationMeter meter(CRect(0, 0, 10, 40));
+    meter.setValue(0.5f);
+    meter.setDirty(false);
+    int paints = 0;
+    for (int i = 1; i <= 10; ++i)
+    {
+        meter.setValue(0.5f + 0.01f * static_cast<float>(i));
+        paints += meter.isDirty() ? 1 : 0;
+        meter.setDirty(false);
+    }
+    EXPECT_EQ(2, paints); // 0.1 of correlation is 2 pixels
 }
