@@ -6,14 +6,13 @@
 #include "XvfbTest.h"
 
 #include "EditorHost.h"
+#include "Platform/Linux/ScopedEnv.h"
 #include "PointerInput.h"
 #include "Screenshot.h"
 
-#include <dirent.h>
 
 #include <chrono>
 #include <ostream>
-#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -75,51 +74,6 @@ const EDITOR_UNDER_TEST kEditors[] = {
     // value whether knobs follow the pointer's angle or its linear distance.
     {"Morvex", MORVEX_PLUGIN_PATH, "Volume", &MorvexControl, 0.5, 0.5, 40, -60},
 #endif
-};
-
-int CountOpenFileDescriptors()
-{
-    int count = 0;
-    if (DIR* folder = opendir("/proc/self/fd"))
-    {
-        while (readdir(folder) != nullptr)
-        {
-            ++count;
-        }
-        closedir(folder);
-    }
-    return count;
-}
-
-// Sets an environment variable for the life of the object.
-class CScopedEnvironment
-{
-public:
-    CScopedEnvironment(const char* name, const char* value) : m_name(name)
-    {
-        const char* previous = std::getenv(name);
-        m_had = previous != nullptr;
-        m_previous = m_had ? previous : "";
-        setenv(name, value, 1);
-    }
-    ~CScopedEnvironment()
-    {
-        if (m_had)
-        {
-            setenv(m_name.c_str(), m_previous.c_str(), 1);
-        }
-        else
-        {
-            unsetenv(m_name.c_str());
-        }
-    }
-    CScopedEnvironment(const CScopedEnvironment&) = delete;
-    CScopedEnvironment& operator=(const CScopedEnvironment&) = delete;
-
-private:
-    std::string m_name;
-    std::string m_previous;
-    bool m_had = false;
 };
 
 class CEditorEndToEndTest : public CXvfbTest,
@@ -343,7 +297,7 @@ TEST_P(CEditorEndToEndTest, ScaleTwoReportsAndDrawsTwiceTheSize)
         ASSERT_TRUE(host.Load(error)) << error;
         ASSERT_TRUE(host.QueryEditorRect(width1, height1));
     }
-    CScopedEnvironment scale("MORVEX_UI_SCALE", "2");
+    CScopedEnv scale("MORVEX_UI_SCALE", "2");
     m_scale = 2.0;
     CEditorHost host(GetParam().pluginPath);
     OpenEditor(host);

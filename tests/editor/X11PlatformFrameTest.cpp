@@ -13,7 +13,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <cairo/cairo.h>
-#include <dirent.h>
 
 #include <chrono>
 #include <cstring>
@@ -77,20 +76,6 @@ public:
 private:
     std::vector<SINK_CALL>& m_calls;
 };
-
-int CountOpenFileDescriptors()
-{
-    int count = 0;
-    if (DIR* folder = opendir("/proc/self/fd"))
-    {
-        while (readdir(folder) != nullptr)
-        {
-            ++count;
-        }
-        closedir(folder);
-    }
-    return count;
-}
 
 int g_hostErrors = 0;
 int CountHostError(Display*, XErrorEvent*)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+
 #include <memory>
 #include <string>
 
@@ -22,6 +24,21 @@ public:
     static void TearDownTestSuite()
     {
         Server().reset();
+    }
+
+    // Descriptors open in this process: a leaked X connection or file shows here.
+    static int CountOpenFileDescriptors()
+    {
+        int count = 0;
+        if (DIR* folder = opendir("/proc/self/fd"))
+        {
+            while (readdir(folder) != nullptr)
+            {
+                ++count;
+            }
+            closedir(folder);
+        }
+        return count;
     }
 
 protected:
