@@ -723,6 +723,7 @@ void CMorvex::ResetModules() noexcept
 void CMorvex::PreProcess(int numSamples) noexcept
 {
     CDenormalGuard guard;
+    ApplyPendingState();
     // The matrix keeps one record per parameter for its whole life: the base class binds
     // them once; their contents change every block.
     if (!m_modulationBound)

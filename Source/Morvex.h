@@ -205,9 +205,11 @@ public:
                                float freeDefault);
 
     // --- State (MorvexState.cpp), user-interface thread ------------------------------------
-    // Reads a chunk or preset of any version: before 1100 it holds 307 values and
-    // "Flanger Mode" .. "Reverb Input" (307..311) return to their defaults.
-    void SetChunk(const void* data, int size, bool isPreset) override;
+    // Chunks and presets of any version: before 1100 they hold 307 values and
+    // "Flanger Mode" .. "Reverb Input" (307..311) return to their defaults; every path
+    // block ends with a zero whatever was loaded into it.
+    int GetChunkValueCount(int32_t version) const override;
+    void OnChunkRead(int32_t version) override;
     // The base reset, then the user's default preset when there is one.
     void ResetPreset() override;
     // Factory contents of the raw blocks: layer orders, envelopes, steps, paths.

@@ -133,7 +133,7 @@ void CModulationMatrix::AdvanceDepthSmoothing(int numSamples) noexcept
             decay = cached.value;
             lastTimeMs = timeMs;
         }
-        const float target = m_owner->GetParameterScaled(id, false, false, 0);
+        const float target = m_owner->GetAudioScaled(id);
         float state = m_depthState[k];
         if (!std::isfinite(state) || std::fabs(state) < kDenormalFloor)
             state = std::isfinite(state) ? 0.0f : target;
