@@ -6,6 +6,7 @@
 
 #include "utilities/AccessLock.h"
 #include "utilities/RelaxedAtomic.h"
+#include "utilities/SnapSmoothing.h"
 #include "utilities/TripleBuffer.h"
 
 #include <atomic>
@@ -140,6 +141,11 @@ public:
     virtual void OnTransportStop();
     virtual bool IsTransportPlaying();
     virtual void Reset() {}
+    // Reads the state the audio thread touches in every block, so that the first block
+    // after a reconfiguration (sample rate, block size: new buffers were allocated and
+    // zeroed, which drove everything else out of the caches) finds it cached. Called on
+    // resume, on the host's thread, after Reset; changes nothing.
+    virtual void WarmCaches() noexcept {}
     // Once per host block, audio thread, before any Process.
     virtual void PreProcess(int numSamples) noexcept;
     // Per sub-block of at most 16 samples, in place, audio thread.
@@ -376,25 +382,13 @@ protected:
     static float TruncateFloat(float x) noexcept { return static_cast<float>(static_cast<int>(x)); }
     static float CurveToScaled(const PARAMETER_INFO& info, float unscaled) noexcept;
     void UpdateSmoothingCoefficients(int id);
-    // Smoothing: values closer than this to their target read as the target; states
-    // below the floor are flushed.
-    static constexpr float kSmoothingSnap = 1e-5f;
-    static constexpr float kDenormalFloor = 1e-20f;
     // One 16-sample step of a smoothing filter towards target from state (updated):
     // returns the value read, the target itself once within the snap distance.
     static float SmoothingStep(const PARAM_SMOOTHER& smoother, float target, float& state) noexcept
     {
-        float s = state;
-        if (std::fabs(s) < kDenormalFloor)
-            s = 0.0f;
-        float y = target;
-        if (std::fabs(target - s) >= kSmoothingSnap)
-        {
-            s = smoother.a * target + smoother.b * s;
-            y = s;
-        }
-        state = s;
-        return y;
+        return SnapSmoothing::Advance(target, state, [&smoother](float to, float from) {
+            return smoother.a * to + smoother.b * from;
+        });
     }
     // Writes an unscaled value and the values derived from it, and (outside a state
     // load) the audio thread's view of them. Every write of a value goes through here.
