@@ -482,43 +482,6 @@ void CMorvex::Reset()
     m_meter.Reset();
 }
 
-namespace
-{
-// Reads one byte of every cache line of `object`.
-template <typename T>
-void TouchObject(const T& object, unsigned& sum) noexcept
-{
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&object);
-    for (size_t i = 0; i < sizeof(T); i += 64)
-        sum += bytes[i];
-}
-} // namespace
-
-void CMorvex::WarmCaches() noexcept
-{
-    unsigned sum = 0;
-    TouchObject(*this, sum); // parameters, the audio view, smoothers, ramps
-    for (int layer = 0; layer < kNumLayers; ++layer)
-    {
-        TouchObject(*m_filter[layer], sum);
-        TouchObject(*m_dist[layer], sum);
-        TouchObject(*m_flanger[layer], sum);
-        TouchObject(*m_delay[layer], sum);
-        TouchObject(*m_lofi[layer], sum);
-        TouchObject(*m_glitch[layer], sum);
-        TouchObject(*m_tremolo[layer], sum);
-        const float* left = m_layerBuffers[layer].GetLeftBuffer();
-        const float* right = m_layerBuffers[layer].GetRightBuffer();
-        sum += static_cast<unsigned>(left[0] != 0.0f) + static_cast<unsigned>(right[0] != 0.0f);
-    }
-    TouchObject(*m_masterTremolo, sum);
-    TouchObject(*m_matrix, sum);
-    TouchObject(*m_masterEq, sum);
-    TouchObject(*m_reverb, sum);
-    // Kept, so that the reads are not optimised away.
-    m_warmSum = sum;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Processing
 

@@ -176,7 +176,6 @@ public:
     void OnTransportStart() override;
     void OnTransportStop() override;
     void Reset() override;
-    void WarmCaches() noexcept override;
     void PreProcess(int numSamples) noexcept override;
     void Process(float* left, float* right, int numSamples) noexcept override;
 
@@ -313,7 +312,6 @@ private:
 
     CPeakLimiter m_limiter;
     CStereoMeter m_meter;
-    volatile unsigned m_warmSum = 0; // WarmCaches' reads end here
 
     // Switching "Power" between off and on asks for a reset of every module, from
     // whichever thread set it; the audio thread performs it before its next sub-block, so

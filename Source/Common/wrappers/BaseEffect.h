@@ -141,11 +141,6 @@ public:
     virtual void OnTransportStop();
     virtual bool IsTransportPlaying();
     virtual void Reset() {}
-    // Reads the state the audio thread touches in every block, so that the first block
-    // after a reconfiguration (sample rate, block size: new buffers were allocated and
-    // zeroed, which drove everything else out of the caches) finds it cached. Called on
-    // resume, on the host's thread, after Reset; changes nothing.
-    virtual void WarmCaches() noexcept {}
     // Once per host block, audio thread, before any Process.
     virtual void PreProcess(int numSamples) noexcept;
     // Per sub-block of at most 16 samples, in place, audio thread.

@@ -219,10 +219,7 @@ void CVstWrapper::resume()
 {
     AudioEffectX::resume();
     if (m_effect)
-    {
         m_effect->Reset();
-        m_effect->WarmCaches();
-    }
     m_midiQueue->Reset();
 }
 
