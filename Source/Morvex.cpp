@@ -221,13 +221,9 @@ CMorvex::CMorvex(CVstWrapper* wrapper) : CBaseEffect(wrapper)
     // size still gets processed.
     for (CStereoBuffer& buffer : m_layerBuffers)
         buffer.SetSamplesCount(1024);
-    m_meterDecay = 1.0f / std::pow(10.0f, 1.0f / 44100.0f);
     DeclareParameters();
     RegisterRawParameterBlocks();
     LoadPreset(m_defaultPresetPath.c_str()); // silently nothing when there is none
-    // Correlation smoother as for 44.1 kHz until the host sets its rate.
-    m_correlationB = std::exp(-6.28318530717958647692f / (0.75000006f * 44100.0f));
-    m_correlationA = 1.0f - m_correlationB;
 }
 
 CMorvex::~CMorvex()
@@ -420,33 +416,19 @@ int CMorvex::AddModulation(int target, int source, bool setDepth)
 
 void CMorvex::SetSampleRate(float sampleRate)
 {
-    for (auto& layer : m_modules)
-    {
-        for (MODULE_SLOT& slot : layer)
-            slot.module->SetSampleRate(sampleRate);
-    }
+    ForEachModule([sampleRate](CLayerEffect& module) { module.SetSampleRate(sampleRate); });
     m_masterTremolo->SetSampleRate(sampleRate);
     m_matrix->SetSampleRate(sampleRate);
     m_masterEq->SetSampleRate(sampleRate);
     m_reverb->SetSampleRate(sampleRate);
-    const float samplesPerMs = sampleRate * 0.001f;
-    // Reaches 1 % of the distance in 0.1 ms (attack) and in 500 ms (release).
-    m_limiterAttack = std::pow(0.01f, 1.0f / (0.1f * samplesPerMs));
-    m_limiterRelease = std::pow(0.01f, 1.0f / (500.0f * samplesPerMs));
-    m_correlationB = std::exp(-6.28318530717958647692f / (0.75000006f * sampleRate));
-    m_correlationA = 1.0f - m_correlationB;
-    // Peak meters fall by 20 dB per second.
-    m_meterDecay = 1.0f / std::pow(10.0f, 1.0f / sampleRate);
+    m_limiter.SetSampleRate(sampleRate);
+    m_meter.SetSampleRate(sampleRate);
     CBaseEffect::SetSampleRate(sampleRate);
 }
 
 void CMorvex::SetBlockSize(int blockSize)
 {
-    for (auto& layer : m_modules)
-    {
-        for (MODULE_SLOT& slot : layer)
-            slot.module->SetBlockSize(blockSize);
-    }
+    ForEachModule([blockSize](CLayerEffect& module) { module.SetBlockSize(blockSize); });
     m_masterTremolo->SetBlockSize(blockSize);
     // The engine runs in sub-blocks of at most 16 samples, so the layer buffers need
     // no more than that whatever the host announces or later passes.
@@ -458,11 +440,7 @@ void CMorvex::SetBlockSize(int blockSize)
 
 void CMorvex::SetHostTempo(float tempoBpm)
 {
-    for (auto& layer : m_modules)
-    {
-        for (MODULE_SLOT& slot : layer)
-            slot.module->SetHostTempo(tempoBpm);
-    }
+    ForEachModule([tempoBpm](CLayerEffect& module) { module.SetHostTempo(tempoBpm); });
     m_masterTremolo->SetHostTempo(tempoBpm);
     m_matrix->SetHostTempo(tempoBpm);
     CBaseEffect::SetHostTempo(tempoBpm);
@@ -470,11 +448,7 @@ void CMorvex::SetHostTempo(float tempoBpm)
 
 void CMorvex::SetHostSamplePos(float samplePos)
 {
-    for (auto& layer : m_modules)
-    {
-        for (MODULE_SLOT& slot : layer)
-            slot.module->SetHostSamplePos(samplePos);
-    }
+    ForEachModule([samplePos](CLayerEffect& module) { module.SetHostSamplePos(samplePos); });
     m_masterTremolo->SetHostSamplePos(samplePos);
     m_matrix->SetHostSamplePos(samplePos);
     CBaseEffect::SetHostSamplePos(samplePos);
@@ -483,43 +457,29 @@ void CMorvex::SetHostSamplePos(float samplePos)
 void CMorvex::OnTransportStart()
 {
     Reset();
-    for (auto& layer : m_modules)
-    {
-        for (MODULE_SLOT& slot : layer)
-            slot.module->OnTransportStart();
-    }
+    ForEachModule([](CLayerEffect& module) { module.OnTransportStart(); });
     m_masterTremolo->OnTransportStart();
     CBaseEffect::OnTransportStart();
 }
 
 void CMorvex::OnTransportStop()
 {
-    for (auto& layer : m_modules)
-    {
-        for (MODULE_SLOT& slot : layer)
-            slot.module->OnTransportStop();
-    }
+    ForEachModule([](CLayerEffect& module) { module.OnTransportStop(); });
     m_masterTremolo->OnTransportStop();
     CBaseEffect::OnTransportStop();
 }
 
 void CMorvex::Reset()
 {
-    for (auto& layer : m_modules)
-    {
-        for (MODULE_SLOT& slot : layer)
-            slot.module->Reset();
-    }
+    ForEachModule([](CLayerEffect& module) { module.Reset(); });
     m_masterTremolo->Reset();
     for (CStereoBuffer& buffer : m_layerBuffers)
         buffer.Clear();
     m_matrix->Reset();
     m_masterEq->Reset();
     m_reverb->Reset();
-    m_limiterEnvelope = 0.0f;
-    m_peakLeft = 0.0f;
-    m_peakRight = 0.0f;
-    m_correlation = 0.0f;
+    m_limiter.envelope = 0.0f;
+    m_meter.Reset();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -635,71 +595,61 @@ void CMorvex::MixLayers(int numSamples, const bool layerOn[kNumLayers]) noexcept
         m_layerPanRamp[layer].SetTarget(GetParameterScaled(kLayerAPan + layer, true, true, 0),
                                         numSamples);
     }
-    float* wetLeft = m_layerBuffers[0].GetLeftBuffer();
-    float* wetRight = m_layerBuffers[0].GetRightBuffer();
-    const float* bLeft = m_layerBuffers[1].GetLeftBuffer();
-    const float* bRight = m_layerBuffers[1].GetRightBuffer();
     if (m_layerGainRamp[0].IsSettled() && m_layerPanRamp[0].IsSettled() &&
         m_layerGainRamp[1].IsSettled() && m_layerPanRamp[1].IsSettled())
     {
-        // Nothing moves: the same sums with the factors taken once.
-        const float gainA = m_layerGainRamp[0].GetCurrent();
-        const float panA = m_layerPanRamp[0].GetCurrent();
-        const float gainB = m_layerGainRamp[1].GetCurrent();
-        const float panB = m_layerPanRamp[1].GetCurrent();
-        const float leftA = layerOn[0] ? (1.0f - panA) * 2.0f * gainA : 0.0f;
-        const float rightA = layerOn[0] ? panA * 2.0f * gainA : 0.0f;
-        const float leftB = layerOn[1] ? (1.0f - panB) * 2.0f * gainB : 0.0f;
-        const float rightB = layerOn[1] ? panB * 2.0f * gainB : 0.0f;
-        if (layerOn[0] && layerOn[1])
-        {
-            for (int i = 0; i < numSamples; ++i)
-            {
-                wetLeft[i] = (0.0f + leftA * wetLeft[i]) + leftB * bLeft[i];
-                wetRight[i] = (0.0f + rightA * wetRight[i]) + rightB * bRight[i];
-            }
-        }
-        else if (layerOn[0] || layerOn[1])
-        {
-            const float* fromLeft = layerOn[0] ? wetLeft : bLeft;
-            const float* fromRight = layerOn[0] ? wetRight : bRight;
-            const float toLeft = layerOn[0] ? leftA : leftB;
-            const float toRight = layerOn[0] ? rightA : rightB;
-            for (int i = 0; i < numSamples; ++i)
-            {
-                wetLeft[i] = 0.0f + toLeft * fromLeft[i];
-                wetRight[i] = 0.0f + toRight * fromRight[i];
-            }
-        }
-        else
-        {
-            std::fill(wetLeft, wetLeft + numSamples, 0.0f);
-            std::fill(wetRight, wetRight + numSamples, 0.0f);
-        }
+        SumLayers<false>(numSamples, layerOn);
         for (int layer = 0; layer < kNumLayers; ++layer)
         {
             m_layerGainRamp[layer].Finish();
             m_layerPanRamp[layer].Finish();
         }
-        return;
     }
+    else
+    {
+        SumLayers<true>(numSamples, layerOn);
+    }
+}
+
+template <bool kMoving>
+void CMorvex::SumLayers(int numSamples, const bool layerOn[kNumLayers]) noexcept
+{
+    float* wetLeft = m_layerBuffers[0].GetLeftBuffer();
+    float* wetRight = m_layerBuffers[0].GetRightBuffer();
+    const float* bLeft = m_layerBuffers[1].GetLeftBuffer();
+    const float* bRight = m_layerBuffers[1].GetRightBuffer();
+    // Per channel and layer: (1 - pan) 2 gain on the left, pan 2 gain on the right.
+    const auto factors = [](float gain, float pan, float& toLeft, float& toRight) {
+        toLeft = (1.0f - pan) * 2.0f * gain;
+        toRight = pan * 2.0f * gain;
+    };
+    float leftA, rightA, leftB, rightB;
+    factors(m_layerGainRamp[0].GetCurrent(), m_layerPanRamp[0].GetCurrent(), leftA, rightA);
+    factors(m_layerGainRamp[1].GetCurrent(), m_layerPanRamp[1].GetCurrent(), leftB, rightB);
+    const bool onA = layerOn[0];
+    const bool onB = layerOn[1];
     for (int i = 0; i < numSamples; ++i)
     {
-        const float gainA = m_layerGainRamp[0].Next();
-        const float panA = m_layerPanRamp[0].Next();
-        const float gainB = m_layerGainRamp[1].Next();
-        const float panB = m_layerPanRamp[1].Next();
+        if (kMoving)
+        {
+            const float gainA = m_layerGainRamp[0].Next();
+            const float panA = m_layerPanRamp[0].Next();
+            const float gainB = m_layerGainRamp[1].Next();
+            const float panB = m_layerPanRamp[1].Next();
+            factors(gainA, panA, leftA, rightA);
+            factors(gainB, panB, leftB, rightB);
+        }
         float mixLeft = 0.0f;
         float mixRight = 0.0f;
-        if (layerOn[0])
+        if (onA)
         {
-            mixLeft += (1.0f - panA) * 2.0f * gainA * wetLeft[i];
-            mixRight += panA * 2.0f * gainA * wetRight[i];
+            mixLeft += leftA * wetLeft[i];
+            mixRight += rightA * wetRight[i];
         }
-        if (layerOn[1])
+        if (onB)
         {
-            mixLeft += (1.0f - panB) * 2.0f * gainB * bLeft[i];
-            mixRight += panB * 2.0f * gainB * bRight[i];
+            mixLeft += leftB * bLeft[i];
+            mixRight += rightB * bRight[i];
         }
         wetLeft[i] = mixLeft;
         wetRight[i] = mixRight;
@@ -708,14 +658,7 @@ void CMorvex::MixLayers(int numSamples, const bool layerOn[kNumLayers]) noexcept
 
 void CMorvex::ResetModules() noexcept
 {
-    for (auto& layer : m_modules)
-    {
-        for (MODULE_SLOT& slot : layer)
-        {
-            if (slot.module)
-                slot.module->Reset();
-        }
-    }
+    ForEachModule([](CLayerEffect& module) { module.Reset(); });
     if (m_reverb)
         m_reverb->Reset();
 }
@@ -723,6 +666,7 @@ void CMorvex::ResetModules() noexcept
 void CMorvex::PreProcess(int numSamples) noexcept
 {
     CDenormalGuard guard;
+    ApplyPendingState();
     // The matrix keeps one record per parameter for its whole life: the base class binds
     // them once; their contents change every block.
     if (!m_modulationBound)
@@ -781,46 +725,25 @@ void CMorvex::Process(float* left, float* right, int numSamples) noexcept
     float outRight[kSubBlock];
     if (m_volumeRamp.IsSettled() && m_dryWetRamp.IsSettled() && m_panRamp.IsSettled())
     {
-        const float volume = m_volumeRamp.GetCurrent();
-        const float wet = m_dryWetRamp.GetCurrent();
-        const float pan = m_panRamp.GetCurrent();
-        const float dry = 1.0f - wet;
-        const float gainLeft = (1.0f - pan) * 2.0f * volume;
-        const float gainRight = pan * 2.0f * volume;
-        for (int i = 0; i < numSamples; ++i)
-        {
-            outLeft[i] = gainLeft * (left[i] * dry + wetLeft[i] * wet);
-            outRight[i] = gainRight * (right[i] * dry + wetRight[i] * wet);
-        }
+        MixOutput<false>(left, right, outLeft, outRight, numSamples);
         m_volumeRamp.Finish();
         m_dryWetRamp.Finish();
         m_panRamp.Finish();
     }
     else
     {
-        for (int i = 0; i < numSamples; ++i)
-        {
-            const float volume = m_volumeRamp.Next();
-            const float wet = m_dryWetRamp.Next();
-            const float pan = m_panRamp.Next();
-            const float l = left[i] * (1.0f - wet) + wetLeft[i] * wet;
-            const float r = right[i] * (1.0f - wet) + wetRight[i] * wet;
-            outLeft[i] = (1.0f - pan) * 2.0f * volume * l;
-            outRight[i] = pan * 2.0f * volume * r;
-        }
+        MixOutput<true>(left, right, outLeft, outRight, numSamples);
     }
 
-    float envelope = m_limiterEnvelope;
     if (limiter)
     {
+        float envelope = m_limiter.envelope;
         for (int i = 0; i < numSamples; ++i)
         {
             float l = outLeft[i];
             float r = outRight[i];
             // The louder channel drives the envelope, whatever its sign.
-            const float level = MaxNumber(std::fabs(l), std::fabs(r));
-            const float coefficient = level > envelope ? m_limiterAttack : m_limiterRelease;
-            envelope = level + (envelope - level) * coefficient;
+            envelope = m_limiter.Follow(MaxNumber(std::fabs(l), std::fabs(r)), envelope);
             if (envelope >= 1.0f)
             {
                 l /= envelope;
@@ -829,51 +752,37 @@ void CMorvex::Process(float* left, float* right, int numSamples) noexcept
             outLeft[i] = MinNumber(MaxNumber(l, -0.999f), 0.999f);
             outRight[i] = MinNumber(MaxNumber(r, -0.999f), 0.999f);
         }
+        m_limiter.envelope = envelope;
     }
 
-    // Output, and the correlation term of each sample: l r / |l r| (0 when silent).
-    float terms[kSubBlock];
+    std::memcpy(left, outLeft, sizeof(float) * static_cast<size_t>(numSamples));
+    std::memcpy(right, outRight, sizeof(float) * static_cast<size_t>(numSamples));
+    m_meter.Process(outLeft, outRight, numSamples);
+}
+
+template <bool kMoving>
+void CMorvex::MixOutput(const float* left, const float* right, float* outLeft, float* outRight,
+                        int numSamples) noexcept
+{
+    const float* wetLeft = m_layerBuffers[0].GetLeftBuffer();
+    const float* wetRight = m_layerBuffers[0].GetRightBuffer();
+    float volume = m_volumeRamp.GetCurrent();
+    float wet = m_dryWetRamp.GetCurrent();
+    float pan = m_panRamp.GetCurrent();
     for (int i = 0; i < numSamples; ++i)
     {
-        const float l = outLeft[i];
-        const float r = outRight[i];
-        left[i] = l;
-        right[i] = r;
-        const float product = l * l * r * r;
-        const float divisor = std::fabs(product) < 1e-16f ? 1.0f : std::sqrt(product);
-        terms[i] = l * r / divisor;
-    }
-
-    const float decay = m_meterDecay;
-    float peakLeft = m_peakLeft;
-    float peakRight = m_peakRight;
-    float correlationState = m_correlationState;
-    float correlation = m_correlation;
-    for (int i = 0; i < numSamples; ++i)
-    {
-        const float absLeft = std::fabs(outLeft[i]);
-        const float absRight = std::fabs(outRight[i]);
-        peakLeft = absLeft > peakLeft ? absLeft : peakLeft * decay;
-        peakRight = absRight > peakRight ? absRight : peakRight * decay;
-
-        const float q = terms[i];
-        if (std::fabs(correlationState) < 1e-20f)
-            correlationState = 0.0f;
-        if (std::fabs(q - correlationState) >= 1e-5f)
+        if (kMoving)
         {
-            correlationState = q * m_correlationA + correlationState * m_correlationB;
-            correlation = correlationState;
+            volume = m_volumeRamp.Next();
+            wet = m_dryWetRamp.Next();
+            pan = m_panRamp.Next();
         }
-        else
-        {
-            correlation = q;
-        }
+        const float gainLeft = (1.0f - pan) * 2.0f * volume;
+        const float gainRight = pan * 2.0f * volume;
+        const float dry = 1.0f - wet;
+        outLeft[i] = gainLeft * (left[i] * dry + wetLeft[i] * wet);
+        outRight[i] = gainRight * (right[i] * dry + wetRight[i] * wet);
     }
-    m_limiterEnvelope = envelope;
-    m_peakLeft = peakLeft;
-    m_peakRight = peakRight;
-    m_correlationState = correlationState;
-    m_correlation = correlation;
 }
 
 CBaseEffect* createBaseEffect(CVstWrapper* wrapper)

@@ -6,6 +6,8 @@
 #include "Common/wrappers/BaseEffect.h"
 #include "Common/wrappers/dsp/ParamInterpolator.h"
 #include "Common/wrappers/utilities/StereoBuffer.h"
+#include "Processing/PeakLimiter.h"
+#include "Processing/StereoMeter.h"
 
 #include <atomic>
 #include <cmath>
@@ -185,9 +187,9 @@ public:
     void RequestReset() { m_resetPending.store(true, std::memory_order_release); }
 
     // Meter values for the editor: written by the audio thread, read by the editor.
-    float GetPeakLeft() const { return m_peakLeft; }
-    float GetPeakRight() const { return m_peakRight; }
-    float GetCorrelation() const { return m_correlation; }
+    float GetPeakLeft() const { return m_meter.GetPeakLeft(); }
+    float GetPeakRight() const { return m_meter.GetPeakRight(); }
+    float GetCorrelation() const { return m_meter.GetCorrelation(); }
 
     CModulationMatrix* GetModulationMatrix() { return m_matrix.get(); }
     // Routes modulator `source` (0..7) to parameter `target` in the matrix's first free
@@ -205,9 +207,11 @@ public:
                                float freeDefault);
 
     // --- State (MorvexState.cpp), user-interface thread ------------------------------------
-    // Reads a chunk or preset of any version: before 1100 it holds 307 values and
-    // "Flanger Mode" .. "Reverb Input" (307..311) return to their defaults.
-    void SetChunk(const void* data, int size, bool isPreset) override;
+    // Chunks and presets of any version: before 1100 they hold 307 values and
+    // "Flanger Mode" .. "Reverb Input" (307..311) return to their defaults; every path
+    // block ends with a zero whatever was loaded into it.
+    int GetChunkValueCount(int32_t version) const override;
+    void OnChunkRead(int32_t version) override;
     // The base reset, then the user's default preset when there is one.
     void ResetPreset() override;
     // Factory contents of the raw blocks: layer orders, envelopes, steps, paths.
@@ -235,6 +239,23 @@ private:
     void SortModules(int layer) noexcept;
     void ProcessLayers(float* left, float* right, int numSamples, bool serial) noexcept;
     void MixLayers(int numSamples, const bool layerOn[kNumLayers]) noexcept;
+    // The layer sums and the output stage, each one loop for settled and moving ramps:
+    // `kMoving` takes the factors per sample from the ramps, otherwise once.
+    template <bool kMoving>
+    void SumLayers(int numSamples, const bool layerOn[kNumLayers]) noexcept;
+    template <bool kMoving>
+    void MixOutput(const float* left, const float* right, float* outLeft, float* outRight,
+                   int numSamples) noexcept;
+    // Calls `action(module)` for every module of both layers, in processing order.
+    template <typename Action>
+    void ForEachModule(Action action)
+    {
+        for (auto& layer : m_modules)
+        {
+            for (MODULE_SLOT& slot : layer)
+                action(*slot.module);
+        }
+    }
 
     struct MODULE_SLOT
     {
@@ -289,16 +310,8 @@ private:
     ParamInterpolator m_dryWetRamp;
     ParamInterpolator m_panRamp;
 
-    float m_limiterEnvelope = 0.0f;
-    float m_limiterAttack = 0.0f;
-    float m_limiterRelease = 0.0f;
-    float m_meterDecay = 0.0f;
-    RelaxedAtomic<float> m_peakLeft{0.0f};
-    RelaxedAtomic<float> m_peakRight{0.0f};
-    RelaxedAtomic<float> m_correlation{0.0f};
-    float m_correlationA = 0.0f;
-    float m_correlationB = 0.0f;
-    float m_correlationState = 0.0f;
+    CPeakLimiter m_limiter;
+    CStereoMeter m_meter;
 
     // Switching "Power" between off and on asks for a reset of every module, from
     // whichever thread set it; the audio thread performs it before its next sub-block, so

@@ -103,32 +103,27 @@ void CMorvex::TerminatePathBlocks()
     }
 }
 
-void CMorvex::SetChunk(const void* data, int size, bool isPreset)
+int CMorvex::GetChunkValueCount(int32_t version) const
 {
-    CByteReader reader(data, size > 0 ? static_cast<size_t>(size) : 0);
-    int32_t version = 0;
-    if (!ReadChunkHeader(reader, version))
-        return;
-    ReadChunkPath(reader, isPreset);
+    return version < kFirstVersionWithAllValues ? kValuesBeforeVersion1100 : kNumParameters;
+}
+
+void CMorvex::OnChunkRead(int32_t version)
+{
+    // "Flanger Mode", "Delay Input" and "Reverb Input" came with version 1100.
+    if (version < kFirstVersionWithAllValues)
     {
-        CAccessLock::CScoped lock(m_accessLock);
-        ReadChunkMidiMap(reader, isPreset);
-        const bool before1100 = version < kFirstVersionWithAllValues;
-        ReadChunkValues(reader, before1100 ? kValuesBeforeVersion1100 : kNumParameters);
-        // "Flanger Mode", "Delay Input" and "Reverb Input" came with version 1100.
-        if (before1100)
-        {
-            for (int id = kValuesBeforeVersion1100; id < kNumParameters; ++id)
-                ResetParameter(id);
-        }
-        ReadChunkBlocks(reader);
-        TerminatePathBlocks();
+        for (int id = kValuesBeforeVersion1100; id < kNumParameters; ++id)
+            ResetParameter(id);
     }
-    AnnounceNewState();
+    TerminatePathBlocks();
 }
 
 void CMorvex::ResetPreset()
 {
+    // One state load: the audio thread goes from the old state to the default preset
+    // without passing through the factory values.
+    CStateLoad load(*this);
     CBaseEffect::ResetPreset();
     LoadPreset(m_defaultPresetPath.c_str());
 }

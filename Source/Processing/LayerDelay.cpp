@@ -310,10 +310,7 @@ CLayerDelay::CLayerDelay(CBaseEffect* owner, int layer) : CLayerEffect(owner, la
 void CLayerDelay::SetSampleRate(float sampleRate)
 {
     CLayerEffect::SetSampleRate(sampleRate);
-    const float samplesPerMs = sampleRate * 0.001f;
-    // The envelope covers 99 % of a step in 0.1 ms (attack) and in 500 ms (release).
-    m_limiterAttack = std::pow(0.01f, 1.0f / (0.1f * samplesPerMs));
-    m_limiterRelease = std::pow(0.01f, 1.0f / (500.0f * samplesPerMs));
+    m_limiter.SetSampleRate(sampleRate);
     m_timeSmoothing = std::exp(-kTwoPi / (0.6 * static_cast<double>(sampleRate)));
     m_timeSmoothingComplement = 1.0 - m_timeSmoothing;
     // New lines start silent, so no block can read what the old ones held.
@@ -328,7 +325,7 @@ void CLayerDelay::SetSampleRate(float sampleRate)
 
 void CLayerDelay::Reset()
 {
-    m_envelope = 0.0f;
+    m_limiter.envelope = 0.0f;
     m_lineLeft.Clear();
     m_lineRight.Clear();
     m_feedbackLeft = 0.0f;
@@ -576,8 +573,8 @@ template <bool ramped, bool direct, bool pingPong>
 void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
                       const LINE_ACCESS& access) noexcept
 {
-    const float attack = m_limiterAttack;
-    const float release = m_limiterRelease;
+    // A copy in a local, so that the loop keeps its coefficients in registers.
+    const CPeakLimiter limiter = m_limiter;
     float* const dataLeft = m_lineLeft.Data();
     float* const dataRight = m_lineRight.Data();
     // Block constants when nothing ramps (the chunk arrays may alias the audio for all the
@@ -589,7 +586,7 @@ void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
     const float lowpassB0 = chunk.lowpassB[0];
     const float lowpassA10 = chunk.lowpassA1[0];
 
-    float envelope = m_envelope;
+    float envelope = m_limiter.envelope;
     STEREO feedbackEcho = Pair(m_feedbackLeft, m_feedbackRight);
     STEREO lowpassY1 = Pair(m_lowpassY1[0], m_lowpassY1[1]);
     // The band-limited chain: echo -> presence -> shelf -> high-pass. Each section's input
@@ -666,8 +663,7 @@ void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
         // The louder echo drives the limiter, whatever its sign.
         const STEREO magnitude = Abs(wet);
         const float level = std::max(Left(magnitude), Right(magnitude));
-        const float coefficient = level > envelope ? attack : release;
-        envelope = level + coefficient * (envelope - level);
+        envelope = limiter.Follow(level, envelope);
         if (envelope >= 1.0f)
             wet = wet / Splat(envelope);
         wet = Clamp(wet, kWetLimit);
@@ -678,7 +674,7 @@ void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
         right[i] = Right(out);
     }
 
-    m_envelope = envelope;
+    m_limiter.envelope = envelope;
     m_feedbackLeft = Left(feedbackEcho);
     m_feedbackRight = Right(feedbackEcho);
     m_lowpassY1[0] = Left(lowpassY1);

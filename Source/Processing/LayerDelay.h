@@ -12,6 +12,7 @@
 #include "Common/wrappers/dsp/HermiteDelayLine.h"
 #include "Common/wrappers/dsp/ParamInterpolator.h"
 #include "LayerEffect.h"
+#include "PeakLimiter.h"
 
 class CLayerDelay : public CLayerEffect
 {
@@ -51,9 +52,7 @@ private:
     void Run(float* left, float* right, int count, const CHUNK& chunk,
              const LINE_ACCESS& access) noexcept;
 
-    float m_limiterAttack = 0.0f;
-    float m_limiterRelease = 0.0f;
-    float m_envelope = 0.0f;
+    CPeakLimiter m_limiter; // on the echoes, inside the feedback loop
 
     // Time smoothing s and 1 - s, and the smoothed times in samples. Double precision:
     // in float the glide stalls up to several samples (hundreds for long delays) short of

@@ -1,6 +1,7 @@
 #include "ModulationMatrix.h"
 
 #include "Common/wrappers/EffectEditor.h"
+#include "Common/wrappers/utilities/SnapSmoothing.h"
 #include "Morvex.h"
 #include "UndoItems.h"
 
@@ -13,8 +14,6 @@ namespace
 {
 constexpr float kTwoPi = 6.28318530717958647692f;
 // The parameter smoother's snap distance and denormal floor (scaled units).
-constexpr float kSmoothingSnap = 1e-5f;
-constexpr float kDenormalFloor = 1e-20f;
 
 // Whole part of a stored list value (source, target, mode, number of steps); values
 // outside the int range read as -1.
@@ -133,15 +132,14 @@ void CModulationMatrix::AdvanceDepthSmoothing(int numSamples) noexcept
             decay = cached.value;
             lastTimeMs = timeMs;
         }
-        const float target = m_owner->GetParameterScaled(id, false, false, 0);
+        const float target = m_owner->GetAudioScaled(id);
         float state = m_depthState[k];
-        if (!std::isfinite(state) || std::fabs(state) < kDenormalFloor)
-            state = std::isfinite(state) ? 0.0f : target;
-        if (std::fabs(target - state) >= kSmoothingSnap)
-            state = target + (state - target) * decay;
-        else
+        if (!std::isfinite(state))
             state = target;
-        m_depthState[k] = state;
+        // The depth is kept as read: within the snap distance it becomes the target.
+        m_depthState[k] = SnapSmoothing::Advance(target, state, [decay](float to, float from) {
+            return to + (from - to) * decay;
+        });
     }
 }
 

@@ -25,10 +25,8 @@ constexpr int32_t kBlockRecordMarker = 1;
 // Preset files are 28 KB; anything past this is no part of one.
 constexpr size_t kMaxPresetFileSize = 1 << 20;
 
-float Truncate(float x)
-{
-    return static_cast<float>(static_cast<int>(x));
-}
+// The effect whose state load is open on this thread, if any (nested loads: the outer).
+thread_local const CBaseEffect* t_loadingEffect = nullptr;
 } // namespace
 
 CBaseEffect::CBaseEffect(CVstWrapper* wrapper) : m_wrapper(wrapper)
@@ -86,7 +84,7 @@ void CBaseEffect::SetParameterInfo(int id, int curve, const char* name, float mi
         info.inverseOctaves = octaves != 0.0f ? 1.0f / octaves : 0.0f;
     }
     // Last, so that the derived values use the new curve.
-    StoreValue(info, defaultValue);
+    StoreValue(id, defaultValue);
     UpdateSmoothingCoefficients(id);
     OnSetParameter(id, defaultValue);
 }
@@ -131,27 +129,6 @@ void CBaseEffect::GetParameterTextValue(int id, char* text)
 // ---------------------------------------------------------------------------------------------
 // Curves
 
-float CBaseEffect::CurveToUnscaled(const PARAMETER_INFO& info, float x) noexcept
-{
-    const float min = info.min;
-    switch (static_cast<int>(info.curve))
-    {
-    case kCurveLinear:
-        return min + info.range * x;
-    case kCurveLogarithmic:
-        return min + std::exp(x * info.logRange) - 1.0f;
-    case kCurveOctave:
-        return min * std::exp2(x * info.octaves);
-    case kCurvePower:
-        return min + info.range * std::pow(x, static_cast<float>(info.power));
-    case kCurveStepped:
-        // range + 0.99 steps: x = 1 reaches max and every step is reachable.
-        return Truncate(min + Truncate((info.range + 0.99f) * x));
-    default:
-        return 0.0f;
-    }
-}
-
 float CBaseEffect::CurveToScaled(const PARAMETER_INFO& info, float v) noexcept
 {
     const float min = info.min;
@@ -183,8 +160,15 @@ inline float ClampUnit(float y) noexcept
 }
 } // namespace
 
-void CBaseEffect::StoreValue(PARAMETER_INFO& info, float unscaled) noexcept
+void CBaseEffect::StoreValue(int id, float unscaled) noexcept
 {
+    PARAMETER_INFO& info = m_parameters[id];
+    const bool single = !IsLoadingState();
+    // Stamped before the value moves: a snapshot taken from here on holds this value or
+    // gives way to it.
+    if (single)
+        m_valueStamps[id].store(m_writeClock.fetch_add(1, std::memory_order_relaxed) + 1,
+                                std::memory_order_relaxed);
     // A reader on the other thread may see the new value with derived values of the
     // previous one for a single read; each field on its own is always whole.
     info.value = unscaled;
@@ -193,6 +177,113 @@ void CBaseEffect::StoreValue(PARAMETER_INFO& info, float unscaled) noexcept
     info.scaled = scaled;
     info.scaledClamped = clamped;
     info.unscaledOfClamped = CurveToUnscaled(info, clamped);
+    if (!single)
+        return;
+    AUDIO_VIEW& view = m_audioView[id];
+    view.curve = static_cast<float>(static_cast<int>(info.curve));
+    view.min = info.min;
+    view.range = info.range;
+    view.logRange = info.logRange;
+    view.octaves = info.octaves;
+    view.power = info.power;
+    view.scaled = scaled;
+    view.scaledClamped = clamped;
+    view.unscaledOfClamped = info.unscaledOfClamped;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Whole-state loads
+
+CBaseEffect::CStateLoad::CStateLoad(CBaseEffect& effect)
+    : m_effect(effect), m_lock(effect.m_accessLock), m_outer(t_loadingEffect)
+{
+    t_loadingEffect = &effect;
+}
+
+CBaseEffect::CStateLoad::~CStateLoad()
+{
+    t_loadingEffect = m_outer;
+    if (m_outer != &m_effect)
+        m_effect.PublishState();
+}
+
+bool CBaseEffect::IsLoadingState() const noexcept
+{
+    return t_loadingEffect == this;
+}
+
+void CBaseEffect::PublishState()
+{
+    STATE_SNAPSHOT& snapshot = m_stateHandover.GetBack();
+    // Before any value is taken: a single write stamped after this is newer than the copy.
+    snapshot.clock = m_writeClock.load(std::memory_order_relaxed);
+    for (int id = 0; id < kNumParameters; ++id)
+    {
+        const PARAMETER_INFO& info = m_parameters[id];
+        PARAM_VALUE_VIEW<float>& view = snapshot.values[id];
+        view.curve = static_cast<float>(static_cast<int>(info.curve));
+        view.min = info.min;
+        view.range = info.range;
+        view.logRange = info.logRange;
+        view.octaves = info.octaves;
+        view.power = info.power;
+        view.scaled = info.scaled;
+        view.scaledClamped = info.scaledClamped;
+        view.unscaledOfClamped = info.unscaledOfClamped;
+    }
+    size_t bytes = 0;
+    for (const CRawParameterBlock& block : m_rawBlocks)
+        bytes += static_cast<size_t>(block.size);
+    // Sized here, on the loading thread: the audio thread only copies out of it.
+    snapshot.rawBytes.resize(bytes);
+    snapshot.rawSequences.resize(m_rawBlocks.size());
+    size_t offset = 0;
+    for (size_t i = 0; i < m_rawBlocks.size(); ++i)
+    {
+        const CRawParameterBlock& block = m_rawBlocks[i];
+        if (block.size > 0)
+            std::memcpy(snapshot.rawBytes.data() + offset, block.handover->GetShared(),
+                        static_cast<size_t>(block.size));
+        snapshot.rawSequences[i] = block.handover->GetWriteSequence();
+        offset += static_cast<size_t>(block.size);
+    }
+    m_stateHandover.Publish();
+}
+
+void CBaseEffect::ApplyPendingState() noexcept
+{
+    const STATE_SNAPSHOT* snapshot = m_stateHandover.TakeNewest();
+    if (!snapshot)
+        return;
+    for (int id = 0; id < kNumParameters; ++id)
+    {
+        // Written on its own since the snapshot was taken: that value is the newer one.
+        if (m_valueStamps[id].load(std::memory_order_relaxed) > snapshot->clock)
+            continue;
+        const PARAM_VALUE_VIEW<float>& from = snapshot->values[id];
+        AUDIO_VIEW& view = m_audioView[id];
+        view.curve = from.curve;
+        view.min = from.min;
+        view.range = from.range;
+        view.logRange = from.logRange;
+        view.octaves = from.octaves;
+        view.power = from.power;
+        view.scaled = from.scaled;
+        view.scaledClamped = from.scaledClamped;
+        view.unscaledOfClamped = from.unscaledOfClamped;
+    }
+    // Blocks registered after the snapshot was taken are not in it.
+    const size_t count = snapshot->rawSequences.size() < m_rawBlocks.size()
+                             ? snapshot->rawSequences.size()
+                             : m_rawBlocks.size();
+    size_t offset = 0;
+    for (size_t i = 0; i < count; ++i)
+    {
+        CRawParameterBlock& block = m_rawBlocks[i];
+        if (block.size > 0 && offset + static_cast<size_t>(block.size) <= snapshot->rawBytes.size())
+            block.handover->Adopt(snapshot->rawBytes.data() + offset, snapshot->rawSequences[i]);
+        offset += static_cast<size_t>(block.size);
+    }
 }
 
 float CBaseEffect::ScaledValueToUnscaled(int id, float scaled) const noexcept
@@ -211,13 +302,13 @@ float CBaseEffect::UnscaledValueToScaled(int id, float unscaled) const noexcept
 void CBaseEffect::SetParameterScaled(int id, float scaled)
 {
     if (IsValidId(id))
-        StoreValue(m_parameters[id], CurveToUnscaled(m_parameters[id], scaled));
+        StoreValue(id, CurveToUnscaled(m_parameters[id], scaled));
 }
 
 void CBaseEffect::SetParameterUnscaled(int id, float unscaled)
 {
     if (IsValidId(id))
-        StoreValue(m_parameters[id], unscaled);
+        StoreValue(id, unscaled);
 }
 
 void CBaseEffect::ResetParameter(int id)
@@ -225,7 +316,7 @@ void CBaseEffect::ResetParameter(int id)
     if (!IsValidId(id))
         return;
     const float defaultValue = m_parameters[id].defaultValue;
-    StoreValue(m_parameters[id], defaultValue);
+    StoreValue(id, defaultValue);
     OnSetParameter(id, defaultValue);
 }
 
@@ -471,7 +562,11 @@ void CBaseEffect::SetRawParameterBlock(int id, const void* data)
 void CBaseEffect::WriteRawParameterBlock(int id, const void* data)
 {
     CRawParameterBlock* block = FindRawParameterBlock(id);
-    if (block)
+    if (!block)
+        return;
+    if (IsLoadingState())
+        block->handover->WriteHeld(data);
+    else
         block->handover->Write(data);
 }
 
@@ -640,10 +735,11 @@ void CBaseEffect::SetChunk(const void* data, int size, bool isPreset)
         return;
     ReadChunkPath(reader, isPreset);
     {
-        CAccessLock::CScoped lock(m_accessLock);
+        CStateLoad load(*this);
         ReadChunkMidiMap(reader, isPreset);
-        ReadChunkValues(reader, kNumParameters);
+        ReadChunkValues(reader, GetChunkValueCount(version));
         ReadChunkBlocks(reader);
+        OnChunkRead(version);
     }
     AnnounceNewState();
 }
@@ -696,7 +792,7 @@ void CBaseEffect::ReadChunkValues(CByteReader& reader, int count)
             value = min;
         else if (value > max)
             value = max;
-        StoreValue(info, value);
+        StoreValue(id, value);
         OnSetParameter(id, value);
     }
 }
@@ -714,7 +810,7 @@ void CBaseEffect::ReadChunkBlocks(CByteReader& reader)
             return; // a broken record: nothing after it can be trusted
         CRawParameterBlock* block = FindRawParameterBlock(id);
         if (block && block->size == size)
-            block->handover->Write(reader.GetCurrent());
+            WriteRawParameterBlock(id, reader.GetCurrent());
         reader.Skip(static_cast<size_t>(size));
     }
 }
@@ -781,13 +877,13 @@ bool CBaseEffect::SavePreset(const char* path)
 void CBaseEffect::ResetPreset()
 {
     {
-        CAccessLock::CScoped lock(m_accessLock);
+        CStateLoad load(*this);
         for (int id = 0; id < kNumParameters; ++id)
         {
             if (m_parameters[id].locked)
                 continue;
             const float defaultValue = m_parameters[id].defaultValue;
-            StoreValue(m_parameters[id], defaultValue);
+            StoreValue(id, defaultValue);
             OnSetParameter(id, defaultValue);
         }
         for (size_t i = 0; i < m_rawBlocks.size(); ++i)

@@ -6,7 +6,10 @@
 
 #include "utilities/AccessLock.h"
 #include "utilities/RelaxedAtomic.h"
+#include "utilities/SnapSmoothing.h"
+#include "utilities/TripleBuffer.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -66,6 +69,23 @@ struct PARAMETER_INFO
     RelaxedAtomic<float> scaled{0.0f};
     RelaxedAtomic<float> scaledClamped{0.0f};
     RelaxedAtomic<float> unscaledOfClamped{0.0f};
+};
+
+// The audio thread's view of one parameter: what its reads need of the curve and the
+// value. A single write (host, editor, controller) updates it at once; a whole-state
+// load (chunk, preset, reset) reaches it as one snapshot at the start of a block.
+template <typename Number>
+struct PARAM_VALUE_VIEW
+{
+    Number curve{kCurveLinear};
+    Number min{0.0f};
+    Number range{1.0f};
+    Number logRange{0.0f};
+    Number octaves{0.0f};
+    Number power{1.0f};
+    Number scaled{0.0f};
+    Number scaledClamped{0.0f};
+    Number unscaledOfClamped{0.0f};
 };
 
 // Per-parameter modulation, filled by the modulation matrix once per host block.
@@ -176,11 +196,15 @@ public:
     {
         if (!IsValidId(id))
             return 0.0f;
-        const PARAMETER_INFO& info = m_parameters[id];
+        // A plain read is the value the host, the editor and the undo history see; a
+        // smoothed or modulated one is the audio thread's (its view of the state).
+        if (!smooth && !modulated)
+            return m_parameters[id].scaledClamped;
+        const AUDIO_VIEW& view = m_audioView[id];
         const PARAM_MODULATION* modulation = modulated ? m_modulation[id] : nullptr;
         if (!smooth && !(modulation && modulation->count > 0))
-            return info.scaledClamped;
-        float y = info.scaled;
+            return view.scaledClamped;
+        float y = view.scaled;
         if (smooth)
         {
             PARAM_SMOOTHER& smoother = m_smoothers[id];
@@ -200,12 +224,14 @@ public:
     {
         if (!IsValidId(id))
             return 0.0f;
+        if (!smooth && !modulated)
+            return m_parameters[id].unscaledOfClamped;
         const float y = GetParameterScaled(id, smooth, modulated, sampleIndex);
         // A settled, unmodulated read is the stored value: its conversion is stored with it.
-        const PARAMETER_INFO& info = m_parameters[id];
-        if (y == info.scaledClamped)
-            return info.unscaledOfClamped;
-        return CurveToUnscaled(info, y);
+        const AUDIO_VIEW& view = m_audioView[id];
+        if (y == view.scaledClamped)
+            return view.unscaledOfClamped;
+        return CurveToUnscaled(view, y);
     }
     // What a smoothed, unmodulated GetParameterScaled would read now, without advancing
     // the smoothing. Audio thread.
@@ -214,11 +240,21 @@ public:
         if (!IsValidId(id))
             return 0.0f;
         float state = m_smoothers[id].state;
-        const float y = SmoothingStep(m_smoothers[id], m_parameters[id].scaled, state);
+        const float y = SmoothingStep(m_smoothers[id], m_audioView[id].scaled, state);
         if (!(y >= 0.0f))
             return 0.0f;
         return y > 1.0f ? 1.0f : y;
     }
+    // The audio thread's settled, unmodulated value (its view of the state). Audio thread.
+    float GetAudioScaled(int id) const noexcept
+    {
+        return IsValidId(id) ? static_cast<float>(m_audioView[id].scaledClamped) : 0.0f;
+    }
+    // Audio thread, at the start of each host block before any read: takes the state of
+    // the last whole-state load, if one came since the last call (bounded: one copy of
+    // every parameter's view and of the raw blocks the load changed). Never blocks or
+    // allocates.
+    void ApplyPendingState() noexcept;
     float ScaledValueToUnscaled(int id, float scaled) const noexcept;
     float UnscaledValueToScaled(int id, float unscaled) const noexcept;
     void ResetParameter(int id);
@@ -272,6 +308,32 @@ protected:
         float state = 0.0f; // audio thread only
     };
 
+    // Version rules of the state format, asked by SetChunk: how many values a chunk of
+    // `version` holds, and what to do once it is read (under the access lock, inside the
+    // same state load).
+    virtual int GetChunkValueCount(int32_t /*version*/) const { return kNumParameters; }
+    virtual void OnChunkRead(int32_t /*version*/) {}
+
+    // A whole-state change on the calling thread (chunk, preset, reset): while one is
+    // open, values and raw blocks change for the host, the editor and the undo history
+    // only; when the outermost closes, the whole state goes to the audio thread as one
+    // snapshot. Holds the access lock for its life.
+    class CStateLoad
+    {
+    public:
+        explicit CStateLoad(CBaseEffect& effect);
+        ~CStateLoad();
+        CStateLoad(const CStateLoad&) = delete;
+        CStateLoad& operator=(const CStateLoad&) = delete;
+
+    private:
+        CBaseEffect& m_effect;
+        CAccessLock::CScoped m_lock;
+        const CBaseEffect* m_outer;
+    };
+    // True inside a CStateLoad of this effect on the calling thread.
+    bool IsLoadingState() const noexcept;
+
     // Pieces of SetChunk, in the order of the format. Each reads no byte beyond the
     // data and treats a field that does not fit as the end of the data.
     // Header: false when the magic or the version is missing or the magic differs.
@@ -292,32 +354,53 @@ protected:
     // Copies `path` as the current preset path (cut to 2047 bytes, zero-filled).
     void SetCurrentPresetPath(const char* path);
 
-    static float CurveToUnscaled(const PARAMETER_INFO& info, float scaled) noexcept;
+    // `Info`: PARAMETER_INFO or the audio thread's view of it (the same fields).
+    template <typename Info>
+    static float CurveToUnscaled(const Info& info, float x) noexcept
+    {
+        const float min = info.min;
+        switch (static_cast<int>(info.curve))
+        {
+        case kCurveLinear:
+            return min + info.range * x;
+        case kCurveLogarithmic:
+            return min + std::exp(x * info.logRange) - 1.0f;
+        case kCurveOctave:
+            return min * std::exp2(x * info.octaves);
+        case kCurvePower:
+            return min + info.range * std::pow(x, static_cast<float>(info.power));
+        case kCurveStepped:
+            // range + 0.99 steps: x = 1 reaches max and every step is reachable.
+            return TruncateFloat(min + TruncateFloat((info.range + 0.99f) * x));
+        default:
+            return 0.0f;
+        }
+    }
+    static float TruncateFloat(float x) noexcept { return static_cast<float>(static_cast<int>(x)); }
     static float CurveToScaled(const PARAMETER_INFO& info, float unscaled) noexcept;
     void UpdateSmoothingCoefficients(int id);
-    // Smoothing: values closer than this to their target read as the target; states
-    // below the floor are flushed.
-    static constexpr float kSmoothingSnap = 1e-5f;
-    static constexpr float kDenormalFloor = 1e-20f;
     // One 16-sample step of a smoothing filter towards target from state (updated):
     // returns the value read, the target itself once within the snap distance.
     static float SmoothingStep(const PARAM_SMOOTHER& smoother, float target, float& state) noexcept
     {
-        float s = state;
-        if (std::fabs(s) < kDenormalFloor)
-            s = 0.0f;
-        float y = target;
-        if (std::fabs(target - s) >= kSmoothingSnap)
-        {
-            s = smoother.a * target + smoother.b * s;
-            y = s;
-        }
-        state = s;
-        return y;
+        return SnapSmoothing::Advance(target, state, [&smoother](float to, float from) {
+            return smoother.a * to + smoother.b * from;
+        });
     }
-    // Writes an unscaled value and the values derived from it. Every write of a value
-    // goes through here.
-    static void StoreValue(PARAMETER_INFO& info, float unscaled) noexcept;
+    // Writes an unscaled value and the values derived from it, and (outside a state
+    // load) the audio thread's view of them. Every write of a value goes through here.
+    void StoreValue(int id, float unscaled) noexcept;
+    // Everything a state load sends to the audio thread.
+    struct STATE_SNAPSHOT
+    {
+        uint64_t clock = 0; // m_writeClock when taken: later single writes win over it
+        PARAM_VALUE_VIEW<float> values[kNumParameters];
+        std::vector<uint8_t> rawBytes;      // every raw block, in registration order
+        std::vector<uint32_t> rawSequences; // the write sequence of each
+    };
+    // Takes the shared state into a snapshot and hands it to the audio thread. The
+    // caller holds the access lock.
+    void PublishState();
     CRawParameterBlock* FindRawParameterBlock(int id) noexcept;
     // Copies `size` bytes of `data` (zeros when null) into the block with that id,
     // if any. The caller holds the access lock.
@@ -338,6 +421,13 @@ protected:
 
     PARAMETER_INFO m_parameters[kNumParameters];
     PARAM_SMOOTHER m_smoothers[kNumParameters];
+    using AUDIO_VIEW = PARAM_VALUE_VIEW<RelaxedAtomic<float>>;
+    AUDIO_VIEW m_audioView[kNumParameters];
+    // Single writes are stamped from this clock, so that a snapshot taken before one
+    // does not undo it on the audio thread.
+    std::atomic<uint64_t> m_writeClock{0};
+    std::atomic<uint64_t> m_valueStamps[kNumParameters] = {};
+    CTripleBuffer<STATE_SNAPSHOT> m_stateHandover;
     PARAM_MODULATION* m_modulation[kNumParameters] = {}; // audio thread only
 
     std::vector<CRawParameterBlock> m_rawBlocks;

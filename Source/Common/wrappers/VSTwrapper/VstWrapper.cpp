@@ -247,6 +247,8 @@ void CVstWrapper::processReplacing(float** inputs, float** outputs, VstInt32 sam
     float* right = outputs[1];
     if (!left || !right || !inputs[0] || !inputs[1])
         return;
+    // A state loaded since the last block becomes the engine's before anything reads it.
+    m_effect->ApplyPendingState();
 
     // Time information: tempo 120, position 0 and a stopped transport when the
     // host gives none.

@@ -30,7 +30,20 @@ bool CRawBlockHandover::Holds(const uint8_t* source) const noexcept
 
 void CRawBlockHandover::Write(const void* data) noexcept
 {
-    const uint8_t* source = static_cast<const uint8_t*>(data);
+    m_heldFrom.store(0, std::memory_order_relaxed);
+    WriteShared(static_cast<const uint8_t*>(data));
+}
+
+void CRawBlockHandover::WriteHeld(const void* data) noexcept
+{
+    // Stored before the sequence moves: a reader that sees the new sequence sees the hold.
+    const uint32_t next = m_sequence.load(std::memory_order_relaxed) + 1;
+    m_heldFrom.store(next != 0 ? next : 1, std::memory_order_relaxed);
+    WriteShared(static_cast<const uint8_t*>(data));
+}
+
+void CRawBlockHandover::WriteShared(const uint8_t* source) noexcept
+{
     // The same bytes again (a preset that leaves a block as it was, a reload): no new
     // write, so the reader neither copies the block nor rederives anything from it.
     if (Holds(source))
@@ -47,6 +60,9 @@ const uint8_t* CRawBlockHandover::Read() noexcept
     const uint32_t before = m_sequence.load(std::memory_order_acquire);
     if ((before & 1u) != 0 || before == m_seenSequence)
         return m_copies[m_current];
+    const uint32_t heldFrom = m_heldFrom.load(std::memory_order_relaxed);
+    if (heldFrom != 0 && static_cast<int32_t>(before - heldFrom) >= 0)
+        return m_copies[m_current]; // a held write: it comes through Adopt
     uint8_t* copy = m_copies[m_current ^ 1];
     for (int i = 0; i < m_size; ++i)
         copy[i] = __atomic_load_n(&m_shared[i], __ATOMIC_ACQUIRE);
@@ -62,4 +78,15 @@ void CRawBlockHandover::Synchronise() noexcept
 {
     std::memcpy(m_copies[m_current], m_shared, static_cast<size_t>(m_size));
     m_seenSequence = m_sequence.load(std::memory_order_relaxed);
+}
+
+void CRawBlockHandover::Adopt(const uint8_t* bytes, uint32_t sequence) noexcept
+{
+    // Sequences only grow (modulo 2^32): an older one than the copy's is a stale state.
+    if (static_cast<int32_t>(sequence - m_seenSequence) <= 0)
+        return;
+    uint8_t* copy = m_copies[m_current ^ 1];
+    std::memcpy(copy, bytes, static_cast<size_t>(m_size));
+    m_current ^= 1;
+    m_seenSequence = sequence;
 }

@@ -29,6 +29,12 @@ public:
     // Copies `size` bytes from `data`, or zeros when `data` is null. Bytes equal to the
     // shared ones are no write: the sequence stays, and the reader does nothing.
     void Write(const void* data) noexcept;
+    // The same, as part of a whole-state load: the reader does not take these bytes (nor
+    // any later held write) from the shared block; they reach it through Adopt, together
+    // with the rest of the state. The next plain Write lifts the hold.
+    void WriteHeld(const void* data) noexcept;
+    // Writer side: the sequence of the shared bytes as they stand (even between writes).
+    uint32_t GetWriteSequence() const noexcept { return m_sequence.load(std::memory_order_relaxed); }
     // The shared bytes, for reading on the writer's thread only.
     const uint8_t* GetShared() const noexcept { return m_shared; }
 
@@ -42,14 +48,21 @@ public:
     // Makes the reader's copy equal to the shared bytes. Only while no other
     // thread uses the block (registration).
     void Synchronise() noexcept;
+    // Reader side: takes `bytes` (the block's size), which the writer saw under
+    // `sequence`, as the reader's copy unless the copy is already that new or newer.
+    // Never blocks or allocates.
+    void Adopt(const uint8_t* bytes, uint32_t sequence) noexcept;
 
 private:
     // True when the shared bytes equal `source` (zeros when null). Writer side.
     bool Holds(const uint8_t* source) const noexcept;
+    void WriteShared(const uint8_t* source) noexcept;
 
     int m_size;
     uint8_t* m_shared;                 // written by the writer, read by both
     std::atomic<uint32_t> m_sequence{0}; // odd while a write is under way
+    // 0: none; else the reader takes no sequence from this one on (held writes).
+    std::atomic<uint32_t> m_heldFrom{0};
     uint8_t* m_copies[2];              // reader only
     int m_current = 0;                 // reader only: the copy handed out
     uint32_t m_seenSequence = 0;       // reader only: the sequence of that copy

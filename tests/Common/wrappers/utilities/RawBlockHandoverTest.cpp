@@ -99,3 +99,23 @@ TEST(CRawBlockHandoverTest, ConcurrentReaderNeverSeesAMixtureOfWrites)
     EXPECT_GT(changes, 0);
     EXPECT_EQ(block.Read()[0], kRounds & 0xFF);
 }
+
+TEST(CRawBlockHandoverTest, HeldWritesArriveOnlyThroughAdoptAndAPlainWriteLiftsTheHold)
+{
+    CRawBlockHandover block(4);
+    const uint8_t loaded[4] = {1, 2, 3, 4};
+    block.WriteHeld(loaded);
+    const uint32_t sequence = block.GetWriteSequence();
+    const uint8_t zeros[4] = {};
+    EXPECT_EQ(std::memcmp(block.Read(), zeros, 4), 0);
+    block.Adopt(loaded, sequence);
+    EXPECT_EQ(std::memcmp(block.Read(), loaded, 4), 0);
+    EXPECT_EQ(block.GetReadSequence(), sequence);
+
+    const uint8_t edited[4] = {5, 6, 7, 8};
+    block.Write(edited);
+    EXPECT_EQ(std::memcmp(block.Read(), edited, 4), 0);
+    // A snapshot older than the copy changes nothing.
+    block.Adopt(loaded, sequence);
+    EXPECT_EQ(std::memcmp(block.Read(), edited, 4), 0);
+}
