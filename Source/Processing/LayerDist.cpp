@@ -3,6 +3,7 @@
 #include "Common/wrappers/BaseEffect.h"
 #include "Dist/TanhShaper.h"
 #include "Morvex.h"
+#include "Processing/ParameterReads.h"
 
 #include <algorithm>
 #include <cmath>
@@ -191,15 +192,15 @@ void CLayerDist::ProcessBlock(float* left, float* right, int count) noexcept
 {
     CBaseEffect& owner = *m_owner;
     const int layer = m_layer;
-    const bool on = owner.GetParameterScaled(kDistOn + layer, false, true, 0) > 0.5f;
+    const bool on = ParamRead::Switch(owner, kDistOn + layer);
     const int mode =
-        std::clamp(static_cast<int>(owner.GetParameterUnscaled(kDistMode + layer, false, true, 0)),
+        std::clamp(static_cast<int>(ParamRead::ModulatedUnits(owner, kDistMode + layer)),
                    static_cast<int>(kModeTube), static_cast<int>(kModeCrisp));
-    const float drive = owner.GetParameterScaled(kDistDrive + layer, true, true, 0);
-    const float mono = owner.GetParameterScaled(kDistMono + layer, true, true, 0);
+    const float drive = ParamRead::Smoothed(owner, kDistDrive + layer);
+    const float mono = ParamRead::Smoothed(owner, kDistMono + layer);
     if (!on)
         return;
-    const float mix = owner.GetParameterScaled(kDistMix + layer, true, true, 0);
+    const float mix = ParamRead::Smoothed(owner, kDistMix + layer);
     if (Resting(mix, m_mixRamp.GetCurrent()))
         return;
     const bool mixSteady = SetRampTarget(m_mixRamp, mix, count);
@@ -325,7 +326,7 @@ void CLayerDist::ApplyFuzz(float* left, float* right, int count) noexcept
         return;
     const int raisedCount = count * m_oversampler.GetFactor();
     const float fuzz =
-        0.9f * std::sqrt(m_owner->GetParameterScaled(kDistFuzz + m_layer, true, true, 0));
+        0.9f * std::sqrt(ParamRead::Smoothed(*m_owner, kDistFuzz + m_layer));
     // 48 f^2 dB of gain into the clip, up to 75 % of the fuzz in the mix.
     const bool gainSteady =
         SetRampTarget(m_fuzzGainRamp, std::pow(10.0f, 2.4f * fuzz * fuzz), raisedCount);
@@ -348,8 +349,8 @@ void CLayerDist::ApplyColourAndMix(float* left, float* right, int count, bool mi
 {
     CBaseEffect& owner = *m_owner;
     const int layer = m_layer;
-    const float colour = owner.GetParameterScaled(kDistColor + layer, true, true, 0);
-    const float outputDb = owner.GetParameterUnscaled(kDistOutput + layer, true, true, 0);
+    const float colour = ParamRead::Smoothed(owner, kDistColor + layer);
+    const float outputDb = ParamRead::SmoothedUnits(owner, kDistOutput + layer);
     const bool colourSteady = SetRampTarget(m_colourRamp, colour, count);
     const bool gainSteady =
         SetRampTarget(m_outputGainRamp, std::pow(10.0f, outputDb * 0.05f), count);

@@ -1,5 +1,7 @@
 #include "DistFilter.h"
 
+#include "Common/wrappers/dsp/DspMath.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -9,7 +11,7 @@
 
 void CDistFilter::CalcParams(float sampleRate, float lowHz, float highHz)
 {
-    constexpr float kTwoPi = 6.28318530717958647692f;
+    using Dsp::kTwoPi;
     m_poleHigh = std::exp(-kTwoPi * std::min(sampleRate, highHz) / sampleRate);
     m_poleLow = std::exp(-kTwoPi * lowHz / sampleRate);
 }

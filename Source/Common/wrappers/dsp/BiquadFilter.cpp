@@ -1,5 +1,7 @@
 #include "BiquadFilter.h"
 
+#include "DspMath.h"
+
 #include <algorithm>
 
 #if defined(__SSE2__)
@@ -8,7 +10,7 @@
 
 namespace
 {
-constexpr float kPi = 3.14159265358979323846f;
+using Dsp::kPi;
 constexpr float kLn2 = 0.69314718055994530942f;
 // Damping of the resonant high- and low-pass per order: alpha = s (1 - 0.94 q S[n]).
 constexpr float kOrderDamping[4] = {1.0f, 0.98f, 0.88f, 0.75f};
@@ -295,9 +297,7 @@ void CBiquadFilter::CalcFilter(int kind, int order, float frequencyHz, float q, 
         else
         {
             // First order through the bilinear transform; t = tan(pi f / rate) from its series.
-            const float x = kPi * frequencyHz / sampleRate;
-            const float x2 = x * x;
-            const float t = x + x * x2 / 3.0f + 2.0f * x * x2 * x2 / 15.0f;
+            const float t = Dsp::TanSeries(kPi * frequencyHz / sampleRate);
             a1 = (t - 1.0f) / (t + 1.0f);
             a2 = 0.0f;
             if (kind == kHighPass)
