@@ -4,6 +4,7 @@
 #include "Common/wrappers/dsp/LookupTables.h"
 #include "Common/wrappers/dsp/TableLookup.h"
 #include "Morvex.h"
+#include "Processing/ParameterReads.h"
 
 #include <algorithm>
 #include <cmath>
@@ -63,6 +64,8 @@ void CLayerFilter::SetSampleRate(float sampleRate)
 void CLayerFilter::Reset()
 {
     ClearStates();
+    std::fill(&m_dryLine[0][0], &m_dryLine[0][0] + 2 * kDryLineSize, 0.0f);
+    m_dryWrite = 0;
 }
 
 void CLayerFilter::ClearStates() noexcept
@@ -115,16 +118,16 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
         return;
     CBaseEffect& owner = *m_owner;
     const int layer = m_layer;
-    const float cutoffBase = owner.GetParameterUnscaled(kFilterCutoff + layer, true, false, 0);
-    const float lowCutPitch = owner.GetParameterUnscaled(kFilterLocut + layer, true, true, 0);
-    const float highCutPitch = owner.GetParameterUnscaled(kFilterHicut + layer, true, true, 0);
+    const float cutoffBase = ParamRead::SmoothedUnmodulatedUnits(owner, kFilterCutoff + layer);
+    const float lowCutPitch = ParamRead::SmoothedUnits(owner, kFilterLocut + layer);
+    const float highCutPitch = ParamRead::SmoothedUnits(owner, kFilterHicut + layer);
     BLOCK_SETTINGS settings;
-    settings.resonance = owner.GetParameterScaled(kFilterRes + layer, true, true, 0);
+    settings.resonance = ParamRead::Smoothed(owner, kFilterRes + layer);
     const int mode =
-        static_cast<int>(owner.GetParameterUnscaled(kFilterMode + layer, false, true, 0));
+        static_cast<int>(ParamRead::ModulatedUnits(owner, kFilterMode + layer));
     settings.mode = std::clamp(mode, 0, kModeCount - 1);
     const PARAM_MODULATION* modulation = owner.GetParameterModulation(kFilterCutoff + layer);
-    const float mixTarget = owner.GetParameterScaled(kFilterMix + layer, true, true, 0);
+    const float mixTarget = ParamRead::Smoothed(owner, kFilterMix + layer);
 
     const bool ladder = settings.mode <= kBandpass24;
     const int sections = ladder && settings.mode >= kLowpass24 ? 2 : 1;
@@ -144,6 +147,7 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
     }
     m_cutRate = m_sampleRate;
     m_mixRamp.SetTarget(mixTarget, count);
+    m_alignRamp.SetTarget(mixTarget > 0.0f ? 1.0f : 0.0f, count);
 
     const int entries = modulation ? std::min(modulation->count, kMaxModulationEntries) : 0;
     SetCutoffPitch(entries > 0 ? ModulatedPitch(cutoffBase, *modulation, entries, 0)
@@ -169,8 +173,12 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
     for (int n = 0; n < count; ++n)
     {
         const float mix = m_mixRamp.Next();
-        const float dryLeft = Finite(left[n]);
-        const float dryRight = Finite(right[n]);
+        const float inLeft = Finite(left[n]);
+        const float inRight = Finite(right[n]);
+        const float align = m_alignRamp.Next();
+        const float dryLeft = AlignDry(0, inLeft, align);
+        const float dryRight = AlignDry(1, inRight, align);
+        AdvanceDry();
         if (entries > 0 && n > 0)
         {
             const float pitch = ModulatedPitch(cutoffBase, *modulation, entries, n);
@@ -179,8 +187,8 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
         }
 
         // Low-cut, then the pair (midpoint, on-sample value) at twice the rate.
-        float onLeft = dryLeft;
-        float onRight = dryRight;
+        float onLeft = inLeft;
+        float onRight = inRight;
         m_lowCut.Filter(onLeft, onRight);
         float midLeft = 0.5f * (onLeft + m_previousLowCut[0]);
         float midRight = 0.5f * (onRight + m_previousLowCut[1]);
@@ -240,7 +248,7 @@ bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int coun
                                  const BLOCK_SETTINGS& settings, int sections, float cutoffBase,
                                  const PARAM_MODULATION* modulation, int entries) noexcept
 {
-    // dry: the finite inputs; lowCut: the low-cut's output; steps: the pairs (midpoint,
+    // dry: the finite inputs as the mix takes them (AlignDry); lowCut: the low-cut's output; steps: the pairs (midpoint,
     // on-sample value) of each sample, left and right side by side, in the ladder's order;
     // g, feedback: the ladder's coefficients of each step.
     alignas(16) float dry[2 * kLadderChunk];
@@ -250,8 +258,12 @@ bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int coun
     alignas(16) float feedback[2 * kLadderChunk];
     for (int n = 0; n < count; ++n)
     {
-        dry[2 * n] = lowCut[2 * n] = Finite(left[n]);
-        dry[2 * n + 1] = lowCut[2 * n + 1] = Finite(right[n]);
+        lowCut[2 * n] = Finite(left[n]);
+        lowCut[2 * n + 1] = Finite(right[n]);
+        const float align = m_alignRamp.Next();
+        dry[2 * n] = AlignDry(0, lowCut[2 * n], align);
+        dry[2 * n + 1] = AlignDry(1, lowCut[2 * n + 1], align);
+        AdvanceDry();
         if (entries > 0 && offset + n > 0)
         {
             const float pitch = ModulatedPitch(cutoffBase, *modulation, entries, offset + n);

@@ -6,7 +6,9 @@
 // by sample. The ladder and the high-cut run at twice the sample rate on pairs of
 // (midpoint, on-sample value) that a half-band decimator folds back to the layer's
 // rate, which delays the filtered signal by kLatencySamples. "Filter Mix" blends the
-// result with the (undelayed) input.
+// result with the input delayed by the same kLatencySamples, so that a partial mix has no
+// comb; with the mix standing at 0 the input passes as it comes, and a move away from 0
+// (or back) crossfades between the two over the block.
 #pragma once
 
 #include "Common/wrappers/dsp/BiquadFilter.h"
@@ -53,8 +55,8 @@ public:
 
     // Stores the rate and gives it to the frequency shifter. UI thread.
     void SetSampleRate(float sampleRate) override;
-    // Clears every filter state, the carrier phases, the decimators and the previous
-    // inputs; the mix ramp keeps its value.
+    // Clears every filter state, the carrier phases, the decimators, the previous inputs
+    // and the dry path's delay; the mix ramp keeps its value.
     void Reset() override;
     void Process(float* left, float* right, int count) noexcept override;
 
@@ -77,7 +79,24 @@ private:
                        const BLOCK_SETTINGS& settings, int sections, float cutoffBase,
                        const PARAM_MODULATION* modulation, int entries) noexcept;
 
+    // The dry sample to mix with this sample's wet one: `x` (finite, as it comes) written
+    // into the dry delay, and the sample kLatencySamples older read back, crossfaded with
+    // `x` by the alignment ramp (1: fully delayed, 0: as it comes). Per sample, in order.
+    float AlignDry(int channel, float x, float align) noexcept
+    {
+        float* const line = m_dryLine[channel];
+        line[m_dryWrite] = x;
+        const float delayed = line[(m_dryWrite - kLatencySamples) & (kDryLineSize - 1)];
+        if (align >= 1.0f)
+            return delayed;
+        return align > 0.0f ? x + align * (delayed - x) : x;
+    }
+    void AdvanceDry() noexcept { m_dryWrite = (m_dryWrite + 1) & (kDryLineSize - 1); }
+
     static constexpr int kLadderChunk = 16;
+    // The dry delay's ring: a power of two above kLatencySamples.
+    static constexpr int kDryLineSize = 8;
+    static_assert(kLatencySamples < kDryLineSize, "dry delay ring too short");
 
     CMoogFilter m_ladder;
     FourPoleFilter m_highCut;
@@ -90,6 +109,11 @@ private:
     CHalfBandDecimator m_decimator[2];
     float m_previousLowCut[2] = {};
     ParamInterpolator m_mixRamp;
+    // 1 while the mix is above 0 (the dry path delayed like the wet), 0 while it stands at 0
+    // (the input as it comes); ramps with the mix when it leaves or reaches 0.
+    ParamInterpolator m_alignRamp;
+    float m_dryLine[2][kDryLineSize] = {};
+    int m_dryWrite = 0;
 
     float m_inverseSampleRate = 0.0f;
     // The cutoff as last set: pitch, relative frequency (Hz / rate), ring and shifter fade.
