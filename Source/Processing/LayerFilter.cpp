@@ -11,6 +11,14 @@
 
 using namespace MorvexParam;
 
+// The ladder's per-step callback belongs inside its loop: an out-of-line call per step
+// costs more than the step's own work.
+#if defined(__GNUC__)
+#define MORVEX_INLINE_CALLBACK __attribute__((always_inline))
+#else
+#define MORVEX_INLINE_CALLBACK
+#endif
+
 namespace
 {
 constexpr float kCutoffRange = CLayerFilter::kMaxCutoffPitch - CLayerFilter::kMinCutoffPitch;
@@ -64,8 +72,7 @@ void CLayerFilter::SetSampleRate(float sampleRate)
 void CLayerFilter::Reset()
 {
     ClearStates();
-    std::fill(&m_dryLine[0][0], &m_dryLine[0][0] + 2 * kDryLineSize, 0.0f);
-    m_dryWrite = 0;
+    std::fill(m_dryHistory, m_dryHistory + 2 * kLatencySamples, 0.0f);
 }
 
 void CLayerFilter::ClearStates() noexcept
@@ -148,6 +155,11 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
     m_cutRate = m_sampleRate;
     m_mixRamp.SetTarget(mixTarget, count);
     m_alignRamp.SetTarget(mixTarget > 0.0f ? 1.0f : 0.0f, count);
+    // Standing on its target (nearly always) the ramp is read once for the block.
+    const bool alignStill = m_alignRamp.IsSettled();
+    const float alignValue = m_alignRamp.GetCurrent();
+    if (alignStill)
+        m_alignRamp.Finish();
 
     const int entries = modulation ? std::min(modulation->count, kMaxModulationEntries) : 0;
     SetCutoffPitch(entries > 0 ? ModulatedPitch(cutoffBase, *modulation, entries, 0)
@@ -164,7 +176,8 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
         {
             const int n = std::min(kLadderChunk, count - start);
             corrupted |= ProcessLadder(left + start, right + start, start, n, settings,
-                                       sections, cutoffBase, modulation, entries);
+                                       sections, cutoffBase, modulation, entries,
+                                       alignStill ? alignValue : -1.0f);
         }
         if (corrupted)
             ClearStates();
@@ -175,10 +188,12 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
         const float mix = m_mixRamp.Next();
         const float inLeft = Finite(left[n]);
         const float inRight = Finite(right[n]);
-        const float align = m_alignRamp.Next();
-        const float dryLeft = AlignDry(0, inLeft, align);
-        const float dryRight = AlignDry(1, inRight, align);
-        AdvanceDry();
+        const float align = alignStill ? alignValue : m_alignRamp.Next();
+        const float dryLeft = Aligned(inLeft, m_dryHistory[0], align);
+        const float dryRight = Aligned(inRight, m_dryHistory[1], align);
+        std::copy(m_dryHistory + 2, m_dryHistory + 2 * kLatencySamples, m_dryHistory);
+        m_dryHistory[2 * kLatencySamples - 2] = inLeft;
+        m_dryHistory[2 * kLatencySamples - 1] = inRight;
         if (entries > 0 && n > 0)
         {
             const float pitch = ModulatedPitch(cutoffBase, *modulation, entries, n);
@@ -246,24 +261,26 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
 
 bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int count,
                                  const BLOCK_SETTINGS& settings, int sections, float cutoffBase,
-                                 const PARAM_MODULATION* modulation, int entries) noexcept
+                                 const PARAM_MODULATION* modulation, int entries,
+                                 float alignStill) noexcept
 {
-    // dry: the finite inputs as the mix takes them (AlignDry); lowCut: the low-cut's output; steps: the pairs (midpoint,
+    // line: the last kLatencySamples inputs, then this chunk's finite inputs; dry: the inputs
+    // as the mix takes them (line itself while the alignment stands at 1); lowCut: the
+    // low-cut's output; steps: the pairs (midpoint,
     // on-sample value) of each sample, left and right side by side, in the ladder's order;
     // g, feedback: the ladder's coefficients of each step.
+    constexpr int kHistory = 2 * kLatencySamples;
+    alignas(16) float line[kHistory + 2 * kLadderChunk];
     alignas(16) float dry[2 * kLadderChunk];
+    std::copy(m_dryHistory, m_dryHistory + kHistory, line);
     alignas(16) float lowCut[2 * kLadderChunk];
     alignas(16) float steps[4 * kLadderChunk];
     alignas(16) float g[2 * kLadderChunk];
     alignas(16) float feedback[2 * kLadderChunk];
     for (int n = 0; n < count; ++n)
     {
-        lowCut[2 * n] = Finite(left[n]);
-        lowCut[2 * n + 1] = Finite(right[n]);
-        const float align = m_alignRamp.Next();
-        dry[2 * n] = AlignDry(0, lowCut[2 * n], align);
-        dry[2 * n + 1] = AlignDry(1, lowCut[2 * n + 1], align);
-        AdvanceDry();
+        line[kHistory + 2 * n] = lowCut[2 * n] = Finite(left[n]);
+        line[kHistory + 2 * n + 1] = lowCut[2 * n + 1] = Finite(right[n]);
         if (entries > 0 && offset + n > 0)
         {
             const float pitch = ModulatedPitch(cutoffBase, *modulation, entries, offset + n);
@@ -273,6 +290,18 @@ bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int coun
         g[2 * n] = g[2 * n + 1] = m_ladder.GetStageGain();
         feedback[2 * n] = feedback[2 * n + 1] = m_ladder.GetFeedback(sections);
     }
+    const float* mixed = line;
+    if (alignStill < 1.0f)
+    {
+        for (int n = 0; n < 2 * count; n += 2)
+        {
+            const float align = alignStill >= 0.0f ? alignStill : m_alignRamp.Next();
+            dry[n] = Aligned(line[kHistory + n], line[n], align);
+            dry[n + 1] = Aligned(line[kHistory + n + 1], line[n + 1], align);
+        }
+        mixed = dry;
+    }
+    std::copy(line + 2 * count, line + 2 * count + kHistory, m_dryHistory);
     m_lowCut.FilterInterleaved(lowCut, count);
     float previousLeft = m_previousLowCut[0];
     float previousRight = m_previousLowCut[1];
@@ -296,7 +325,7 @@ bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int coun
     float midLeft = 0.0f;
     float midRight = 0.0f;
     m_ladder.FilterSteps(steps, g, feedback, 2 * count, sections,
-                         [&](int step, float ladderLeft, float ladderRight) {
+                         [&](int step, float ladderLeft, float ladderRight) MORVEX_INLINE_CALLBACK {
                              const float highCutLeft = m_highCut.Process(0, ladderLeft);
                              const float highCutRight = m_highCut.Process(1, ladderRight);
                              if ((step & 1) == 0)
@@ -321,8 +350,8 @@ bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int coun
                                  wetRight = 0.0f;
                                  corrupted = true;
                              }
-                             left[n] = wetLeft * mix + dry[2 * n] * (1.0f - mix);
-                             right[n] = wetRight * mix + dry[2 * n + 1] * (1.0f - mix);
+                             left[n] = wetLeft * mix + mixed[2 * n] * (1.0f - mix);
+                             right[n] = wetRight * mix + mixed[2 * n + 1] * (1.0f - mix);
                          });
     return corrupted;
 }

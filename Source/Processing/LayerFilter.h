@@ -75,28 +75,23 @@ private:
     void ClearStates() noexcept;
     // The ladder modes on count <= kLadderChunk samples starting offset samples into the
     // block; returns whether an output sample was non-finite (the states need clearing).
+    // alignStill: the dry alignment of the whole block when its ramp stands still, else
+    // negative (read per sample).
     bool ProcessLadder(float* left, float* right, int offset, int count,
                        const BLOCK_SETTINGS& settings, int sections, float cutoffBase,
-                       const PARAM_MODULATION* modulation, int entries) noexcept;
+                       const PARAM_MODULATION* modulation, int entries,
+                       float alignStill) noexcept;
 
-    // The dry sample to mix with this sample's wet one: `x` (finite, as it comes) written
-    // into the dry delay, and the sample kLatencySamples older read back, crossfaded with
-    // `x` by the alignment ramp (1: fully delayed, 0: as it comes). Per sample, in order.
-    float AlignDry(int channel, float x, float align) noexcept
+    // The dry sample the mix takes: the input x crossfaded with its copy kLatencySamples
+    // older by the alignment (1: the delayed copy, 0: x as it comes).
+    static float Aligned(float x, float delayed, float align) noexcept
     {
-        float* const line = m_dryLine[channel];
-        line[m_dryWrite] = x;
-        const float delayed = line[(m_dryWrite - kLatencySamples) & (kDryLineSize - 1)];
         if (align >= 1.0f)
             return delayed;
         return align > 0.0f ? x + align * (delayed - x) : x;
     }
-    void AdvanceDry() noexcept { m_dryWrite = (m_dryWrite + 1) & (kDryLineSize - 1); }
 
     static constexpr int kLadderChunk = 16;
-    // The dry delay's ring: a power of two above kLatencySamples.
-    static constexpr int kDryLineSize = 8;
-    static_assert(kLatencySamples < kDryLineSize, "dry delay ring too short");
 
     CMoogFilter m_ladder;
     FourPoleFilter m_highCut;
@@ -112,8 +107,8 @@ private:
     // 1 while the mix is above 0 (the dry path delayed like the wet), 0 while it stands at 0
     // (the input as it comes); ramps with the mix when it leaves or reaches 0.
     ParamInterpolator m_alignRamp;
-    float m_dryLine[2][kDryLineSize] = {};
-    int m_dryWrite = 0;
+    // The last kLatencySamples input frames, oldest first, left and right interleaved.
+    float m_dryHistory[2 * kLatencySamples] = {};
 
     float m_inverseSampleRate = 0.0f;
     // The cutoff as last set: pitch, relative frequency (Hz / rate), ring and shifter fade.

@@ -4,9 +4,7 @@
 
 #include <algorithm>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "Common/wrappers/dsp/Simd.h"
 
 namespace
 {
@@ -126,7 +124,7 @@ SECTION<T> Coefficients(int kind, int n, T frequencyHz, T q, T gainDb, T sampleR
 }
 } // namespace
 
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
 namespace
 {
 // One stereo pair (two consecutive floats) in lanes 0 and 1, lanes 2 and 3 zero.
@@ -189,6 +187,45 @@ void CBiquadFilter::FilterInterleavedPrecise(float* frames, int count) noexcept
     const double b0 = m_precision[0], b1 = m_precision[1], b2 = m_precision[2];
     const double a1 = m_precision[3], a2 = m_precision[4], invA0 = m_precision[5];
     float sum = 0.0f;
+#if MORVEX_SIMD_SSE2
+    if (sections == 1)
+    {
+        // One section (the low-cut): left and right in the two double lanes, each lane the
+        // scalar loop's operations in its order.
+        double* z = m_stateDouble[0];
+        const __m128d vb0 = _mm_set1_pd(b0), vb1 = _mm_set1_pd(b1), vb2 = _mm_set1_pd(b2);
+        const __m128d va1 = _mm_set1_pd(a1), va2 = _mm_set1_pd(a2), vInv = _mm_set1_pd(invA0);
+        __m128d x1 = _mm_loadu_pd(z + kX1), x2 = _mm_loadu_pd(z + kX2);
+        __m128d y1 = _mm_loadu_pd(z + kY1), y2 = _mm_loadu_pd(z + kY2);
+        __m128 total = _mm_setzero_ps();
+        for (int i = 0; i < count; ++i)
+        {
+            const __m128d x = _mm_cvtps_pd(LoadPair(frames + 2 * i));
+            __m128d y = _mm_mul_pd(vb0, x);
+            y = _mm_add_pd(y, _mm_mul_pd(vb1, x1));
+            y = _mm_add_pd(y, _mm_mul_pd(vb2, x2));
+            y = _mm_sub_pd(y, _mm_mul_pd(va1, y1));
+            y = _mm_sub_pd(y, _mm_mul_pd(va2, y2));
+            y = _mm_mul_pd(y, vInv);
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = y;
+            const __m128 out = _mm_cvtpd_ps(y);
+            total = _mm_add_ps(total, out);
+            StorePair(frames + 2 * i, out);
+        }
+        _mm_storeu_pd(z + kX1, x1);
+        _mm_storeu_pd(z + kX2, x2);
+        _mm_storeu_pd(z + kY1, y1);
+        _mm_storeu_pd(z + kY2, y2);
+        float lanes[4];
+        _mm_storeu_ps(lanes, total);
+        if ((lanes[0] - lanes[0]) + (lanes[1] - lanes[1]) != 0.0f)
+            Recover(frames, 2 * count);
+        return;
+    }
+#endif
     for (int c = 0; c < 2; ++c)
     {
         // Each section's output stays in double into the next; only the last is rounded.
@@ -245,7 +282,7 @@ void CBiquadFilter::FilterInterleaved(float* frames, int count) noexcept
     // finite outputs overflows, which only costs a look at the block).
     float sumLeft = 0.0f;
     float sumRight = 0.0f;
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     // Left and right in lanes 0 and 1: each lane performs the scalar difference equation's
     // operations in the same order, so the samples are those of Filter.
     const __m128 b0 = _mm_set1_ps(m_b0);
@@ -345,7 +382,7 @@ void CBiquadFilter::Interleave(const float* left, const float* right, float* fra
                                int count) noexcept
 {
     int i = 0;
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     for (; i + 4 <= count; i += 4)
     {
         const __m128 l = _mm_loadu_ps(left + i);
@@ -365,7 +402,7 @@ void CBiquadFilter::Deinterleave(const float* frames, float* left, float* right,
                                  int count) noexcept
 {
     int i = 0;
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     for (; i + 4 <= count; i += 4)
     {
         const __m128 a = _mm_loadu_ps(frames + 2 * i);
