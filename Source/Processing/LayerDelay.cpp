@@ -10,9 +10,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "Common/wrappers/dsp/Simd.h"
 
 using namespace MorvexParam;
 
@@ -34,7 +32,7 @@ constexpr int kChunk = 16; // samples per pass of the per-sample loop
 // Two channels side by side: SSE2 lanes 0 (left) and 1 (right), or a plain pair.
 // Every operation is the IEEE single (or double) operation of each channel on its own,
 // so both forms compute the same bits.
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
 struct STEREO
 {
     __m128 v;

@@ -9,9 +9,7 @@
 #include <cmath>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "Common/wrappers/dsp/Simd.h"
 
 using namespace MorvexParam;
 
@@ -39,7 +37,7 @@ constexpr float kBandEdges[4][2] = {
     {3600.0f, 14400.0f},
 };
 
-#if !defined(__SSE2__)
+#if !MORVEX_SIMD_SSE2
 float SanitizeInput(float x) noexcept
 {
     return std::isfinite(x) ? std::clamp(x, -kInputLimit, kInputLimit) : 0.0f;
@@ -73,7 +71,7 @@ void ReadRamp(ParamInterpolator& ramp, bool steady, float* out, int count) noexc
     }
 }
 
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
 // Four samples cleared when not finite and clamped to +-kInputLimit.
 inline __m128 SanitizeInput4(__m128 x) noexcept
 {
@@ -227,7 +225,7 @@ void CLayerDist::ApplyMono(float* left, float* right, int count, bool steady) no
         ReadRamp(m_monoRamp, steady, width, n);
         for (int i = 0; i < n; ++i)
             width[i] = 1.0f - width[i];
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
         float* const arrays[3] = {l, r, width};
         ForEachQuad(arrays, n, [](float* const (&q)[3], int) noexcept {
             const __m128 lv = SanitizeInput4(_mm_loadu_ps(q[0]));
@@ -293,7 +291,7 @@ void CLayerDist::ApplyDrive(float* left, float* right, int count, int mode, floa
             // The shaper keeps no state, so the whole piece is shaped before the drives.
             if (crisp)
             {
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
                 float* const arrays[3] = {l, r, amount};
                 ForEachQuad(arrays, n, [](float* const (&q)[3], int) noexcept {
                     const __m128 shaperGain = _mm_add_ps(
@@ -379,7 +377,7 @@ void CLayerDist::ApplyColourAndMix(float* left, float* right, int count, bool mi
             float bands[kBandCount][kMaxSubBlock];
             float* const bandOut[kBandCount] = {bands[0], bands[1], bands[2], bands[3]};
             m_bands[channel].Filter(x, bandOut, n);
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
             float* const arrays[10] = {x,       dryIn,    bands[0], bands[1], bands[2],
                                        bands[3], lift,    scoop,    scale,    wetMix};
             ForEachQuad(arrays, n, [](float* const (&q)[10], int) noexcept {

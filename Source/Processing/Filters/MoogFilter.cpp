@@ -57,7 +57,7 @@ void CMoogFilter::FilterSteps(float* frames, const float* g, const float* feedba
     });
 }
 
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
 CMoogFilter::LADDER_VECTOR CMoogFilter::LoadVector(int lanes) const noexcept
 {
     alignas(16) float lane[4] = {};
