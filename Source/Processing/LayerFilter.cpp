@@ -155,11 +155,14 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
     m_cutRate = m_sampleRate;
     m_mixRamp.SetTarget(mixTarget, count);
     m_alignRamp.SetTarget(mixTarget > 0.0f ? 1.0f : 0.0f, count);
-    // Standing on its target (nearly always) the ramp is read once for the block.
+    // Standing on their targets (nearly always) the ramps are read once for the block.
     const bool alignStill = m_alignRamp.IsSettled();
     const float alignValue = m_alignRamp.GetCurrent();
     if (alignStill)
         m_alignRamp.Finish();
+    const float mixStill = m_mixRamp.IsSettled() ? m_mixRamp.GetCurrent() : -1.0f;
+    if (mixStill >= 0.0f)
+        m_mixRamp.Finish();
 
     const int entries = modulation ? std::min(modulation->count, kMaxModulationEntries) : 0;
     SetCutoffPitch(entries > 0 ? ModulatedPitch(cutoffBase, *modulation, entries, 0)
@@ -177,7 +180,7 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
             const int n = std::min(kLadderChunk, count - start);
             corrupted |= ProcessLadder(left + start, right + start, start, n, settings,
                                        sections, cutoffBase, modulation, entries,
-                                       alignStill ? alignValue : -1.0f);
+                                       alignStill ? alignValue : -1.0f, mixStill);
         }
         if (corrupted)
             ClearStates();
@@ -185,7 +188,7 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
     }
     for (int n = 0; n < count; ++n)
     {
-        const float mix = m_mixRamp.Next();
+        const float mix = mixStill >= 0.0f ? mixStill : m_mixRamp.Next();
         const float inLeft = Finite(left[n]);
         const float inRight = Finite(right[n]);
         const float align = alignStill ? alignValue : m_alignRamp.Next();
@@ -262,7 +265,7 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
 bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int count,
                                  const BLOCK_SETTINGS& settings, int sections, float cutoffBase,
                                  const PARAM_MODULATION* modulation, int entries,
-                                 float alignStill) noexcept
+                                 float alignStill, float mixStill) noexcept
 {
     // line: the last kLatencySamples inputs, then this chunk's finite inputs; dry: the inputs
     // as the mix takes them (line itself while the alignment stands at 1); lowCut: the
@@ -281,14 +284,23 @@ bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int coun
     {
         line[kHistory + 2 * n] = lowCut[2 * n] = Finite(left[n]);
         line[kHistory + 2 * n + 1] = lowCut[2 * n + 1] = Finite(right[n]);
-        if (entries > 0 && offset + n > 0)
+        if (entries > 0)
         {
-            const float pitch = ModulatedPitch(cutoffBase, *modulation, entries, offset + n);
-            if (pitch != m_cutoffPitch)
-                SetCutoffPitch(pitch, settings);
+            if (offset + n > 0)
+            {
+                const float pitch = ModulatedPitch(cutoffBase, *modulation, entries, offset + n);
+                if (pitch != m_cutoffPitch)
+                    SetCutoffPitch(pitch, settings);
+            }
+            g[2 * n] = g[2 * n + 1] = m_ladder.GetStageGain();
+            feedback[2 * n] = feedback[2 * n + 1] = m_ladder.GetFeedback(sections);
         }
-        g[2 * n] = g[2 * n + 1] = m_ladder.GetStageGain();
-        feedback[2 * n] = feedback[2 * n + 1] = m_ladder.GetFeedback(sections);
+    }
+    if (entries == 0)
+    {
+        // An unmodulated cutoff holds the ladder's coefficients for the whole chunk.
+        std::fill(g, g + 2 * count, m_ladder.GetStageGain());
+        std::fill(feedback, feedback + 2 * count, m_ladder.GetFeedback(sections));
     }
     const float* mixed = line;
     if (alignStill < 1.0f)
@@ -335,7 +347,7 @@ bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int coun
                                  return;
                              }
                              const int n = step >> 1;
-                             const float mix = m_mixRamp.Next();
+                             const float mix = mixStill >= 0.0f ? mixStill : m_mixRamp.Next();
                              float wetLeft =
                                  m_decimator[0].Process(midLeft, highCutLeft) * kLadderGain;
                              float wetRight =

@@ -75,12 +75,12 @@ private:
     void ClearStates() noexcept;
     // The ladder modes on count <= kLadderChunk samples starting offset samples into the
     // block; returns whether an output sample was non-finite (the states need clearing).
-    // alignStill: the dry alignment of the whole block when its ramp stands still, else
-    // negative (read per sample).
+    // alignStill, mixStill: the dry alignment and the mix of the whole block when their
+    // ramps stand still, else negative (read per sample).
     bool ProcessLadder(float* left, float* right, int offset, int count,
                        const BLOCK_SETTINGS& settings, int sections, float cutoffBase,
-                       const PARAM_MODULATION* modulation, int entries,
-                       float alignStill) noexcept;
+                       const PARAM_MODULATION* modulation, int entries, float alignStill,
+                       float mixStill) noexcept;
 
     // The dry sample the mix takes: the input x crossfaded with its copy kLatencySamples
     // older by the alignment (1: the delayed copy, 0: x as it comes).
