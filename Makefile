@@ -7,6 +7,7 @@ ASAN_DIR     ?= build-asan
 TSAN_DIR     ?= build-tsan
 FUZZ_DIR     ?= build-fuzz
 COVERAGE_DIR ?= build-coverage
+SCALAR_DIR   ?= build-scalar
 # gcov instrumentation without optimisation, so that lines and branches map onto the source.
 COVERAGE_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS="--coverage -O0" \
                  -DCMAKE_CXX_FLAGS="--coverage -O0" -DCMAKE_EXE_LINKER_FLAGS=--coverage \
@@ -26,7 +27,7 @@ CMAKE_FLAGS  ?=
 DEMO_DIR     ?= $(BUILD_DIR)/demo
 VST_DIR      ?= $(HOME)/.vst
 
-.PHONY: all deps build demo check test test-asan test-tsan fuzz fuzz-smoke fuzz-build fuzz-run \
+.PHONY: all deps build demo check test test-scalar test-asan test-tsan fuzz fuzz-smoke fuzz-build fuzz-run \
         sanitize coverage bench screenshots install clean
 
 all: build
@@ -47,14 +48,25 @@ demo: build
 check: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
 
-# Builds everything and runs every test: the Release suite, the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the concurrency test under
-# ThreadSanitizer, and a short run of every fuzz target.
+# Builds everything and runs every test: the Release suite, the scalar form of the vector
+# code against the SSE2 form, the same suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the concurrency test under ThreadSanitizer, and a short run of
+# every fuzz target.
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
+	@$(MAKE) --no-print-directory test-scalar
 	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory test-tsan
 	@$(MAKE) --no-print-directory fuzz-smoke
+
+# The plug-in built with MORVEX_SCALAR_DSP (the plain form of the SSE2 code, as a port would
+# build it; only the plug-in and the render tool) renders every module and the full patch
+# like the SSE2 build (scripts/scalar-parity.sh). Needs python3.
+test-scalar: build
+	@cmake -S . -B $(SCALAR_DIR) -DCMAKE_BUILD_TYPE=Release -DMORVEX_SCALAR_DSP=ON \
+	    -DMORVEX_BUILD_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(SCALAR_DIR) --parallel $(JOBS) --target Morvex morvex-render
+	@scripts/scalar-parity.sh $(BUILD_DIR) $(SCALAR_DIR)
 
 # The test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
@@ -140,4 +152,4 @@ install: build
 	@scripts/install-library.sh $(BUILD_DIR)/presets "$(DATA_DIR)"
 
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(COVERAGE_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(COVERAGE_DIR) $(SCALAR_DIR)

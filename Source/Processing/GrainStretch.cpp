@@ -1,5 +1,6 @@
 #include "GrainStretch.h"
 
+#include "Common/wrappers/dsp/DspMath.h"
 #include "Common/wrappers/dsp/LookupTables.h"
 #include "Common/wrappers/dsp/TableLookup.h"
 
@@ -83,7 +84,7 @@ void CGrainStretch::Process(float* left, float* right, float amount, int count) 
     if (!m_transportRunning || count <= 0 || size <= 0)
         return;
     amount = std::clamp(amount, 0.0f, 1.0f);
-    const float factor = 1.0f + 15.0f * EXP_TABLE.At(static_cast<int>(amount * 100002.0f));
+    const float factor = 1.0f + 15.0f * EXP_TABLE.At(static_cast<int>(amount * Dsp::kCurveTableScale));
     if (factor == 1.0f)
     {
         for (GRAIN& grain : m_grains)

@@ -1,23 +1,21 @@
 #include "LayerDelay.h"
 
 #include "Common/wrappers/BaseEffect.h"
+#include "Common/wrappers/dsp/DspMath.h"
 #include "Common/wrappers/dsp/LookupTables.h"
 #include "Common/wrappers/dsp/TimeScaling.h"
 #include "Morvex.h"
+#include "Processing/ParameterReads.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "Common/wrappers/dsp/Simd.h"
 
 using namespace MorvexParam;
 
 namespace
 {
-constexpr double kTwoPi = 6.28318530717958647692;
-constexpr float kPi = 3.14159265358979323846f;
 constexpr float kLineSeconds = 10.0f;
 constexpr float kMaxShortestMs = 100.0f;
 constexpr float kPresenceHz = 3000.0f;
@@ -34,7 +32,7 @@ constexpr int kChunk = 16; // samples per pass of the per-sample loop
 // Two channels side by side: SSE2 lanes 0 (left) and 1 (right), or a plain pair.
 // Every operation is the IEEE single (or double) operation of each channel on its own,
 // so both forms compute the same bits.
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
 struct STEREO
 {
     __m128 v;
@@ -311,7 +309,7 @@ void CLayerDelay::SetSampleRate(float sampleRate)
 {
     CLayerEffect::SetSampleRate(sampleRate);
     m_limiter.SetSampleRate(sampleRate);
-    m_timeSmoothing = std::exp(-kTwoPi / (0.6 * static_cast<double>(sampleRate)));
+    m_timeSmoothing = std::exp(-Dsp::kTwoPiDouble / (0.6 * static_cast<double>(sampleRate)));
     m_timeSmoothingComplement = 1.0 - m_timeSmoothing;
     // New lines start silent, so no block can read what the old ones held.
     const int length = static_cast<int>(sampleRate * kLineSeconds);
@@ -341,7 +339,7 @@ void CLayerDelay::UpdateToneFilters(float shortestMs, float bandpass,
     if (shortestMs != m_presenceShortestMs)
     {
         // 6 dB of presence for the shortest times up to 12 dB from 100 ms on.
-        const int index = static_cast<int>((1.0f - shortestMs / kMaxShortestMs) * 100002.0f);
+        const int index = static_cast<int>((1.0f - shortestMs / kMaxShortestMs) * Dsp::kCurveTableScale);
         const float gainDb = 12.0f - 6.0f * LOG_TABLE.At(index);
         m_presence.CalcFilter(CBiquadFilter::kPeaking, 0, kPresenceHz, kPresenceOctaves, gainDb,
                               m_sampleRate);
@@ -380,20 +378,20 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
         return;
     CBaseEffect& owner = *m_owner;
     const int layer = m_layer;
-    const float mix = owner.GetParameterScaled(kDelayMix + layer, true, true, 0);
+    const float mix = ParamRead::Smoothed(owner, kDelayMix + layer);
     const bool resuming = IsResting();
     if (Resting(mix, m_mixRamp.GetCurrent()))
         return;
-    const bool sync = owner.GetParameterScaled(kDelaySync + layer, false, true, 0) > 0.5f;
-    const bool link = owner.GetParameterScaled(kDelayLink + layer, false, true, 0) > 0.5f;
-    const bool pingPong = owner.GetParameterScaled(kDelayPingPong + layer, false, true, 0) > 0.5f;
-    const float speedLeft = owner.GetParameterUnscaled(kDelaySpeedL + layer, false, true, 0);
-    const float speedRight = owner.GetParameterUnscaled(kDelaySpeedR + layer, false, true, 0);
-    const float bandpass = 0.5f * owner.GetParameterScaled(kDelayBandpass + layer, true, true, 0);
-    const float feedbackAmount = owner.GetParameterScaled(kDelayFeedback + layer, true, true, 0);
-    const float lowpassHz = owner.GetParameterUnscaled(kDelayLowpass + layer, true, true, 0);
-    const float lowpassPosition = owner.GetParameterScaled(kDelayLowpass + layer, false, false, 0);
-    const float input = owner.GetParameterScaled(kDelayInput + layer, true, true, 0);
+    const bool sync = ParamRead::Switch(owner, kDelaySync + layer);
+    const bool link = ParamRead::Switch(owner, kDelayLink + layer);
+    const bool pingPong = ParamRead::Switch(owner, kDelayPingPong + layer);
+    const float speedLeft = ParamRead::ModulatedUnits(owner, kDelaySpeedL + layer);
+    const float speedRight = ParamRead::ModulatedUnits(owner, kDelaySpeedR + layer);
+    const float bandpass = 0.5f * ParamRead::Smoothed(owner, kDelayBandpass + layer);
+    const float feedbackAmount = ParamRead::Smoothed(owner, kDelayFeedback + layer);
+    const float lowpassHz = ParamRead::SmoothedUnits(owner, kDelayLowpass + layer);
+    const float lowpassPosition = ParamRead::Settled(owner, kDelayLowpass + layer);
+    const float input = ParamRead::Smoothed(owner, kDelayInput + layer);
 
     float timeLeft = 0.0f; // seconds
     float timeRight = 0.0f;
@@ -430,7 +428,7 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
     chunk.glideLeft = m_timeSmoothingComplement * static_cast<double>(timeLeft) * rate;
     chunk.glideRight = m_timeSmoothingComplement * static_cast<double>(timeRight) * rate;
     const float lowpassLimitHz = 0.49f * m_sampleRate;
-    const float piOverRate = kPi / m_sampleRate;
+    const float piOverRate = Dsp::kPi / m_sampleRate;
     float coefficientHz = -1.0f; // cut-off of the low-pass coefficients in use
     float lowpassB = 0.0f;
     float lowpassA1 = 0.0f;
@@ -439,9 +437,7 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
         if (cutoffHz != coefficientHz)
         {
             // First-order bilinear low-pass, tan(x) from its series x + x^3/3 + 2x^5/15.
-            const float x = piOverRate * cutoffHz;
-            const float x2 = x * x;
-            const float t = x + x * x2 / 3.0f + 2.0f * x * x2 * x2 / 15.0f;
+            const float t = Dsp::TanSeries(piOverRate * cutoffHz);
             const float inverse = 1.0f / (1.0f + t);
             lowpassB = t * inverse;
             lowpassA1 = (t - 1.0f) * inverse;

@@ -3,14 +3,13 @@
 #include "Common/wrappers/BaseEffect.h"
 #include "Dist/TanhShaper.h"
 #include "Morvex.h"
+#include "Processing/ParameterReads.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "Common/wrappers/dsp/Simd.h"
 
 using namespace MorvexParam;
 
@@ -38,7 +37,7 @@ constexpr float kBandEdges[4][2] = {
     {3600.0f, 14400.0f},
 };
 
-#if !defined(__SSE2__)
+#if !MORVEX_SIMD_SSE2
 float SanitizeInput(float x) noexcept
 {
     return std::isfinite(x) ? std::clamp(x, -kInputLimit, kInputLimit) : 0.0f;
@@ -72,7 +71,7 @@ void ReadRamp(ParamInterpolator& ramp, bool steady, float* out, int count) noexc
     }
 }
 
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
 // Four samples cleared when not finite and clamped to +-kInputLimit.
 inline __m128 SanitizeInput4(__m128 x) noexcept
 {
@@ -191,15 +190,15 @@ void CLayerDist::ProcessBlock(float* left, float* right, int count) noexcept
 {
     CBaseEffect& owner = *m_owner;
     const int layer = m_layer;
-    const bool on = owner.GetParameterScaled(kDistOn + layer, false, true, 0) > 0.5f;
+    const bool on = ParamRead::Switch(owner, kDistOn + layer);
     const int mode =
-        std::clamp(static_cast<int>(owner.GetParameterUnscaled(kDistMode + layer, false, true, 0)),
+        std::clamp(static_cast<int>(ParamRead::ModulatedUnits(owner, kDistMode + layer)),
                    static_cast<int>(kModeTube), static_cast<int>(kModeCrisp));
-    const float drive = owner.GetParameterScaled(kDistDrive + layer, true, true, 0);
-    const float mono = owner.GetParameterScaled(kDistMono + layer, true, true, 0);
+    const float drive = ParamRead::Smoothed(owner, kDistDrive + layer);
+    const float mono = ParamRead::Smoothed(owner, kDistMono + layer);
     if (!on)
         return;
-    const float mix = owner.GetParameterScaled(kDistMix + layer, true, true, 0);
+    const float mix = ParamRead::Smoothed(owner, kDistMix + layer);
     if (Resting(mix, m_mixRamp.GetCurrent()))
         return;
     const bool mixSteady = SetRampTarget(m_mixRamp, mix, count);
@@ -226,7 +225,7 @@ void CLayerDist::ApplyMono(float* left, float* right, int count, bool steady) no
         ReadRamp(m_monoRamp, steady, width, n);
         for (int i = 0; i < n; ++i)
             width[i] = 1.0f - width[i];
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
         float* const arrays[3] = {l, r, width};
         ForEachQuad(arrays, n, [](float* const (&q)[3], int) noexcept {
             const __m128 lv = SanitizeInput4(_mm_loadu_ps(q[0]));
@@ -292,7 +291,7 @@ void CLayerDist::ApplyDrive(float* left, float* right, int count, int mode, floa
             // The shaper keeps no state, so the whole piece is shaped before the drives.
             if (crisp)
             {
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
                 float* const arrays[3] = {l, r, amount};
                 ForEachQuad(arrays, n, [](float* const (&q)[3], int) noexcept {
                     const __m128 shaperGain = _mm_add_ps(
@@ -325,7 +324,7 @@ void CLayerDist::ApplyFuzz(float* left, float* right, int count) noexcept
         return;
     const int raisedCount = count * m_oversampler.GetFactor();
     const float fuzz =
-        0.9f * std::sqrt(m_owner->GetParameterScaled(kDistFuzz + m_layer, true, true, 0));
+        0.9f * std::sqrt(ParamRead::Smoothed(*m_owner, kDistFuzz + m_layer));
     // 48 f^2 dB of gain into the clip, up to 75 % of the fuzz in the mix.
     const bool gainSteady =
         SetRampTarget(m_fuzzGainRamp, std::pow(10.0f, 2.4f * fuzz * fuzz), raisedCount);
@@ -348,8 +347,8 @@ void CLayerDist::ApplyColourAndMix(float* left, float* right, int count, bool mi
 {
     CBaseEffect& owner = *m_owner;
     const int layer = m_layer;
-    const float colour = owner.GetParameterScaled(kDistColor + layer, true, true, 0);
-    const float outputDb = owner.GetParameterUnscaled(kDistOutput + layer, true, true, 0);
+    const float colour = ParamRead::Smoothed(owner, kDistColor + layer);
+    const float outputDb = ParamRead::SmoothedUnits(owner, kDistOutput + layer);
     const bool colourSteady = SetRampTarget(m_colourRamp, colour, count);
     const bool gainSteady =
         SetRampTarget(m_outputGainRamp, std::pow(10.0f, outputDb * 0.05f), count);
@@ -378,7 +377,7 @@ void CLayerDist::ApplyColourAndMix(float* left, float* right, int count, bool mi
             float bands[kBandCount][kMaxSubBlock];
             float* const bandOut[kBandCount] = {bands[0], bands[1], bands[2], bands[3]};
             m_bands[channel].Filter(x, bandOut, n);
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
             float* const arrays[10] = {x,       dryIn,    bands[0], bands[1], bands[2],
                                        bands[3], lift,    scoop,    scale,    wetMix};
             ForEachQuad(arrays, n, [](float* const (&q)[10], int) noexcept {

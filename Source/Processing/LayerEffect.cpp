@@ -1,8 +1,9 @@
 #include "LayerEffect.h"
 
 #include "Common/wrappers/BaseEffect.h"
+#include "Processing/ParameterReads.h"
 
 bool CLayerEffect::IsOn(int onId) noexcept
 {
-    return m_owner->GetParameterScaled(onId + m_layer, false, true, 0) > 0.5f;
+    return ParamRead::Switch(*m_owner, onId + m_layer);
 }

@@ -4,11 +4,20 @@
 #include "Common/wrappers/dsp/LookupTables.h"
 #include "Common/wrappers/dsp/TableLookup.h"
 #include "Morvex.h"
+#include "Processing/ParameterReads.h"
 
 #include <algorithm>
 #include <cmath>
 
 using namespace MorvexParam;
+
+// The ladder's per-step callback belongs inside its loop: an out-of-line call per step
+// costs more than the step's own work.
+#if defined(__GNUC__)
+#define MORVEX_INLINE_CALLBACK __attribute__((always_inline))
+#else
+#define MORVEX_INLINE_CALLBACK
+#endif
 
 namespace
 {
@@ -63,6 +72,7 @@ void CLayerFilter::SetSampleRate(float sampleRate)
 void CLayerFilter::Reset()
 {
     ClearStates();
+    std::fill(m_dryHistory, m_dryHistory + 2 * kLatencySamples, 0.0f);
 }
 
 void CLayerFilter::ClearStates() noexcept
@@ -115,16 +125,16 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
         return;
     CBaseEffect& owner = *m_owner;
     const int layer = m_layer;
-    const float cutoffBase = owner.GetParameterUnscaled(kFilterCutoff + layer, true, false, 0);
-    const float lowCutPitch = owner.GetParameterUnscaled(kFilterLocut + layer, true, true, 0);
-    const float highCutPitch = owner.GetParameterUnscaled(kFilterHicut + layer, true, true, 0);
+    const float cutoffBase = ParamRead::SmoothedUnmodulatedUnits(owner, kFilterCutoff + layer);
+    const float lowCutPitch = ParamRead::SmoothedUnits(owner, kFilterLocut + layer);
+    const float highCutPitch = ParamRead::SmoothedUnits(owner, kFilterHicut + layer);
     BLOCK_SETTINGS settings;
-    settings.resonance = owner.GetParameterScaled(kFilterRes + layer, true, true, 0);
+    settings.resonance = ParamRead::Smoothed(owner, kFilterRes + layer);
     const int mode =
-        static_cast<int>(owner.GetParameterUnscaled(kFilterMode + layer, false, true, 0));
+        static_cast<int>(ParamRead::ModulatedUnits(owner, kFilterMode + layer));
     settings.mode = std::clamp(mode, 0, kModeCount - 1);
     const PARAM_MODULATION* modulation = owner.GetParameterModulation(kFilterCutoff + layer);
-    const float mixTarget = owner.GetParameterScaled(kFilterMix + layer, true, true, 0);
+    const float mixTarget = ParamRead::Smoothed(owner, kFilterMix + layer);
 
     const bool ladder = settings.mode <= kBandpass24;
     const int sections = ladder && settings.mode >= kLowpass24 ? 2 : 1;
@@ -144,6 +154,15 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
     }
     m_cutRate = m_sampleRate;
     m_mixRamp.SetTarget(mixTarget, count);
+    m_alignRamp.SetTarget(mixTarget > 0.0f ? 1.0f : 0.0f, count);
+    // Standing on their targets (nearly always) the ramps are read once for the block.
+    const bool alignStill = m_alignRamp.IsSettled();
+    const float alignValue = m_alignRamp.GetCurrent();
+    if (alignStill)
+        m_alignRamp.Finish();
+    const float mixStill = m_mixRamp.IsSettled() ? m_mixRamp.GetCurrent() : -1.0f;
+    if (mixStill >= 0.0f)
+        m_mixRamp.Finish();
 
     const int entries = modulation ? std::min(modulation->count, kMaxModulationEntries) : 0;
     SetCutoffPitch(entries > 0 ? ModulatedPitch(cutoffBase, *modulation, entries, 0)
@@ -160,7 +179,8 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
         {
             const int n = std::min(kLadderChunk, count - start);
             corrupted |= ProcessLadder(left + start, right + start, start, n, settings,
-                                       sections, cutoffBase, modulation, entries);
+                                       sections, cutoffBase, modulation, entries,
+                                       alignStill ? alignValue : -1.0f, mixStill);
         }
         if (corrupted)
             ClearStates();
@@ -168,9 +188,15 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
     }
     for (int n = 0; n < count; ++n)
     {
-        const float mix = m_mixRamp.Next();
-        const float dryLeft = Finite(left[n]);
-        const float dryRight = Finite(right[n]);
+        const float mix = mixStill >= 0.0f ? mixStill : m_mixRamp.Next();
+        const float inLeft = Finite(left[n]);
+        const float inRight = Finite(right[n]);
+        const float align = alignStill ? alignValue : m_alignRamp.Next();
+        const float dryLeft = Aligned(inLeft, m_dryHistory[0], align);
+        const float dryRight = Aligned(inRight, m_dryHistory[1], align);
+        std::copy(m_dryHistory + 2, m_dryHistory + 2 * kLatencySamples, m_dryHistory);
+        m_dryHistory[2 * kLatencySamples - 2] = inLeft;
+        m_dryHistory[2 * kLatencySamples - 1] = inRight;
         if (entries > 0 && n > 0)
         {
             const float pitch = ModulatedPitch(cutoffBase, *modulation, entries, n);
@@ -179,8 +205,8 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
         }
 
         // Low-cut, then the pair (midpoint, on-sample value) at twice the rate.
-        float onLeft = dryLeft;
-        float onRight = dryRight;
+        float onLeft = inLeft;
+        float onRight = inRight;
         m_lowCut.Filter(onLeft, onRight);
         float midLeft = 0.5f * (onLeft + m_previousLowCut[0]);
         float midRight = 0.5f * (onRight + m_previousLowCut[1]);
@@ -238,29 +264,56 @@ void CLayerFilter::Process(float* left, float* right, int count) noexcept
 
 bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int count,
                                  const BLOCK_SETTINGS& settings, int sections, float cutoffBase,
-                                 const PARAM_MODULATION* modulation, int entries) noexcept
+                                 const PARAM_MODULATION* modulation, int entries,
+                                 float alignStill, float mixStill) noexcept
 {
-    // dry: the finite inputs; lowCut: the low-cut's output; steps: the pairs (midpoint,
+    // line: the last kLatencySamples inputs, then this chunk's finite inputs; dry: the inputs
+    // as the mix takes them (line itself while the alignment stands at 1); lowCut: the
+    // low-cut's output; steps: the pairs (midpoint,
     // on-sample value) of each sample, left and right side by side, in the ladder's order;
     // g, feedback: the ladder's coefficients of each step.
+    constexpr int kHistory = 2 * kLatencySamples;
+    alignas(16) float line[kHistory + 2 * kLadderChunk];
     alignas(16) float dry[2 * kLadderChunk];
+    std::copy(m_dryHistory, m_dryHistory + kHistory, line);
     alignas(16) float lowCut[2 * kLadderChunk];
     alignas(16) float steps[4 * kLadderChunk];
     alignas(16) float g[2 * kLadderChunk];
     alignas(16) float feedback[2 * kLadderChunk];
     for (int n = 0; n < count; ++n)
     {
-        dry[2 * n] = lowCut[2 * n] = Finite(left[n]);
-        dry[2 * n + 1] = lowCut[2 * n + 1] = Finite(right[n]);
-        if (entries > 0 && offset + n > 0)
+        line[kHistory + 2 * n] = lowCut[2 * n] = Finite(left[n]);
+        line[kHistory + 2 * n + 1] = lowCut[2 * n + 1] = Finite(right[n]);
+        if (entries > 0)
         {
-            const float pitch = ModulatedPitch(cutoffBase, *modulation, entries, offset + n);
-            if (pitch != m_cutoffPitch)
-                SetCutoffPitch(pitch, settings);
+            if (offset + n > 0)
+            {
+                const float pitch = ModulatedPitch(cutoffBase, *modulation, entries, offset + n);
+                if (pitch != m_cutoffPitch)
+                    SetCutoffPitch(pitch, settings);
+            }
+            g[2 * n] = g[2 * n + 1] = m_ladder.GetStageGain();
+            feedback[2 * n] = feedback[2 * n + 1] = m_ladder.GetFeedback(sections);
         }
-        g[2 * n] = g[2 * n + 1] = m_ladder.GetStageGain();
-        feedback[2 * n] = feedback[2 * n + 1] = m_ladder.GetFeedback(sections);
     }
+    if (entries == 0)
+    {
+        // An unmodulated cutoff holds the ladder's coefficients for the whole chunk.
+        std::fill(g, g + 2 * count, m_ladder.GetStageGain());
+        std::fill(feedback, feedback + 2 * count, m_ladder.GetFeedback(sections));
+    }
+    const float* mixed = line;
+    if (alignStill < 1.0f)
+    {
+        for (int n = 0; n < 2 * count; n += 2)
+        {
+            const float align = alignStill >= 0.0f ? alignStill : m_alignRamp.Next();
+            dry[n] = Aligned(line[kHistory + n], line[n], align);
+            dry[n + 1] = Aligned(line[kHistory + n + 1], line[n + 1], align);
+        }
+        mixed = dry;
+    }
+    std::copy(line + 2 * count, line + 2 * count + kHistory, m_dryHistory);
     m_lowCut.FilterInterleaved(lowCut, count);
     float previousLeft = m_previousLowCut[0];
     float previousRight = m_previousLowCut[1];
@@ -284,7 +337,7 @@ bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int coun
     float midLeft = 0.0f;
     float midRight = 0.0f;
     m_ladder.FilterSteps(steps, g, feedback, 2 * count, sections,
-                         [&](int step, float ladderLeft, float ladderRight) {
+                         [&](int step, float ladderLeft, float ladderRight) MORVEX_INLINE_CALLBACK {
                              const float highCutLeft = m_highCut.Process(0, ladderLeft);
                              const float highCutRight = m_highCut.Process(1, ladderRight);
                              if ((step & 1) == 0)
@@ -294,7 +347,7 @@ bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int coun
                                  return;
                              }
                              const int n = step >> 1;
-                             const float mix = m_mixRamp.Next();
+                             const float mix = mixStill >= 0.0f ? mixStill : m_mixRamp.Next();
                              float wetLeft =
                                  m_decimator[0].Process(midLeft, highCutLeft) * kLadderGain;
                              float wetRight =
@@ -309,8 +362,8 @@ bool CLayerFilter::ProcessLadder(float* left, float* right, int offset, int coun
                                  wetRight = 0.0f;
                                  corrupted = true;
                              }
-                             left[n] = wetLeft * mix + dry[2 * n] * (1.0f - mix);
-                             right[n] = wetRight * mix + dry[2 * n + 1] * (1.0f - mix);
+                             left[n] = wetLeft * mix + mixed[2 * n] * (1.0f - mix);
+                             right[n] = wetRight * mix + mixed[2 * n + 1] * (1.0f - mix);
                          });
     return corrupted;
 }

@@ -6,7 +6,9 @@
 // by sample. The ladder and the high-cut run at twice the sample rate on pairs of
 // (midpoint, on-sample value) that a half-band decimator folds back to the layer's
 // rate, which delays the filtered signal by kLatencySamples. "Filter Mix" blends the
-// result with the (undelayed) input.
+// result with the input delayed by the same kLatencySamples, so that a partial mix has no
+// comb; with the mix standing at 0 the input passes as it comes, and a move away from 0
+// (or back) crossfades between the two over the block.
 #pragma once
 
 #include "Common/wrappers/dsp/BiquadFilter.h"
@@ -53,8 +55,8 @@ public:
 
     // Stores the rate and gives it to the frequency shifter. UI thread.
     void SetSampleRate(float sampleRate) override;
-    // Clears every filter state, the carrier phases, the decimators and the previous
-    // inputs; the mix ramp keeps its value.
+    // Clears every filter state, the carrier phases, the decimators, the previous inputs
+    // and the dry path's delay; the mix ramp keeps its value.
     void Reset() override;
     void Process(float* left, float* right, int count) noexcept override;
 
@@ -73,9 +75,21 @@ private:
     void ClearStates() noexcept;
     // The ladder modes on count <= kLadderChunk samples starting offset samples into the
     // block; returns whether an output sample was non-finite (the states need clearing).
+    // alignStill, mixStill: the dry alignment and the mix of the whole block when their
+    // ramps stand still, else negative (read per sample).
     bool ProcessLadder(float* left, float* right, int offset, int count,
                        const BLOCK_SETTINGS& settings, int sections, float cutoffBase,
-                       const PARAM_MODULATION* modulation, int entries) noexcept;
+                       const PARAM_MODULATION* modulation, int entries, float alignStill,
+                       float mixStill) noexcept;
+
+    // The dry sample the mix takes: the input x crossfaded with its copy kLatencySamples
+    // older by the alignment (1: the delayed copy, 0: x as it comes).
+    static float Aligned(float x, float delayed, float align) noexcept
+    {
+        if (align >= 1.0f)
+            return delayed;
+        return align > 0.0f ? x + align * (delayed - x) : x;
+    }
 
     static constexpr int kLadderChunk = 16;
 
@@ -90,6 +104,11 @@ private:
     CHalfBandDecimator m_decimator[2];
     float m_previousLowCut[2] = {};
     ParamInterpolator m_mixRamp;
+    // 1 while the mix is above 0 (the dry path delayed like the wet), 0 while it stands at 0
+    // (the input as it comes); ramps with the mix when it leaves or reaches 0.
+    ParamInterpolator m_alignRamp;
+    // The last kLatencySamples input frames, oldest first, left and right interleaved.
+    float m_dryHistory[2 * kLatencySamples] = {};
 
     float m_inverseSampleRate = 0.0f;
     // The cutoff as last set: pitch, relative frequency (Hz / rate), ring and shifter fade.

@@ -1,10 +1,12 @@
 #include "LayerFlanger.h"
 
 #include "Common/wrappers/BaseEffect.h"
+#include "Common/wrappers/dsp/DspMath.h"
 #include "Common/wrappers/dsp/LookupTables.h"
 #include "Common/wrappers/dsp/TableLookup.h"
 #include "Common/wrappers/dsp/TimeScaling.h"
 #include "Morvex.h"
+#include "Processing/ParameterReads.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +16,7 @@ using namespace MorvexParam;
 namespace
 {
 constexpr int kChannels = 2;
-constexpr float kCurveIndexScale = 100002.0f; // EXP_TABLE, LOG_TABLE: x in 0..1 at x * 100002
+constexpr float kCurveIndexScale = Dsp::kCurveTableScale;
 constexpr float kFlangerFeedbackGain = 0.93f;
 constexpr float kPhaserFeedbackGain = 0.95f;
 // Phaser sweep in semitones of the MIDI note scale: from 64 + 58 * delay up to 165.
@@ -139,18 +141,18 @@ void CLayerFlanger::Process(float* left, float* right, int count) noexcept
         return;
     CBaseEffect& owner = *m_owner;
     const int layer = m_layer;
-    const float mode = owner.GetParameterScaled(kFlangerMode + layer, true, true, 0);
+    const float mode = ParamRead::Smoothed(owner, kFlangerMode + layer);
     const float feedback =
-        2.0f * owner.GetParameterScaled(kFlangerFeedback + layer, true, true, 0) - 1.0f;
-    const float mix = owner.GetParameterScaled(kFlangerMix + layer, true, true, 0);
-    const float delayScaled = owner.GetParameterScaled(kFlangerDelay + layer, true, true, 0);
+        2.0f * ParamRead::Smoothed(owner, kFlangerFeedback + layer) - 1.0f;
+    const float mix = ParamRead::Smoothed(owner, kFlangerMix + layer);
+    const float delayScaled = ParamRead::Smoothed(owner, kFlangerDelay + layer);
     const float delayMs = owner.ScaledValueToUnscaled(kFlangerDelay + layer, delayScaled);
-    const float delayRaw = owner.GetParameterScaled(kFlangerDelay + layer, false, false, 0);
-    const bool sync = owner.GetParameterScaled(kFlangerSync + layer, false, true, 0) > 0.5f;
-    const float speed = owner.GetParameterUnscaled(kFlangerSpeed + layer, false, true, 0);
-    const float depth = owner.GetParameterScaled(kFlangerDepth + layer, true, true, 0);
-    const float width = owner.GetParameterScaled(kFlangerWidth + layer, true, true, 0);
-    const float tone = owner.GetParameterScaled(kFlangerTone + layer, true, true, 0);
+    const float delayRaw = ParamRead::Stored(owner, kFlangerDelay + layer);
+    const bool sync = ParamRead::Switch(owner, kFlangerSync + layer);
+    const float speed = ParamRead::ModulatedUnits(owner, kFlangerSpeed + layer);
+    const float depth = ParamRead::Smoothed(owner, kFlangerDepth + layer);
+    const float width = ParamRead::Smoothed(owner, kFlangerWidth + layer);
+    const float tone = ParamRead::Smoothed(owner, kFlangerTone + layer);
 
     // LFO period in samples: milliseconds when free, a note length at the host tempo when
     // synced. At least one sample, so that a free speed read as 0 cannot stop the clock.

@@ -5,6 +5,7 @@
 #include "Common/wrappers/dsp/TableLookup.h"
 #include "Common/wrappers/dsp/TimeScaling.h"
 #include "Morvex.h"
+#include "Processing/ParameterReads.h"
 
 #include <algorithm>
 #include <cmath>
@@ -136,14 +137,14 @@ void CLayerGlitch::Process(float* left, float* right, int count) noexcept
     CBaseEffect& owner = *m_owner;
     const int layer = m_layer;
     BLOCK_SETTINGS settings{};
-    settings.on = owner.GetParameterScaled(kGlitchOn + layer, false, true, 0) > 0.5f;
-    const float mode = owner.GetParameterScaled(kGlitchMode + layer, false, true, 0);
-    const float reverse = owner.GetParameterScaled(kGlitchReverse + layer, false, true, 0);
-    settings.smooth = owner.GetParameterScaled(kGlitchSmooth + layer, false, true, 0) > 0.5f;
-    const float scale = owner.GetParameterUnscaled(kGlitchScale + layer, false, true, 0);
-    const float stretch = owner.GetParameterScaled(kGlitchStretch + layer, true, true, 0);
-    const float bufferIndex = owner.GetParameterUnscaled(kGlitchBuffer + layer, false, true, 0);
-    settings.mix = owner.GetParameterScaled(kGlitchMix + layer, true, true, 0);
+    settings.on = ParamRead::Switch(owner, kGlitchOn + layer);
+    const float mode = ParamRead::Modulated(owner, kGlitchMode + layer);
+    const float reverse = ParamRead::Modulated(owner, kGlitchReverse + layer);
+    settings.smooth = ParamRead::Switch(owner, kGlitchSmooth + layer);
+    const float scale = ParamRead::ModulatedUnits(owner, kGlitchScale + layer);
+    const float stretch = ParamRead::Smoothed(owner, kGlitchStretch + layer);
+    const float bufferIndex = ParamRead::ModulatedUnits(owner, kGlitchBuffer + layer);
+    settings.mix = ParamRead::Smoothed(owner, kGlitchMix + layer);
     settings.freezeWanted = mode > 0.5f;
     settings.reverseWanted = reverse > 0.5f;
     settings.stretching = stretch < 1.0f;

@@ -2,6 +2,7 @@
 
 #include "Common/wrappers/BaseEffect.h"
 #include "Morvex.h"
+#include "Processing/ParameterReads.h"
 
 using namespace MorvexParam;
 
@@ -74,11 +75,11 @@ void CLayerLoFi::Process(float* left, float* right, int count) noexcept
         return;
     CBaseEffect& owner = *m_owner;
     const int layer = m_layer;
-    const float bits = owner.GetParameterScaled(kLoFiBitDepth + layer, true, true, 0);
-    const float rate = owner.GetParameterScaled(kLoFiSampleRate + layer, true, true, 0);
-    const float noise = owner.GetParameterScaled(kLoFiNoise + layer, true, true, 0);
-    const float tone = owner.GetParameterScaled(kLoFiTone + layer, true, true, 0);
-    const float mix = owner.GetParameterScaled(kLoFiMix + layer, true, true, 0);
+    const float bits = ParamRead::Smoothed(owner, kLoFiBitDepth + layer);
+    const float rate = ParamRead::Smoothed(owner, kLoFiSampleRate + layer);
+    const float noise = ParamRead::Smoothed(owner, kLoFiNoise + layer);
+    const float tone = ParamRead::Smoothed(owner, kLoFiTone + layer);
+    const float mix = ParamRead::Smoothed(owner, kLoFiMix + layer);
     if (Resting(mix, m_mixRamp.GetCurrent()))
         return;
 

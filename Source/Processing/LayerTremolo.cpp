@@ -1,9 +1,11 @@
 #include "LayerTremolo.h"
 
 #include "Common/wrappers/BaseEffect.h"
+#include "Common/wrappers/dsp/DspMath.h"
 #include "Common/wrappers/dsp/LookupTables.h"
 #include "Modulators/StepClock.h"
 #include "Morvex.h"
+#include "Processing/ParameterReads.h"
 
 #include <cmath>
 
@@ -58,7 +60,7 @@ void CLayerTremolo::Process(float* left, float* right, int count) noexcept
     const float sampleRate = m_sampleRate > 0.0f ? m_sampleRate : 44100.0f;
     for (int i = 0; i < kNumModulators; ++i)
     {
-        const float dstValue = m_owner->GetParameterUnscaled(kModTremoloDst + i, false, true, 0);
+        const float dstValue = ParamRead::ModulatedUnits(*m_owner, kModTremoloDst + i);
         const int dst = (dstValue >= 0.0f && dstValue < 3.0f) ? static_cast<int>(dstValue) : -1;
         // Only the instance that applies the modulator reads its smoothed depth and flip
         // amount: each smoothed read advances the parameter's 50 ms filter by one
@@ -68,11 +70,11 @@ void CLayerTremolo::Process(float* left, float* right, int count) noexcept
         const float* buffer = m_owner->GetModulationBuffer(i);
         if (!buffer)
             return;
-        const float depth = std::sqrt(m_owner->GetParameterScaled(kModTremolo + i, true, true, 0));
-        const float flip = std::sqrt(m_owner->GetParameterScaled(kModPanFlip + i, true, true, 0));
-        const float speed = m_owner->GetParameterUnscaled(kModSpeed + i, false, true, 0);
-        const float smooth = m_owner->GetParameterScaled(kModSmooth + i, false, true, 0);
-        const bool sync = m_owner->GetParameterScaled(kModSync + i, false, true, 0) > 0.5f;
+        const float depth = std::sqrt(ParamRead::Smoothed(*m_owner, kModTremolo + i));
+        const float flip = std::sqrt(ParamRead::Smoothed(*m_owner, kModPanFlip + i));
+        const float speed = ParamRead::ModulatedUnits(*m_owner, kModSpeed + i);
+        const float smooth = ParamRead::Modulated(*m_owner, kModSmooth + i);
+        const bool sync = ParamRead::Switch(*m_owner, kModSync + i);
 
         ParamInterpolator& depthRamp = m_depthRamps[i];
         ParamInterpolator& flipRamp = m_flipRamps[i];
@@ -109,7 +111,7 @@ void CLayerTremolo::Process(float* left, float* right, int count) noexcept
             // Depth and flip hold still: the make-up and the gain's constant part once.
             const float d = depth;
             const float p = flip;
-            const float makeup = 1.0f + kMakeupGain * EXP_TABLE.At(static_cast<int>(d * 100002.0f));
+            const float makeup = 1.0f + kMakeupGain * EXP_TABLE.At(static_cast<int>(d * Dsp::kCurveTableScale));
             // The flip's gains first (a recurrence), then the audio in one pass, with the
             // operations of CPanFlip::Process in their order.
             float gainsLeft[kBufferSamples];
@@ -132,7 +134,7 @@ void CLayerTremolo::Process(float* left, float* right, int count) noexcept
         {
             const float d = depthRamp.Next();
             const float p = flipRamp.Next();
-            const float makeup = 1.0f + kMakeupGain * EXP_TABLE.At(static_cast<int>(d * 100002.0f));
+            const float makeup = 1.0f + kMakeupGain * EXP_TABLE.At(static_cast<int>(d * Dsp::kCurveTableScale));
             const float modulator = buffer[n < kBufferSamples ? n : kBufferSamples - 1];
             const float gain = modulator * d + 1.0f - d;
             float l = left[n] * gain;

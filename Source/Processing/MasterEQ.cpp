@@ -2,6 +2,7 @@
 
 #include "Common/wrappers/BaseEffect.h"
 #include "Morvex.h"
+#include "Processing/ParameterReads.h"
 
 #include <cmath>
 
@@ -73,15 +74,15 @@ void CMasterEQ::Process(float* left, float* right, int count) noexcept
 {
     if (count <= 0)
         return;
-    if (!(m_owner->GetParameterScaled(MorvexParam::kEqOn, false, true, 0) > 0.5f))
+    if (!(ParamRead::Switch(*m_owner, MorvexParam::kEqOn)))
         return;
 
     const float controls[5] = {
-        m_owner->GetParameterScaled(MorvexParam::kEqBass, true, true, 0),
-        m_owner->GetParameterScaled(MorvexParam::kEqMid, true, true, 0),
-        m_owner->GetParameterScaled(MorvexParam::kEqTreble, true, true, 0),
-        m_owner->GetParameterScaled(MorvexParam::kEqBassFreq, true, true, 0),
-        m_owner->GetParameterScaled(MorvexParam::kEqMidFreq, true, true, 0),
+        ParamRead::Smoothed(*m_owner, MorvexParam::kEqBass),
+        ParamRead::Smoothed(*m_owner, MorvexParam::kEqMid),
+        ParamRead::Smoothed(*m_owner, MorvexParam::kEqTreble),
+        ParamRead::Smoothed(*m_owner, MorvexParam::kEqBassFreq),
+        ParamRead::Smoothed(*m_owner, MorvexParam::kEqMidFreq),
     };
     bool changed = !m_sectionsValid;
     for (int i = 0; i < 5; ++i)

@@ -1,11 +1,13 @@
 #include "PhaserHS.h"
 
+#include "Common/wrappers/dsp/DspMath.h"
+
 #include <algorithm>
 
 SHELF_COEFFICIENTS CalcHighShelfCoefficients(float frequencyHz, float q, float gainDb,
                                              float sampleRate) noexcept
 {
-    constexpr float kTwoPi = 6.28318530717958647692f;
+    using Dsp::kTwoPi;
     if (!(sampleRate > 0.0f))
         return {1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f};
     const float nyquistLimit = 0.49f * sampleRate;

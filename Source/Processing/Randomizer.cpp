@@ -2,9 +2,11 @@
 
 #include "Common/wrappers/EffectEditor.h"
 #include "Common/wrappers/BaseEffect.h"
+#include "Common/wrappers/dsp/DspMath.h"
 #include "Common/wrappers/dsp/LookupTables.h"
 #include "Morvex.h"
 #include "Preferences.h"
+#include "Processing/ParameterReads.h"
 #include "UndoItems.h"
 
 #include <cmath>
@@ -16,7 +18,7 @@ using namespace MorvexParam;
 namespace
 {
 constexpr double kRandScale = 4.656613e-10; // 2^-31: rand() -> [0, 1)
-constexpr float kCurveTableScale = 100002.0f;
+using Dsp::kCurveTableScale;
 
 // Randomize modes of the preferences.
 constexpr int kModeAll = 0;
@@ -106,12 +108,12 @@ float CRandomizer::Draw()
 void CRandomizer::Write(int id, float scaled)
 {
     m_effect->SetParameterScaled(id, scaled);
-    m_effect->OnSetParameter(id, m_effect->GetParameterScaled(id, false, false, 0));
+    m_effect->OnSetParameter(id, ParamRead::Stored(*m_effect, id));
 }
 
 bool CRandomizer::IsModulatorCurve(int modulator)
 {
-    return m_effect->GetParameterScaled(kModMode + modulator, false, false, 0) > 0.5f;
+    return ParamRead::Stored(*m_effect, kModMode + modulator) > 0.5f;
 }
 
 void CRandomizer::UpdateEditor()
@@ -204,7 +206,7 @@ void CRandomizer::RndFilter(int layer)
     m_effect->AddUndoItem(new CFxUndoItem(m_effect, kFilter, layer));
     Write(kFilterMode + layer, Draw());
     const int mode =
-        static_cast<int>(m_effect->GetParameterUnscaled(kFilterMode + layer, false, false, 0));
+        static_cast<int>(ParamRead::StoredUnits(*m_effect, kFilterMode + layer));
     Write(kFilterSlope + layer, Draw());
     // Highpass and bandpass modes and "OctaveBand" keep the cutoff in the lower 70 %.
     const bool lowCutoff = mode == 1 || mode == 2 || mode == 4 || mode == 5 || mode == 10;

@@ -266,6 +266,39 @@ TEST_P(CLayerFilterTest, FilteredSignalIsFiveSamplesLate)
     EXPECT_EQ(CLayerFilter::kLatencySamples, 5);
 }
 
+TEST_P(CLayerFilterTest, HalfMixHasNoCombBetweenDryAndFiltered)
+{
+    // At 50 % the input, delayed by the decimator's latency like the filtered signal, and the
+    // filtered signal add in phase: 0.5 e^(-j 5 w) + 0.5 H. Undelayed, they would comb with
+    // the first notch at rate / 10 (4.41 kHz at 44.1 kHz, -12 dB for the open ladder).
+    struct CASE
+    {
+        int mode;
+        float cutoff;
+        double wetGain; // of the filtered path where it is open
+        double toleranceDb;
+    };
+    // The ring modulator at the bottom passes the resampled signal (exact formula); the
+    // 12 dB ladder at the top is open (unity gain with its make-up) with a phase lag of a
+    // few degrees, hence the wider tolerance.
+    for (const CASE c : {CASE{CLayerFilter::kRingMod, 20.0f, 1.0, 0.05},
+                         CASE{CLayerFilter::kLowpass12, 135.2f, 1.0, 0.5}})
+    {
+        m_h.Set(kFilterMode, static_cast<float>(c.mode));
+        m_h.Set(kFilterCutoff, c.cutoff);
+        m_h.Set(kFilterMix, 50.0f);
+        for (double f : {200.0, 1000.0, Rate() / 20.0, Rate() / 10.0})
+        {
+            const double omega = 2.0 * kPi * f / Rate();
+            const Complex dry = std::polar(1.0, -omega * CLayerFilter::kLatencySamples);
+            const Complex expected =
+                0.5 * dry + 0.5 * c.wetGain * Layer(f, Rate(), kLowCutHz, kHighCutHz, One, One);
+            EXPECT_NEAR(Db(m_h.Response(f, 0.25)), Db(expected), c.toleranceDb)
+                << c.mode << " " << f;
+        }
+    }
+}
+
 TEST_P(CLayerFilterTest, FrequencyShifterMovesASineUpByTheCutoff)
 {
     const double pitch = 62.37; // about 300 Hz

@@ -1,15 +1,15 @@
 #include "DistFilter.h"
 
+#include "Common/wrappers/dsp/DspMath.h"
+
 #include <algorithm>
 #include <cmath>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "Common/wrappers/dsp/Simd.h"
 
 void CDistFilter::CalcParams(float sampleRate, float lowHz, float highHz)
 {
-    constexpr float kTwoPi = 6.28318530717958647692f;
+    using Dsp::kTwoPi;
     m_poleHigh = std::exp(-kTwoPi * std::min(sampleRate, highHz) / sampleRate);
     m_poleLow = std::exp(-kTwoPi * lowHz / sampleRate);
 }
@@ -68,7 +68,7 @@ void CDistFilterBank::Reset() noexcept
 
 void CDistFilterBank::Filter(const float* in, float* const (&out)[kBandCount], int count) noexcept
 {
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     const __m128 poleHigh = _mm_load_ps(m_poleHigh), gainHigh = _mm_load_ps(m_gainHigh);
     const __m128 poleLow = _mm_load_ps(m_poleLow), gainLow = _mm_load_ps(m_gainLow);
     __m128 low0 = _mm_load_ps(m_state[0]), low1 = _mm_load_ps(m_state[1]);

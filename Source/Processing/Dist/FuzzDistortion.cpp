@@ -1,8 +1,6 @@
 #include "FuzzDistortion.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "Common/wrappers/dsp/Simd.h"
 
 void CFuzzDistortion::Reset() noexcept
 {
@@ -13,7 +11,7 @@ void CFuzzDistortion::Reset() noexcept
 void CFuzzDistortion::ProcessBlock(float* left, float* right, const float* gain, const float* mix,
                                    int count) noexcept
 {
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     // Lane 0 the left channel, lane 1 the right; lanes 2 and 3 idle.
     __m128 lowpass = _mm_setr_ps(m_channels[0].lowpass, m_channels[1].lowpass, 0.0f, 0.0f);
     __m128 lowpassPrev =

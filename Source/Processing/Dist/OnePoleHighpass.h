@@ -2,6 +2,7 @@
 // y = ((1 + e) / 2) (x - x1) + e y1, unit gain at the Nyquist frequency.
 #pragma once
 
+#include "Common/wrappers/dsp/DspMath.h"
 #include <cmath>
 
 class COnePoleHighpass
@@ -10,7 +11,7 @@ public:
     // cornerHz > 0, sampleRate > 0. UI thread.
     void SetCorner(float cornerHz, float sampleRate)
     {
-        m_e = std::exp(-6.28318530717958647692f * cornerHz / sampleRate);
+        m_e = std::exp(-Dsp::kTwoPi * cornerHz / sampleRate);
         m_gain = (1.0f + m_e) * 0.5f;
     }
     float Process(float x) noexcept

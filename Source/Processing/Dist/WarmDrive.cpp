@@ -2,9 +2,7 @@
 
 #include <cmath>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "Common/wrappers/dsp/Simd.h"
 
 namespace
 {
@@ -84,7 +82,7 @@ void CWarmDrive::Process(float& left, float& right, float drive, float crispness
     right = GetSample(1, right);
 }
 
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
 namespace
 {
 // One drive's coefficients and memories in SSE2 registers: lane 0 the left channel, lane 1
@@ -144,7 +142,7 @@ struct WARM_LANES
 void CWarmDrive::ProcessSeries(CWarmDrive& first, CWarmDrive& second, float* left, float* right,
                                const float* drive, float crispness, int count) noexcept
 {
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     CWarmDrive* const drives[2] = {&first, &second};
     WARM_LANES lanes[2];
     for (int k = 0; k < 2; ++k)

@@ -1,8 +1,10 @@
 #include "MoogFilter.h"
 
+#include "Common/wrappers/dsp/DspMath.h"
+
 namespace
 {
-constexpr float kPi = 3.14159265358979323846f;
+using Dsp::kPi;
 // Above this the cutoff polynomials leave their fitted range and g grows past 1
 // (at 22.05 kHz a 20 kHz cutoff would give g = 50); 0.46 lies just above the highest
 // cutoff at 44.1 kHz (20.1 kHz, 0.457).
@@ -55,7 +57,7 @@ void CMoogFilter::FilterSteps(float* frames, const float* g, const float* feedba
     });
 }
 
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
 CMoogFilter::LADDER_VECTOR CMoogFilter::LoadVector(int lanes) const noexcept
 {
     alignas(16) float lane[4] = {};

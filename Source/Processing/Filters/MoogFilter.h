@@ -13,9 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "Common/wrappers/dsp/Simd.h"
 
 class CMoogFilter
 {
@@ -80,7 +78,7 @@ private:
     void FilterStepsScalar(const float* frames, const float* g, const float* feedback,
                            int steps, int sections, SINK& sink) noexcept;
 
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     // The states of four chains, lane l holding (section l / 2, channel l % 2).
     struct LADDER_VECTOR
     {
@@ -194,7 +192,7 @@ void CMoogFilter::FilterStepsScalar(const float* frames, const float* g, const f
     }
 }
 
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
 // Saturate with the scalar form's operations in the same order: min(1000, |s|) returns |s|
 // for a NaN as std::min(|s|, 1000) does, and h a equals a h exactly. The quotient is never
 // negative (a NaN in it comes from |s| and is positive too), so or-ing the sign of s onto it
@@ -336,7 +334,7 @@ void CMoogFilter::FilterSteps(const float* frames, const float* g, const float* 
 {
     if (steps <= 0)
         return;
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     const int lanes = sections >= 2 ? 4 : 2;
     LADDER_VECTOR state = LoadVector(lanes);
     switch (m_type)

@@ -1,8 +1,10 @@
 #include "PitchShifter.h"
 
+#include "Common/wrappers/dsp/DspMath.h"
+
 namespace
 {
-constexpr float kPi = 3.14159265358979323846f;
+using Dsp::kPi;
 // Pole constants of the two chains (pole frequencies 15 c Hz).
 constexpr float kPolesI[CPitchShifter::kSections] = {0.3609f,  2.7412f,  11.1573f,
                                                      44.7581f, 179.624f, 798.458f};

@@ -5,8 +5,9 @@
 // Header-only; audio thread.
 #pragma once
 
-#if (defined(__SSE2__) || defined(_M_X64)) && !defined(MORVEX_FLOAT4_PORTABLE)
-#include <emmintrin.h>
+#include "Common/wrappers/dsp/Simd.h"
+
+#if MORVEX_SIMD_SSE2 && !defined(MORVEX_FLOAT4_PORTABLE)
 #define MORVEX_FLOAT4_SSE2 1
 #endif
 

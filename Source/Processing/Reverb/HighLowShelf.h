@@ -13,6 +13,7 @@
 //     y = (1 + m) x + (m - a) x1 + a y1.
 #pragma once
 
+#include "Common/wrappers/dsp/DspMath.h"
 #include "Float4.h"
 
 // Coefficients of one shelf pair.
@@ -32,21 +33,14 @@ struct REVERB_SHELF_LANES
 class HighLowShelf
 {
 public:
-    // tan(x) from its series x + x^3/3 + 2x^5/15.
-    static float TanSeries(float x) noexcept
-    {
-        const float x2 = x * x;
-        return x + x * x2 * (1.0f / 3.0f) + x * x2 * x2 * (2.0f / 15.0f);
-    }
-
     // Coefficients for bass factor B (> 0), treble factor T (> 0) and inverseRate = 1/rate.
     // Audio thread (per sample while B or T move).
     static REVERB_SHELF_COEFFICIENTS Calculate(float bassFactor, float trebleFactor,
                                                float inverseRate) noexcept
     {
-        constexpr float kPi = 3.14159265358979323846f;
+        using Dsp::kPi;
         REVERB_SHELF_COEFFICIENTS c;
-        const float tHigh = TanSeries(kPi * 4000.0f * trebleFactor * inverseRate);
+        const float tHigh = Dsp::TanSeriesByProducts(kPi * 4000.0f * trebleFactor * inverseRate);
         const float kHigh = 1.0f / (1.0f + tHigh);
         const float aHigh = (1.0f - tHigh) * kHigh;
         const float gainHigh = (trebleFactor * trebleFactor - 1.0f) * kHigh + 1.0f;
@@ -54,7 +48,7 @@ public:
         c.highB1 = 1.0f - aHigh - gainHigh;
         c.highA1 = aHigh;
 
-        const float tLow = TanSeries(kPi * (65.0f / bassFactor) * inverseRate);
+        const float tLow = Dsp::TanSeriesByProducts(kPi * (65.0f / bassFactor) * inverseRate);
         const float kLow = 1.0f / (1.0f + tLow);
         const float aLow = (1.0f - tLow) * kLow;
         const float m = (bassFactor * bassFactor - 1.0f) * tLow * kLow;

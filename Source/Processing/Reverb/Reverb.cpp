@@ -4,6 +4,7 @@
 #include "Common/wrappers/dsp/LookupTables.h"
 #include "Common/wrappers/dsp/TableLookup.h"
 #include "Morvex.h"
+#include "Processing/ParameterReads.h"
 
 #include <cmath>
 
@@ -298,10 +299,10 @@ void CReverb::Process(float* left, float* right, int count) noexcept
     // a little per sub-block, whether or not the reverb is heard.
     ZeroSpares();
     CBaseEffect& owner = *m_owner;
-    if (!(owner.GetParameterScaled(MorvexParam::kReverbOn, false, true, 0) > 0.5f))
+    if (!(ParamRead::Switch(owner, MorvexParam::kReverbOn)))
         return;
 
-    const float mix = owner.GetParameterScaled(MorvexParam::kReverbMix, true, true, 0);
+    const float mix = ParamRead::Smoothed(owner, MorvexParam::kReverbMix);
     const float mixTarget = LookupInterpolated(DRYWET_TABLE, 1024.0f * mix);
     // Resting: with the wet amount at 0 for the whole block the output is the input
     // (wet x 0 + x x 1), so the tank is not run at all.
@@ -311,11 +312,11 @@ void CReverb::Process(float* left, float* right, int count) noexcept
     if (rest == CMixRest::kWake)
         ClearAudio();
 
-    const float size = owner.GetParameterScaled(MorvexParam::kReverbSize, true, true, 0);
-    const float decay = owner.GetParameterScaled(MorvexParam::kReverbDecay, true, true, 0);
-    const float bass = owner.GetParameterScaled(MorvexParam::kReverbBass, true, true, 0);
-    const float treble = owner.GetParameterScaled(MorvexParam::kReverbTreble, true, true, 0);
-    const float input = owner.GetParameterScaled(MorvexParam::kReverbInput, true, true, 0);
+    const float size = ParamRead::Smoothed(owner, MorvexParam::kReverbSize);
+    const float decay = ParamRead::Smoothed(owner, MorvexParam::kReverbDecay);
+    const float bass = ParamRead::Smoothed(owner, MorvexParam::kReverbBass);
+    const float treble = ParamRead::Smoothed(owner, MorvexParam::kReverbTreble);
+    const float input = ParamRead::Smoothed(owner, MorvexParam::kReverbInput);
 
     const float targets[6] = {
         mixTarget,

@@ -1,8 +1,6 @@
 #include "2XDownSampler.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "Common/wrappers/dsp/Simd.h"
 
 void C2XDownSampler::Reset() noexcept
 {
@@ -77,7 +75,7 @@ void C2XStereoDownSampler::Reset() noexcept
 void C2XStereoDownSampler::Process(float* left, float* right, int count) noexcept
 {
     // Output i is written after samples 2i and 2i + 1 are read, so in place is safe.
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     const __m128 c0 = _mm_load_ps(m_coeff[0]), c1 = _mm_load_ps(m_coeff[1]);
     const __m128 c2 = _mm_load_ps(m_coeff[2]), c3 = _mm_load_ps(m_coeff[3]);
     const __m128 half = _mm_set1_ps(0.5f);

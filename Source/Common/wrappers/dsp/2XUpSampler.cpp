@@ -1,8 +1,6 @@
 #include "2XUpSampler.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "Common/wrappers/dsp/Simd.h"
 
 void C2XUpSampler::Reset() noexcept
 {
@@ -78,7 +76,7 @@ void C2XStereoUpSampler::Reset() noexcept
 void C2XStereoUpSampler::Process(const float* inLeft, const float* inRight, float* outLeft,
                                  float* outRight, int count) noexcept
 {
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     const __m128 c0 = _mm_load_ps(m_coeff[0]), c1 = _mm_load_ps(m_coeff[1]);
     const __m128 c2 = _mm_load_ps(m_coeff[2]), c3 = _mm_load_ps(m_coeff[3]);
     __m128 x0 = _mm_load_ps(m_x1[0]), x1 = _mm_load_ps(m_x1[1]);

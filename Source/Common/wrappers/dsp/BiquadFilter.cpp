@@ -1,20 +1,130 @@
 #include "BiquadFilter.h"
 
+#include "DspMath.h"
+
 #include <algorithm>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "Common/wrappers/dsp/Simd.h"
 
 namespace
 {
-constexpr float kPi = 3.14159265358979323846f;
-constexpr float kLn2 = 0.69314718055994530942f;
+constexpr double kPiDouble = 3.14159265358979323846;
+constexpr double kLn2 = 0.69314718055994530942;
 // Damping of the resonant high- and low-pass per order: alpha = s (1 - 0.94 q S[n]).
-constexpr float kOrderDamping[4] = {1.0f, 0.98f, 0.88f, 0.75f};
+constexpr double kOrderDamping[4] = {1.0, 0.98, 0.88, 0.75};
+
+template <typename T>
+struct SECTION
+{
+    T b0, b1, b2, a0, a1, a2;
+};
+
+// tan(x) from its series, in the section's precision.
+inline float Tan(float x) noexcept
+{
+    return Dsp::TanSeries(x);
+}
+inline double Tan(double x) noexcept
+{
+    const double x2 = x * x;
+    return x + x * x2 / 3.0 + 2.0 * x * x2 * x2 / 15.0;
+}
+
+// The section's coefficients in float or double: the same formulas and order of operations
+// in either (frequencyHz already clamped; n the order as stored).
+template <typename T>
+SECTION<T> Coefficients(int kind, int n, T frequencyHz, T q, T gainDb, T sampleRate) noexcept
+{
+    const T one = 1, two = 2, half = static_cast<T>(0.5);
+    const T pi = static_cast<T>(kPiDouble);
+    const T w = two * pi * frequencyHz / sampleRate;
+    const T s = std::sin(w);
+    const T c = std::cos(w);
+    const T a = std::pow(static_cast<T>(10), gainDb / static_cast<T>(40));
+    const T beta = q != 0 ? two * s / q : two * s;
+    SECTION<T> k{one, 0, 0, one, 0, 0};
+    switch (kind)
+    {
+    case CBiquadFilter::kPeaking:
+    {
+        // RBJ cookbook peaking EQ, q as bandwidth in octaves.
+        const T alpha = s * std::sinh(static_cast<T>(kLn2) * half * q * w / s);
+        k = {one + alpha * a, -two * c, one - alpha * a, one + alpha / a, -two * c, one - alpha / a};
+        break;
+    }
+    case CBiquadFilter::kLowShelf:
+    {
+        const T r = std::sqrt(a) * beta;
+        k.b0 = a * ((a + one) - (a - one) * c + r);
+        k.b1 = two * a * ((a - one) - (a + one) * c);
+        k.b2 = a * ((a + one) - (a - one) * c - r);
+        k.a0 = (a + one) + (a - one) * c + r;
+        k.a1 = -two * ((a - one) + (a + one) * c);
+        k.a2 = (a + one) + (a - one) * c - r;
+        break;
+    }
+    case CBiquadFilter::kHighShelf:
+    {
+        const T r = std::sqrt(a) * beta;
+        k.b0 = a * ((a + one) + (a - one) * c + r);
+        k.b1 = -two * a * ((a - one) + (a + one) * c);
+        k.b2 = a * ((a + one) + (a - one) * c - r);
+        k.a0 = (a + one) - (a - one) * c + r;
+        k.a1 = two * ((a - one) - (a + one) * c);
+        k.a2 = (a + one) - (a - one) * c - r;
+        break;
+    }
+    case CBiquadFilter::kHighPass:
+    case CBiquadFilter::kLowPass:
+        if (n >= 1)
+        {
+            // Resonance lowers the damping; keep a little so the poles stay inside.
+            const T damping = static_cast<T>(0.94) * q * static_cast<T>(kOrderDamping[n]);
+            const T alpha = std::max(s * (one - damping), static_cast<T>(0.01) * s);
+            if (kind == CBiquadFilter::kHighPass)
+            {
+                k.b0 = k.b2 = (one + c) * half;
+                k.b1 = -(one + c);
+            }
+            else
+            {
+                k.b0 = k.b2 = (one - c) * half;
+                k.b1 = one - c;
+            }
+            k.a0 = one + alpha;
+            k.a1 = -two * c;
+            k.a2 = one - alpha;
+        }
+        else
+        {
+            // First order through the bilinear transform; t = tan(pi f / rate) from its series.
+            const T t = Tan(pi * frequencyHz / sampleRate);
+            k.a1 = (t - one) / (t + one);
+            k.a2 = 0;
+            if (kind == CBiquadFilter::kHighPass)
+            {
+                k.b0 = one / (one + t);
+                k.b1 = -k.b0;
+            }
+            else
+            {
+                k.b0 = k.b1 = t / (one + t);
+            }
+            k.b2 = 0;
+            k.a0 = one;
+        }
+        break;
+    case CBiquadFilter::kNotch:
+        k = {one, -two * c, one, one + beta, -two * c, one - beta};
+        break;
+    default:
+        break;
+    }
+    return k;
+}
 } // namespace
 
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
 namespace
 {
 // One stereo pair (two consecutive floats) in lanes 0 and 1, lanes 2 and 3 zero.
@@ -34,6 +144,8 @@ void CBiquadFilter::Reset() noexcept
 {
     for (auto& section : m_state)
         std::fill(section, section + 8, 0.0f);
+    for (auto& section : m_stateDouble)
+        std::fill(section, section + 8, 0.0);
 }
 
 void CBiquadFilter::Recover(float* samples, int count) noexcept
@@ -46,6 +158,14 @@ void CBiquadFilter::Recover(float* samples, int count) noexcept
                 z = 0.0f;
         }
     }
+    for (auto& section : m_stateDouble)
+    {
+        for (double& z : section)
+        {
+            if (!std::isfinite(z))
+                z = 0.0;
+        }
+    }
     for (int i = 0; i < count; ++i)
     {
         if (!std::isfinite(samples[i]))
@@ -53,16 +173,116 @@ void CBiquadFilter::Recover(float* samples, int count) noexcept
     }
 }
 
+void CBiquadFilter::FilterPrecise(float& left, float& right) noexcept
+{
+    float frame[2] = {left, right};
+    FilterInterleavedPrecise(frame, 1);
+    left = frame[0];
+    right = frame[1];
+}
+
+void CBiquadFilter::FilterInterleavedPrecise(float* frames, int count) noexcept
+{
+    const int sections = GetSectionCount();
+    const double b0 = m_precision[0], b1 = m_precision[1], b2 = m_precision[2];
+    const double a1 = m_precision[3], a2 = m_precision[4], invA0 = m_precision[5];
+    float sum = 0.0f;
+#if MORVEX_SIMD_SSE2
+    if (sections == 1)
+    {
+        // One section (the low-cut): left and right in the two double lanes, each lane the
+        // scalar loop's operations in its order.
+        double* z = m_stateDouble[0];
+        const __m128d vb0 = _mm_set1_pd(b0), vb1 = _mm_set1_pd(b1), vb2 = _mm_set1_pd(b2);
+        const __m128d va1 = _mm_set1_pd(a1), va2 = _mm_set1_pd(a2), vInv = _mm_set1_pd(invA0);
+        __m128d x1 = _mm_loadu_pd(z + kX1), x2 = _mm_loadu_pd(z + kX2);
+        __m128d y1 = _mm_loadu_pd(z + kY1), y2 = _mm_loadu_pd(z + kY2);
+        __m128 total = _mm_setzero_ps();
+        for (int i = 0; i < count; ++i)
+        {
+            const __m128d x = _mm_cvtps_pd(LoadPair(frames + 2 * i));
+            __m128d y = _mm_mul_pd(vb0, x);
+            y = _mm_add_pd(y, _mm_mul_pd(vb1, x1));
+            y = _mm_add_pd(y, _mm_mul_pd(vb2, x2));
+            y = _mm_sub_pd(y, _mm_mul_pd(va1, y1));
+            y = _mm_sub_pd(y, _mm_mul_pd(va2, y2));
+            y = _mm_mul_pd(y, vInv);
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = y;
+            const __m128 out = _mm_cvtpd_ps(y);
+            total = _mm_add_ps(total, out);
+            StorePair(frames + 2 * i, out);
+        }
+        _mm_storeu_pd(z + kX1, x1);
+        _mm_storeu_pd(z + kX2, x2);
+        _mm_storeu_pd(z + kY1, y1);
+        _mm_storeu_pd(z + kY2, y2);
+        float lanes[4];
+        _mm_storeu_ps(lanes, total);
+        if ((lanes[0] - lanes[0]) + (lanes[1] - lanes[1]) != 0.0f)
+            Recover(frames, 2 * count);
+        return;
+    }
+#endif
+    for (int c = 0; c < 2; ++c)
+    {
+        // Each section's output stays in double into the next; only the last is rounded.
+        double* z[kMaxSections];
+        double x1[kMaxSections], x2[kMaxSections], y1[kMaxSections], y2[kMaxSections];
+        for (int s = 0; s < sections; ++s)
+        {
+            z[s] = m_stateDouble[s];
+            x1[s] = z[s][kX1 + c];
+            x2[s] = z[s][kX2 + c];
+            y1[s] = z[s][kY1 + c];
+            y2[s] = z[s][kY2 + c];
+        }
+        for (int i = 0; i < count; ++i)
+        {
+            float& sample = frames[2 * i + c];
+            double x = sample;
+            for (int s = 0; s < sections; ++s)
+            {
+                const double y =
+                    (b0 * x + b1 * x1[s] + b2 * x2[s] - a1 * y1[s] - a2 * y2[s]) * invA0;
+                x2[s] = x1[s];
+                x1[s] = x;
+                y2[s] = y1[s];
+                y1[s] = y;
+                x = y;
+            }
+            sample = static_cast<float>(x);
+            sum += sample;
+        }
+        for (int s = 0; s < sections; ++s)
+        {
+            z[s][kX1 + c] = x1[s];
+            z[s][kX2 + c] = x2[s];
+            z[s][kY1 + c] = y1[s];
+            z[s][kY2 + c] = y2[s];
+        }
+    }
+    if (sum - sum != 0.0f)
+        Recover(frames, 2 * count);
+}
+
 void CBiquadFilter::FilterInterleaved(float* frames, int count) noexcept
 {
     if (count <= 0)
         return;
+    if (m_precise)
+    {
+        FilterInterleavedPrecise(frames, count);
+        return;
+    }
     const int sections = GetSectionCount();
     // Sum of every output: finite unless an output is not (or, harmlessly, the sum of
     // finite outputs overflows, which only costs a look at the block).
     float sumLeft = 0.0f;
     float sumRight = 0.0f;
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     // Left and right in lanes 0 and 1: each lane performs the scalar difference equation's
     // operations in the same order, so the samples are those of Filter.
     const __m128 b0 = _mm_set1_ps(m_b0);
@@ -162,7 +382,7 @@ void CBiquadFilter::Interleave(const float* left, const float* right, float* fra
                                int count) noexcept
 {
     int i = 0;
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     for (; i + 4 <= count; i += 4)
     {
         const __m128 l = _mm_loadu_ps(left + i);
@@ -182,7 +402,7 @@ void CBiquadFilter::Deinterleave(const float* frames, float* left, float* right,
                                  int count) noexcept
 {
     int i = 0;
-#if defined(__SSE2__)
+#if MORVEX_SIMD_SSE2
     for (; i + 4 <= count; i += 4)
     {
         const __m128 a = _mm_loadu_ps(frames + 2 * i);
@@ -225,109 +445,42 @@ void CBiquadFilter::CalcFilter(int kind, int order, float frequencyHz, float q, 
     const float nyquistLimit = 0.49f * sampleRate;
     frequencyHz = std::isfinite(frequencyHz) ? std::clamp(frequencyHz, 1e-3f, nyquistLimit)
                                              : nyquistLimit;
-    const float w = 2.0f * kPi * frequencyHz / sampleRate;
-    const float s = std::sin(w);
-    const float c = std::cos(w);
+    if (kind < kPeaking || kind > kNotch)
+        return;
     int n = std::clamp(order, 0, 3);
     if (kind != kHighPass && kind != kLowPass)
         n = 0;
     m_order = n;
 
-    const float a = std::pow(10.0f, gainDb / 40.0f);
-    const float beta = q != 0.0f ? 2.0f * s / q : 2.0f * s;
-    float b0 = 1.0f, b1 = 0.0f, b2 = 0.0f, a0 = 1.0f, a1 = 0.0f, a2 = 0.0f;
-    switch (kind)
+    const SECTION<float> k = Coefficients<float>(kind, n, frequencyHz, q, gainDb, sampleRate);
+    m_b0 = k.b0;
+    m_b1 = k.b1;
+    m_b2 = k.b2;
+    m_a1 = k.a1;
+    m_a2 = k.a2;
+    m_invA0 = 1.0f / k.a0;
+
+    const bool precise = frequencyHz < kPreciseRatio * sampleRate;
+    if (precise)
     {
-    case kPeaking:
-    {
-        // RBJ cookbook peaking EQ, q as bandwidth in octaves.
-        const float alpha = s * std::sinh(kLn2 * 0.5f * q * w / s);
-        b0 = 1.0f + alpha * a;
-        b1 = -2.0f * c;
-        b2 = 1.0f - alpha * a;
-        a0 = 1.0f + alpha / a;
-        a1 = -2.0f * c;
-        a2 = 1.0f - alpha / a;
-        break;
+        const SECTION<double> d = Coefficients<double>(kind, n, frequencyHz, q, gainDb, sampleRate);
+        const double values[6] = {d.b0, d.b1, d.b2, d.a1, d.a2, 1.0 / d.a0};
+        std::copy(values, values + 6, m_precision);
     }
-    case kLowShelf:
+    if (precise != m_precise)
     {
-        const float r = std::sqrt(a) * beta;
-        b0 = a * ((a + 1.0f) - (a - 1.0f) * c + r);
-        b1 = 2.0f * a * ((a - 1.0f) - (a + 1.0f) * c);
-        b2 = a * ((a + 1.0f) - (a - 1.0f) * c - r);
-        a0 = (a + 1.0f) + (a - 1.0f) * c + r;
-        a1 = -2.0f * ((a - 1.0f) + (a + 1.0f) * c);
-        a2 = (a + 1.0f) + (a - 1.0f) * c - r;
-        break;
-    }
-    case kHighShelf:
-    {
-        const float r = std::sqrt(a) * beta;
-        b0 = a * ((a + 1.0f) + (a - 1.0f) * c + r);
-        b1 = -2.0f * a * ((a - 1.0f) + (a + 1.0f) * c);
-        b2 = a * ((a + 1.0f) + (a - 1.0f) * c - r);
-        a0 = (a + 1.0f) - (a - 1.0f) * c + r;
-        a1 = 2.0f * ((a - 1.0f) - (a + 1.0f) * c);
-        a2 = (a + 1.0f) - (a - 1.0f) * c - r;
-        break;
-    }
-    case kHighPass:
-    case kLowPass:
-        if (n >= 1)
+        // A cutoff moving across the boundary carries the state over to the other form
+        // (same layout), so the output does not step.
+        for (int sIndex = 0; sIndex < kMaxSections; ++sIndex)
         {
-            // Resonance lowers the damping; keep a little so the poles stay inside.
-            const float alpha = std::max(s * (1.0f - 0.94f * q * kOrderDamping[n]), 0.01f * s);
-            if (kind == kHighPass)
+            for (int i = 0; i < 8; ++i)
             {
-                b0 = b2 = (1.0f + c) * 0.5f;
-                b1 = -(1.0f + c);
+                if (precise)
+                    m_stateDouble[sIndex][i] = m_state[sIndex][i];
+                else
+                    m_state[sIndex][i] = static_cast<float>(m_stateDouble[sIndex][i]);
             }
-            else
-            {
-                b0 = b2 = (1.0f - c) * 0.5f;
-                b1 = 1.0f - c;
-            }
-            a0 = 1.0f + alpha;
-            a1 = -2.0f * c;
-            a2 = 1.0f - alpha;
         }
-        else
-        {
-            // First order through the bilinear transform; t = tan(pi f / rate) from its series.
-            const float x = kPi * frequencyHz / sampleRate;
-            const float x2 = x * x;
-            const float t = x + x * x2 / 3.0f + 2.0f * x * x2 * x2 / 15.0f;
-            a1 = (t - 1.0f) / (t + 1.0f);
-            a2 = 0.0f;
-            if (kind == kHighPass)
-            {
-                b0 = 1.0f / (1.0f + t);
-                b1 = -b0;
-            }
-            else
-            {
-                b0 = b1 = t / (1.0f + t);
-            }
-            b2 = 0.0f;
-            a0 = 1.0f;
-        }
-        break;
-    case kNotch:
-        b0 = 1.0f;
-        b1 = -2.0f * c;
-        b2 = 1.0f;
-        a0 = 1.0f + beta;
-        a1 = -2.0f * c;
-        a2 = 1.0f - beta;
-        break;
-    default:
-        return;
+        m_precise = precise;
     }
-    m_b0 = b0;
-    m_b1 = b1;
-    m_b2 = b2;
-    m_a1 = a1;
-    m_a2 = a2;
-    m_invA0 = 1.0f / a0;
 }

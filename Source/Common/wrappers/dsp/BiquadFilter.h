@@ -10,6 +10,12 @@
 // finite state, and only the outputs are checked: once per sample in Filter, once per call
 // in the block forms. On a non-finite output the non-finite states are cleared and the
 // non-finite outputs become 0, so nothing latches and the output stays finite.
+//
+// Precision: in a direct-form section the roundoff of each output is fed back through
+// 1 / |1 - p|^2, which grows without bound as the pole p nears 1. Below kPreciseRatio of the
+// rate (about 110 Hz at 44.1 kHz; the layer filter's low-cut sits at 8 Hz) a section computes
+// its coefficients, state and sums in double, so its roundoff stays 100 dB and more below the
+// signal; above, float is as exact as its coefficients and twice as fast.
 #pragma once
 
 #include <cmath>
@@ -56,6 +62,10 @@ public:
     float GetA1() const noexcept { return m_a1; }
     float GetA2() const noexcept { return m_a2; }
     float GetInverseA0() const noexcept { return m_invA0; }
+    // True when the section runs in double (frequency below kPreciseRatio of the rate).
+    bool IsPrecise() const noexcept { return m_precise; }
+
+    static constexpr float kPreciseRatio = 0.0025f;
 
 private:
     static constexpr int kMaxSections = 4;
@@ -70,16 +80,28 @@ private:
     // Clears the non-finite states of every section and sets the non-finite ones of count
     // output samples to 0. Rare: only after a non-finite output.
     void Recover(float* samples, int count) noexcept;
+    // The double-precision forms of Filter and FilterInterleaved.
+    void FilterPrecise(float& left, float& right) noexcept;
+    void FilterInterleavedPrecise(float* frames, int count) noexcept;
 
     // Per section: left x1, right x1, left x2, right x2, left y1, right y1, left y2, right y2.
     float m_state[kMaxSections][8] = {};
     int m_order = 0;
     int m_kind = -1;
     float m_b0 = 1.0f, m_b1 = 0.0f, m_b2 = 0.0f, m_a1 = 0.0f, m_a2 = 0.0f, m_invA0 = 1.0f;
+    // The precise form: coefficients b0, b1, b2, a1, a2, 1/a0 and the states, as m_state.
+    bool m_precise = false;
+    double m_precision[6] = {1.0, 0.0, 0.0, 0.0, 0.0, 1.0};
+    double m_stateDouble[kMaxSections][8] = {};
 };
 
 inline void CBiquadFilter::Filter(float& left, float& right) noexcept
 {
+    if (m_precise)
+    {
+        FilterPrecise(left, right);
+        return;
+    }
     const int sections = GetSectionCount();
     const float b0 = m_b0, b1 = m_b1, b2 = m_b2, a1 = m_a1, a2 = m_a2, invA0 = m_invA0;
     float l = left;

@@ -6,6 +6,8 @@
 // band-pass 2 bp', high-pass x[n] - (k bp' + lp + lp'). DC gain of the low-pass is 1.
 #pragma once
 
+#include "DspMath.h"
+
 struct SVF_OUTPUT
 {
     float lowpass;
@@ -16,7 +18,7 @@ struct SVF_OUTPUT
 class CStateVariableSection
 {
 public:
-    static constexpr float kTwoPi = 6.28318530717958647692f;
+    static constexpr float kTwoPi = Dsp::kTwoPi;
 
     // frequencyHz at runningRate; damping d > 0. Block rate.
     void SetCoefficients(float frequencyHz, float runningRate, float damping) noexcept
