@@ -147,7 +147,7 @@ void CLayerFlanger::Process(float* left, float* right, int count) noexcept
     const float mix = ParamRead::Smoothed(owner, kFlangerMix + layer);
     const float delayScaled = ParamRead::Smoothed(owner, kFlangerDelay + layer);
     const float delayMs = owner.ScaledValueToUnscaled(kFlangerDelay + layer, delayScaled);
-    const float delayRaw = ParamRead::Stored(owner, kFlangerDelay + layer);
+    const float delayRaw = ParamRead::Settled(owner, kFlangerDelay + layer);
     const bool sync = ParamRead::Switch(owner, kFlangerSync + layer);
     const float speed = ParamRead::ModulatedUnits(owner, kFlangerSpeed + layer);
     const float depth = ParamRead::Smoothed(owner, kFlangerDepth + layer);

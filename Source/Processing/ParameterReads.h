@@ -33,6 +33,14 @@ inline float Stored(CBaseEffect& owner, int id) noexcept
     return owner.GetParameterScaled(id, false, false, 0);
 }
 
+// Scaled 0..1 as the audio thread holds it: no smoothing, no modulation. Unlike Stored,
+// a whole-state load reaches it at the block start that takes the load, with every other
+// value of that load.
+inline float Settled(CBaseEffect& owner, int id) noexcept
+{
+    return owner.GetAudioScaled(id);
+}
+
 // The same reads in the parameter's own units (Hz, ms, dB, list index).
 inline float ModulatedUnits(CBaseEffect& owner, int id) noexcept
 {
