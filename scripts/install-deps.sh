@@ -22,6 +22,8 @@ packages=(
     fonts-liberation2
     xvfb
     xauth
+    # The scalar-build parity check compares renders with a small script
+    python3
 )
 packages+=("$@")
 
