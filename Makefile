@@ -9,7 +9,7 @@ FUZZ_DIR     ?= build-fuzz
 COVERAGE_DIR ?= build-coverage
 SCALAR_DIR   ?= build-scalar
 # gcov instrumentation without optimisation, so that lines and branches map onto the source.
-COVERAGE_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS="--coverage -O0" \
+COVERAGE_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DMORVEX_WERROR=ON -DCMAKE_C_FLAGS="--coverage -O0" \
                  -DCMAKE_CXX_FLAGS="--coverage -O0" -DCMAKE_EXE_LINKER_FLAGS=--coverage \
                  -DCMAKE_SHARED_LINKER_FLAGS=--coverage -DCMAKE_MODULE_LINKER_FLAGS=--coverage
 # Seconds per fuzz target: `make fuzz` runs each for FUZZ_SECONDS, `make test`
@@ -18,10 +18,8 @@ FUZZ_SECONDS ?= 600
 FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_TARGETS := chunk preset midimap prefs mprg
 # The sanitizer suites are built lightly optimised: a fraction of the build and
-# run time of -O0, with the checks unchanged. Warnings are errors in the Release build; the
-# sanitizer and fuzz builds report them without stopping, since -O1 with instrumentation
-# adds flow warnings of its own.
-SANITIZER_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS=-O1 -DCMAKE_CXX_FLAGS=-O1 -DMORVEX_WERROR=OFF
+# run time of -O0, with the checks unchanged. Warnings are errors in every build, these too.
+SANITIZER_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS=-O1 -DCMAKE_CXX_FLAGS=-O1 -DMORVEX_WERROR=ON
 JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS  ?=
 DEMO_DIR     ?= $(BUILD_DIR)/demo

@@ -16,7 +16,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -496,17 +495,7 @@ TEST_F(CMorvexStateTest, TruncatedChunksEndWhereTheDataEnds)
     m_others.back()->setParameter(kPower, 1.0f);
     const std::vector<uint8_t> full = Chunk(source);
     const std::vector<uint8_t> defaults = Chunk(m_effect);
-
-    // Every length: no read past the end (the sanitizer build checks). "Power"
-    // stays locked (at its value in the source) only to spare the engine a reset
-    // per load.
-    m_effect->SetParameterLock(kPower, true);
-    g_hostCalls = nullptr; // 312 notices per load are not the subject here
-    for (size_t size = 0; size <= full.size(); ++size)
-        Load(m_effect, full, size);
-    g_hostCalls = &m_hostCalls;
-    EXPECT_EQ(Chunk(m_effect), full);
-
+    // (Every length at random is the chunk fuzz target's.)
     // Cut inside the path: nothing but the header is there, nothing changes but
     // the host is told (the values are those already loaded: the defaults).
     CMorvex* fresh = Another();
@@ -542,67 +531,6 @@ TEST_F(CMorvexStateTest, TruncatedChunksEndWhereTheDataEnds)
                               static_cast<size_t>(blocks[b].size)),
                   0)
             << blocks[b].id;
-    }
-}
-
-TEST_F(CMorvexStateTest, DamagedChunksKeepEveryValueInRange)
-{
-    CMorvex* source = Another();
-    ChangeState(source, m_others.back());
-    const std::vector<uint8_t> valid = Chunk(source);
-    std::mt19937 random(1234);
-    // "Power" locked (no engine reset per load) and no host log: neither is the subject.
-    m_effect->SetParameterLock(kPower, true);
-    g_hostCalls = nullptr;
-    const auto checkState = [this](const char* what, int round)
-    {
-        for (int id = 0; id < kNumParameters; ++id)
-        {
-            const PARAMETER_INFO* info = m_effect->GetParameterInfo(id);
-            const float value = info->value;
-            ASSERT_TRUE(std::isfinite(value)) << what << round << " id " << id;
-            ASSERT_GE(value, info->min) << what << round << " id " << id;
-            ASSERT_LE(value, info->max) << what << round << " id " << id;
-        }
-        for (int controller = 0; controller < 128; ++controller)
-        {
-            const int id = m_effect->GetMidiMapEntry(controller);
-            ASSERT_TRUE(id == -1 || CBaseEffect::IsValidId(id)) << what << round;
-        }
-        for (int k = 0; k < 8; ++k)
-            ASSERT_EQ(m_effect->GetRawParameterBlock(10019 + k)[2047], 0) << what << round;
-        ASSERT_LT(m_effect->GetCurrentProgramName().size(), 2048u);
-    };
-
-    // Random bytes behind a valid header.
-    for (int round = 0; round < 200; ++round)
-    {
-        std::vector<uint8_t> bytes(random() % 30000);
-        for (uint8_t& byte : bytes)
-            byte = static_cast<uint8_t>(random());
-        if (bytes.size() >= 8 && round % 4 != 0)
-        {
-            std::copy(valid.begin(), valid.begin() + 8, bytes.begin());
-            if (round % 2)
-                PutI32(bytes, 4, 1090);
-        }
-        Load(m_effect, bytes, bytes.size(), round % 3 == 0);
-        checkState("random ", round);
-    }
-    // A valid chunk with bits flipped anywhere, sizes of records included.
-    for (int round = 0; round < 300; ++round)
-    {
-        std::vector<uint8_t> bytes = valid;
-        const int flips = 1 + static_cast<int>(random() % 8);
-        for (int f = 0; f < flips; ++f)
-        {
-            size_t at = random() % bytes.size();
-            if (round % 2) // aim at the record headers and values
-                at = kHostValuesAt + random() % (bytes.size() - kHostValuesAt);
-            bytes[at] ^= static_cast<uint8_t>(1u << (random() % 8));
-        }
-        Load(m_effect, bytes, bytes.size());
-        checkState("flipped ", round);
     }
 }
 

@@ -116,39 +116,6 @@ public:
         return bad;
     }
 
-    // The same through the engine directly (PreProcess once per host block, Process
-    // on pieces of at most 16 samples), bypassing the adapter's input check.
-    template <typename INPUT>
-    long RenderEngine(long frames, int blockSize, INPUT input, long* lastBad)
-    {
-        long bad = 0;
-        *lastBad = -1;
-        for (long done = 0; done < frames;)
-        {
-            const int n = static_cast<int>(std::min<long>(blockSize, frames - done));
-            for (int i = 0; i < n; ++i)
-            {
-                m_outLeft[static_cast<size_t>(i)] = input(0, done + i);
-                m_outRight[static_cast<size_t>(i)] = input(1, done + i);
-            }
-            m_effect->PreProcess(n);
-            for (int start = 0; start < n; start += 16)
-                m_effect->Process(&m_outLeft[static_cast<size_t>(start)],
-                                  &m_outRight[static_cast<size_t>(start)], std::min(16, n - start));
-            for (int i = 0; i < n; ++i)
-            {
-                if (!std::isfinite(m_outLeft[static_cast<size_t>(i)]) ||
-                    !std::isfinite(m_outRight[static_cast<size_t>(i)]))
-                {
-                    ++bad;
-                    *lastBad = done + i;
-                }
-            }
-            done += n;
-        }
-        return bad;
-    }
-
     float Peak() const
     {
         float peak = 0.0f;
@@ -211,27 +178,6 @@ TEST_P(CRobustnessTest, NonFiniteHostInputNeverReachesTheOutput)
     EXPECT_EQ(plugin.Render(second / 4, 333, Poison), 0);
     EXPECT_EQ(plugin.Render(second, 512, Program), 0);
     // And the patch still sounds: the burst did not silence the engine for good.
-    EXPECT_GT(plugin.Peak(), 1e-4f);
-}
-
-TEST_P(CRobustnessTest, NonFiniteSamplesInsideTheEngineDoNotLatch)
-{
-    // Behind the adapter's check: should a non-finite value ever arise inside the
-    // engine, no module keeps it. Output is finite again within one second of
-    // clean input, without a reset.
-    const float rate = GetParam();
-    CPlugin plugin(rate, 512);
-    FullPatch::Apply(plugin.Wrapper(), plugin.Effect());
-    const long second = static_cast<long>(rate);
-    long lastBad = -1;
-    EXPECT_EQ(plugin.RenderEngine(second / 2, 512, Program, &lastBad), 0);
-    plugin.RenderEngine(second / 4, 333, Poison, &lastBad);
-    const long badAfter = plugin.RenderEngine(2 * second, 512, Program, &lastBad);
-    const double recoverySeconds = static_cast<double>(lastBad + 1) / rate;
-    RecordProperty("RecoverySeconds", std::to_string(recoverySeconds));
-    EXPECT_LT(recoverySeconds, 1.0) << badAfter << " non-finite samples after the burst";
-    // The second after the first clean one is entirely finite.
-    EXPECT_EQ(plugin.RenderEngine(second, 512, Program, &lastBad), 0);
     EXPECT_GT(plugin.Peak(), 1e-4f);
 }
 

@@ -100,36 +100,6 @@ TEST_F(CLayerDistTest, EveryModeAddsOddHarmonicsThatGrowWithDriveAtABoundedLevel
     }
 }
 
-TEST_F(CLayerDistTest, StaysFiniteAndBoundedAtEveryExtreme)
-{
-    for (int mode = 0; mode < 4; ++mode)
-    {
-        for (float driveDb : {0.0f, 12.0f})
-        {
-            Configure(mode, driveDb);
-            m_h.SetUnscaled(kDistFuzz, 100.0f);
-            m_h.SetUnscaled(kDistColor, 100.0f);
-            m_h.SetUnscaled(kDistOutput, 12.0f);
-            Signal l = Noise(1.0f, 4800, 1), r = Noise(1.0f, 4800, 2);
-            l[100] = INFINITY;
-            r[200] = std::nanf("");
-            Signal spikeL = l, spikeR = r;
-            spikeL[300] = 1e30f;
-            Render(l, r);
-            Render(spikeL, spikeR);
-            // The non-finite samples pass through the dry side of the mix; nothing else may.
-            for (size_t n = 0; n < l.size(); ++n)
-            {
-                if (n == 100 || n == 200)
-                    continue;
-                ASSERT_TRUE(std::isfinite(spikeL[n]) && std::isfinite(spikeR[n]))
-                    << mode << " @" << n;
-                ASSERT_LT(std::max(std::fabs(l[n]), std::fabs(r[n])), 16.0f) << mode << " @" << n;
-            }
-        }
-    }
-}
-
 TEST_F(CLayerDistTest, FullMonoMakesBothChannelsEqual)
 {
     m_h.SetUnscaled(kDistMono, 100.0f);
@@ -230,30 +200,4 @@ TEST_F(CLayerDistTest, FuzzAtZeroStillPassesTheResamplers)
         }
     }
     EXPECT_GT(direct, 0.05); // the resamplers' phase shift shows on noise
-}
-
-TEST_F(CLayerDistTest, BlockLengthDoesNotChangeTheResultAndOffLeavesTheBlock)
-{
-    Configure(0, 12.0f);
-    m_h.SetUnscaled(kDistFuzz, 50.0f);
-    m_h.Settle();
-    const Signal inL = Noise(0.5f, 1000, 9), inR = Noise(0.5f, 1000, 10);
-    Signal pieceL = inL, pieceR = inR;
-    m_h.Run(pieceL, pieceR, 16);
-    for (int blockSize : {1024, 16})
-    {
-        // 1024: one call; 16: a call longer than the announced block is taken in pieces.
-        m_h.Module()->SetBlockSize(blockSize);
-        m_h.Module()->Reset();
-        Signal l = inL, r = inR;
-        m_h.Run(l, r, 1000);
-        EXPECT_EQ(l, pieceL) << blockSize;
-        EXPECT_EQ(r, pieceR) << blockSize;
-    }
-
-    m_h.Set(kDistOn, 0.0f);
-    Signal offL = inL, offR = inR;
-    m_h.Run(offL, offR);
-    EXPECT_EQ(offL, inL);
-    EXPECT_EQ(offR, inR);
 }

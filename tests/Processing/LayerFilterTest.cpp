@@ -145,11 +145,6 @@ STEREO Sine(double f, double amplitude, double rate, int count)
     return {x, x};
 }
 
-STEREO Noise(int count, uint32_t seed = 1)
-{
-    return TestSignals::StereoNoise(static_cast<size_t>(count), seed);
-}
-
 Complex Dft(const std::vector<float>& x, double f, double rate, int start, int end)
 {
     return TestSpectrum::Dft(x, f, rate, static_cast<size_t>(start), static_cast<size_t>(end));
@@ -299,31 +294,27 @@ TEST_P(CLayerFilterTest, HalfMixHasNoCombBetweenDryAndFiltered)
     }
 }
 
-TEST_P(CLayerFilterTest, FrequencyShifterMovesASineUpByTheCutoff)
+// The frequency shifter moves a sine up by the carrier; the ring modulator makes the two
+// sidebands at half the amplitude (-6.02 dB). Neither leaves the input itself.
+TEST_P(CLayerFilterTest, ShifterAndRingModulatorMakeTheirSidebands)
 {
     const double pitch = 62.37; // about 300 Hz
-    m_h.Set(kFilterMode, CLayerFilter::kPitchShift);
-    m_h.Set(kFilterCutoff, static_cast<float>(pitch));
     // The carrier is read from a sine table of one period over 1023 steps at phase x 1024.
-    const double shift = TuneHz(pitch) * 1024.0 / 1023.0;
-    const double f = 1000.0;
-    const double input = 0.25 * std::abs(Layer(f, Rate(), kLowCutHz, kHighCutHz, One, One));
-    EXPECT_NEAR(20.0 * std::log10(m_h.Amplitude(f, 0.25, f + shift) / input), 0.0, 0.05);
-    EXPECT_LT(20.0 * std::log10(m_h.Amplitude(f, 0.25, f - shift) / input), -45.0);
-    EXPECT_LT(20.0 * std::log10(m_h.Amplitude(f, 0.25, f) / input), -60.0);
-}
-
-TEST_P(CLayerFilterTest, RingModulatorMakesTwoSidebandsOfHalfTheAmplitude)
-{
-    const double pitch = 62.37;
-    m_h.Set(kFilterMode, CLayerFilter::kRingMod);
-    m_h.Set(kFilterCutoff, static_cast<float>(pitch));
     const double carrier = TuneHz(pitch) * 1024.0 / 1023.0;
     const double f = 1000.0;
     const double input = 0.25 * std::abs(Layer(f, Rate(), kLowCutHz, kHighCutHz, One, One));
-    EXPECT_NEAR(20.0 * std::log10(m_h.Amplitude(f, 0.25, f - carrier) / input), -6.02, 0.05);
-    EXPECT_NEAR(20.0 * std::log10(m_h.Amplitude(f, 0.25, f + carrier) / input), -6.02, 0.05);
-    EXPECT_LT(20.0 * std::log10(m_h.Amplitude(f, 0.25, f) / input), -60.0);
+    m_h.Set(kFilterCutoff, static_cast<float>(pitch));
+    auto sidebandDb = [&](double probe) {
+        return 20.0 * std::log10(m_h.Amplitude(f, 0.25, probe) / input);
+    };
+    m_h.Set(kFilterMode, CLayerFilter::kPitchShift);
+    EXPECT_NEAR(sidebandDb(f + carrier), 0.0, 0.05);
+    EXPECT_LT(sidebandDb(f - carrier), -45.0);
+    EXPECT_LT(sidebandDb(f), -60.0);
+    m_h.Set(kFilterMode, CLayerFilter::kRingMod);
+    EXPECT_NEAR(sidebandDb(f - carrier), -6.02, 0.05);
+    EXPECT_NEAR(sidebandDb(f + carrier), -6.02, 0.05);
+    EXPECT_LT(sidebandDb(f), -60.0);
 }
 
 TEST_P(CLayerFilterTest, PhaserNotchesMoveWithTheCutoff)
@@ -477,80 +468,5 @@ TEST_P(CLayerFilterTest, CutoffFollowsItsModulationSampleBySample)
         const double carrier = std::sin(2.0 * kPi * wrap(phase + 0.25) * 1024.0 / 1023.0);
         EXPECT_NEAR(out.left[n], carrierInput.left[n] * carrier, 1e-3) << n;
         phase = wrap(phase + TuneHz(pitch) / Rate());
-    }
-}
-
-TEST_P(CLayerFilterTest, StatesThatOverflowAreClearedWithinABlock)
-{
-    // Two blocks held near the float limit drive the phaser's feedback loop (gain 21 at
-    // low frequencies with resonance 10) past infinity. The samples that overflow are
-    // silenced, the states cleared after the block, and the module plays on like one
-    // that never saw the burst.
-    CFilterHarness reference(GetParam());
-    for (CFilterHarness* h : {&m_h, &reference})
-    {
-        h->Set(kFilterMode, CLayerFilter::kPhaser4);
-        h->Set(kFilterCutoff, 20.0f);
-        h->Set(kFilterRes, 10.0f);
-        h->Settle();
-    }
-    const int count = static_cast<int>(0.3 * Rate());
-    STEREO s = Sine(100.0, 0.5, Rate(), count), calm = s;
-    for (int n = 256; n < 288; ++n)
-        s.left[n] = s.right[n] = 1.5e38f;
-    m_h.Run(s);
-    reference.Run(calm);
-    double power = 0.0, referencePower = 0.0;
-    for (int n = 0; n < count; ++n)
-    {
-        ASSERT_TRUE(std::isfinite(s.left[n]) && std::isfinite(s.right[n])) << n;
-        if (n >= 288 + 32)
-        {
-            ASSERT_LT(std::fabs(s.left[n]), 25.0f) << n;
-        }
-        if (n >= count - static_cast<int>(0.1 * Rate()))
-        {
-            power += s.left[n] * s.left[n];
-            referencePower += calm.left[n] * calm.left[n];
-        }
-    }
-    EXPECT_NEAR(power / referencePower, 1.0, 0.02);
-}
-
-// Every mode at the parameter extremes, with loud noise, stays finite and bounded; also
-// at 22.05 and 32 kHz, where a 21 kHz high-cut lies beyond the sections' stable range.
-class CLayerFilterExtremesTest : public ::testing::TestWithParam<float>
-{
-};
-
-INSTANTIATE_TEST_SUITE_P(Rates, CLayerFilterExtremesTest,
-                         ::testing::Values(22050.0f, 32000.0f, 44100.0f, 48000.0f, 96000.0f,
-                                           192000.0f));
-
-TEST_P(CLayerFilterExtremesTest, EveryModeStaysFiniteAndBounded)
-{
-    const float rate = GetParam();
-    CFilterHarness h(rate);
-    h.Set(kFilterRes, 10.0f);
-    const int count = static_cast<int>(0.2f * rate);
-    for (int mode = 0; mode < CLayerFilter::kModeCount; ++mode)
-    {
-        h.Set(kFilterMode, static_cast<float>(mode));
-        for (int corner = 0; corner < 8; ++corner)
-        {
-            h.Set(kFilterCutoff, corner & 1 ? 135.2f : 20.0f);
-            h.Set(kFilterLocut, corner & 2 ? 135.0f : 0.0f);
-            h.Set(kFilterHicut, corner & 4 ? 136.0f : 0.0f);
-            STEREO s = Noise(count, static_cast<uint32_t>(mode * 8 + corner + 1));
-            h.Run(s);
-            float peak = 0.0f;
-            for (int n = 0; n < count; ++n)
-            {
-                ASSERT_TRUE(std::isfinite(s.left[n]) && std::isfinite(s.right[n]))
-                    << "mode " << mode << " corner " << corner << " sample " << n;
-                peak = std::max(peak, std::max(std::fabs(s.left[n]), std::fabs(s.right[n])));
-            }
-            EXPECT_LT(peak, 50.0f) << "mode " << mode << " corner " << corner;
-        }
     }
 }

@@ -1,10 +1,10 @@
 // Flanger and phaser module inside the real effect: the delayed path and the phaser
-// path against their difference equations, the comb notches, the LFO's delay sweep
-// at free and synced rates, width, tone, and the block and state rules.
+// path against their difference equations (which fix the comb's notches too), the LFO's
+// delay sweep at free and synced rates, width and tone.
 #include "Processing/LayerFlanger.h"
 #include "support/EffectFixture.h"
 
-#include "support/Signals.h"
+#include "support/CookbookBiquad.h"
 
 #include <gtest/gtest.h>
 
@@ -47,11 +47,6 @@ public:
         SetUnscaled(kFlangerSpeed, ms);
     }
 };
-
-Signal Noise(int length, unsigned seed)
-{
-    return TestSignals::Noise(static_cast<size_t>(length), seed);
-}
 
 // Flanger delay setting (octave curve 1..25 ms) in samples.
 double DelaySamples(double scaled, double rate)
@@ -114,16 +109,6 @@ std::vector<double> FlangerImpulse(double delay, double f, int length)
     return y;
 }
 
-// RBJ cookbook high shelf: b0, b1, b2, a0, a1, a2.
-std::array<double, 6> HighShelf(double corner, double q, double gainDb, double rate)
-{
-    const double w = 2 * kPi * corner / rate, c = std::cos(w);
-    const double A = std::pow(10.0, gainDb / 40.0), r = 2 * std::sqrt(A) * std::sin(w) / q;
-    return {A * ((A + 1) + (A - 1) * c + r), -2 * A * ((A - 1) + (A + 1) * c),
-            A * ((A + 1) + (A - 1) * c - r), (A + 1) - (A - 1) * c + r,
-            2 * ((A - 1) - (A + 1) * c),     (A + 1) - (A - 1) * c - r};
-}
-
 // Phaser path at rest (depth 0), impulse response: stage frequency w = TUNE(base) / rate with
 // base = 64 + 58 * delay and TUNE(p) = 8.1777 * 2^(trunc(p * 254999 / 170) * 170 / 254999 / 12);
 // six all-passes a_k = (1 - w_k) / (1 + w_k), w_k = (5.6 k + 1) w (k < 3), w / (5.6 (k - 3) + 2);
@@ -143,7 +128,7 @@ std::vector<double> PhaserImpulse(double delayScaled, double f, double rate, int
     const double n = (base - 64.0) / 101.0;
     const double gain = 0.5 * std::pow(10.0, -4.0 * (1.0 - n) / 20.0);
     const auto [b0, b1, b2, a0, a1, a2] =
-        HighShelf(3000.0 + 3000.0 * n, 1.0, 8.0 * (1.0 - n), rate);
+        CookbookBiquad::HighShelf(3000.0 + 3000.0 * n, 1.0, 8.0 * (1.0 - n), rate);
     std::vector<double> out(static_cast<size_t>(length));
     double feedback = 0, x1 = 0, x2 = 0, y1 = 0, y2 = 0;
     for (int t = 0; t < length; ++t)
@@ -163,14 +148,6 @@ std::vector<double> PhaserImpulse(double delayScaled, double f, double rate, int
         out[static_cast<size_t>(t)] = y * gain;
     }
     return out;
-}
-
-// |H| of the RBJ high shelf at hz.
-double HighShelfMagnitude(double corner, double q, double gainDb, double rate, double hz)
-{
-    const std::array<double, 6> k = HighShelf(corner, q, gainDb, rate);
-    const std::complex<double> z1 = std::polar(1.0, -2 * kPi * hz / rate), z2 = z1 * z1;
-    return std::abs((k[0] + k[1] * z1 + k[2] * z2) / (k[3] + k[4] * z1 + k[5] * z2));
 }
 
 // Complex gain of the module at hz (a multiple of 2 Hz): a sine settles for 0.1 s, then
@@ -253,38 +230,6 @@ TEST_P(CLayerFlangerRateTest, PhaserModeIsThePhaserAlone)
     }
 }
 
-// Mix 50 %, no feedback: H = (1 + z^-1 G) / 2 with G the all-pass delay, so the notches
-// fall where the delay of 1 + D samples turns the phase by an odd multiple of pi.
-TEST_P(CLayerFlangerRateTest, CombNotchesSitWhereTheDelayPutsThem)
-{
-    const double rate = GetParam();
-    CFlangerHarness h(static_cast<float>(rate));
-    h.Configure(0.0f, 1.0f, 0.5f, 0.0f, 0.0f, 0.4f, 0.5f);
-    h.Set(kFlangerMix, 0.5f);
-    h.Settle();
-    const double delay = DelaySamples(0.4, rate);
-    const ALLPASS_DELAY ap = SplitDelay(delay);
-    auto formula = [&](double hz) {
-        const std::complex<double> z1 = std::polar(1.0, -2 * kPi * hz / rate);
-        const std::complex<double> g = std::pow(z1, ap.m) * (ap.a + z1) / (1.0 + ap.a * z1);
-        return std::abs(0.5 + 0.5 * z1 * g);
-    };
-    // Notches k = 0..2 lie near (k + 0.5) rate / (1 + D), peaks near (k + 1) rate / (1 + D):
-    // take the 2 Hz bin where the formula is deepest, and the peak bins.
-    for (int k = 0; k < 3; ++k)
-    {
-        double notch = 2.0 * std::round((k + 0.5) * rate / (1 + delay) / 2.0);
-        for (double hz = notch - 8.0; hz <= notch + 8.0; hz += 2.0)
-            notch = formula(hz) < formula(notch) ? hz : notch;
-        ASSERT_LT(formula(notch), 0.02);
-        EXPECT_NEAR(formula(notch), std::abs(MeasureGain(h, notch, rate)), 1e-3) << notch;
-        const double peak = 2.0 * std::round((k + 1.0) * rate / (1 + delay) / 2.0);
-        EXPECT_NEAR(formula(peak), std::abs(MeasureGain(h, peak, rate)), 1e-3) << peak;
-    }
-    for (double hz : {1000.0, 5000.0, 12000.0})
-        EXPECT_NEAR(formula(hz), std::abs(MeasureGain(h, hz, rate)), 1e-3) << hz << " Hz";
-}
-
 // Tone at 50 % is a 0 dB shelf; elsewhere the RBJ high shelf at 10 kHz + 500 u^2, q 1,
 // 12 u dB (u = 2 tone - 1), or 10 kHz - 4 kHz v^2, q 1 + v / 2, -24 v dB (v = 1 - 2 tone).
 // The flanger path at rest is an all-pass, so the magnitude is the shelf's.
@@ -303,8 +248,8 @@ TEST_P(CLayerFlangerRateTest, ToneShelf)
         for (double hz : {100.0, 2000.0, 8000.0, 15000.0})
         {
             const double measuredDb = 20 * std::log10(std::abs(MeasureGain(h, hz, rate)));
-            const double expectedDb =
-                20 * std::log10(HighShelfMagnitude(corner, q, gainDb, rate, hz));
+            const double expectedDb = CookbookBiquad::MagnitudeDb(
+                CookbookBiquad::HighShelf(corner, q, gainDb, rate), hz, rate);
             EXPECT_NEAR(expectedDb, measuredDb, tone == 0.5 ? 1e-3 : 0.1)
                 << "tone " << tone << " at " << hz << " Hz";
         }
@@ -400,47 +345,4 @@ TEST_P(CLayerFlangerRateTest, DelaySweepFollowsTheSyncedRateAndTheHostPosition)
     const double floor = (0.04 + 0.3 * 0.3) * 0.001 * rate;
     const double first = position / period - std::floor(position / period);
     ExpectDelayTrace(h, {rate, centre, 0.4 * (centre - floor), period, first}, 0.5, 0.55);
-}
-
-// At 8 kHz the shortest sweep point, 0.04 ms, is 0.32 samples: the line holds 0.5 there
-// and reads the current input rather than anything older. Width 0: both channels follow
-// the same sweep.
-TEST(CLayerFlangerTest, DelaysBelowHalfASampleAreRaisedToHalf)
-{
-    const double rate = 8000.0;
-    CFlangerHarness h(static_cast<float>(rate));
-    h.Configure(0.0f, 1.0f, 0.5f, 1.0f, 0.0f, 0.0f, 0.5f);
-    h.FreeSpeed(1000.0f);
-    h.Settle();
-    const double centre = DelaySamples(0.0, rate);
-    const double sweep = centre - 0.04 * 0.001 * rate;
-    int clamped = 0;
-    for (int n = 0; n < 8000; ++n)
-        clamped += SweptDelay(centre, sweep, Lfo((n + 1) / rate)) == 0.5;
-    EXPECT_GT(clamped, 400);
-    ExpectDelayTrace(h, {rate, centre, sweep, rate, 0.0}, 0.0, 1.2);
-}
-
-// Non-finite input does not stick in the lines, the feedback or the filters, and every
-// extreme setting stays finite and bounded on full-scale noise.
-TEST(CLayerFlangerTest, NonFiniteInputAndExtremesStayBounded)
-{
-    for (int corner = 0; corner < 32; ++corner)
-    {
-        CFlangerHarness h(48000.0f);
-        auto bit = [&](int b) { return (corner >> b) & 1 ? 1.0f : 0.0f; };
-        h.Configure(bit(0), 0.6f, bit(1), bit(2), 1.0f, bit(3), bit(4));
-        h.FreeSpeed(25.0f);
-        h.Settle();
-        Signal l = Noise(14400, 7);
-        l[100] = std::numeric_limits<float>::quiet_NaN();
-        l[200] = std::numeric_limits<float>::infinity();
-        Signal r = l;
-        h.Run(l, r);
-        for (size_t n = 216; n < l.size(); ++n)
-        {
-            ASSERT_TRUE(std::isfinite(l[n]) && std::isfinite(r[n])) << corner << " at " << n;
-            ASSERT_LT(std::fabs(l[n]), 200.0f) << corner << " at " << n;
-        }
-    }
 }

@@ -341,21 +341,6 @@ TEST_F(CRandomizerTest, EnvelopeLevelAndTensionModesKeepPositions)
     }
 }
 
-TEST_F(CRandomizerTest, ModulatorModeChoosesStepsOrEnvelope)
-{
-    const std::vector<uint8_t> points = Block(kRawBlockMsegPoints + 4);
-    const std::vector<uint8_t> defaultSteps = Block(kRawBlockSteps + 4);
-    m_randomizer->Randomize(CRandomizer::kModulator, 4); // "Mod5 Mode" 0: steps
-    EXPECT_EQ(Block(kRawBlockMsegPoints + 4), points);
-    const std::vector<uint8_t> steps = Block(kRawBlockSteps + 4);
-    EXPECT_NE(steps, defaultSteps); // the odd entries at least fell silent
-    m_effect->SetParameterUnscaled(kModMode + 4, 1.0f);
-    m_randomizer->Randomize(CRandomizer::kModulator, 4);
-    EXPECT_EQ(Block(kRawBlockSteps + 4), steps);
-    EXPECT_NE(Block(kRawBlockMsegPoints + 4), points);
-    EXPECT_EQ(m_editor.m_updates, 2);
-}
-
 TEST_F(CRandomizerTest, ModuleRandomizationTouchesExactlyItsParameters)
 {
     for (int kind = CRandomizer::kFilter; kind <= CRandomizer::kGlitch; ++kind)

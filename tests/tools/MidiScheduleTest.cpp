@@ -92,26 +92,6 @@ TEST(CMidiScheduleTest, ShortLastBlockAndManyEventsInOneBlock)
     EXPECT_EQ(events[39]->deltaFrames, 8);
 }
 
-TEST(CMidiScheduleTest, BlockSizeOneDeliversEachEventAtOffsetZero)
-{
-    CMidiSchedule schedule;
-    schedule.Prepare({{3, 1, 1}, {5, 1, 2}});
-    for (std::int64_t start = 0; start < 8; ++start)
-    {
-        VstEvents* events = schedule.EventsForBlock(start, 1);
-        if (start == 3 || start == 5)
-        {
-            ASSERT_NE(events, nullptr) << start;
-            ASSERT_EQ(events->numEvents, 1);
-            EXPECT_EQ(Events(events)[0]->deltaFrames, 0);
-        }
-        else
-        {
-            EXPECT_EQ(events, nullptr) << start;
-        }
-    }
-}
-
 TEST(CMidiScheduleTest, ParseControlChange)
 {
     CONTROL_CHANGE change;

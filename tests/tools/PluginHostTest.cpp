@@ -194,35 +194,6 @@ TEST_F(CPluginHostTest, ParametersByNameOrId)
     EXPECT_EQ(host.ParameterText(2), "100 %");
 }
 
-TEST_F(CPluginHostTest, SearchThroughTheHost)
-{
-    CPluginHost host;
-    LoadAndOpen(host, 44100, 64);
-    const auto searchFor = [&host](int index, const char* requested)
-    {
-        CParameterSearch search(host.ParameterName(index),
-                                [&host, index](float value)
-                                {
-                                    host.SetParameter(index, value);
-                                    return host.ParameterText(index);
-                                });
-        float normalised = -1.0f;
-        std::string error;
-        EXPECT_TRUE(search.Find(requested, normalised, error)) << requested << ": " << error;
-        host.SetParameter(index, normalised);
-        return host.ParameterText(index);
-    };
-    EXPECT_EQ(searchFor(4, "1650"), "1.65kHz");
-    EXPECT_EQ(searchFor(4, "948Hz"), "948Hz");
-    EXPECT_EQ(searchFor(2, "35%"), "35 %");
-    EXPECT_EQ(searchFor(2, "35"), "35 %");
-    EXPECT_EQ(searchFor(0, "-3.5dB"), "-3.50dB");
-    EXPECT_EQ(searchFor(0, "-inf"), "-inf");
-    EXPECT_EQ(host.GetParameter(0), 0.0f);
-    EXPECT_EQ(searchFor(1, "1/16d"), "1/16D");
-    EXPECT_EQ(searchFor(3, "R40%"), "R40%");
-}
-
 TEST_F(CPluginHostTest, ChunkRoundTrip)
 {
     CPluginHost host;

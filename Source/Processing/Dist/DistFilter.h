@@ -1,24 +1,15 @@
-// Band filter of the distortion's colour equaliser: three one-pole low-passes at
+// Band edges of the distortion's colour equaliser: three one-pole low-passes at
 // fHigh in series, then three one-pole high-passes (input minus its one-pole
 // low-pass) at fLow; each pole e = exp(-2 pi f / rate), each low-pass
 // s = (1 - e) x + e s. A third-order band between fLow and fHigh, mono.
 #pragma once
 
+// The two poles of one band.
 class CDistFilter
 {
 public:
     // rate in Hz; fLow < fHigh in Hz (fHigh is limited to the rate). UI thread.
     void CalcParams(float sampleRate, float lowHz, float highHz);
-    void Reset() noexcept;
-    // One sample. Audio thread.
-    float Filter(float x) noexcept
-    {
-        float out = 0.0f;
-        Filter(&x, &out, 1);
-        return out;
-    }
-    // count samples from in to out (which may be the same array). Audio thread.
-    void Filter(const float* in, float* out, int count) noexcept;
 
     float GetPoleHigh() const noexcept { return m_poleHigh; }
     float GetPoleLow() const noexcept { return m_poleLow; }
@@ -26,14 +17,11 @@ public:
 private:
     float m_poleHigh = 0.0f;
     float m_poleLow = 0.0f;
-    float m_lowpass[3] = {};
-    float m_highpass[3] = {}; // states of the low-passes the high-passes subtract
 };
 
-// Four CDistFilter bands fed by the same mono input, run side by side: the four
-// bands' states sit in the four lanes of one SSE register, so one pass over the
-// block filters all of them with the very arithmetic of CDistFilter (each band's
-// output is bit-identical to a CDistFilter with the same edges).
+// Four bands fed by the same mono input, run side by side: the four bands' states
+// sit in the four lanes of one SSE register, so one pass over the block filters all
+// of them.
 class CDistFilterBank
 {
 public:

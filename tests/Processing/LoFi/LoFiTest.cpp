@@ -132,12 +132,3 @@ TEST_F(CLoFiTest, SmallRatesFadeTheHoldIn)
         ASSERT_NEAR(expected, out[n], 1e-5) << n;
     }
 }
-
-TEST_F(CLoFiTest, NonFiniteSamplesAreNeverHeld)
-{
-    std::vector<float> x = Ramp(600);
-    x[256] = std::numeric_limits<float>::quiet_NaN(); // taken at the first capture
-    const std::vector<float> out = Run(x, 0.0f, 1.0f, 0.0f);
-    for (size_t n = 257; n < out.size(); ++n)
-        ASSERT_TRUE(std::isfinite(out[n])) << n;
-}

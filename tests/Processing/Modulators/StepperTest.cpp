@@ -105,19 +105,6 @@ protected:
 };
 } // namespace
 
-TEST(CStepperTest, ResetPatternAtFullGateIsOneAtEverySample)
-{
-    CStepper stepper;
-    stepper.SetSampleRate(48000.0f);
-    SetGridPattern(stepper, [](int) { return 1.0f; });
-    stepper.SetGate(1.0f);
-    stepper.SetSmooth(0.0f);
-    stepper.Reset();
-    // g = 1: the gate closes exactly at the step end, where the next step opens it again.
-    for (float value : GenerateSamples(stepper, 48000))
-        ASSERT_EQ(value, 1.0f);
-}
-
 TEST_P(CStepperRateTest, EachStepSoundsForItsGateFraction)
 {
     std::vector<double> ends, levels;
@@ -318,23 +305,6 @@ TEST(CStepperTest, TempoThatIsNotPositiveAndFiniteCountsAs120)
         stepper.SetHostTempo(tempo);
         GenerateSamples(stepper, 44100);
         EXPECT_EQ(stepper.GetCursorPosition(), reference.GetCursorPosition()) << tempo;
-    }
-}
-
-TEST_P(CStepperRateTest, SixteenStepsWrapAtSixteenAndNeverPlayTheRest)
-{
-    SetGridPattern(m_stepper, [](int k) { return k < 16 ? 1.0f : 0.5f; });
-    m_stepper.SetNumSteps(16);
-    m_stepper.SetGate(1.0f);
-    m_stepper.Reset();
-    std::vector<float> out(16);
-    const int total = static_cast<int>(3.0 * 16.0 / Increment());
-    for (int start = 0; start < total; start += 16)
-    {
-        m_stepper.Generate(out.data(), 16);
-        ASSERT_LT(m_stepper.GetCursorPosition(), 16.0f);
-        for (float value : out)
-            ASSERT_EQ(value, 1.0f);
     }
 }
 

@@ -74,8 +74,16 @@ TEST_F(CLookupTablesTest, CurvesAreMonotoneAndNoiseIsWhite)
     EXPECT_NEAR(lag1 / power, 0.0, 0.02);                      // uncorrelated neighbours
 }
 
-TEST_F(CLookupTablesTest, InterpolatedReadClampsItsSecondIndex)
+TEST_F(CLookupTablesTest, ReadsClampTheirIndexToTheTable)
 {
+    // Clamped reads: below the table its first entry, beyond it its last.
+    EXPECT_EQ(TRIANGLE_TABLE.At(-7), 0.0f);
+    EXPECT_EQ(TRIANGLE_TABLE.At(1024), 1.0f);
+    EXPECT_FLOAT_EQ(TRIANGLE_TABLE.At(1 << 20), -1.0f / 1024.0f); // 3072 -> -1, up 1/1024 a step
+    EXPECT_EQ(EXP_TABLE.At(-1), 0.0f);
+    EXPECT_FLOAT_EQ(EXP_TABLE.At(200000), 1.0f);
+    EXPECT_NEAR(TUNE_TABLE.At(-100), 8.1777f, 1e-4f); // pitch 0
+
     // Halfway between entries 1024 and 1025 of the triangle: 1 - 0.5/1024.
     EXPECT_FLOAT_EQ(LookupInterpolated(TRIANGLE_TABLE, 1024.5f), 1.0f - 0.5f / 1024.0f);
     EXPECT_EQ(LookupInterpolated(SINE_TABLE, 5000.0f), SINE_TABLE[1023]);
