@@ -2,7 +2,9 @@
 // plug-in in our host on a private Xvfb, driven by XTest input. Steps painted with the
 // mouse and the length strip dragged, an envelope point dragged in curve mode, a
 // modulation added through a knob's context menu: each is seen by the host as a new state
-// or new parameter values.
+// or new parameter values. The settings, modulator options, modulation and matrix source
+// menus open inside the window and close on Escape (and, but for the settings menu, on a
+// click outside them), leaving the window as it was.
 #include "XvfbTest.h"
 
 #include "EditorHost.h"
@@ -249,4 +251,70 @@ TEST_F(CModEditorsE2ETest, AKnobsContextMenuAddsAModulation)
     ASSERT_TRUE(shown) << "no menu on a right click";
     EXPECT_NE(noSource, m_host.GetParameter(kSlot0Source));
     EXPECT_NE(noTarget, m_host.GetParameter(kSlot0Target));
+}
+
+TEST_F(CModEditorsE2ETest, EveryMenuFitsTheWindowAndClosesOnEscapeAndAnOutsideClick)
+{
+    struct CASE
+    {
+        const char* what;
+        int idOrTag;
+        unsigned int button;
+        bool matrixPage;
+        bool outsideClick; // also closed by a click outside it
+    };
+    const CASE cases[] = {
+        {"modulation", kFilterCutoff, kRightButton, false, true},
+        {"modulator options", kTagModOptions, 1, false, true},
+        {"settings", kTagSettings, 1, false, false},
+        {"matrix source list", kSlot0Source, 1, true, true},
+    };
+    const LAYOUT_RECT window = GetWindowRect(kWindowNormal);
+    // A blank spot of the header, outside every menu.
+    const int outsideX = 400, outsideY = 12;
+    for (const CASE& c : cases)
+    {
+        if (c.matrixPage)
+        {
+            const LAYOUT_RECT open = RectOf(kTagMatrixSwitch);
+            Click(open.x + open.width / 2, open.y + open.height / 2);
+        }
+        const LAYOUT_RECT control = RectOf(c.idOrTag);
+        ASSERT_GT(control.width, 0) << c.what;
+        const int x = control.x + control.width / 2, y = control.y + control.height / 2;
+        for (bool escape : {false, true})
+        {
+            if (!escape && !c.outsideClick)
+                continue;
+            CScreenshot before;
+            ASSERT_TRUE(Capture(before));
+            PIXEL_RECT menu{};
+            const bool shown = WithMenu(
+                x, y, c.button, menu,
+                [&](const PIXEL_RECT&, CPointerInput& input)
+                {
+                    if (escape)
+                    {
+                        input.Key("Escape", true);
+                        input.Key("Escape", false);
+                    }
+                    else
+                        input.Click(m_originX + outsideX, m_originY + outsideY);
+                });
+            ASSERT_TRUE(shown) << c.what;
+            // Inside the window with room to spare: no edge of it is cut off.
+            EXPECT_GT(menu.width, 40) << c.what;
+            EXPECT_GT(menu.height, 30) << c.what;
+            EXPECT_GT(menu.x, 0) << c.what;
+            EXPECT_GT(menu.y, 0) << c.what;
+            EXPECT_LT(menu.x + menu.width, window.width) << c.what;
+            EXPECT_LT(menu.y + menu.height, window.height) << c.what;
+            // Closed: the place where it was shows what was there before.
+            m_input.MoveTo(m_originX + outsideX, m_originY + outsideY);
+            CScreenshot after;
+            ASSERT_TRUE(Capture(after));
+            EXPECT_LT(after.ChangedPixels(before, menu), menu.width * menu.height / 20)
+                << c.what << (escape ? " (Escape)" : " (outside click)");
+        }
+    }
 }
