@@ -192,6 +192,67 @@ TEST_F(CEditorTest, MetersShowTheEffectsLevelsAfterIdle)
     EXPECT_FLOAT_EQ(m_effect->GetCorrelation(), m_editor->GetCorrelationMeter()->getValue());
 }
 
+TEST_F(CEditorTest, IdlePaintsNothingInSilenceAndOnlyTheMetersForATone)
+{
+    Open();
+    CVstWrapper* wrapper = m_plugin.Wrapper();
+    wrapper->setSampleRate(44100.0f);
+    wrapper->setBlockSize(256);
+    wrapper->resume();
+    std::vector<float> left(256, 0.0f), right(256, 0.0f), outLeft(256), outRight(256);
+    float* inputs[2] = {left.data(), right.data()};
+    float* outputs[2] = {outLeft.data(), outRight.data()};
+    const auto play = [&](float amplitude)
+    {
+        for (int i = 0; i < 256; ++i)
+        {
+            left[i] = amplitude * std::sin(0.05f * static_cast<float>(i));
+            right[i] = left[i];
+        }
+        for (int block = 0; block < 8; ++block)
+            wrapper->processReplacing(inputs, outputs, 256);
+    };
+    play(0.0f);
+    for (int i = 0; i < 3; ++i)
+        Idle(); // the first paint
+    m_frame->resetPaintStatistics();
+    for (int i = 0; i < 20; ++i)
+    {
+        play(0.0f);
+        Idle();
+    }
+    EXPECT_EQ(0, m_frame->getPaintStatistics().paintCount);
+    EXPECT_EQ(0, m_frame->getPaintStatistics().viewWalks);
+
+    // A tone lights the meters: what is painted lies within the meters' area.
+    CRect meters;
+    for (int tag : {kTagMeterLeft, kTagMeterRight, kTagCorrelation})
+    {
+        const LAYOUT_CONTROL* row = FindLayoutControl(CEditor::kNormalMode, tag);
+        ASSERT_NE(nullptr, row) << tag;
+        const CRect rect(row->rect.x, row->rect.y, row->rect.Right(), row->rect.Bottom());
+        meters.unite(rect);
+    }
+    play(0.5f);
+    Idle();
+    EXPECT_GE(m_frame->getPaintStatistics().paintCount, 1);
+    EXPECT_GT(m_frame->getPaintStatistics().paintedArea, 0.0);
+    EXPECT_LE(m_frame->getPaintStatistics().paintedArea, meters.getWidth() * meters.getHeight());
+    // A steady tone, once the correlation has settled: the meters already show it.
+    for (int i = 0; i < 40; ++i)
+    {
+        play(0.5f);
+        Idle();
+    }
+    m_frame->resetPaintStatistics();
+    for (int i = 0; i < 10; ++i)
+    {
+        play(0.5f);
+        Idle();
+    }
+    EXPECT_EQ(0, m_frame->getPaintStatistics().paintCount);
+}
+
 TEST_F(CEditorTest, ReopeningKeepsTheModeAndRebuildsFromCurrentValues)
 {
     Open();

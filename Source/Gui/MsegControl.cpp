@@ -242,10 +242,32 @@ void CMsegControl::SetShuffle(float shuffle)
 void CMsegControl::SetCursor(float position)
 {
     // Called at every idle while the transport runs: repaint only when the playing step
-    // unit changes, which is all the cursor shows.
-    if (std::trunc(position) != std::trunc(m_cursor))
-        setDirty();
+    // unit changes, which is all the cursor shows, and only the two cells of the top strip
+    // it leaves and enters (the curve under them is not touched).
+    const double before = std::trunc(m_cursor);
+    const double after = std::trunc(position);
     m_cursor = position;
+    if (before == after)
+        return;
+    if (!isAttached())
+    {
+        setDirty();
+        return;
+    }
+    for (double unit : {before, after})
+    {
+        if (unit >= 0.0 && unit < kStepRange)
+            invalidRect(CursorCellRect(unit));
+    }
+}
+
+CRect CMsegControl::CursorCellRect(double unit) const
+{
+    // The shaded cell drawn by draw(), with a pixel around it for anti-aliasing.
+    const CRect area = GetCurveArea();
+    const double px = static_cast<double>(m_pxPerStep);
+    return CRect(area.left + _guantize_gui(std::trunc(px * unit)), m_size.top,
+                 area.left + _guantize_gui(std::trunc(px * (unit + 1.0))) + 1, m_size.top + 17);
 }
 
 void CMsegControl::Invert()

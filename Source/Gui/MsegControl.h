@@ -113,6 +113,9 @@ public:
     void SetDragMode(bool dragMode) { m_dragMode = dragMode; }
     bool GetDragMode() const { return m_dragMode; }
     void SetCursor(float position);
+    // The top strip's cell of step unit `unit`, where the cursor shades it (parent
+    // coordinates).
+    VSTGUI::CRect CursorCellRect(double unit) const;
     float GetCursor() const { return m_cursor; }
 
     // Every shown level becomes 1 - level; the listener hears it.

@@ -105,10 +105,31 @@ void CStepperControl::SetShuffle(float shuffle)
 void CStepperControl::SetCursor(float position)
 {
     // Called at every idle while the transport runs: repaint only when the playing step
-    // unit changes, which is all the cursor shows.
-    if (std::trunc(position) != std::trunc(m_cursor))
-        setDirty();
+    // unit changes, which is all the cursor shows, and only the two cells of the length
+    // strip it leaves and enters (the steps under them are not touched).
+    const float before = std::trunc(m_cursor);
+    const float after = std::trunc(position);
     m_cursor = position;
+    if (before == after)
+        return;
+    if (!isAttached())
+    {
+        setDirty();
+        return;
+    }
+    for (float unit : {before, after})
+    {
+        if (unit >= 0.0f && unit < static_cast<float>(kMaxSteps))
+            invalidRect(CursorCellRect(unit));
+    }
+}
+
+CRect CStepperControl::CursorCellRect(float unit) const
+{
+    // The shaded cell drawn by draw(), with a pixel around it for anti-aliasing.
+    const double cell = static_cast<double>(m_cellWidth);
+    return CRect(m_size.left + unit * cell, m_size.top, m_size.left + (unit + 1) * cell + 1,
+                 m_size.top + 17);
 }
 
 float CStepperControl::GetPosition(int i) const

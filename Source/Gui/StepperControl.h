@@ -65,6 +65,9 @@ public:
     // Play position in step units (the editor's idle, while the transport runs).
     void SetCursor(float position);
     float GetCursor() const { return m_cursor; }
+    // The length strip's cell of step unit `unit`, where the cursor shades it (parent
+    // coordinates).
+    VSTGUI::CRect CursorCellRect(float unit) const;
 
     // End position of step i; -1 for i outside 0..31.
     float GetPosition(int i) const;

@@ -291,3 +291,18 @@ TEST_F(CMsegControlTest, TheCurveAtTensionZeroPercentBendsAsTheAudiosMinusHalf)
     const double straight = p0.y + (p1.y - p0.y) * (bx - p0.x) / (p1.x - p0.x);
     EXPECT_GT(straight - top, 40.0);
 }
+
+TEST_F(CMsegControlTest, ThePlayCursorRepaintsOnlyTheCellsItLeavesAndEnters)
+{
+    m_control->SetCursor(3.2f);
+    m_frame.renderNow();
+    m_frame.resetPaintStatistics();
+    m_control->SetCursor(3.9f);
+    m_frame.idle();
+    EXPECT_EQ(0, m_frame.getPaintStatistics().paintCount);
+    m_control->SetCursor(4.0f);
+    m_frame.idle();
+    EXPECT_GE(m_frame.getPaintStatistics().paintCount, 1);
+    EXPECT_GT(m_frame.getPaintStatistics().paintedArea, 0.0);
+    EXPECT_LE(m_frame.getPaintStatistics().paintedArea, 2 * (kStep + 1) * 17);
+}

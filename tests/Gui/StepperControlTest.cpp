@@ -287,9 +287,15 @@ TEST_F(CStepperControlTest, ThePlayCursorRepaintsOnlyWhenItEntersAnotherStep)
 {
     m_control->SetCursor(3.2f);
     m_frame.renderNow();
-    ASSERT_FALSE(m_control->isDirty());
+    m_frame.resetPaintStatistics();
     m_control->SetCursor(3.9f);
-    EXPECT_FALSE(m_control->isDirty());
+    m_frame.idle();
+    EXPECT_EQ(0, m_frame.getPaintStatistics().paintCount);
+    // Into unit 4: the cells of units 3 and 4 in the length strip are painted, not the steps.
     m_control->SetCursor(4.0f);
-    EXPECT_TRUE(m_control->isDirty());
+    m_frame.idle();
+    EXPECT_GE(m_frame.getPaintStatistics().paintCount, 1);
+    EXPECT_GT(m_frame.getPaintStatistics().paintedArea, 0.0);
+    EXPECT_LE(m_frame.getPaintStatistics().paintedArea, 2 * (kCell + 1) * 17);
+    EXPECT_EQ(4.0f, m_control->GetCursor());
 }

@@ -8,11 +8,16 @@
 // with drawn pixels), RSS before loading / after loading / with the editor open, CPU of the
 // whole process over N seconds with audio on its own thread: a 440 Hz tone without the editor
 // (the base), the tone with the editor open (meters moving), silence with the editor open
-// (nothing moves); then 20 close/open cycles (time, RSS after, X errors).
+// (nothing moves); for each of these, the CPU of the host thread alone (the thread that calls
+// effEditIdle: the editor's own share, read apart from the audio thread and whatever else the
+// machine runs) with the time of one idle pass, and the CPU of our own Xvfb (the cost of what
+// the editor copies to the window); then 20 close/open cycles (time, RSS after, X errors).
 #include "EditorHost.h"
 #include "Screenshot.h"
 #include "XvfbServer.h"
 
+#include <dirent.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -22,6 +27,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace
 {
@@ -65,6 +71,64 @@ double CpuSeconds()
     return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
+// User + system CPU time of the calling thread in seconds.
+double ThreadCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// User + system CPU time in seconds of the first child process of ours named Xvfb, or -1.
+double XvfbCpuSeconds()
+{
+    DIR* proc = opendir("/proc");
+    if (!proc)
+        return -1.0;
+    double seconds = -1.0;
+    const std::string parent = std::to_string(getpid());
+    while (dirent* entry = readdir(proc))
+    {
+        if (entry->d_name[0] < '0' || entry->d_name[0] > '9')
+            continue;
+        std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)),
+                         std::istreambuf_iterator<char>());
+        const size_t open = text.find('(');
+        const size_t close = text.rfind(')');
+        if (open == std::string::npos || close == std::string::npos ||
+            text.substr(open + 1, close - open - 1) != "Xvfb")
+            continue;
+        // Fields after the name: state (3), ppid (4), ... utime (14), stime (15).
+        std::istringstream fields(text.substr(close + 2));
+        std::string field;
+        unsigned long long utime = 0;
+        unsigned long long stime = 0;
+        bool ours = false;
+        for (int index = 3; fields >> field; ++index)
+        {
+            if (index == 4)
+                ours = field == parent;
+            else if (index == 14)
+                utime = std::stoull(field);
+            else if (index == 15)
+            {
+                stime = std::stoull(field);
+                break;
+            }
+        }
+        if (ours)
+        {
+            seconds = static_cast<double>(utime + stime) /
+                      static_cast<double>(sysconf(_SC_CLK_TCK));
+            break;
+        }
+    }
+    closedir(proc);
+    return seconds;
+}
+
 double MillisecondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -88,13 +152,35 @@ double WaitForCompletePaint(CEditorHost& host, int timeoutMs)
     return -1.0;
 }
 
-double CpuPercentOver(CEditorHost& host, int seconds)
+// Runs the host for the given time and prints the CPU it took: the whole process, the host
+// thread alone (the editor's idle and the host's own event handling) with the mean time of an
+// idle pass, and our Xvfb when it runs.
+void MeasureCpu(CEditorHost& host, int seconds, const char* what)
 {
     const double cpuStart = CpuSeconds();
+    const double threadStart = ThreadCpuSeconds();
+    const double xvfbStart = XvfbCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
-    host.RunFor(seconds * 1000);
+    const auto end = start + std::chrono::seconds(seconds);
+    long passes = 0;
+    // RunFor's loop, counted: one idle every kIdleIntervalMs.
+    while (std::chrono::steady_clock::now() < end)
+    {
+        const auto passStart = std::chrono::steady_clock::now();
+        host.Idle();
+        ++passes;
+        std::this_thread::sleep_until(passStart +
+                                      std::chrono::milliseconds(CEditorHost::kIdleIntervalMs));
+    }
     const double wall = MillisecondsSince(start) / 1000.0;
-    return 100.0 * (CpuSeconds() - cpuStart) / wall;
+    const double thread = ThreadCpuSeconds() - threadStart;
+    std::printf("CPU, %s: %.1f %% of one core over %d s (process)\n", what,
+                100.0 * (CpuSeconds() - cpuStart) / wall, seconds);
+    std::printf("    host thread alone: %.2f %% of one core, %.0f us per idle pass (%ld passes)\n",
+                100.0 * thread / wall, 1e6 * thread / static_cast<double>(passes), passes);
+    const double xvfbEnd = XvfbCpuSeconds();
+    if (xvfbStart >= 0.0 && xvfbEnd >= 0.0)
+        std::printf("    Xvfb: %.2f %% of one core\n", 100.0 * (xvfbEnd - xvfbStart) / wall);
 }
 
 } // namespace
@@ -143,8 +229,7 @@ int main(int argc, char** argv)
         }
         const long rssLoaded = ResidentKiB();
         // The same audio without an editor: the base the editor's share is read against.
-        std::printf("CPU, no editor, audio thread playing a tone: %.1f %% of one core over %d s\n",
-                    CpuPercentOver(host, seconds), seconds);
+        MeasureCpu(host, seconds, "no editor, audio thread playing a tone");
         double openMs = 0.0;
         const auto openStart = std::chrono::steady_clock::now();
         if (!host.OpenEditor(error, &openMs))
@@ -164,14 +249,10 @@ int main(int argc, char** argv)
                     openMs, totalMs);
         std::printf("RSS: %ld KiB before loading, %ld KiB loaded, %ld KiB editor open (+%ld)\n",
                     rssStart, rssLoaded, rssOpen, rssOpen - rssLoaded);
-        std::printf("CPU, editor open, audio thread playing a tone (meters moving): %.1f %% of "
-                    "one core over %d s\n",
-                    CpuPercentOver(host, seconds), seconds);
+        MeasureCpu(host, seconds, "editor open, audio thread playing a tone (meters moving)");
         host.SetTone(false);
         host.RunFor(3000); // meters fall back to rest
-        std::printf("CPU, editor open, audio thread playing silence (nothing moves): %.1f %% of "
-                    "one core over %d s\n",
-                    CpuPercentOver(host, seconds), seconds);
+        MeasureCpu(host, seconds, "editor open, audio thread playing silence (nothing moves)");
 
         const auto cyclesStart = std::chrono::steady_clock::now();
         constexpr int kCycles = 20;
