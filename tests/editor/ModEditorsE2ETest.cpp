@@ -266,7 +266,7 @@ TEST_F(CModEditorsE2ETest, EveryMenuFitsTheWindowAndClosesOnEscapeAndAnOutsideCl
     const CASE cases[] = {
         {"modulation", kFilterCutoff, kRightButton, false, true},
         {"modulator options", kTagModOptions, 1, false, true},
-        {"settings", kTagSettings, 1, false, false},
+        {"settings", kTagSettings, 1, false, true},
         {"matrix source list", kSlot0Source, 1, true, true},
     };
     const LAYOUT_RECT window = GetWindowRect(kWindowNormal);

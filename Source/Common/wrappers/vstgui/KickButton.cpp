@@ -34,7 +34,11 @@ CMouseEventResult CKickButton::onMouseDown(CPoint& where, const long& buttons)
     m_pressed = true;
     setValue(m_max);
     valueChanged();
-    return onMouseMoved(where, buttons);
+    // The press is inside by definition and the value already says so. Not re-read from the
+    // position: a listener may have run a modal menu and put the button's look back, and a
+    // second look at the position would fire the press again.
+    (void)where;
+    return kMouseEventHandled;
 }
 
 CMouseEventResult CKickButton::onMouseMoved(CPoint& where, const long& buttons)

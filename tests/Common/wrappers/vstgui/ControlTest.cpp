@@ -190,6 +190,27 @@ TEST_F(CControlTest, KickButtonIsOneWhilePressedInside)
     EXPECT_EQ(m_editor.log, "b6 e6 ");
 }
 
+TEST_F(CControlTest, KickButtonWhoseListenerPutsItBackFiresOnePress)
+{
+    // A listener that runs a modal menu on the press and puts the button's look back when
+    // the menu ends: the press must not fire again before the release.
+    struct CMenuListener : CControlListener
+    {
+        std::vector<float> changes;
+        void valueChanged(CControl* control) override
+        {
+            changes.push_back(control->getValue());
+            if (control->getValue() > 0.5f)
+                control->setValue(0.0f);
+        }
+    } listener;
+    auto* kick = Add(new CKickButton(CRect(0, 0, 20, 20), nullptr, 6, 20, m_strip));
+    kick->setListener(&listener);
+    m_frame->platformOnMouseDown(CPoint(5, 5), kLButton, 1);
+    m_frame->platformOnMouseUp(CPoint(300, 12), kLButton); // released elsewhere
+    EXPECT_EQ(listener.changes, (std::vector<float>{1.0f, 0.0f}));
+}
+
 TEST_F(CControlTest, SliderFreeClickJumpsAndHandleTravelsItsRange)
 {
     // Horizontal: 10 px handle travels 100..190 (left edge), minimum at the left.
