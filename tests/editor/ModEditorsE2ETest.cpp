@@ -3,8 +3,8 @@
 // mouse and the length strip dragged, an envelope point dragged in curve mode, a
 // modulation added through a knob's context menu: each is seen by the host as a new state
 // or new parameter values. The settings, modulator options, modulation and matrix source
-// menus open inside the window and close on Escape (and, but for the settings menu, on a
-// click outside them), leaving the window as it was.
+// menus open inside the window and close on Escape and on a click outside them, leaving
+// the window as it was.
 #include "XvfbTest.h"
 
 #include "EditorHost.h"
