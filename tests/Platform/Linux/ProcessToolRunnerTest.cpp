@@ -95,9 +95,12 @@ TEST_F(ProcessToolRunnerTest, TheChildGetsNoHostDescriptorsNoInputAndNoBlockedSi
     // The standard signals 1..31 must all be unblocked and at their defaults. Signals 32 and
     // 33 are the C library's own: no process can change them, so a launcher that ignores
     // them passes that on to every child whatever the runner does.
+    // The masks are looked for, not expected first: a shell's start-up files may print.
     unsigned long long blockedMask = ~0ull, ignoredMask = ~0ull;
-    ASSERT_EQ(std::sscanf(result.output.c_str(), "SigBlk:\t%llx\nSigIgn:\t%llx", &blockedMask,
-                          &ignoredMask),
+    const size_t masks = result.output.find("SigBlk:");
+    ASSERT_NE(masks, std::string::npos) << result.output;
+    ASSERT_EQ(std::sscanf(result.output.c_str() + masks, "SigBlk:\t%llx\nSigIgn:\t%llx",
+                          &blockedMask, &ignoredMask),
               2)
         << result.output;
     constexpr unsigned long long kStandardSignals = 0x7FFFFFFFull;
