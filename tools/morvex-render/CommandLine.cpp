@@ -429,10 +429,10 @@ it renders a built-in drum loop: 8 bars of 4/4 (kick, snare, hats) at --tempo, p
         text += left.size() < kHelpColumn ? left + std::string(kHelpColumn - left.size(), ' ')
                                           : left + "\n" + std::string(kHelpColumn, ' ');
         std::string help = option.help;
-        const std::size_t placeholder = help.find(kDefaultPlugin);
-        if (placeholder != std::string::npos)
+        const std::size_t defaultAt = help.find(kDefaultPlugin);
+        if (defaultAt != std::string::npos)
         {
-            help.replace(placeholder, std::strlen(kDefaultPlugin),
+            help.replace(defaultAt, std::strlen(kDefaultPlugin),
                          defaultPlugin.empty() ? "none (give --plugin)" : defaultPlugin);
         }
         for (std::size_t start = 0;;)
