@@ -9,8 +9,12 @@ FUZZ_DIR     ?= build-fuzz
 COVERAGE_DIR ?= build-coverage
 SCALAR_DIR   ?= build-scalar
 # gcov instrumentation without optimisation, so that lines and branches map onto the source.
-COVERAGE_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DMORVEX_WERROR=ON -DCMAKE_C_FLAGS="--coverage -O0" \
-                 -DCMAKE_CXX_FLAGS="--coverage -O0" -DCMAKE_EXE_LINKER_FLAGS=--coverage \
+# Counters are updated atomically: the audio and editor threads of one test run the same code,
+# and plain increments from two threads can leave counts gcov prints as negative.
+COVERAGE_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DMORVEX_WERROR=ON \
+                 -DCMAKE_C_FLAGS="--coverage -fprofile-update=atomic -O0" \
+                 -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic -O0" \
+                 -DCMAKE_EXE_LINKER_FLAGS=--coverage \
                  -DCMAKE_SHARED_LINKER_FLAGS=--coverage -DCMAKE_MODULE_LINKER_FLAGS=--coverage
 # Seconds per fuzz target: `make fuzz` runs each for FUZZ_SECONDS, `make test`
 # for FUZZ_SMOKE_SECONDS.
