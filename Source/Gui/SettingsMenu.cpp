@@ -113,13 +113,7 @@ void CSettingsMenu::Run(IEditorMenuHost* host, CControl* button)
 {
     if (!host || !host->GetMorvex() || !button)
         return;
-    COptionMenu* menu = Build(host);
-    long tag = -1;
-    long index = -1;
-    CMenuItem* chosen = CBaseEditor::ShowPopupMenu(nullptr, button, menu, tag, index);
-    // The title outlives the menu: the action may rebuild the window.
-    const std::string title = chosen ? chosen->getTitle() : "";
-    menu->forget();
+    const std::string title = CBaseEditor::ChooseFromPopupMenu(button, Build(host));
     if (!title.empty())
         Perform(host, title.c_str());
 }

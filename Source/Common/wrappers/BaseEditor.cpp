@@ -503,6 +503,17 @@ CBaseReadOut* CBaseEditor::GetReadOut(int id) const
     return CBaseEffect::IsValidId(id) ? m_readOuts[id] : nullptr;
 }
 
+std::string CBaseEditor::ChooseFromPopupMenu(CControl* control, COptionMenu* menu)
+{
+    long tag = -1;
+    long index = -1;
+    const CMenuItem* chosen = ShowPopupMenu(nullptr, control, menu, tag, index);
+    std::string title = chosen ? chosen->getTitle() : "";
+    if (menu)
+        menu->forget();
+    return title;
+}
+
 CMenuItem* CBaseEditor::ShowPopupMenu(CViewContainer* container, CControl* control,
                                       COptionMenu* menu, long& tag, long& index)
 {

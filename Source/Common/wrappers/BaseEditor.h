@@ -13,6 +13,8 @@
 // and the next idle applies it to the controls.
 #pragma once
 
+#include <string>
+
 #include "BaseEffect.h"
 #include "ControlGestureListener.h"
 #include "EffectEditor.h"
@@ -128,6 +130,10 @@ public:
     static VSTGUI::CMenuItem* ShowPopupMenu(VSTGUI::CViewContainer* container,
                                             VSTGUI::CControl* control, VSTGUI::COptionMenu* menu,
                                             long& tag, long& index);
+    // Runs `menu` as ShowPopupMenu does, then releases it (the caller's reference) and
+    // returns the chosen entry's title, empty when dismissed. The title outlives the menu,
+    // so the action may rebuild the window.
+    static std::string ChooseFromPopupMenu(VSTGUI::CControl* control, VSTGUI::COptionMenu* menu);
 
     CBaseEffect* GetEffect() const { return m_effect; }
     // True between a successful open and close.
