@@ -1,6 +1,7 @@
 #include "MsegControl.h"
 
 #include "Gui/ModEditorHost.h"
+#include "Gui/PlayCursor.h"
 #include "Processing/Modulators/StepClock.h"
 #include "vstgui/DrawContext.h"
 #include "vstgui/Font.h"
@@ -241,24 +242,8 @@ void CMsegControl::SetShuffle(float shuffle)
 
 void CMsegControl::SetCursor(float position)
 {
-    // Called at every idle while the transport runs: repaint only when the playing step
-    // unit changes, which is all the cursor shows, and only the two cells of the top strip
-    // it leaves and enters (the curve under them is not touched).
-    const double before = std::trunc(m_cursor);
-    const double after = std::trunc(position);
-    m_cursor = position;
-    if (before == after)
-        return;
-    if (!isAttached())
-    {
-        setDirty();
-        return;
-    }
-    for (double unit : {before, after})
-    {
-        if (unit >= 0.0 && unit < kStepRange)
-            invalidRect(CursorCellRect(unit));
-    }
+    MovePlayCursor(*this, m_cursor, position, kStepRange,
+                   [this](float unit) { return CursorCellRect(unit); });
 }
 
 CRect CMsegControl::CursorCellRect(double unit) const

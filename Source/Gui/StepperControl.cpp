@@ -1,6 +1,7 @@
 #include "StepperControl.h"
 
 #include "Gui/ModEditorHost.h"
+#include "Gui/PlayCursor.h"
 #include "Processing/Modulators/StepClock.h"
 #include "vstgui/DrawContext.h"
 #include "vstgui/Font.h"
@@ -104,24 +105,8 @@ void CStepperControl::SetShuffle(float shuffle)
 
 void CStepperControl::SetCursor(float position)
 {
-    // Called at every idle while the transport runs: repaint only when the playing step
-    // unit changes, which is all the cursor shows, and only the two cells of the length
-    // strip it leaves and enters (the steps under them are not touched).
-    const float before = std::trunc(m_cursor);
-    const float after = std::trunc(position);
-    m_cursor = position;
-    if (before == after)
-        return;
-    if (!isAttached())
-    {
-        setDirty();
-        return;
-    }
-    for (float unit : {before, after})
-    {
-        if (unit >= 0.0f && unit < static_cast<float>(kMaxSteps))
-            invalidRect(CursorCellRect(unit));
-    }
+    MovePlayCursor(*this, m_cursor, position, kMaxSteps,
+                   [this](float unit) { return CursorCellRect(unit); });
 }
 
 CRect CStepperControl::CursorCellRect(float unit) const
