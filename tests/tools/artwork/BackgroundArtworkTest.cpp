@@ -86,18 +86,17 @@ TEST_P(CBackgroundArtworkTest, EveryCaptionAndTextIsDrawnAndFits)
 TEST(CBackgroundArtworkSizeTest, BackgroundsHaveTheWindowSizeAtBothScales)
 {
     for (int mode : {int(kWindowNormal), int(kWindowCompact)})
-    {
-        const char* name = mode == kWindowNormal ? "Background.png" : "cmpt_background.png";
         for (int scale = 1; scale <= 2; ++scale)
         {
             std::vector<std::string> warnings;
-            auto canvas = CBackgroundArtwork::Render(*FindLayoutBitmap(name), scale, warnings);
+            auto canvas = CBackgroundArtwork::Render(
+                *FindLayoutBitmap(mode == kWindowNormal ? "Background.png" : "cmpt_background.png"),
+                scale, warnings);
             EXPECT_EQ(cairo_image_surface_get_width(canvas->Surface()),
                       GetWindowRect(mode).width * scale);
             EXPECT_EQ(cairo_image_surface_get_height(canvas->Surface()),
                       GetWindowRect(mode).height * scale);
         }
-    }
 }
 
 TEST(CBackgroundArtworkSizeTest, ModuleTitlesAreInTheirAccentColours)
@@ -108,11 +107,11 @@ TEST(CBackgroundArtworkSizeTest, ModuleTitlesAreInTheirAccentColours)
     {
         const LAYOUT_MODULE_PANEL panel = GetModulePanel(kWindowNormal, LAYOUT_MODULE(m));
         // The accent, lightened where needed to read at 4.5 : 1 on the panel.
-        const LAYOUT_COLOUR accent = Legible(GetAccentColour(panel.accent), LayoutPalette::kPanel);
+        const LAYOUT_COLOUR raw = GetAccentColour(panel.accent);
+        const LAYOUT_COLOUR accent = Legible(raw, LayoutPalette::kPanel);
         EXPECT_GE(Contrast(accent, LayoutPalette::kPanel), 4.5) << panel.title;
-        EXPECT_LT(std::abs(accent.red - GetAccentColour(panel.accent).red) +
-                      std::abs(accent.green - GetAccentColour(panel.accent).green) +
-                      std::abs(accent.blue - GetAccentColour(panel.accent).blue),
+        EXPECT_LT(std::abs(accent.red - raw.red) + std::abs(accent.green - raw.green) +
+                      std::abs(accent.blue - raw.blue),
                   90)
             << panel.title << " keeps its hue";
         // The brightest title pixel is close to the accent colour.

@@ -25,41 +25,34 @@ double Expected(int i, int length, int ramp)
 }
 } // namespace
 
-TEST(CTrapeziaTest, ShapeAndPhaseFollowTheClosedForm)
+TEST(CTrapeziaTest, ShapeAndPhaseFollowTheClosedFormAfterASilentStartDelay)
 {
-    const std::pair<int, int> shapes[] = {{100, 20}, {2205, 441}, {7, 2}, {50, 24}};
-    for (const auto& [length, ramp] : shapes)
+    const struct
     {
+        int length, ramp, delay;
+    } shapes[] = {{100, 20, 0}, {2205, 441, 0}, {7, 2, 0}, {50, 24, 0}, {40, 8, 13}};
+    for (const auto& [length, ramp, delay] : shapes)
+    {
+        SCOPED_TRACE(::testing::Message() << length << "/" << ramp << " after " << delay);
         CTrapezia window;
         window.SetParams(length, ramp);
         EXPECT_EQ(CTrapezia::kRising, window.GetStage());
+        if (delay > 0)
+            window.SetStartDelay(delay);
+        for (int i = 0; i < delay; ++i)
+        {
+            EXPECT_EQ(0.0f, window.GetSample()) << i;
+            EXPECT_EQ(0.0f, window.GetPhase()) << i;
+            EXPECT_FALSE(window.IsIdle());
+        }
         for (int i = 0; i < length + 5; ++i)
         {
-            const float value = window.GetSample();
-            ASSERT_NEAR(value, Expected(i, length, ramp), 1e-6)
-                << length << "/" << ramp << " @" << i;
+            ASSERT_NEAR(window.GetSample(), Expected(i, length, ramp), 1e-6) << i;
             // The phase after sample i: (i + 1) / L, held at 1 once the window is over.
-            const double phase = std::min(1.0, (i + 1.0) / length);
-            ASSERT_NEAR(window.GetPhase(), phase, 1e-6) << length << "/" << ramp << " @" << i;
+            ASSERT_NEAR(window.GetPhase(), std::min(1.0, (i + 1.0) / length), 1e-6) << i;
             EXPECT_EQ(window.IsIdle(), i >= length - 1) << i;
         }
     }
-}
-
-TEST(CTrapeziaTest, StartDelayIsSilentAtPhaseZeroThenTheWindowRuns)
-{
-    CTrapezia window;
-    window.SetParams(40, 8);
-    window.SetStartDelay(13);
-    for (int i = 0; i < 13; ++i)
-    {
-        EXPECT_EQ(0.0f, window.GetSample()) << i;
-        EXPECT_EQ(0.0f, window.GetPhase()) << i;
-        EXPECT_FALSE(window.IsIdle());
-    }
-    for (int i = 0; i < 40; ++i)
-        ASSERT_NEAR(window.GetSample(), Expected(i, 40, 8), 1e-6) << i;
-    EXPECT_TRUE(window.IsIdle());
 }
 
 TEST(CTrapeziaTest, RampIsCutToLeaveASustainAndRestartRefills)

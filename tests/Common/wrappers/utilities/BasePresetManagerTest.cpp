@@ -94,17 +94,13 @@ TEST_F(CBasePresetManagerTest, CategoriesAndPresetsSortByteWiseUpperCaseFirst)
 
 TEST_F(CBasePresetManagerTest, ExtensionMatchesAnywhereAndDotsOnlyHideFolders)
 {
-    Folder("");
-    Folder("Keys");
-    Folder(".git");
-    Folder("Keys/Sub.prg.d"); // a folder containing the extension: listed as well, its name
-                              // cut by the extension's length from the end
-    File(".git/Hidden.prg");
-    File("Keys/Pad.prg.bak");
-    File("Keys/.Secret.prg");
-    File("Keys/Notes.txt");
-    File("Keys/Lead.PRG");
-    File("Loose.prg"); // outside any category
+    // A folder containing the extension is listed as well, its name cut by the extension's
+    // length from the end; "Loose.prg" is outside any category.
+    for (const char* folder : {"", "Keys", ".git", "Keys/Sub.prg.d"})
+        Folder(folder);
+    for (const char* file : {".git/Hidden.prg", "Keys/Pad.prg.bak", "Keys/.Secret.prg",
+                             "Keys/Notes.txt", "Keys/Lead.PRG", "Loose.prg"})
+        File(file);
     m_manager.RebuildPresetVector(m_library.c_str(), ".prg");
 
     EXPECT_EQ(CategoryNames(), (std::vector<std::string>{"Keys"}));
@@ -118,20 +114,15 @@ TEST_F(CBasePresetManagerTest, ExtensionMatchesAnywhereAndDotsOnlyHideFolders)
 
 TEST_F(CBasePresetManagerTest, SameNamesInTwoCategoriesKeepTheirOwnCategory)
 {
-    Folder("");
-    Folder("A");
-    Folder("B");
+    for (const char* folder : {"", "A", "B"})
+        Folder(folder);
     File("A/Init.mprg");
     File("B/Init.mprg");
     m_manager.RebuildPresetVector(m_library.c_str(), ".mprg");
-    const std::vector<CPresetInfo>& presets = m_manager.GetPresetInfoVector();
-    ASSERT_EQ(presets.size(), 2u);
-    EXPECT_EQ(presets[0].name, "Init");
-    EXPECT_EQ(presets[1].name, "Init");
-    EXPECT_EQ(presets[0].category, &m_manager.GetPresetCategoryVector()[0]);
-    EXPECT_EQ(presets[1].category, &m_manager.GetPresetCategoryVector()[1]);
-    EXPECT_EQ(presets[0].path, m_library + "/A/Init.mprg");
-    EXPECT_EQ(presets[1].path, m_library + "/B/Init.mprg");
+    EXPECT_EQ(Presets(), (std::vector<std::string>{"A|Init|" + m_library + "/A/Init.mprg",
+                                                   "B|Init|" + m_library + "/B/Init.mprg"}));
+    EXPECT_EQ(m_manager.GetPresetInfoVector()[1].category,
+              &m_manager.GetPresetCategoryVector()[1]);
 
     // A rebuild replaces both lists.
     m_manager.RebuildPresetVector((m_library + "/A").c_str(), ".mprg");
@@ -141,8 +132,8 @@ TEST_F(CBasePresetManagerTest, SameNamesInTwoCategoriesKeepTheirOwnCategory)
 
 TEST_F(CBasePresetManagerTest, PathsAreNormalised)
 {
-    Folder("");
-    Folder("Drums");
+    for (const char* folder : {"", "Drums"})
+        Folder(folder);
     File("Drums/Kick.prg");
     m_manager.RebuildPresetVector((m_library + "/").c_str(), ".prg");
     ASSERT_EQ(m_manager.GetPresetInfoVector().size(), 1u);
@@ -166,9 +157,8 @@ TEST_F(CBasePresetManagerTest, UnreadableOrMissingLibraryGivesEmptyLists)
     if (geteuid() == 0)
         GTEST_SKIP() << "running as root: permission bits do not stop root from reading a "
                         "folder, so an unreadable folder cannot be made";
-    Folder("");
-    Folder("Locked");
-    Folder("Open");
+    for (const char* folder : {"", "Locked", "Open"})
+        Folder(folder);
     File("Locked/A.prg");
     File("Open/B.prg");
     ASSERT_EQ(chmod((m_library + "/Locked").c_str(), 0), 0);

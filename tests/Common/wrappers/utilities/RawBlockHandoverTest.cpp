@@ -11,57 +11,37 @@
 #include <thread>
 #include <vector>
 
-TEST(CRawBlockHandoverTest, ReaderSeesEachCompleteWrite)
+TEST(CRawBlockHandoverTest, ReaderSeesEachCompleteWriteAndAnUnchangedOneIsNoWrite)
 {
     CRawBlockHandover block(8);
     EXPECT_EQ(block.GetSize(), 8);
     const uint8_t zeros[8] = {};
     EXPECT_EQ(std::memcmp(block.Read(), zeros, 8), 0);
-
-    const uint8_t first[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    block.Write(first);
-    EXPECT_EQ(std::memcmp(block.GetShared(), first, 8), 0);
-    const uint8_t* copy = block.Read();
-    EXPECT_EQ(std::memcmp(copy, first, 8), 0);
-    // Unchanged since: the same copy again, nothing recopied.
-    EXPECT_EQ(block.Read(), copy);
-
-    block.Write(nullptr); // zero fill
-    EXPECT_EQ(std::memcmp(block.Read(), zeros, 8), 0);
-    EXPECT_EQ(std::memcmp(block.GetShared(), zeros, 8), 0);
-}
-
-TEST(CRawBlockHandoverTest, WritingTheBytesTheBlockHoldsIsNoWrite)
-{
-    // A reload of an unchanged state must not make the reader recopy or rederive anything.
-    CRawBlockHandover block(8);
     const uint8_t bytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     block.Write(bytes);
+    EXPECT_EQ(std::memcmp(block.GetShared(), bytes, 8), 0);
     const uint8_t* copy = block.Read();
+    EXPECT_EQ(std::memcmp(copy, bytes, 8), 0);
+    EXPECT_EQ(block.Read(), copy); // unchanged since: the same copy, nothing recopied
+    // A reload of an unchanged state must not make the reader recopy or rederive anything.
     const uint32_t sequence = block.GetReadSequence();
     block.Write(bytes);
     EXPECT_EQ(block.Read(), copy);
     EXPECT_EQ(block.GetReadSequence(), sequence);
-    // One byte different is a write.
-    uint8_t changed[8] = {1, 2, 3, 4, 5, 6, 7, 9};
+    const uint8_t changed[8] = {1, 2, 3, 4, 5, 6, 7, 9}; // one byte different is a write
     block.Write(changed);
     EXPECT_EQ(std::memcmp(block.Read(), changed, 8), 0);
     EXPECT_NE(block.GetReadSequence(), sequence);
-    // Zeros onto zeros likewise.
-    CRawBlockHandover empty(4);
-    const uint32_t emptySequence = (empty.Read(), empty.GetReadSequence());
-    empty.Write(nullptr);
-    empty.Read();
-    EXPECT_EQ(empty.GetReadSequence(), emptySequence);
-}
-
-TEST(CRawBlockHandoverTest, SynchroniseCopiesTheSharedBytesForTheReader)
-{
-    CRawBlockHandover block(4);
-    const uint8_t bytes[4] = {9, 8, 7, 6};
+    block.Write(nullptr); // zero fill
+    EXPECT_EQ(std::memcmp(block.Read(), zeros, 8), 0);
+    EXPECT_EQ(std::memcmp(block.GetShared(), zeros, 8), 0);
+    const uint32_t zeroSequence = block.GetReadSequence();
+    block.Write(nullptr); // zeros onto zeros likewise
+    block.Read();
+    EXPECT_EQ(block.GetReadSequence(), zeroSequence);
     block.Write(bytes);
-    block.Synchronise();
-    EXPECT_EQ(std::memcmp(block.Read(), bytes, 4), 0);
+    block.Synchronise(); // copies the shared bytes for the reader
+    EXPECT_EQ(std::memcmp(block.Read(), bytes, 8), 0);
 }
 
 TEST(CRawBlockHandoverTest, ConcurrentReaderNeverSeesAMixtureOfWrites)

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 TEST(CStereoBufferTest, SizeChangesReplaceStorageAndSameSizeKeepsIt)
 {
     CStereoBuffer buffer;
@@ -10,11 +13,8 @@ TEST(CStereoBufferTest, SizeChangesReplaceStorageAndSameSizeKeepsIt)
     buffer.SetSamplesCount(8);
     ASSERT_NE(buffer.GetLeftBuffer(), nullptr);
     EXPECT_EQ(buffer.GetRightBuffer(), buffer.GetLeftBuffer() + 8);
-    for (int i = 0; i < 8; ++i)
-    {
-        buffer.GetLeftBuffer()[i] = 1.0f;
-        buffer.GetRightBuffer()[i] = 2.0f;
-    }
+    std::fill(buffer.GetLeftBuffer(), buffer.GetLeftBuffer() + 8, 1.0f);
+    std::fill(buffer.GetRightBuffer(), buffer.GetRightBuffer() + 8, 2.0f);
     float* before = buffer.GetLeftBuffer();
     buffer.SetSamplesCount(0);
     buffer.SetSamplesCount(8);
@@ -27,11 +27,9 @@ TEST(CStereoBufferTest, SizeChangesReplaceStorageAndSameSizeKeepsIt)
     EXPECT_EQ(buffer.GetRightBuffer()[2], 0.0f);
     EXPECT_EQ(buffer.GetRightBuffer()[3], 2.0f);
     buffer.Clear(0);
-    for (int i = 0; i < 8; ++i)
-    {
-        EXPECT_EQ(buffer.GetLeftBuffer()[i], 0.0f);
-        EXPECT_EQ(buffer.GetRightBuffer()[i], 0.0f);
-    }
+    EXPECT_EQ(std::vector<float>(buffer.GetLeftBuffer(), buffer.GetLeftBuffer() + 16),
+              std::vector<float>(16, 0.0f)); // both channels
+
     buffer.ReleaseBuffer();
     EXPECT_EQ(buffer.GetLeftBuffer(), nullptr);
     EXPECT_EQ(buffer.GetRightBuffer(), nullptr);
@@ -42,8 +40,7 @@ TEST(CMonoBufferTest, ClearAndResize)
 {
     CMonoBuffer buffer;
     buffer.SetSamplesCount(4);
-    for (int i = 0; i < 4; ++i)
-        buffer.GetBuffer()[i] = 3.0f;
+    std::fill(buffer.GetBuffer(), buffer.GetBuffer() + 4, 3.0f);
     buffer.Clear(2);
     EXPECT_EQ(buffer.GetBuffer()[1], 0.0f);
     EXPECT_EQ(buffer.GetBuffer()[2], 3.0f);

@@ -24,99 +24,92 @@ protected:
             MakeStripPng(20, 80, 4, {kYellowCColor, kCyanCColor, kMagentaCColor, kBlackCColor}));
         RegisterPng("BitmapTestOdd.png", 1, MakeStripPng(10, 41, 1, {kRedCColor}));
         RegisterPng("BitmapTestOnly2x.png", 2, MakeStripPng(30, 20, 1, {kRedCColor}));
+        std::vector<unsigned char> truncated = MakeStripPng(12, 8, 1, {kRedCColor});
+        truncated.resize(40); // the header, no pixels
+        RegisterPng("BitmapTestTruncated.png", 1, truncated);
+        RegisterPng("BitmapTestNotPng.png", 1, std::vector<unsigned char>(64, 'x'));
     }
 };
 } // namespace
 
-TEST_F(CBitmapTest, LoadsByNameWithLogicalSizes)
+TEST_F(CBitmapTest, LogicalSizesAndWholeFilmStripFrames)
 {
-    CBitmap* strip = new CBitmap("BitmapTestStrip.png");
-    EXPECT_TRUE(strip->isLoaded());
-    EXPECT_DOUBLE_EQ(strip->getWidth(), 10.0);
-    EXPECT_DOUBLE_EQ(strip->getHeight(), 40.0);
-    CBitmap* only2x = new CBitmap("BitmapTestOnly2x.png");
-    EXPECT_DOUBLE_EQ(only2x->getWidth(), 15.0);
-    EXPECT_DOUBLE_EQ(only2x->getHeight(), 10.0);
-    CBitmap* missing = new CBitmap("NoSuchImage.png");
-    EXPECT_FALSE(missing->isLoaded());
-    EXPECT_EQ(missing->getFrameCount(10), 0);
-    strip->forget();
-    only2x->forget();
-    missing->forget();
-}
-
-TEST_F(CBitmapTest, FilmStripFrameCountMustBeWhole)
-{
-    CBitmap* strip = new CBitmap("BitmapTestStrip.png");
-    CBitmap* odd = new CBitmap("BitmapTestOdd.png");
-    EXPECT_EQ(strip->getFrameCount(10), 4);
-    EXPECT_EQ(strip->getFrameCount(40), 1);
-    EXPECT_EQ(strip->getFrameCount(12), 0);
-    EXPECT_EQ(strip->getFrameCount(0), 0);
-    EXPECT_EQ(odd->getFrameCount(10), 0);
-    strip->forget();
-    odd->forget();
-}
-
-TEST_F(CBitmapTest, AnimKnobShowsFirstAndLastFrameAtTheEnds)
-{
-    CBitmap* strip = new CBitmap("BitmapTestStrip.png");
-    struct CASE
+    const struct
     {
+        const char* name;
+        bool loaded;
+        double width, height;
+        int frames10, frames40, frames12; // frame counts for frames 10, 40 and 12 high
+    } cases[] = {
+        {"BitmapTestStrip.png", true, 10, 40, 4, 1, 0},
+        {"BitmapTestOnly2x.png", true, 15, 10, 1, 0, 0},
+        {"BitmapTestOdd.png", true, 10, 41, 0, 0, 0},
+        {"BitmapTestTruncated.png", true, 12, 8, 0, 0, 0}, // size known from the header
+        {"BitmapTestNotPng.png", false, 0, 0, 0, 0, 0},
+        {"NoSuchImage.png", false, 0, 0, 0, 0, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CBitmap* bitmap = new CBitmap(c.name);
+        EXPECT_EQ(bitmap->isLoaded(), c.loaded);
+        if (c.loaded)
+        {
+            EXPECT_DOUBLE_EQ(bitmap->getWidth(), c.width);
+            EXPECT_DOUBLE_EQ(bitmap->getHeight(), c.height);
+        }
+        EXPECT_EQ(bitmap->getFrameCount(10), c.frames10);
+        EXPECT_EQ(bitmap->getFrameCount(40), c.frames40);
+        EXPECT_EQ(bitmap->getFrameCount(12), c.frames12);
+        EXPECT_EQ(bitmap->getFrameCount(0), 0);
+        bitmap->forget();
+    }
+}
+
+TEST_F(CBitmapTest, AnimKnobDrawsTheFrameOfItsValueAtOneAndTwoX)
+{
+    // The 1x strip is red, green, blue, white; the 2x one yellow, cyan, magenta, black. The
+    // knob covers 5..15 logical; a strip that is not whole frames (41 px) draws nothing.
+    const struct
+    {
+        const char* image;
+        double scale;
         float value;
         bool inverse;
         int frame;
         CColor colour;
+    } cases[] = {
+        {"BitmapTestStrip.png", 1, 0.0f, false, 0, kRedCColor},
+        {"BitmapTestStrip.png", 1, 1.0f, false, 3, kWhiteCColor},
+        {"BitmapTestStrip.png", 1, 0.5f, false, 1, kGreenCColor}, // 1.5 snapped down
+        {"BitmapTestStrip.png", 1, 0.99f, false, 2, kBlueCColor},
+        {"BitmapTestStrip.png", 1, 2.0f, false, 3, kWhiteCColor}, // clamped
+        {"BitmapTestStrip.png", 1, 0.0f, true, 3, kWhiteCColor},
+        {"BitmapTestStrip.png", 1, 1.0f, true, 0, kRedCColor},
+        {"BitmapTestStrip.png", 2, 1.0f / 3.0f, false, 1, kCyanCColor},
+        {"BitmapTestOdd.png", 1, 0.0f, false, 0, kBlackCColor},
     };
-    const CASE cases[] = {
-        {0.0f, false, 0, kRedCColor},   {1.0f, false, 3, kWhiteCColor},
-        {0.5f, false, 1, kGreenCColor},                                 // 1.5 snapped down
-        {0.99f, false, 2, kBlueCColor}, {2.0f, false, 3, kWhiteCColor}, // clamped
-        {0.0f, true, 3, kWhiteCColor},  {1.0f, true, 0, kRedCColor},
-    };
-    for (const CASE& c : cases)
+    for (const auto& c : cases)
     {
+        SCOPED_TRACE(::testing::Message() << c.image << " " << c.value << " inverse "
+                                          << c.inverse << " at " << c.scale << "x");
+        CBitmap* strip = new CBitmap(c.image);
         CFrame* frame = new CFrame(CRect(0, 0, 20, 20), nullptr);
+        frame->setBackgroundColor(kBlackCColor);
         auto* knob = new CAnimKnob(CRect(5, 5, 15, 15), nullptr, 1, 4, 10, strip);
+        strip->forget();
+        EXPECT_EQ(knob->isStripValid(), !(c.colour == kBlackCColor));
         knob->setInverseBitmap(c.inverse);
         knob->setValue(c.value);
         frame->addView(knob);
-        ASSERT_TRUE(frame->openOffscreen(1.0));
-        EXPECT_EQ(knob->getCurrentFrame(), c.frame) << c.value << " inverse " << c.inverse;
-        EXPECT_TRUE(IsColour(PixelAt(*frame, 10, 10), c.colour)) << c.value;
-        EXPECT_TRUE(IsColour(PixelAt(*frame, 14, 14), c.colour)) << "last row of the frame";
+        ASSERT_TRUE(frame->openOffscreen(c.scale));
+        EXPECT_EQ(knob->getCurrentFrame(), c.frame);
+        const int s = static_cast<int>(c.scale);
+        EXPECT_TRUE(IsColour(PixelAt(*frame, 10 * s, 10 * s), c.colour));
+        EXPECT_TRUE(IsColour(PixelAt(*frame, 15 * s - 1, 15 * s - 1), c.colour)) << "last row";
+        EXPECT_EQ(IsColour(PixelAt(*frame, 15 * s, 15 * s), c.colour), c.colour == kBlackCColor);
         frame->forget();
     }
-    strip->forget();
-}
-
-TEST_F(CBitmapTest, StripThatIsNotWholeFramesIsRefused)
-{
-    CBitmap* odd = new CBitmap("BitmapTestOdd.png");
-    CFrame* frame = new CFrame(CRect(0, 0, 20, 20), nullptr);
-    frame->setBackgroundColor(kBlackCColor);
-    auto* knob = new CAnimKnob(CRect(0, 0, 10, 10), nullptr, 1, 4, 10, odd);
-    EXPECT_FALSE(knob->isStripValid());
-    frame->addView(knob);
-    ASSERT_TRUE(frame->openOffscreen(1.0));
-    EXPECT_TRUE(IsColour(PixelAt(*frame, 5, 5), kBlackCColor));
-    frame->forget();
-    odd->forget();
-}
-
-TEST_F(CBitmapTest, ScaleTwoUsesTheTwoXImageAtHalfSize)
-{
-    CBitmap* strip = new CBitmap("BitmapTestStrip.png");
-    CFrame* frame = new CFrame(CRect(0, 0, 20, 20), nullptr);
-    auto* knob = new CAnimKnob(CRect(5, 5, 15, 15), nullptr, 1, 4, 10, strip);
-    knob->setValue(1.0f / 3.0f); // frame 1
-    frame->addView(knob);
-    ASSERT_TRUE(frame->openOffscreen(2.0));
-    EXPECT_TRUE(IsColour(PixelAt(*frame, 10, 10), kCyanCColor));
-    EXPECT_TRUE(IsColour(PixelAt(*frame, 29, 29), kCyanCColor));
-    EXPECT_FALSE(IsColour(PixelAt(*frame, 30, 30), kCyanCColor));
-    frame->forget();
-    strip->forget();
 }
 
 TEST_F(CBitmapTest, SharedDecodedImagesAndBalancedCounts)
@@ -135,19 +128,9 @@ TEST_F(CBitmapTest, SharedDecodedImagesAndBalancedCounts)
     EXPECT_EQ(CBaseObject::GetLiveObjectCount(), before);
 }
 
-TEST_F(CBitmapTest, SizeFromTheHeaderAndBadImagesDrawNothing)
+TEST_F(CBitmapTest, ABackgroundWhosePixelsDoNotDecodeDrawsNothing)
 {
-    std::vector<unsigned char> png = MakeStripPng(12, 8, 1, {kRedCColor});
-    std::vector<unsigned char> truncated(png.begin(), png.begin() + 40); // header, no pixels
-    RegisterPng("BitmapTestTruncated.png", 1, truncated);
-    RegisterPng("BitmapTestNotPng.png", 1, std::vector<unsigned char>(64, 'x'));
     CBitmap* broken = new CBitmap("BitmapTestTruncated.png");
-    CBitmap* notPng = new CBitmap("BitmapTestNotPng.png");
-    EXPECT_TRUE(broken->isLoaded()); // known from the header
-    EXPECT_DOUBLE_EQ(broken->getWidth(), 12.0);
-    EXPECT_DOUBLE_EQ(broken->getHeight(), 8.0);
-    EXPECT_FALSE(notPng->isLoaded());
-
     CFrame* frame = new CFrame(CRect(0, 0, 20, 20), nullptr);
     frame->setBackgroundColor(kBlackCColor);
     auto* view = new CView(CRect(0, 0, 12, 8));
@@ -158,7 +141,6 @@ TEST_F(CBitmapTest, SizeFromTheHeaderAndBadImagesDrawNothing)
     EXPECT_TRUE(IsColour(PixelAt(*frame, 5, 5), kBlackCColor));
     frame->forget();
     broken->forget();
-    notPng->forget();
 }
 
 namespace
@@ -176,18 +158,14 @@ std::vector<std::uint32_t> RenderFrame(CBitmap* strip, int frameIndex)
     knob->setValue(static_cast<float>(frameIndex) / 7.0f);
     frame->addView(knob);
     std::vector<std::uint32_t> pixels;
-    if (frame->openOffscreen(1.0))
-    {
-        for (int y = 0; y < 10; ++y)
+    const bool open = frame->openOffscreen(1.0);
+    for (int y = 0; open && y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
         {
-            for (int x = 0; x < 10; ++x)
-            {
-                const PIXEL p = PixelAt(*frame, x, y);
-                pixels.push_back((std::uint32_t(p.alpha) << 24) | (std::uint32_t(p.red) << 16) |
-                                 (std::uint32_t(p.green) << 8) | p.blue);
-            }
+            const PIXEL p = PixelAt(*frame, x, y);
+            pixels.push_back((std::uint32_t(p.alpha) << 24) | (std::uint32_t(p.red) << 16) |
+                             (std::uint32_t(p.green) << 8) | p.blue);
         }
-    }
     frame->forget();
     return pixels;
 }
@@ -242,9 +220,7 @@ TEST_F(CBitmapTest, ATruncatedStripDrawsNoFrame)
     CBitmap* strip = new CBitmap("BitmapTestTallTruncated.png");
     ASSERT_TRUE(strip->isLoaded());
     for (std::uint32_t pixel : RenderFrame(strip, 7))
-    {
         EXPECT_EQ(pixel & 0xFFFFFFu, 0u); // black: nothing drawn
-    }
     EXPECT_EQ(strip->GetBandCount(), 0);
     strip->forget();
 }

@@ -17,10 +17,7 @@ public:
         : CView(size), m_painter(std::move(painter))
     {
     }
-    void draw(CDrawContext* context) override
-    {
-        m_painter(context, getViewSize());
-    }
+    void draw(CDrawContext* context) override { m_painter(context, getViewSize()); }
 
 private:
     std::function<void(CDrawContext*, const CRect&)> m_painter;
@@ -46,9 +43,7 @@ protected:
     void TearDown() override
     {
         if (m_frame != nullptr)
-        {
             m_frame->forget();
-        }
     }
     CFrame* m_frame = nullptr;
 };
@@ -88,38 +83,38 @@ TEST_F(CDrawContextTest, OnePixelLinesAreCrispAtOneX)
     EXPECT_TRUE(IsColour(PixelAt(*m_frame, 90, 40), kPanel));
 }
 
-TEST_F(CDrawContextTest, ArcStaysInItsBoundingBox)
+TEST_F(CDrawContextTest, ArcsRunClockwiseFromStartToEndInsideTheirBox)
 {
-    const CRect box(20, 10, 60, 50);
-    Paint(1.0, box,
-          [](CDrawContext* context, const CRect& r)
-          {
-              context->setFrameColor(kWhiteCColor);
-              context->setLineWidth(3.0);
-              context->drawArc(r, -140, 140, kDrawStroked);
-          });
-    // Frame box: 30..70 x 20..60. Everything inside it; the gap at the bottom stays empty.
-    const int total = CountDifferent(*m_frame, 0, 0, 120, 80, kPanel, 0);
-    EXPECT_GT(total, 100);
-    EXPECT_EQ(CountDifferent(*m_frame, 30, 20, 70, 60, kPanel, 0), total);
-    EXPECT_EQ(CountDifferent(*m_frame, 46, 55, 54, 60, kPanel, 0), 0); // six o'clock
-    EXPECT_GT(CountDifferent(*m_frame, 46, 20, 54, 24, kPanel, 0), 0); // twelve o'clock
-}
-
-TEST_F(CDrawContextTest, ArcRunsClockwiseFromStartToEnd)
-{
-    // From twelve to three o'clock: the upper right quarter only.
-    Paint(1.0, CRect(20, 10, 60, 50),
-          [](CDrawContext* context, const CRect& r)
-          {
-              context->setFrameColor(kWhiteCColor);
-              context->setLineWidth(2.0);
-              context->drawArc(r, 0, 90, kDrawStroked);
-              context->drawArc(r, 200, 200, kDrawStroked); // empty
-          });
-    EXPECT_GT(CountDifferent(*m_frame, 50, 20, 70, 40, kPanel, 0), 20);
-    EXPECT_EQ(CountDifferent(*m_frame, 30, 20, 49, 60, kPanel, 0), 0);
-    EXPECT_EQ(CountDifferent(*m_frame, 50, 41, 70, 60, kPanel, 0), 0);
+    // Box 20..60 x 10..50 in the container: frame pixels 30..70 x 20..60. Angles clockwise
+    // from twelve o'clock: -140..140 leaves a gap at six; 0..90 is the upper right quarter.
+    for (bool quarter : {false, true})
+    {
+        SCOPED_TRACE(quarter ? "0..90" : "-140..140");
+        Paint(1.0, CRect(20, 10, 60, 50),
+              [quarter](CDrawContext* context, const CRect& r)
+              {
+                  context->setFrameColor(kWhiteCColor);
+                  context->setLineWidth(quarter ? 2.0 : 3.0);
+                  context->drawArc(r, quarter ? 0 : -140, quarter ? 90 : 140, kDrawStroked);
+                  context->drawArc(r, 200, 200, kDrawStroked); // empty
+              });
+        const int total = CountDifferent(*m_frame, 0, 0, 120, 80, kPanel, 0);
+        EXPECT_EQ(CountDifferent(*m_frame, 30, 20, 70, 60, kPanel, 0), total);
+        if (quarter)
+        {
+            EXPECT_GT(CountDifferent(*m_frame, 50, 20, 70, 40, kPanel, 0), 20);
+            EXPECT_EQ(CountDifferent(*m_frame, 30, 20, 49, 60, kPanel, 0), 0);
+            EXPECT_EQ(CountDifferent(*m_frame, 50, 41, 70, 60, kPanel, 0), 0);
+        }
+        else
+        {
+            EXPECT_GT(total, 100);
+            EXPECT_EQ(CountDifferent(*m_frame, 46, 55, 54, 60, kPanel, 0), 0); // six o'clock
+            EXPECT_GT(CountDifferent(*m_frame, 46, 20, 54, 24, kPanel, 0), 0); // twelve o'clock
+        }
+        m_frame->forget();
+        m_frame = nullptr;
+    }
 }
 
 TEST_F(CDrawContextTest, TextInksItsRectangleOnly)

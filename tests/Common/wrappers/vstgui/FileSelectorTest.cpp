@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace VSTGUI;
 
 namespace
@@ -43,37 +45,28 @@ public:
 };
 } // namespace
 
-TEST(CFileSelectorTest, WithoutAProviderEveryQuestionIsCancelled)
+TEST(CFileSelectorTest, ProviderAnswersAndSaveAddsAMissingExtension)
 {
-    ASSERT_EQ(CFileSelector::GetProvider(), nullptr);
+    ASSERT_EQ(CFileSelector::GetProvider(), nullptr); // without one, every question is cancelled
     std::string path = "unchanged";
     EXPECT_FALSE(CFileSelector::Open("Load", "Maps (*.ccmap)", ".ccmap", "/tmp", path));
     EXPECT_FALSE(CFileSelector::Save("Save", "Maps (*.ccmap)", ".ccmap", "/tmp", "a", path));
     EXPECT_EQ(path, "unchanged");
-}
 
-TEST(CFileSelectorTest, ProviderAnswersAndSaveAddsAMissingExtension)
-{
     CScriptedFiles files;
     CFileSelector::SetProvider(&files);
-    std::string path;
     files.answer = "/presets/User/Bass.prg";
     EXPECT_TRUE(CFileSelector::Open("Load", "Preset files (*.prg)", ".prg", "/presets", path));
     EXPECT_EQ(path, "/presets/User/Bass.prg");
     EXPECT_EQ(files.asked, "Load|Preset files (*.prg)|.prg|/presets");
 
-    struct CASE
-    {
-        const char* answer;
-        const char* expected;
-    };
-    const CASE cases[] = {
+    const std::pair<const char*, const char*> answers[] = {
         {"/p/Lead", "/p/Lead.prg"}, {"/p/Lead.prg", "/p/Lead.prg"}, {"/p/a", "/p/a.prg"}};
-    for (const CASE& c : cases)
+    for (const auto& [answer, expected] : answers)
     {
-        files.answer = c.answer;
+        files.answer = answer;
         ASSERT_TRUE(CFileSelector::Save("Save", "", ".prg", "/p", "Lead", path));
-        EXPECT_EQ(path, c.expected);
+        EXPECT_EQ(path, expected);
     }
     files.confirm = false;
     path = "kept";

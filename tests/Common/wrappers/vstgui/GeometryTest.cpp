@@ -4,63 +4,52 @@
 
 using namespace VSTGUI;
 
-TEST(CRectTest, BoundIntersectsAndCollapsesWhenDisjoint)
+TEST(CRectTest, BoundUniteAndOverlapTreatEmptyAndTouchingRectsAsNothing)
 {
-    CRect a(0, 0, 10, 10);
-    a.bound(CRect(5, 5, 20, 20));
-    EXPECT_EQ(a, CRect(5, 5, 10, 10));
-    CRect b(0, 0, 10, 10);
-    b.bound(CRect(20, 20, 30, 30));
-    EXPECT_TRUE(b.isEmpty());
-}
-
-TEST(CRectTest, UniteIgnoresEmptyOperands)
-{
-    CRect a(0, 0, 10, 10);
-    a.unite(CRect(20, 5, 30, 8));
-    EXPECT_EQ(a, CRect(0, 0, 30, 10));
-    CRect empty;
-    empty.unite(CRect(1, 2, 3, 4));
-    EXPECT_EQ(empty, CRect(1, 2, 3, 4));
-    a.unite(CRect());
-    EXPECT_EQ(a, CRect(0, 0, 30, 10));
-}
-
-TEST(CRectTest, PointInsideIsHalfOpen)
-{
-    const CRect r(10, 10, 20, 20);
-    struct CASE
+    const struct
     {
-        CPoint point;
-        bool inside;
+        CRect a, b, bound, united;
+        bool overlap;
+    } cases[] = {
+        {{0, 0, 10, 10}, {5, 5, 20, 20}, {5, 5, 10, 10}, {0, 0, 20, 20}, true},
+        {{0, 0, 10, 10}, {20, 5, 30, 8}, {}, {0, 0, 30, 10}, false},  // disjoint: bound empty
+        {{}, {1, 2, 3, 4}, {}, {1, 2, 3, 4}, false},                  // empty operands ignored
+        {{0, 0, 10, 10}, {}, {}, {0, 0, 10, 10}, false},
+        {{0, 0, 10, 10}, {9, 9, 12, 12}, {9, 9, 10, 10}, {0, 0, 12, 12}, true},
+        {{0, 0, 10, 10}, {10, 0, 20, 10}, {}, {0, 0, 20, 10}, false}, // touching edges
     };
-    const CASE cases[] = {{{10, 10}, true},
-                          {{19.9, 19.9}, true},
-                          {{20, 15}, false},
-                          {{15, 20}, false},
-                          {{9.9, 15}, false}};
-    for (const CASE& c : cases)
+    for (const auto& c : cases)
     {
-        EXPECT_EQ(r.pointInside(c.point), c.inside) << c.point.x << "," << c.point.y;
+        SCOPED_TRACE(::testing::Message() << c.a.left << "," << c.a.top << " with " << c.b.left
+                                          << "," << c.b.top);
+        CRect bound = c.a, united = c.a;
+        bound.bound(c.b);
+        united.unite(c.b);
+        EXPECT_EQ(bound.isEmpty(), c.bound.isEmpty());
+        if (!c.bound.isEmpty())
+        {
+            EXPECT_EQ(bound, c.bound);
+        }
+        EXPECT_EQ(united, c.united);
+        EXPECT_EQ(c.a.rectOverlap(c.b), c.overlap);
     }
 }
 
-TEST(CRectTest, OverlapNeedsSharedArea)
+TEST(CRectTest, PointInsideIsHalfOpenAndMovesKeepTheSize)
 {
-    const CRect r(0, 0, 10, 10);
-    EXPECT_TRUE(r.rectOverlap(CRect(9, 9, 12, 12)));
-    EXPECT_FALSE(r.rectOverlap(CRect(10, 0, 20, 10))); // touching edges
-}
+    const CRect r(10, 10, 20, 20);
+    EXPECT_TRUE(r.pointInside(CPoint(10, 10)));
+    EXPECT_TRUE(r.pointInside(CPoint(19.9, 19.9)));
+    for (const CPoint& outside : {CPoint(20, 15), CPoint(15, 20), CPoint(9.9, 15)})
+        EXPECT_FALSE(r.pointInside(outside)) << outside.x << "," << outside.y;
 
-TEST(CRectTest, MoveInsetAndIntegral)
-{
-    CRect r(1.5, 2.25, 11.5, 12.75);
-    r.moveTo(0, 0);
-    EXPECT_DOUBLE_EQ(r.getWidth(), 10.0);
-    EXPECT_DOUBLE_EQ(r.getHeight(), 10.5);
-    r.inset(1, 2);
-    EXPECT_EQ(r, CRect(1, 2, 9, 8.5));
-    r.offset(0.5, 0.5).makeIntegral();
-    EXPECT_EQ(r, CRect(1, 2, 10, 9));
+    CRect moved(1.5, 2.25, 11.5, 12.75);
+    moved.moveTo(0, 0);
+    EXPECT_DOUBLE_EQ(moved.getWidth(), 10.0);
+    EXPECT_DOUBLE_EQ(moved.getHeight(), 10.5);
+    moved.inset(1, 2);
+    EXPECT_EQ(moved, CRect(1, 2, 9, 8.5));
+    moved.offset(0.5, 0.5).makeIntegral();
+    EXPECT_EQ(moved, CRect(1, 2, 10, 9));
     EXPECT_EQ(CRect(0, 0, 4, 6).getCenter(), CPoint(2, 3));
 }

@@ -33,6 +33,20 @@ struct LAYOUT_PROBE
     int index = 0;
 };
 
+CSyntheticEvent Key(int virtualKey)
+{
+    CSyntheticEvent event;
+    event.type = CSyntheticEvent::kKeyDown;
+    event.key = virtualKey;
+    return event;
+}
+
+// Rows are 20 px from 4 px below the control's bottom: the centre of the row at rowTop.
+CPoint RowCentre(CCoord rowTop)
+{
+    return CPoint(150, 120 + CMenuOverlay::kPadding + rowTop + CMenuOverlay::kRowHeight / 2);
+}
+
 class COptionMenuTest : public ::testing::Test
 {
 protected:
@@ -44,20 +58,37 @@ protected:
                                  COptionMenu::kCheckStyle);
         m_frame->addView(m_menu);
     }
-    void TearDown() override
-    {
-        m_frame->forget();
-    }
-    // Opens the menu by a press on its control, then plays the queued events.
-    void OpenWith(const std::vector<CSyntheticEvent>& events)
+    void TearDown() override { m_frame->forget(); }
+    // Opens the menu by a click on its control (or a press held: `held`), then plays the
+    // queued events.
+    void OpenWith(const std::vector<CSyntheticEvent>& events, bool held = false)
     {
         m_frame->queueSyntheticEvent(MouseEvent(CSyntheticEvent::kMouseDown, CPoint(150, 110)));
-        m_frame->queueSyntheticEvent(MouseEvent(CSyntheticEvent::kMouseUp, CPoint(150, 110)));
+        if (!held)
+            m_frame->queueSyntheticEvent(MouseEvent(CSyntheticEvent::kMouseUp, CPoint(150, 110)));
         for (const CSyntheticEvent& event : events)
-        {
             m_frame->queueSyntheticEvent(event);
-        }
         m_frame->idle();
+    }
+    // Hovers the submenu entry whose row starts at rowTop and reads the open layout, with the
+    // rectangle of entry `index` of the submenu.
+    LAYOUT_PROBE HoverSubmenu(CCoord rowTop, int index)
+    {
+        LAYOUT_PROBE probe;
+        probe.level = 1;
+        probe.index = index;
+        OpenWith({MouseEvent(CSyntheticEvent::kMouseMoved, RowCentre(rowTop), 0), Probe(&probe)});
+        return probe;
+    }
+    // Reaches `item` of the submenu at rowTop (across, then to it) and clicks it.
+    void ChooseInSubmenu(CCoord rowTop, CPoint item)
+    {
+        const CPoint row = RowCentre(rowTop);
+        OpenWith({MouseEvent(CSyntheticEvent::kMouseMoved, row, 0),
+                  MouseEvent(CSyntheticEvent::kMouseMoved, CPoint(item.x, row.y), 0),
+                  MouseEvent(CSyntheticEvent::kMouseMoved, item, 0),
+                  MouseEvent(CSyntheticEvent::kMouseDown, item),
+                  MouseEvent(CSyntheticEvent::kMouseUp, item)});
     }
     // Row centre of entry `index` (with separators) of the level, as laid out when open.
     static CSyntheticEvent Probe(LAYOUT_PROBE* probe)
@@ -75,9 +106,7 @@ protected:
                 p->columns.push_back(overlay->GetColumnCount(l));
             }
             if (overlay != nullptr)
-            {
                 p->item = overlay->GetItemRect(p->level, p->index);
-            }
         };
         return event;
     }
@@ -86,74 +115,74 @@ protected:
     COptionMenu* m_menu = nullptr;
 };
 
-// Rows are 20 px from 4 px below the control's bottom: entry i's centre.
-CPoint RowCentre(int rowTop)
-{
-    return CPoint(150, 120 + CMenuOverlay::kPadding + rowTop + CMenuOverlay::kRowHeight / 2);
-}
 } // namespace
 
-TEST_F(COptionMenuTest, ClickOnAnEntryChoosesIt)
+TEST_F(COptionMenuTest, ClicksDragsAndKeysChooseEnabledEntriesOnly)
 {
-    m_menu->addEntry("Default Preset");
-    m_menu->addSeparator();
-    m_menu->addEntry("Save New Preset As...");
-    m_menu->addEntry("Disabled", -1, CMenuItem::kDisabled);
-    // Rows: 0..20, separator 20..29, 29..49, 49..69.
-    std::vector<CSyntheticEvent> events;
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseDown, RowCentre(29)));
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseUp, RowCentre(29)));
-    OpenWith(events);
-    long index = -5;
-    EXPECT_EQ(m_menu->getLastItemMenu(index), m_menu);
-    EXPECT_EQ(index, 1); // separators not counted
-    EXPECT_STREQ(m_menu->getCurrent()->getTitle(), "Save New Preset As...");
-    EXPECT_EQ(m_menu->getCurrentIndex(true), 2);
-    EXPECT_TRUE(m_menu->isCheckEntry(2)); // check style
-    EXPECT_EQ(m_listener.calls, 1);
-    EXPECT_EQ(m_listener.lastTag, 10001);
-    EXPECT_FALSE(m_frame->isInModalSession());
-    EXPECT_EQ(m_frame->getFocusView(), nullptr);
-}
-
-TEST_F(COptionMenuTest, DisabledEntriesAndOutsideClicksChooseNothing)
-{
+    // Rows: title 0..20, "First" 20..40, separator 40..49, "Second" 49..69, "Disabled" 69..89.
     m_menu->addEntry("Title", -1, CMenuItem::kTitle);
-    m_menu->addEntry("Only");
-    struct CASE
+    m_menu->addEntry("First");
+    m_menu->addSeparator();
+    m_menu->addEntry("Second");
+    m_menu->addEntry("Disabled", -1, CMenuItem::kDisabled);
+    auto click = [](CPoint at) -> std::vector<CSyntheticEvent> {
+        return {MouseEvent(CSyntheticEvent::kMouseDown, at),
+                MouseEvent(CSyntheticEvent::kMouseUp, at)};
+    };
+    CSyntheticEvent gone;
+    gone.type = CSyntheticEvent::kCallback;
+    gone.callback = [](CFrame* frame, void*) { frame->platformOnWindowGone(); };
+    const CPoint second = RowCentre(49);
+    const struct
     {
         const char* name;
         std::vector<CSyntheticEvent> events;
-    };
-    const CASE cases[] = {
-        {"title",
-         {MouseEvent(CSyntheticEvent::kMouseDown, RowCentre(0)),
-          MouseEvent(CSyntheticEvent::kMouseUp, RowCentre(0))}},
-        {"outside",
+        bool held;
+        const char* chosen; // nullptr: nothing
+        long index;         // without separators
+    } cases[] = {
+        {"click", click(second), false, "Second", 2},
+        {"press, drag, release",
+         {MouseEvent(CSyntheticEvent::kMouseMoved, second),
+          MouseEvent(CSyntheticEvent::kMouseUp, second)},
+         true, "Second", 2},
+        {"keys: down skips the title and the separator",
+         {Key(kVirtualKeyDown), Key(kVirtualKeyDown), Key(kVirtualKeyReturn)}, false, "Second", 2},
+        {"title", click(RowCentre(0)), false, nullptr, -1},
+        {"disabled", click(RowCentre(69)), false, nullptr, -1},
+        {"outside, then a press in the closed menu's place",
          {MouseEvent(CSyntheticEvent::kMouseDown, CPoint(900, 700)),
           MouseEvent(CSyntheticEvent::kMouseUp, CPoint(900, 700)),
-          MouseEvent(CSyntheticEvent::kMouseDown, RowCentre(20))}},
-        {"escape",
-         {[]
-          {
-              CSyntheticEvent key;
-              key.type = CSyntheticEvent::kKeyDown;
-              key.key = kVirtualKeyEscape;
-              return key;
-          }()}},
-        {"no input", {}},
+          MouseEvent(CSyntheticEvent::kMouseDown, RowCentre(20))},
+         false, nullptr, -1},
+        {"escape", {Key(kVirtualKeyEscape)}, false, nullptr, -1},
+        {"no input", {}, false, nullptr, -1},
+        {"window gone",
+         {gone, MouseEvent(CSyntheticEvent::kMouseDown, RowCentre(20)),
+          MouseEvent(CSyntheticEvent::kMouseUp, RowCentre(20))},
+         false, nullptr, -1},
     };
-    for (const CASE& c : cases)
+    for (const auto& c : cases)
     {
-        OpenWith(c.events);
-        long index = 0;
-        EXPECT_EQ(m_menu->getLastItemMenu(index), nullptr) << c.name;
-        EXPECT_EQ(index, -1) << c.name;
-        EXPECT_EQ(m_listener.calls, 0) << c.name;
-        while (m_frame->dispatchNextSyntheticEvent())
+        SCOPED_TRACE(c.name);
+        m_listener.calls = 0;
+        OpenWith(c.events, c.held);
+        long index = -5;
+        EXPECT_EQ(m_menu->getLastItemMenu(index), c.chosen ? m_menu : nullptr);
+        EXPECT_EQ(index, c.index);
+        EXPECT_EQ(m_listener.calls, c.chosen ? 1 : 0);
+        EXPECT_FALSE(m_frame->isInModalSession());
+        EXPECT_EQ(m_frame->getFocusView(), nullptr);
+        if (c.chosen != nullptr)
         {
+            EXPECT_STREQ(m_menu->getCurrent()->getTitle(), c.chosen);
+            EXPECT_TRUE(m_menu->isCheckEntry(3)); // check style; index with the separator
+            EXPECT_EQ(m_listener.lastTag, 10001);
         }
+        while (m_frame->dispatchNextSyntheticEvent()) // leftovers of a closed menu
+            ;
     }
+    EXPECT_FALSE(m_frame->platformOnKeyDown(kVirtualKeyEscape)); // no menu: the host's key
 }
 
 TEST_F(COptionMenuTest, SubmenuChoiceReportsTheSubmenuAndItsIndex)
@@ -170,27 +199,14 @@ TEST_F(COptionMenuTest, SubmenuChoiceReportsTheSubmenuAndItsIndex)
         m_menu->addEntry(category, c == 0 ? "Factory" : "User");
         category->forget();
     }
-    // Main rows (tops): 0, separator 20, "Factory" 29, "User" 49.
-    LAYOUT_PROBE probe;
-    probe.level = 1;
-    probe.index = 2; // "Drums" (separator counted)
-    std::vector<CSyntheticEvent> events;
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseMoved, RowCentre(49), 0)); // hover "User"
-    events.push_back(Probe(&probe));
-    OpenWith(events);
+    // Main rows (tops): 0, separator 20, "Factory" 29, "User" 49; "Drums" is entry 2 of "User".
+    const LAYOUT_PROBE probe = HoverSubmenu(49, 2);
     ASSERT_EQ(probe.levels.size(), 2u);
-    // The submenu sits right of the main menu, its first row level with "User".
+    // The submenu sits right of the main menu.
     EXPECT_GE(probe.levels[1].left, probe.levels[0].right - 15);
     EXPECT_LE(probe.levels[1].left, probe.levels[0].right);
     ASSERT_FALSE(probe.item.isEmpty());
-
-    const CPoint drums = probe.item.getCenter();
-    events.clear();
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseMoved, RowCentre(49), 0));
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseMoved, CPoint(drums.x, RowCentre(49).y), 0));
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseDown, drums));
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseUp, drums));
-    OpenWith(events);
+    ChooseInSubmenu(49, probe.item.getCenter());
     long index = -5;
     COptionMenu* chosenIn = m_menu->getLastItemMenu(index);
     ASSERT_NE(chosenIn, nullptr);
@@ -200,61 +216,30 @@ TEST_F(COptionMenuTest, SubmenuChoiceReportsTheSubmenuAndItsIndex)
     EXPECT_EQ(m_listener.lastTag, 10003); // the submenu reaches the root's listener
 }
 
-TEST_F(COptionMenuTest, PressDragReleaseChooses)
-{
-    m_menu->addEntry("First");
-    m_menu->addEntry("Second");
-    // The press that opens stays held; the release over "Second" chooses it.
-    m_frame->queueSyntheticEvent(MouseEvent(CSyntheticEvent::kMouseDown, CPoint(150, 110)));
-    m_frame->queueSyntheticEvent(MouseEvent(CSyntheticEvent::kMouseMoved, RowCentre(20)));
-    m_frame->queueSyntheticEvent(MouseEvent(CSyntheticEvent::kMouseUp, RowCentre(20)));
-    m_frame->idle();
-    long index = -5;
-    EXPECT_EQ(m_menu->getLastItemMenu(index), m_menu);
-    EXPECT_EQ(index, 1);
-}
-
 TEST_F(COptionMenuTest, LongMenuFitsTheFrameInColumnsAndItsLastEntryIsClickable)
 {
     auto* targets = new COptionMenu();
     targets->setTag(10009);
     for (int i = 0; i < 88; ++i)
-    {
         targets->addEntry(
             ("Mod" + std::to_string(i / 11 + 1) + " Parameter " + std::to_string(i)).c_str());
-    }
     m_menu->addEntry("---");
     m_menu->addSeparator();
     m_menu->addEntry(targets, "Modulators");
     targets->forget();
     // "Modulators" row: 29..49.
-    LAYOUT_PROBE probe;
-    probe.level = 1;
-    probe.index = 87;
-    std::vector<CSyntheticEvent> events;
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseMoved, RowCentre(29), 0));
-    events.push_back(Probe(&probe));
-    OpenWith(events);
+    const LAYOUT_PROBE probe = HoverSubmenu(29, 87);
     ASSERT_EQ(probe.levels.size(), 2u);
     const CRect frameRect = m_frame->getViewSize();
     for (const CRect& level : probe.levels)
     {
-        EXPECT_GE(level.left, frameRect.left);
-        EXPECT_GE(level.top, frameRect.top);
-        EXPECT_LE(level.right, frameRect.right);
-        EXPECT_LE(level.bottom, frameRect.bottom);
+        CRect inside = level;
+        inside.bound(frameRect);
+        EXPECT_EQ(inside, level);
     }
     EXPECT_GE(probe.columns[1], 3); // 88 x 20 px does not fit 790 px in fewer
     ASSERT_TRUE(frameRect.pointInside(probe.item.getCenter()));
-
-    const CPoint last = probe.item.getCenter();
-    events.clear();
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseMoved, RowCentre(29), 0));
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseMoved, CPoint(last.x, RowCentre(29).y), 0));
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseMoved, last, 0));
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseDown, last));
-    events.push_back(MouseEvent(CSyntheticEvent::kMouseUp, last));
-    OpenWith(events);
+    ChooseInSubmenu(29, probe.item.getCenter());
     long index = -5;
     COptionMenu* chosenIn = m_menu->getLastItemMenu(index);
     ASSERT_NE(chosenIn, nullptr);
@@ -289,19 +274,6 @@ TEST_F(COptionMenuTest, MultipleCheckStyleTogglesAndTheMenuIsDrawnOnTop)
     EXPECT_FALSE(m_menu->isCheckEntry(0));
 }
 
-TEST_F(COptionMenuTest, MenusCloseWhenTheWindowGoes)
-{
-    m_menu->addEntry("Only");
-    CSyntheticEvent gone;
-    gone.type = CSyntheticEvent::kCallback;
-    gone.callback = [](CFrame* frame, void*) { frame->platformOnWindowGone(); };
-    OpenWith({gone, MouseEvent(CSyntheticEvent::kMouseDown, RowCentre(0)),
-              MouseEvent(CSyntheticEvent::kMouseUp, RowCentre(0))});
-    long index = 0;
-    EXPECT_EQ(m_menu->getLastItemMenu(index), nullptr);
-    EXPECT_FALSE(m_frame->isInModalSession());
-}
-
 TEST_F(COptionMenuTest, EntryBookkeeping)
 {
     m_menu->addEntry("A");
@@ -322,25 +294,4 @@ TEST_F(COptionMenuTest, EntryBookkeeping)
     m_menu->removeAllEntry();
     EXPECT_EQ(m_menu->getNbEntries(), 0);
     EXPECT_EQ(CBaseObject::GetLiveObjectCount(), before - 4);
-}
-
-TEST_F(COptionMenuTest, KeysWalkTheEntriesAndReturnChooses)
-{
-    m_menu->addEntry("Title", -1, CMenuItem::kTitle);
-    m_menu->addEntry("First");
-    m_menu->addSeparator();
-    m_menu->addEntry("Second");
-    auto key = [](int virtualKey)
-    {
-        CSyntheticEvent event;
-        event.type = CSyntheticEvent::kKeyDown;
-        event.key = virtualKey;
-        return event;
-    };
-    // Down skips the title, then the separator.
-    OpenWith({key(kVirtualKeyDown), key(kVirtualKeyDown), key(kVirtualKeyReturn)});
-    long index = -5;
-    EXPECT_EQ(m_menu->getLastItemMenu(index), m_menu);
-    EXPECT_EQ(index, 2);                                         // "Second" without the separator
-    EXPECT_FALSE(m_frame->platformOnKeyDown(kVirtualKeyEscape)); // no menu: the host's key
 }

@@ -16,9 +16,7 @@ public:
             ++fired;
             lastSender = sender;
             if (stopOnFire != nullptr)
-            {
                 stopOnFire->stop();
-            }
             return kMessageNotified;
         }
         return kMessageUnknown;
@@ -77,9 +75,7 @@ TEST(CVSTGUITimerTest, OpenFramesRunTimersFromIdle)
     ASSERT_TRUE(frame->openOffscreen(1.0));
     const std::uint32_t until = CFrame::getTicks() + 2000;
     while (target.fired == 0 && static_cast<std::int32_t>(CFrame::getTicks() - until) < 0)
-    {
         frame->idle();
-    }
     EXPECT_GE(target.fired, 1);
     frame->forget();
     timer->forget();

@@ -65,9 +65,7 @@ PIXEL PixelAt(VSTGUI::CFrame& frame, int x, int y)
     int stride = 0;
     const unsigned char* data = frame.getBackBufferPixels(width, height, stride);
     if (data == nullptr || x < 0 || y < 0 || x >= width || y >= height)
-    {
         return {0, 0, 0, 0};
-    }
     const auto argb = *reinterpret_cast<const std::uint32_t*>(data + y * stride + x * 4);
     const std::uint8_t alpha = argb >> 24;
     auto unpremultiply = [alpha](std::uint32_t channel) -> std::uint8_t
@@ -89,32 +87,9 @@ int CountDifferent(VSTGUI::CFrame& frame, int x0, int y0, int x1, int y1,
 {
     int count = 0;
     for (int y = y0; y < y1; ++y)
-    {
         for (int x = x0; x < x1; ++x)
-        {
-            if (!IsColour(PixelAt(frame, x, y), background, tolerance))
-            {
-                ++count;
-            }
-        }
-    }
+            count += IsColour(PixelAt(frame, x, y), background, tolerance) ? 0 : 1;
     return count;
-}
-
-void Drag(VSTGUI::CFrame& frame, VSTGUI::CPoint from, VSTGUI::CPoint to, long modifiers, int steps)
-{
-    // Presses a second apart: never a double-click.
-    static std::uint32_t pressTimeMs = 100000;
-    pressTimeMs += 1000;
-    frame.platformOnMouseDown(from, VSTGUI::kLButton | modifiers, pressTimeMs);
-    for (int i = 1; i <= steps; ++i)
-    {
-        const double t = static_cast<double>(i) / steps;
-        frame.platformOnMouseMoved(
-            VSTGUI::CPoint(from.x + (to.x - from.x) * t, from.y + (to.y - from.y) * t),
-            VSTGUI::kLButton | modifiers);
-    }
-    frame.platformOnMouseUp(to, VSTGUI::kLButton | modifiers);
 }
 
 void Click(VSTGUI::CFrame& frame, VSTGUI::CPoint at, long buttons, std::uint32_t timeMs)
@@ -131,13 +106,6 @@ VSTGUI::CSyntheticEvent MouseEvent(VSTGUI::CSyntheticEvent::Type type, VSTGUI::C
     event.where = where;
     event.buttons = buttons;
     return event;
-}
-
-void QueueClick(VSTGUI::CFrame& frame, VSTGUI::CPoint where)
-{
-    frame.queueSyntheticEvent(MouseEvent(VSTGUI::CSyntheticEvent::kMouseMoved, where, 0));
-    frame.queueSyntheticEvent(MouseEvent(VSTGUI::CSyntheticEvent::kMouseDown, where));
-    frame.queueSyntheticEvent(MouseEvent(VSTGUI::CSyntheticEvent::kMouseUp, where));
 }
 
 } // namespace ToolkitTest

@@ -1,5 +1,5 @@
 // Helpers for the toolkit's tests: PNG resources made on the fly, pixel reads from an offscreen
-// frame, a recording listener and editor interface, and synthetic mouse gestures.
+// frame, a recording listener and editor interface, and synthetic mouse events.
 #pragma once
 
 #include "vstgui/vstgui.h"
@@ -10,12 +10,10 @@
 
 namespace ToolkitTest
 {
-
 // PNG bytes of a width x height image: `frames` horizontal bands of equal height, band k
 // filled with colours[k % colours.size()].
 std::vector<unsigned char> MakeStripPng(int width, int height, int frames,
                                         const std::vector<VSTGUI::CColor>& colours);
-
 // Registers PNGs under names (kept alive for the process); scale 1 or 2.
 void RegisterPng(const std::string& name, int scale, std::vector<unsigned char> png);
 
@@ -33,30 +31,16 @@ int CountDifferent(VSTGUI::CFrame& frame, int x0, int y0, int x1, int y1,
 class CRecordingListener : public VSTGUI::CControlListener
 {
 public:
-    void valueChanged(VSTGUI::CControl* control) override
-    {
-        changes.push_back(control->getValue());
-        lastControl = control;
-    }
+    void valueChanged(VSTGUI::CControl* control) override { changes.push_back(control->getValue()); }
     std::vector<float> changes;
-    VSTGUI::CControl* lastControl = nullptr;
 };
 
 class CRecordingEditor : public VSTGUI::VSTGUIEditorInterface
 {
 public:
-    void beginEdit(long index) override
-    {
-        log += "b" + std::to_string(index) + " ";
-    }
-    void endEdit(long index) override
-    {
-        log += "e" + std::to_string(index) + " ";
-    }
-    void SetFrame(VSTGUI::CFrame* frame)
-    {
-        m_frame = frame;
-    }
+    void beginEdit(long index) override { log += "b" + std::to_string(index) + " "; }
+    void endEdit(long index) override { log += "e" + std::to_string(index) + " "; }
+    void SetFrame(VSTGUI::CFrame* frame) { m_frame = frame; }
     std::string log;
 };
 
@@ -81,15 +65,10 @@ private:
     VSTGUI::CColor m_colour;
 };
 
-// Press at `from`, move to `to` in `steps`, release there; left button plus `modifiers`.
-void Drag(VSTGUI::CFrame& frame, VSTGUI::CPoint from, VSTGUI::CPoint to, long modifiers = 0,
-          int steps = 4);
+// Press and release at `at`.
 void Click(VSTGUI::CFrame& frame, VSTGUI::CPoint at, long buttons = VSTGUI::kLButton,
            std::uint32_t timeMs = 0);
-
 // Scripted input for modal loops.
 VSTGUI::CSyntheticEvent MouseEvent(VSTGUI::CSyntheticEvent::Type type, VSTGUI::CPoint where,
                                    long buttons = VSTGUI::kLButton);
-void QueueClick(VSTGUI::CFrame& frame, VSTGUI::CPoint where);
-
 } // namespace ToolkitTest

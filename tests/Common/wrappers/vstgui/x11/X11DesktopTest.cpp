@@ -9,12 +9,11 @@ namespace
 
 TEST(CX11DesktopTest, DpiIsReadFromTheXftDpiLine)
 {
-    struct DPI_CASE
+    const struct
     {
         const char* resources;
         double dpi;
-    };
-    const DPI_CASE cases[] = {
+    } cases[] = {
         {nullptr, 0.0},
         {"", 0.0},
         {"Xft.dpi:\t96\n", 96.0},
@@ -28,7 +27,7 @@ TEST(CX11DesktopTest, DpiIsReadFromTheXftDpiLine)
         {"Xft.dpi:\tnan\n", 0.0},
         {"Xft.dpi:\t0\n", 0.0},
     };
-    for (const DPI_CASE& c : cases)
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(c.resources != nullptr ? c.resources : "(null)");
         EXPECT_DOUBLE_EQ(X11Desktop::DpiFromResources(c.resources), c.dpi);
@@ -47,7 +46,7 @@ TEST(CX11DesktopTest, ScaleIsTheNearestOfOneOneAndAHalfAndTwo)
         {0.0, 1.0},   {-10.0, 1.0}, {72.0, 1.0},  {96.0, 1.0},   {119.9, 1.0}, {120.0, 1.5},
         {144.0, 1.5}, {167.9, 1.5}, {168.0, 2.0}, {192.0, 2.0}, {384.0, 2.0},
     };
-    for (const SCALE_CASE& c : cases)
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(c.dpi);
         EXPECT_DOUBLE_EQ(X11Desktop::ScaleFactorFromDpi(c.dpi), c.scale);

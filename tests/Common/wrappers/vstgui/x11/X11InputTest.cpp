@@ -13,54 +13,50 @@ using namespace VSTGUI;
 namespace
 {
 
-struct STATE_CASE
+TEST(CX11InputTest, StateWordGivesModifiersAndHeldButtons)
 {
-    unsigned int state;
-    long modifiers;
-    long held;
-};
-
-class CX11InputTest : public ::testing::TestWithParam<STATE_CASE>
-{
-};
-
-TEST_P(CX11InputTest, StateWordGivesModifiersAndHeldButtons)
-{
-    const STATE_CASE& c = GetParam();
-    EXPECT_EQ(X11Input::ModifierFlags(c.state), c.modifiers);
-    EXPECT_EQ(X11Input::HeldButtonFlags(c.state), c.held);
+    // Control is the context-click modifier here (kApple), never kControl; Lock and NumLock
+    // (Mod2) change nothing.
+    const struct
+    {
+        unsigned int state;
+        long modifiers, held;
+    } cases[] = {
+        {0, 0, 0},
+        {ShiftMask, kShift, 0},
+        {ControlMask, kApple, 0},
+        {Mod1Mask, kAlt, 0},
+        {LockMask | Mod2Mask, 0, 0},
+        {ShiftMask | ControlMask | Mod1Mask, kShift | kApple | kAlt, 0},
+        {Button1Mask, 0, kLButton},
+        {Button2Mask | Button3Mask, 0, kMButton | kRButton},
+        {Button1Mask | ControlMask, kApple, kLButton},
+        {Button4Mask | Button5Mask, 0, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.state);
+        EXPECT_EQ(X11Input::ModifierFlags(c.state), c.modifiers);
+        EXPECT_EQ(X11Input::HeldButtonFlags(c.state), c.held);
+    }
 }
-
-// Control is the context-click modifier here (kApple), never kControl; Lock and NumLock
-// (Mod2) change nothing.
-INSTANTIATE_TEST_SUITE_P(
-    States, CX11InputTest,
-    ::testing::Values(STATE_CASE{0, 0, 0}, STATE_CASE{ShiftMask, kShift, 0},
-                      STATE_CASE{ControlMask, kApple, 0}, STATE_CASE{Mod1Mask, kAlt, 0},
-                      STATE_CASE{LockMask | Mod2Mask, 0, 0},
-                      STATE_CASE{ShiftMask | ControlMask | Mod1Mask, kShift | kApple | kAlt, 0},
-                      STATE_CASE{Button1Mask, 0, kLButton},
-                      STATE_CASE{Button2Mask | Button3Mask, 0, kMButton | kRButton},
-                      STATE_CASE{Button1Mask | ControlMask, kApple, kLButton},
-                      STATE_CASE{Button4Mask | Button5Mask, 0, 0}));
 
 TEST(CX11InputButtonTest, ButtonNumbersMapToClicksOrWheelSteps)
 {
-    struct BUTTON_CASE
+    const struct
     {
         unsigned int button;
         long flag;
         bool wheel;
         float distance;
         bool horizontal;
-    };
-    const BUTTON_CASE cases[] = {
+    } cases[] = {
         {1, kLButton, false, 0.0f, false}, {2, kMButton, false, 0.0f, false},
         {3, kRButton, false, 0.0f, false}, {4, 0, true, 1.0f, false},
         {5, 0, true, -1.0f, false},        {6, 0, true, 1.0f, true},
         {7, 0, true, -1.0f, true},         {8, 0, false, 0.0f, false},
     };
-    for (const BUTTON_CASE& c : cases)
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(c.button);
         EXPECT_EQ(X11Input::ButtonFlag(c.button), c.flag);
