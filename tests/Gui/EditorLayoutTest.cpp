@@ -107,13 +107,16 @@ TEST(CEditorLayoutFixedTest, CompactWindowFitsALowScreenAndShiftsTheWholeHeader)
     const LAYOUT_RECT compact = GetWindowRect(kWindowCompact);
     EXPECT_LT(compact.height, 910 - 100) << "fits a screen lower than 910 px with host chrome";
     const int shift = compact.width - normal.width;
-    std::vector<LAYOUT_CONTROL> inNormal, inCompact;
-    for (const LAYOUT_CONTROL& c : Controls(kWindowNormal))
-        if (c.section == kSectionHeader)
-            inNormal.push_back(c);
-    for (const LAYOUT_CONTROL& c : Controls(kWindowCompact))
-        if (c.section == kSectionHeader)
-            inCompact.push_back(c);
+    auto header = [](int mode)
+    {
+        std::vector<LAYOUT_CONTROL> rows;
+        for (const LAYOUT_CONTROL& c : Controls(mode))
+            if (c.section == kSectionHeader)
+                rows.push_back(c);
+        return rows;
+    };
+    const std::vector<LAYOUT_CONTROL> inNormal = header(kWindowNormal);
+    const std::vector<LAYOUT_CONTROL> inCompact = header(kWindowCompact);
     ASSERT_EQ(inNormal.size(), inCompact.size());
     for (size_t i = 0; i < inNormal.size(); ++i)
     {

@@ -106,7 +106,6 @@ protected:
         // "Mod1 Speed" at its default, a sixteenth note.
         return static_cast<double>(TimeScaling::ToRatio(2, kTempo)) * kRate;
     }
-
 };
 
 // The envelope's segment shape: the bilinear warp the modulator plays.

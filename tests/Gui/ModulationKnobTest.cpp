@@ -48,7 +48,8 @@ TEST_F(CModulationKnobTest, ShowsTheFirstOfTwoSlotsUntilTheSecondIsEdited)
     EXPECT_FLOAT_EQ(0.5f, m_knob->GetModDepth());
 
     // Editing the second slot's depth (the matrix page does so through the host path).
-    m_plugin.Wrapper()->setParameter(kMtxDepth + 7, m_effect->UnscaledValueToScaled(kMtxDepth + 7, -40.0f));
+    m_plugin.Wrapper()->setParameter(kMtxDepth + 7,
+                                     m_effect->UnscaledValueToScaled(kMtxDepth + 7, -40.0f));
     EXPECT_EQ(kMtxDepth + 7, m_knob->GetModDepthParamID());
     EXPECT_NEAR(-0.4f, m_knob->GetModDepth(), 1e-5f);
 }

@@ -5,6 +5,7 @@
 #include "Gui/GuiTestSupport.h"
 #include "Gui/MsegPresetBrowser.h"
 #include "utilities/ByteWriter.h"
+#include "utilities/FileUtils.h"
 
 #include <gtest/gtest.h>
 
@@ -98,13 +99,7 @@ protected:
     std::vector<uint8_t> Read(const std::string& path)
     {
         std::vector<uint8_t> bytes;
-        std::FILE* file = std::fopen(path.c_str(), "rb");
-        if (!file)
-            return bytes;
-        int c;
-        while ((c = std::fgetc(file)) != EOF)
-            bytes.push_back(static_cast<uint8_t>(c));
-        std::fclose(file);
+        EXPECT_TRUE(FileUtils::ReadFile(path, bytes, 1 << 16)) << path;
         return bytes;
     }
 

@@ -77,8 +77,9 @@ TEST_F(CBaseControlsTest, ListControlShowsTheFormatterTextOfItsValue)
     ASSERT_NE(nullptr, list);
     for (int mode = 0; mode <= 3; ++mode)
     {
-        m_plugin.Wrapper()->setParameter(
-            kDistMode + 1, m_effect->UnscaledValueToScaled(kDistMode + 1, static_cast<float>(mode)));
+        const float scaled =
+            m_effect->UnscaledValueToScaled(kDistMode + 1, static_cast<float>(mode));
+        m_plugin.Wrapper()->setParameter(kDistMode + 1, scaled);
         char shown[256] = {};
         list->GetDisplayText(shown, sizeof(shown));
         EXPECT_EQ(DisplayText(m_effect, kDistMode + 1), shown) << mode;
