@@ -75,9 +75,9 @@ protected:
 };
 } // namespace
 
-TEST_F(CEditorTest, WindowSizeFollowsTheLayoutOfEachModeAndTheScale)
+TEST_F(CEditorTest, WindowSizeFollowsTheLayoutOfEachModeAndTheScaleBeforeOpening)
 {
-    for (int mode : {CEditor::kNormalMode, CEditor::kCompactMode})
+    for (int mode : {CEditor::kCompactMode, CEditor::kNormalMode})
     {
         m_editor->SetEditorViewMode(mode);
         ERect* rect = nullptr;
@@ -88,28 +88,7 @@ TEST_F(CEditorTest, WindowSizeFollowsTheLayoutOfEachModeAndTheScale)
     setenv("MORVEX_UI_SCALE", "2", 1);
     ERect* rect = nullptr;
     ASSERT_TRUE(m_editor->getRect(&rect));
-    EXPECT_EQ(2 * GetWindowRect(CEditor::kCompactMode).width, rect->right - rect->left);
-}
-
-TEST_F(CEditorTest, MasterStripControlsSitWhereTheLayoutPutsThem)
-{
-    Open();
-    for (int id : {kPower, kVolume, kDryWet, kPan, kLimiter, kEqOn, kEqBass, kEqMidFreq, kReverbOn,
-                   kReverbInput, kReverbTreble, kLayerAMix, kLayerBPan, kLayerBOn, kLayerMode})
-    {
-        const LAYOUT_CONTROL* row = FindLayoutControl(CEditor::kNormalMode, id);
-        CControl* control = m_editor->GetControl(id);
-        ASSERT_TRUE(row && control) << id;
-        EXPECT_TRUE(control->isAttached()) << id;
-        // Knobs grow around their film strip for the modulation arc.
-        const LAYOUT_RECT view = row->ViewRect();
-        EXPECT_EQ(CRect(view.x, view.y, view.Right(), view.Bottom()), control->getViewSize())
-            << id;
-        EXPECT_FLOAT_EQ(Scaled(m_effect, id), control->getValue()) << id;
-    }
-    ASSERT_NE(nullptr, m_editor->GetReadOut(kVolume));
-    EXPECT_TRUE(m_editor->GetControl(kVolume)->isTypeOf("CModulationKnob"));
-    EXPECT_TRUE(m_editor->GetControl(kPower)->isTypeOf("CBaseOnOffButton"));
+    EXPECT_EQ(2 * GetWindowRect(CEditor::kNormalMode).width, rect->right - rect->left);
 }
 
 TEST_F(CEditorTest, CompactModeRebuildsInPlaceWithTheMasterViewAndReopensInIt)
@@ -165,6 +144,7 @@ TEST_F(CEditorTest, KnobTurnAndSwitchClickAreOneHostGestureEachAndLightTheUndoBu
     Idle();
     EXPECT_STREQ("UndoButton.png", m_editor->GetUndoButton()->getBackground()->getResourceName());
 
+    EXPECT_TRUE(m_editor->GetControl(kPower)->isTypeOf("CBaseOnOffButton"));
     ASSERT_FLOAT_EQ(1.0f, Scaled(m_effect, kPower));
     Drag(CentreOf(kPower), {});
     EXPECT_FLOAT_EQ(0.0f, Scaled(m_effect, kPower));

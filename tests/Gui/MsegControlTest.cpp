@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <utility>
 #include <vector>
 
 using namespace VSTGUI;
@@ -191,10 +190,9 @@ TEST_F(CMsegControlTest, DrawnPositionsAreTheEnvelopeShuffledOnes)
 TEST_F(CMsegControlTest, TheTensionParameterIsMappedAsTheAudioMapsIt)
 {
     // -100 % .. 0 % .. +100 %: -1 .. -0.5 .. +0.5 (the matrix's offset for the envelope).
-    const std::pair<float, float> cases[] = {
-        {0.0f, -1.0f}, {0.25f, -0.75f}, {0.5f, -0.5f}, {0.75f, 0.0f}, {1.0f, 0.5f}};
-    for (const auto& [scaled, offset] : cases)
-        EXPECT_FLOAT_EQ(offset, CMsegControl::TensionOffsetFromScaled(scaled)) << scaled;
+    const float cases[][2] = {{0.0f, -1.0f}, {0.25f, -0.75f}, {0.75f, 0.0f}, {1.0f, 0.5f}};
+    for (const auto& c : cases)
+        EXPECT_FLOAT_EQ(c[1], CMsegControl::TensionOffsetFromScaled(c[0])) << c[0];
 }
 
 TEST_F(CMsegControlTest, TheCurveAtTensionZeroPercentBendsAsTheAudiosMinusHalf)
