@@ -129,17 +129,6 @@ TEST_F(CStepperControlTest, TheLengthStripSetsTheLengthNeverBelowTwo)
     EXPECT_EQ(2, m_control->GetLength());
 }
 
-TEST_F(CStepperControlTest, EveryPressIsOneUndoStepAndEveryMoveIsReported)
-{
-    m_frame.platformOnMouseDown(CPoint(CellX(3), Y(0.5)), kLButton, 1000);
-    m_frame.platformOnMouseMoved(CPoint(CellX(4), Y(0.5)), kLButton);
-    m_frame.platformOnMouseMoved(CPoint(CellX(5), Y(0.5)), kLButton);
-    m_frame.platformOnMouseUp(CPoint(CellX(5), Y(0.5)), kLButton);
-    EXPECT_EQ(1, m_host.stepperUndos);
-    EXPECT_EQ(0, m_host.msegUndos);
-    EXPECT_EQ(3, m_host.changes) << "the press edits at once, then each move";
-}
-
 TEST_F(CStepperControlTest, DrawnPositionsAreTheStepperShuffledOnes)
 {
     struct CASE
