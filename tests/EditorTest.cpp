@@ -1,7 +1,7 @@
 // The Morvex editor opened offscreen with its real artwork and layout: window modes
 // and sizes, the master strip's bindings, the idle pass (meters, undo look), a knob
 // turn end to end, the layer pages, modulator tabs, matrix page, routing drags,
-// linked delay speeds and aim drags.
+// linked delay speeds, aim drags and the modulation menu.
 #include "Common/wrappers/BaseReadOut.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Editor.h"
@@ -19,7 +19,6 @@
 #include "Gui/StepperControl.h"
 #include "Processing/ModulationMatrix.h"
 #include "Preferences.h"
-#include "vstgui/MenuOverlay.h"
 #include "vstgui/vstgui.h"
 
 #include <gtest/gtest.h>
@@ -30,74 +29,76 @@
 #include <cstring>
 #include <vector>
 
+using namespace GuiTest;
 using namespace MorvexParam;
 using namespace VSTGUI;
 
 namespace
 {
-class CEditorTest : public GuiTest::CEditorFixture<>
+class CEditorTest : public CEditorFixture<>
 {
+protected:
+    // Plays `blocks` blocks of a 256-sample sine of `amplitude` through the plug-in.
+    void Play(float amplitude, int blocks = 8)
+    {
+        CVstWrapper* wrapper = m_plugin.Wrapper();
+        if (!m_resumed)
+        {
+            wrapper->setSampleRate(44100.0f);
+            wrapper->setBlockSize(256);
+            wrapper->resume();
+            m_resumed = true;
+        }
+        std::vector<float> left(256), right(256), outLeft(256), outRight(256);
+        for (int i = 0; i < 256; ++i)
+            left[i] = right[i] = amplitude * std::sin(0.05f * static_cast<float>(i));
+        float* inputs[2] = {left.data(), right.data()};
+        float* outputs[2] = {outLeft.data(), outRight.data()};
+        for (int block = 0; block < blocks; ++block)
+            wrapper->processReplacing(inputs, outputs, 256);
+    }
+    std::vector<int32_t> Order(int layer)
+    {
+        std::vector<int32_t> order(CEditor::kRoutingNodes);
+        std::memcpy(order.data(), m_effect->GetRawParameterBlock(kRawBlockLayerOrder + layer),
+                    order.size() * sizeof(int32_t));
+        return order;
+    }
+    static std::vector<int32_t> Shown(CNodePanel* panel)
+    {
+        int order[CEditor::kRoutingNodes] = {};
+        panel->GetNodeOrder(order);
+        return std::vector<int32_t>(order, order + CEditor::kRoutingNodes);
+    }
+
+    bool m_resumed = false;
 };
 } // namespace
 
-TEST_F(CEditorTest, WindowSizeFollowsTheBackgroundOfEachMode)
+TEST_F(CEditorTest, WindowSizeFollowsTheLayoutOfEachModeAndTheScaleBeforeOpening)
 {
-    struct CASE
+    for (int mode : {CEditor::kCompactMode, CEditor::kNormalMode})
     {
-        int mode;
-        int width;
-        int height;
-    };
-    const CASE cases[] = {{CEditor::kNormalMode, 1080, 790}, {CEditor::kCompactMode, 1098, 700}};
-    for (const CASE& c : cases)
-    {
-        m_editor->SetEditorViewMode(c.mode);
+        m_editor->SetEditorViewMode(mode);
         ERect* rect = nullptr;
         ASSERT_TRUE(m_editor->getRect(&rect));
-        EXPECT_EQ(c.width, rect->right - rect->left) << c.mode;
-        EXPECT_EQ(c.height, rect->bottom - rect->top) << c.mode;
+        EXPECT_EQ(GetWindowRect(mode).width, rect->right - rect->left) << mode;
+        EXPECT_EQ(GetWindowRect(mode).height, rect->bottom - rect->top) << mode;
     }
     setenv("MORVEX_UI_SCALE", "2", 1);
     ERect* rect = nullptr;
     ASSERT_TRUE(m_editor->getRect(&rect));
-    EXPECT_EQ(2 * 1098, rect->right - rect->left);
+    EXPECT_EQ(2 * GetWindowRect(CEditor::kNormalMode).width, rect->right - rect->left);
 }
 
-TEST_F(CEditorTest, MasterStripControlsSitWhereTheLayoutPutsThem)
-{
-    Open();
-    for (int id : {kPower, kVolume, kDryWet, kPan, kLimiter, kEqOn, kEqBass, kEqMidFreq, kReverbOn,
-                   kReverbInput, kReverbTreble, kLayerAMix, kLayerBPan, kLayerBOn, kLayerMode})
-    {
-        const LAYOUT_CONTROL* row = FindLayoutControl(CEditor::kNormalMode, id);
-        ASSERT_NE(nullptr, row) << id;
-        CControl* control = m_editor->GetControl(id);
-        ASSERT_NE(nullptr, control) << id;
-        EXPECT_TRUE(control->isAttached()) << id;
-        // Knobs grow around their film strip for the modulation arc.
-        const LAYOUT_RECT view = row->ViewRect();
-        EXPECT_DOUBLE_EQ(view.x, control->getViewSize().left) << id;
-        EXPECT_DOUBLE_EQ(view.y, control->getViewSize().top) << id;
-        EXPECT_DOUBLE_EQ(view.width, control->getViewSize().getWidth()) << id;
-        EXPECT_FLOAT_EQ(m_effect->GetParameterScaled(id, false, false, 0), control->getValue())
-            << id;
-    }
-    ASSERT_NE(nullptr, m_editor->GetReadOut(kVolume));
-    EXPECT_TRUE(m_editor->GetControl(kVolume)->isTypeOf("CModulationKnob"));
-    EXPECT_TRUE(m_editor->GetControl(kPower)->isTypeOf("CBaseOnOffButton"));
-    EXPECT_NE(nullptr, m_editor->GetMeter(0));
-    EXPECT_NE(nullptr, m_editor->GetMeter(1));
-    EXPECT_NE(nullptr, m_editor->GetCorrelationMeter());
-}
-
-TEST_F(CEditorTest, CompactModeRebuildsInPlaceWithTheMasterView)
+TEST_F(CEditorTest, CompactModeRebuildsInPlaceWithTheMasterViewAndReopensInIt)
 {
     Open();
     CControl* settings = m_editor->GetTaggedControl(kTagSettings);
     ASSERT_NE(nullptr, settings);
     m_editor->SetEditorViewMode(CEditor::kCompactMode);
-    EXPECT_DOUBLE_EQ(1098, m_frame->getWidth());
-    EXPECT_DOUBLE_EQ(700, m_frame->getHeight());
+    EXPECT_DOUBLE_EQ(GetWindowRect(CEditor::kCompactMode).width, m_frame->getWidth());
+    EXPECT_DOUBLE_EQ(GetWindowRect(CEditor::kCompactMode).height, m_frame->getHeight());
     EXPECT_EQ(settings, m_editor->GetTaggedControl(kTagSettings));
     EXPECT_TRUE(settings->isAttached());
 
@@ -107,133 +108,88 @@ TEST_F(CEditorTest, CompactModeRebuildsInPlaceWithTheMasterView)
     ASSERT_NE(nullptr, volume);
     EXPECT_EQ(master, volume->getParentView());
     EXPECT_FALSE(master->isAttached()); // until the view selector shows it
-
-    CControl* selector = m_editor->GetTaggedControl(kTagViewSelector);
-    ASSERT_NE(nullptr, selector);
-    selector->setValue(1.0f);
-    m_editor->valueChanged(selector);
+    Select(kTagViewSelector, 1.0f);
     EXPECT_TRUE(master->isAttached());
     // Values still reach the master controls in their container.
     m_plugin.Wrapper()->setParameter(kVolume, 0.2f);
     EXPECT_FLOAT_EQ(0.2f, volume->getValue());
 
+    // Reopened: the same mode, rebuilt from the current values.
+    m_editor->close();
+    m_effect->SetParameterScaled(kPan, 0.3f);
+    ASSERT_TRUE(m_editor->OpenOffscreen(1.0));
+    EXPECT_EQ(CEditor::kCompactMode, m_editor->GetEditorViewMode());
+    EXPECT_FLOAT_EQ(0.3f, m_editor->GetControl(kPan)->getValue());
+
     m_editor->SetEditorViewMode(CEditor::kNormalMode);
-    EXPECT_DOUBLE_EQ(1080, m_frame->getWidth());
+    EXPECT_DOUBLE_EQ(GetWindowRect(CEditor::kNormalMode).width, m_editor->getFrame()->getWidth());
     EXPECT_EQ(nullptr, m_editor->GetMasterView());
-    EXPECT_EQ(m_frame, m_editor->GetControl(kVolume)->getParentView());
+    EXPECT_EQ(m_editor->getFrame(), m_editor->GetControl(kVolume)->getParentView());
 }
 
-TEST_F(CEditorTest, KnobTurnIsOneHostGestureOneUndoStepAndLightsTheUndoButton)
+TEST_F(CEditorTest, KnobTurnAndSwitchClickAreOneHostGestureEachAndLightTheUndoButton)
 {
     Open();
     Idle();
     ASSERT_NE(nullptr, m_editor->GetUndoButton());
     EXPECT_STREQ("UndoButtonDisabled.png",
                  m_editor->GetUndoButton()->getBackground()->getResourceName());
-
     const CPoint centre = CentreOf(kDryWet);
-    m_frame->platformOnMouseDown(centre, kLButton, 1000);
-    m_frame->platformOnMouseMoved(CPoint(centre.x, centre.y + 10), kLButton);
-    m_frame->platformOnMouseMoved(CPoint(centre.x, centre.y + 40), kLButton);
-    m_frame->platformOnMouseUp(CPoint(centre.x, centre.y + 40), kLButton);
-
-    const std::vector<GuiTest::HOST_CALL> edits = m_plugin.Host().EditCalls(kDryWet);
-    ASSERT_GE(edits.size(), 3u);
-    EXPECT_EQ(audioMasterBeginEdit, edits.front().opcode);
-    EXPECT_EQ(audioMasterEndEdit, edits.back().opcode);
+    Drag(centre, {CPoint(centre.x, centre.y + 10), CPoint(centre.x, centre.y + 40)});
+    ExpectOneGesture(m_plugin.Host().EditCalls(kDryWet));
     EXPECT_EQ(1, m_plugin.Host().Count(audioMasterBeginEdit));
     // 100 % dry/wet at the start, 40 px down = a fifth of the range.
-    EXPECT_NEAR(0.8f, m_effect->GetParameterScaled(kDryWet, false, false, 0), 1e-5f);
+    EXPECT_NEAR(0.8f, Scaled(m_effect, kDryWet), 1e-5f);
     EXPECT_EQ(1, m_effect->GetUndoCount());
-
     Idle();
     EXPECT_STREQ("UndoButton.png", m_editor->GetUndoButton()->getBackground()->getResourceName());
-}
 
-TEST_F(CEditorTest, PowerSwitchClickTogglesPowerAsOneGesture)
-{
-    Open();
-    ASSERT_FLOAT_EQ(1.0f, m_effect->GetParameterScaled(kPower, false, false, 0));
-    const CPoint centre = CentreOf(kPower);
-    m_frame->platformOnMouseDown(centre, kLButton, 1000);
-    m_frame->platformOnMouseUp(centre, kLButton);
-    EXPECT_FLOAT_EQ(0.0f, m_effect->GetParameterScaled(kPower, false, false, 0));
-    const std::vector<GuiTest::HOST_CALL> edits = m_plugin.Host().EditCalls(kPower);
-    ASSERT_EQ(3u, edits.size());
-    EXPECT_EQ(audioMasterBeginEdit, edits[0].opcode);
-    EXPECT_EQ(audioMasterAutomate, edits[1].opcode);
-    EXPECT_EQ(audioMasterEndEdit, edits[2].opcode);
+    EXPECT_TRUE(m_editor->GetControl(kPower)->isTypeOf("CBaseOnOffButton"));
+    ASSERT_FLOAT_EQ(1.0f, Scaled(m_effect, kPower));
+    Drag(CentreOf(kPower), {});
+    EXPECT_FLOAT_EQ(0.0f, Scaled(m_effect, kPower));
+    EXPECT_EQ(3u, m_plugin.Host().EditCalls(kPower).size());
+    ExpectOneGesture(m_plugin.Host().EditCalls(kPower));
 }
 
 TEST_F(CEditorTest, MetersShowTheEffectsLevelsAfterIdle)
 {
     Open();
-    CVstWrapper* wrapper = m_plugin.Wrapper();
-    wrapper->setSampleRate(44100.0f);
-    wrapper->setBlockSize(256);
-    wrapper->resume();
-    std::vector<float> left(256), right(256), outLeft(256), outRight(256);
-    for (int i = 0; i < 256; ++i)
-    {
-        left[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
-        right[i] = left[i];
-    }
-    float* inputs[2] = {left.data(), right.data()};
-    float* outputs[2] = {outLeft.data(), outRight.data()};
-    for (int block = 0; block < 8; ++block)
-        wrapper->processReplacing(inputs, outputs, 256);
+    Play(0.5f);
     Idle();
-
     CDecibelMeter* meter = m_editor->GetMeter(0);
     ASSERT_NE(nullptr, meter);
     EXPECT_GT(m_effect->GetPeakLeft(), 0.0f);
-    EXPECT_FLOAT_EQ(meter->LevelToPosition(m_effect->GetPeakLeft()), meter->getValue());
     EXPECT_GT(meter->getValue(), 0.0f);
+    EXPECT_FLOAT_EQ(meter->LevelToPosition(m_effect->GetPeakLeft()), meter->getValue());
     EXPECT_FLOAT_EQ(m_effect->GetCorrelation(), m_editor->GetCorrelationMeter()->getValue());
+    EXPECT_NE(nullptr, m_editor->GetMeter(1));
 }
 
 TEST_F(CEditorTest, IdlePaintsNothingInSilenceAndOnlyTheMetersForATone)
 {
     Open();
-    CVstWrapper* wrapper = m_plugin.Wrapper();
-    wrapper->setSampleRate(44100.0f);
-    wrapper->setBlockSize(256);
-    wrapper->resume();
-    std::vector<float> left(256, 0.0f), right(256, 0.0f), outLeft(256), outRight(256);
-    float* inputs[2] = {left.data(), right.data()};
-    float* outputs[2] = {outLeft.data(), outRight.data()};
-    const auto play = [&](float amplitude)
-    {
-        for (int i = 0; i < 256; ++i)
-        {
-            left[i] = amplitude * std::sin(0.05f * static_cast<float>(i));
-            right[i] = left[i];
-        }
-        for (int block = 0; block < 8; ++block)
-            wrapper->processReplacing(inputs, outputs, 256);
-    };
-    play(0.0f);
+    Play(0.0f);
     for (int i = 0; i < 3; ++i)
         Idle(); // the first paint
     m_frame->resetPaintStatistics();
     for (int i = 0; i < 20; ++i)
     {
-        play(0.0f);
+        Play(0.0f);
         Idle();
     }
     EXPECT_EQ(0, m_frame->getPaintStatistics().paintCount);
     EXPECT_EQ(0, m_frame->getPaintStatistics().viewWalks);
 
-    // A tone lights the meters: what is painted lies within the meters' area.
+    // A tone lights the meters: what is painted lies within them.
     CRect meters;
     for (int tag : {kTagMeterLeft, kTagMeterRight, kTagCorrelation})
     {
         const LAYOUT_CONTROL* row = FindLayoutControl(CEditor::kNormalMode, tag);
         ASSERT_NE(nullptr, row) << tag;
-        const CRect rect(row->rect.x, row->rect.y, row->rect.Right(), row->rect.Bottom());
-        meters.unite(rect);
+        meters.unite(CRect(row->rect.x, row->rect.y, row->rect.Right(), row->rect.Bottom()));
     }
-    play(0.5f);
+    Play(0.5f);
     Idle();
     EXPECT_GE(m_frame->getPaintStatistics().paintCount, 1);
     EXPECT_GT(m_frame->getPaintStatistics().paintedArea, 0.0);
@@ -241,27 +197,16 @@ TEST_F(CEditorTest, IdlePaintsNothingInSilenceAndOnlyTheMetersForATone)
     // A steady tone, once the correlation has settled: the meters already show it.
     for (int i = 0; i < 40; ++i)
     {
-        play(0.5f);
+        Play(0.5f);
         Idle();
     }
     m_frame->resetPaintStatistics();
     for (int i = 0; i < 10; ++i)
     {
-        play(0.5f);
+        Play(0.5f);
         Idle();
     }
     EXPECT_EQ(0, m_frame->getPaintStatistics().paintCount);
-}
-
-TEST_F(CEditorTest, ReopeningKeepsTheModeAndRebuildsFromCurrentValues)
-{
-    Open();
-    m_editor->SetEditorViewMode(CEditor::kCompactMode);
-    m_editor->close();
-    m_effect->SetParameterScaled(kPan, 0.3f);
-    ASSERT_TRUE(m_editor->OpenOffscreen(1.0));
-    EXPECT_EQ(CEditor::kCompactMode, m_editor->GetEditorViewMode());
-    EXPECT_FLOAT_EQ(0.3f, m_editor->GetControl(kPan)->getValue());
 }
 
 namespace
@@ -301,7 +246,7 @@ TEST(CEditorWindowModeTest, LowScreenWithoutStoredChoiceOpensCompactAndStoresIt)
     };
     for (const CASE& c : cases)
     {
-        GuiTest::CPluginInstance plugin;
+        CPluginInstance plugin;
         CPreferences* preferences = plugin.Effect()->GetPreferences();
         preferences->SetCompactGuiMode(c.stored);
         CScreenEditor editor(plugin.Effect(), c.screenHeight);
@@ -403,43 +348,23 @@ TEST_F(CEditorTest, RoutingTileDragIsStoredInTheLayersBlockAndUndoneInOneStep)
     Select(kTagLayerSelector, 1.0f);
     CNodePanel* panel = m_editor->GetNodePanel(1);
     ASSERT_NE(nullptr, panel);
-    int before[CEditor::kRoutingNodes] = {};
-    panel->GetNodeOrder(before);
-    int32_t layerA[CEditor::kRoutingNodes] = {};
-    std::memcpy(layerA, m_effect->GetRawParameterBlock(kRawBlockLayerOrder), sizeof(layerA));
+    const std::vector<int32_t> before = Shown(panel);
+    const std::vector<int32_t> layerA = Order(0);
+    // The first tile dropped onto the third slot.
     const int tile = panel->GetNodeWidth();
     const CPoint first = AimOverlay::CentreInFrame(panel->GetNode(0));
-    // The first tile dropped onto the third slot.
-    m_frame->platformOnMouseDown(first, kLButton, 1000);
-    m_frame->platformOnMouseMoved(CPoint(first.x + tile, first.y), kLButton);
-    m_frame->platformOnMouseMoved(CPoint(first.x + 2 * tile, first.y), kLButton);
-    m_frame->platformOnMouseUp(CPoint(first.x + 2 * tile, first.y), kLButton);
-
-    const int expected[CEditor::kRoutingNodes] = {before[1], before[2], before[0], before[3],
-                                                  before[4], before[5], before[6]};
-    int32_t stored[CEditor::kRoutingNodes] = {};
-    std::memcpy(stored, m_effect->GetRawParameterBlock(kRawBlockLayerOrder + 1), sizeof(stored));
-    for (int k = 0; k < CEditor::kRoutingNodes; ++k)
-        EXPECT_EQ(expected[k], stored[k]) << k;
+    Drag(first, {CPoint(first.x + tile, first.y), CPoint(first.x + 2 * tile, first.y)});
+    const std::vector<int32_t> expected = {before[1], before[2], before[0], before[3],
+                                           before[4], before[5], before[6]};
+    EXPECT_EQ(expected, Order(1));
     EXPECT_EQ(1, m_effect->GetUndoCount());
 
     m_effect->Undo();
-    int shown[CEditor::kRoutingNodes] = {};
-    panel->GetNodeOrder(shown);
-    std::memcpy(stored, m_effect->GetRawParameterBlock(kRawBlockLayerOrder + 1), sizeof(stored));
-    for (int k = 0; k < CEditor::kRoutingNodes; ++k)
-    {
-        EXPECT_EQ(before[k], shown[k]) << k;
-        EXPECT_EQ(before[k], stored[k]) << k;
-    }
-    // Layer A's order was never touched; redo brings the move back, on screen too.
-    std::memcpy(stored, m_effect->GetRawParameterBlock(kRawBlockLayerOrder), sizeof(stored));
-    for (int k = 0; k < CEditor::kRoutingNodes; ++k)
-        EXPECT_EQ(layerA[k], stored[k]) << k;
-    m_effect->Redo();
-    panel->GetNodeOrder(shown);
-    for (int k = 0; k < CEditor::kRoutingNodes; ++k)
-        EXPECT_EQ(expected[k], shown[k]) << k;
+    EXPECT_EQ(before, Shown(panel));
+    EXPECT_EQ(before, Order(1));
+    EXPECT_EQ(layerA, Order(0)) << "layer A's order is never touched";
+    m_effect->Redo(); // brings the move back, on screen too
+    EXPECT_EQ(expected, Shown(panel));
 }
 
 TEST_F(CEditorTest, LinkedDelaySpeedsMoveTogether)
@@ -462,23 +387,23 @@ TEST_F(CEditorTest, LinkedDelaySpeedsMoveTogether)
         ASSERT_NE(nullptr, link);
         link->setValue(1.0f);
         m_editor->valueChanged(link);
-        EXPECT_FLOAT_EQ(m_effect->GetParameterScaled(kDelaySpeedL + c.layer, false, false, 0),
-                        m_effect->GetParameterScaled(kDelaySpeedR + c.layer, false, false, 0))
+        EXPECT_FLOAT_EQ(Scaled(m_effect, kDelaySpeedL + c.layer),
+                        Scaled(m_effect, kDelaySpeedR + c.layer))
             << c.layer;
         // A turn of one speed moves the other, model and knob.
         CControl* knob = m_editor->GetControl(c.turned);
         knob->setValue(0.4f);
         m_editor->valueChanged(knob);
-        const float turned = m_effect->GetParameterScaled(c.turned, false, false, 0);
-        EXPECT_FLOAT_EQ(turned, m_effect->GetParameterScaled(c.follower, false, false, 0));
+        const float turned = Scaled(m_effect, c.turned);
+        EXPECT_FLOAT_EQ(turned, Scaled(m_effect, c.follower));
         EXPECT_FLOAT_EQ(turned, m_editor->GetControl(c.follower)->getValue()) << c.layer;
     }
     // Without the link the speeds are free.
     Select(kTagLayerSelector, 0.0f);
     m_plugin.Wrapper()->setParameter(kDelayLink, 0.0f);
-    const float right = m_effect->GetParameterScaled(kDelaySpeedR, false, false, 0);
+    const float right = Scaled(m_effect, kDelaySpeedR);
     m_plugin.Wrapper()->setParameter(kDelaySpeedL, 0.9f);
-    EXPECT_FLOAT_EQ(right, m_effect->GetParameterScaled(kDelaySpeedR, false, false, 0));
+    EXPECT_FLOAT_EQ(right, Scaled(m_effect, kDelaySpeedR));
 }
 
 TEST_F(CEditorTest, AimDragOntoAKnobRoutesTheModulatorAndTheOverlayFollowsIt)
@@ -496,9 +421,9 @@ TEST_F(CEditorTest, AimDragOntoAKnobRoutesTheModulatorAndTheOverlayFollowsIt)
     Idle(); // a running aim keeps the frame repainting for its overlay
     m_frame->platformOnMouseUp(to, kLButton);
     EXPECT_FALSE(aim->IsAiming());
-    EXPECT_EQ(2, static_cast<int>(m_effect->GetParameterUnscaled(kMtxSource, false, false, 0)));
+    EXPECT_EQ(2, static_cast<int>(Unscaled(m_effect, kMtxSource)));
     EXPECT_EQ(kFilterCutoff,
-              static_cast<int>(m_effect->GetParameterUnscaled(kMtxTarget, false, false, 0)));
+              static_cast<int>(Unscaled(m_effect, kMtxTarget)));
     Idle();
     EXPECT_EQ(CAimControl::kLookNormal, aim->GetLook());
 }
@@ -570,49 +495,23 @@ TEST_F(CEditorTest, MatrixEditsRedrawOnlyTheArcsTheyChange)
     EXPECT_TRUE(drive->isDirty());
 }
 
-namespace
-{
-// Inside the modal menu loop: clicks the menu's row `*data` (separators count as rows).
-void ClickMenuRow(CFrame* frame, void* data)
-{
-    CMenuOverlay* overlay = frame->GetModalOverlay();
-    if (!overlay)
-        return;
-    const CPoint centre = overlay->GetItemRect(0, *static_cast<int*>(data)).getCenter();
-    for (CSyntheticEvent::Type type : {CSyntheticEvent::kMouseDown, CSyntheticEvent::kMouseUp})
-    {
-        CSyntheticEvent event;
-        event.type = type;
-        event.where = centre;
-        event.buttons = kLButton;
-        frame->queueSyntheticEvent(event);
-    }
-}
-} // namespace
-
 TEST_F(CEditorTest, ContextClickOnAKnobRunsItsModulationMenuADepthDragDoesNot)
 {
     Open();
     const CPoint centre = CentreOf(kFilterCutoff);
-    // Rows: title, separator, "Add Modulation", separator, "Start Midi Learn", "Lock".
-    int lockRow = 5;
-    CSyntheticEvent callback;
-    callback.type = CSyntheticEvent::kCallback;
-    callback.callback = ClickMenuRow;
-    callback.userData = &lockRow;
-    m_frame->queueSyntheticEvent(callback);
     m_frame->platformOnMouseMoved(centre, 0);
-    m_frame->platformOnMouseDown(centre, kRButton, 1000);
-    m_frame->platformOnMouseUp(centre, kRButton);
+    // Rows: title, separator, "Add Modulation", separator, "Start Midi Learn", "Lock".
+    QueueMenuClick(m_frame, 5);
+    Drag(centre, {}, kRButton);
     EXPECT_TRUE(m_effect->GetParameterLock(kFilterCutoff));
     EXPECT_FALSE(m_frame->isInModalSession());
+    Drag(centre, {}, kRButton); // dismissed (no input left): nothing changes
+    EXPECT_TRUE(m_effect->GetParameterLock(kFilterCutoff));
 
     // A right-drag on a modulated knob sets the depth and opens no menu.
     m_effect->AddModulation(kFilterCutoff, 0, true);
     const long sessions = m_frame->getModalSessionCount();
-    m_frame->platformOnMouseDown(centre, kRButton, 3000);
-    m_frame->platformOnMouseMoved(CPoint(centre.x, centre.y - 10), kRButton);
-    m_frame->platformOnMouseUp(CPoint(centre.x, centre.y - 10), kRButton);
+    Drag(centre, {CPoint(centre.x, centre.y - 10)}, kRButton);
     EXPECT_EQ(sessions, m_frame->getModalSessionCount());
 }
 

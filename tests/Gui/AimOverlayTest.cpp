@@ -84,7 +84,8 @@ TEST(AimOverlay, PulseCountsDownAndRestartsBelowZero)
     for (const CASE& c : cases)
     {
         uint32_t last = c.lastTicks;
-        EXPECT_EQ(c.result, AimOverlay::AdvancePulse(c.countdownMs, last, c.nowTicks)) << c.nowTicks;
+        EXPECT_EQ(c.result, AimOverlay::AdvancePulse(c.countdownMs, last, c.nowTicks))
+            << c.nowTicks;
         EXPECT_EQ(c.nowTicks, last);
     }
 }

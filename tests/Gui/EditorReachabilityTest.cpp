@@ -98,14 +98,10 @@ TEST_P(CEditorReachabilityTest, PagesCoverWhatLiesUnderThem)
     CControl* speed = m_editor->GetControl(kModSpeed);
     ASSERT_NE(nullptr, speed);
     const CPoint centre = AimOverlay::CentreInFrame(speed);
-    CView* top = m_frame->getViewAt(centre, true);
-    EXPECT_NE(speed, top);
-    const float before = m_effect->GetParameterScaled(kModSpeed, false, false, 0);
-    CPoint where = centre;
-    m_frame->platformOnMouseDown(where, kLButton, 1000);
-    m_frame->platformOnMouseMoved(CPoint(where.x, where.y + 60), kLButton);
-    m_frame->platformOnMouseUp(CPoint(where.x, where.y + 60), kLButton);
-    EXPECT_FLOAT_EQ(before, m_effect->GetParameterScaled(kModSpeed, false, false, 0));
+    EXPECT_NE(speed, m_frame->getViewAt(centre, true));
+    const float before = GuiTest::Scaled(m_effect, kModSpeed);
+    Drag(centre, {CPoint(centre.x, centre.y + 60)});
+    EXPECT_FLOAT_EQ(before, GuiTest::Scaled(m_effect, kModSpeed));
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowModes, CEditorReachabilityTest,

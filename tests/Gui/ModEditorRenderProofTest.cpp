@@ -12,20 +12,15 @@
 // the boundary sample and at most 24 samples (0.5 ms) after it.
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Common/wrappers/dsp/TimeScaling.h"
-#include "Editor.h"
 #include "Gui/GuiTestSupport.h"
 #include "Gui/MsegControl.h"
 #include "Gui/StepperControl.h"
-#include "Morvex.h"
-#include "Preferences.h"
-#include "vstgui/vstgui.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -42,18 +37,13 @@ constexpr float kLevelTolerance = 0.01f;
 constexpr float kPixelTolerance = 0.011f;
 constexpr int kBoundaryLate = 24;
 
-class CModEditorRenderProofTest : public ::testing::Test
+class CModEditorRenderProofTest : public GuiTest::CEditorFixture<>
 {
 protected:
     void SetUp() override
     {
-        setenv("MORVEX_UI_SCALE", "1", 1);
-        m_effect = m_plugin.Effect();
-        m_effect->GetPreferences()->SetCompactGuiMode(CEditor::kNormalMode);
-        m_editor = new CEditor(m_effect);
-        m_effect->SetEditor(m_editor);
-        ASSERT_TRUE(m_editor->OpenOffscreen(1.0));
-        m_frame = m_editor->getFrame();
+        CEditorFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(Open());
         // A bare master chain, so that only the tremolo shapes the constant input.
         for (int id : {kEqOn, kReverbOn, kLimiter})
             m_plugin.Wrapper()->setParameter(id, 0.0f);
@@ -66,17 +56,11 @@ protected:
         SetUnscaled(kModTremolo, 100.0f);
         SetUnscaled(kModTremoloDst, 0.0f);
     }
-    void TearDown() override
-    {
-        m_effect->SetEditor(nullptr);
-        delete m_editor;
-        unsetenv("MORVEX_UI_SCALE");
-    }
-
     void SetUnscaled(int id, float value)
     {
         m_plugin.Wrapper()->setParameter(id, m_effect->UnscaledValueToScaled(id, value));
     }
+    // Every press at the same time: quick clicks on different places are no double-clicks.
     void Drag(const CPoint& from, const CPoint& to, long buttons = kLButton)
     {
         m_frame->platformOnMouseMoved(from, 0);
@@ -122,11 +106,6 @@ protected:
         // "Mod1 Speed" at its default, a sixteenth note.
         return static_cast<double>(TimeScaling::ToRatio(2, kTempo)) * kRate;
     }
-
-    GuiTest::CPluginInstance m_plugin;
-    CMorvex* m_effect = nullptr;
-    CEditor* m_editor = nullptr;
-    CFrame* m_frame = nullptr;
 };
 
 // The envelope's segment shape: the bilinear warp the modulator plays.

@@ -1,84 +1,54 @@
 // The modulator options menu: the entries of a step and of an envelope modulator with the
 // current preferences checked, and every choice stored in the saved preferences.
-#include "Gui/EditorMenuHost.h"
 #include "Gui/GuiTestSupport.h"
 #include "Gui/ModOptionsMenu.h"
 #include "Preferences.h"
-#include "vstgui/vstgui.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-using namespace VSTGUI;
+using namespace GuiTest;
 
 namespace
 {
-class CTestMenuHost : public IEditorMenuHost
-{
-public:
-    explicit CTestMenuHost(CMorvex* effect) : m_effect(effect) {}
-    CMorvex* GetMorvex() override { return m_effect; }
-    int GetSelectedLayer() const override { return 0; }
-    int GetSelectedMod() const override { return 6; }
-    void UpdateAllControls() override {}
-    void SetEditorViewMode(int) override {}
-
-private:
-    CMorvex* m_effect;
-};
-
 class CModOptionsMenuTest : public ::testing::Test
 {
 protected:
-    std::vector<std::string> Entries()
-    {
-        COptionMenu* menu = CModOptionsMenu::Build(&m_host);
-        std::vector<std::string> titles;
-        for (int i = 0; i < menu->getNbEntries(); ++i)
-        {
-            const CMenuItem* item = menu->getEntry(i);
-            titles.push_back(std::string(item->isChecked() ? "*" : "") + item->getTitle());
-        }
-        menu->forget();
-        return titles;
-    }
-    void SetEnvelope(bool envelope)
+    void SetUp() override { m_host.modulator = 6; }
+    // Modulator 6 as steps or envelope, from the given preferences.
+    void Prepare(bool envelope, int stepMode, int curveMode, bool length32, bool dense)
     {
         m_plugin.Effect()->SetParameterUnscaled(MorvexParam::kModMode + 6, envelope ? 1.0f : 0.0f);
+        CPreferences* preferences = m_plugin.Effect()->GetPreferences();
+        preferences->SetStepRandomizeMode(stepMode);
+        preferences->SetCurveRandomizeMode(curveMode);
+        preferences->SetCurveLength32(length32);
+        preferences->SetPreferDense(dense);
     }
-    CPreferences* Preferences() { return m_plugin.Effect()->GetPreferences(); }
 
-    GuiTest::CPluginInstance m_plugin;
-    CTestMenuHost m_host{m_plugin.Effect()};
+    CPluginInstance m_plugin;
+    CMenuHost m_host{m_plugin.Effect()};
 };
 } // namespace
 
-TEST_F(CModOptionsMenuTest, AStepModulatorOffersThreeWaysAndDenseSequences)
+TEST_F(CModOptionsMenuTest, StepsOfferThreeWaysAndDenseSequencesAnEnvelopeTensionsAndLength)
 {
-    SetEnvelope(false);
-    Preferences()->SetStepRandomizeMode(2);
-    Preferences()->SetPreferDense(true);
+    Prepare(false, 2, 3, true, true);
     EXPECT_EQ((std::vector<std::string>{"Randomize All", "Randomize Only Positions",
                                         "*Randomize Only Levels", "-",
                                         "*Prefer Dense Sequences"}),
-              Entries());
+              MenuTitles(CModOptionsMenu::Build(&m_host)));
     EXPECT_FALSE(CModOptionsMenu::Perform(&m_host, "Randomize Only Tensions"));
     EXPECT_FALSE(CModOptionsMenu::Perform(&m_host, "Generate 32 Steps"));
-}
 
-TEST_F(CModOptionsMenuTest, AnEnvelopeAlsoOffersTensionsAndItsLength)
-{
-    SetEnvelope(true);
-    Preferences()->SetCurveRandomizeMode(3);
-    Preferences()->SetCurveLength32(true);
-    Preferences()->SetPreferDense(false);
+    Prepare(true, 2, 3, true, false);
     EXPECT_EQ((std::vector<std::string>{"Randomize All", "Randomize Only Positions",
                                         "Randomize Only Levels", "*Randomize Only Tensions", "-",
                                         "*Generate 32 Steps", "Generate 16 Steps",
                                         "Prefer Dense Sequences"}),
-              Entries());
+              MenuTitles(CModOptionsMenu::Build(&m_host)));
 }
 
 TEST_F(CModOptionsMenuTest, ChoicesAreStoredInTheSavedPreferences)
@@ -101,11 +71,7 @@ TEST_F(CModOptionsMenuTest, ChoicesAreStoredInTheSavedPreferences)
     };
     for (const CASE& c : cases)
     {
-        Preferences()->SetStepRandomizeMode(0);
-        Preferences()->SetCurveRandomizeMode(0);
-        Preferences()->SetCurveLength32(false);
-        Preferences()->SetPreferDense(true);
-        SetEnvelope(c.envelope);
+        Prepare(c.envelope, 0, 0, false, true);
         ASSERT_TRUE(CModOptionsMenu::Perform(&m_host, c.title)) << c.title;
         const CPreferences saved(m_plugin.Effect());
         EXPECT_EQ(c.stepMode, saved.GetStepRandomizeMode()) << c.title;

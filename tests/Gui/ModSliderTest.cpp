@@ -50,13 +50,7 @@ protected:
     }
     void TearDown() override { m_frame.close(); }
 
-    uint32_t PixelAt(int x, int y)
-    {
-        m_frame.renderNow();
-        int width = 0, height = 0, stride = 0;
-        const unsigned char* pixels = m_frame.getBackBufferPixels(width, height, stride);
-        return *reinterpret_cast<const uint32_t*>(pixels + y * stride + x * 4) & 0xffffff;
-    }
+    uint32_t PixelAt(int x, int y) { return GuiTest::PixelAt(m_frame, x, y); }
 
     CGestureLog m_log;
     CFrame m_frame{CRect(0, 0, 200, 50), nullptr};

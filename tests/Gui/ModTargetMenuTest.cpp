@@ -1,5 +1,5 @@
 // The matrix's source and target list menus: every parameter is offered exactly once under
-// its name, the group table's extras map to their ids, and the current value is checked.
+// its name, extras included, and the current value is checked.
 #include "Gui/GuiTestSupport.h"
 #include "Gui/ModSourceMenu.h"
 #include "Gui/ModTargetMenu.h"
@@ -31,33 +31,6 @@ protected:
 };
 } // namespace
 
-TEST_F(CModTargetMenuTest, GroupExtrasMapToTheirIds)
-{
-    struct CASE
-    {
-        long tag;
-        long index;
-        float id;
-    };
-    const CASE cases[] = {
-        {10002, 5, 24.0f},   // "Reverb Mix"
-        {10002, 6, 311.0f},  // the entry after it: "Reverb Input"
-        {10004, 19, 60.0f},  // the Delay range's last entry
-        {10004, 20, 309.0f}, // "Delay Input"
-        {10004, 21, 310.0f},
-        {10008, 17, 122.0f}, // "Flanger Mix" of layer B
-        {10008, 18, 307.0f}, // "Flanger Mode"
-        {10008, 19, 308.0f},
-        {10008, 20, -1.0f}, // beyond the group
-        {10000, 0, 0.0f},
-        {10010, 95, 306.0f},
-        {0, 0, -1.0f}, // the main menu: "---"
-        {0, 3, 2.0f},  // the main menu: index - 1
-    };
-    for (const CASE& c : cases)
-        EXPECT_EQ(c.id, m_targets.GetResult(c.tag, c.index)) << c.tag << " / " << c.index;
-}
-
 TEST_F(CModTargetMenuTest, EveryParameterIsOfferedOnceUnderItsName)
 {
     m_targets.InitMenu(m_plugin.Effect(), m_menu, -1);
@@ -65,6 +38,10 @@ TEST_F(CModTargetMenuTest, EveryParameterIsOfferedOnceUnderItsName)
     EXPECT_STREQ("---", m_menu->getEntry(0)->getTitle());
     EXPECT_TRUE(m_menu->getEntry(0)->isChecked());
     EXPECT_TRUE(m_menu->getEntry(1)->isSeparator());
+    // The main menu's own entries: "---" is no target; an index past a group is none.
+    EXPECT_EQ(-1.0f, m_targets.GetResult(0, 0));
+    EXPECT_EQ(2.0f, m_targets.GetResult(0, 3));
+    EXPECT_EQ(-1.0f, m_targets.GetResult(CModTargetMenu::sGroups[8].tag, 20));
     std::multiset<int> offered;
     for (int g = 0; g < CModTargetMenu::kGroupCount; ++g)
     {

@@ -1,5 +1,6 @@
 // The modulation knob in the Morvex editor (the Volume knob of the master strip):
-// which matrix slot it shows, depth drags with the right button, and its arc.
+// which matrix slot it shows, depth drags with the right button, the double-click reset,
+// and its arc.
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Gui/GuiTestSupport.h"
 #include "Gui/ModulationKnob.h"
@@ -8,12 +9,13 @@
 
 #include <cstdint>
 
+using namespace GuiTest;
 using namespace MorvexParam;
 using namespace VSTGUI;
 
 namespace
 {
-class CModulationKnobTest : public GuiTest::CEditorFixture<>
+class CModulationKnobTest : public CEditorFixture<>
 {
 protected:
     void SetUp() override
@@ -25,29 +27,15 @@ protected:
         m_centre = CentreOf(kVolume);
     }
 
-    // Slot `slot` from modulator `source` to `target` at `depthPercent`.
     void Route(int slot, int source, int target, float depthPercent)
     {
-        m_effect->SetParameterUnscaled(kMtxSource + slot, static_cast<float>(source));
-        m_effect->SetParameterUnscaled(kMtxTarget + slot, static_cast<float>(target));
-        m_effect->SetParameterUnscaled(kMtxDepth + slot, depthPercent);
+        GuiTest::Route(m_effect, slot, source, target, depthPercent);
     }
-    float DepthPercent(int slot)
-    {
-        return m_effect->GetParameterUnscaled(kMtxDepth + slot, false, false, 0);
-    }
-    // Presses a second apart: never a double click.
-    void RightDrag(CPoint to)
-    {
-        m_pressTime += 1000;
-        m_frame->platformOnMouseDown(m_centre, kRButton, m_pressTime);
-        m_frame->platformOnMouseMoved(to, kRButton);
-        m_frame->platformOnMouseUp(to, kRButton);
-    }
+    float DepthPercent(int slot) { return Unscaled(m_effect, kMtxDepth + slot); }
+    void RightDrag(CPoint to) { Drag(m_centre, {to}, kRButton); }
 
     CModulationKnob* m_knob = nullptr;
     CPoint m_centre;
-    uint32_t m_pressTime = 0;
 };
 } // namespace
 
@@ -60,7 +48,8 @@ TEST_F(CModulationKnobTest, ShowsTheFirstOfTwoSlotsUntilTheSecondIsEdited)
     EXPECT_FLOAT_EQ(0.5f, m_knob->GetModDepth());
 
     // Editing the second slot's depth (the matrix page does so through the host path).
-    m_plugin.Wrapper()->setParameter(kMtxDepth + 7, m_effect->UnscaledValueToScaled(kMtxDepth + 7, -40.0f));
+    m_plugin.Wrapper()->setParameter(kMtxDepth + 7,
+                                     m_effect->UnscaledValueToScaled(kMtxDepth + 7, -40.0f));
     EXPECT_EQ(kMtxDepth + 7, m_knob->GetModDepthParamID());
     EXPECT_NEAR(-0.4f, m_knob->GetModDepth(), 1e-5f);
 }
@@ -68,12 +57,12 @@ TEST_F(CModulationKnobTest, ShowsTheFirstOfTwoSlotsUntilTheSecondIsEdited)
 TEST_F(CModulationKnobTest, RightDragSetsTheDepthAsOneGestureAndStopsAtTheEnds)
 {
     Route(0, 1, kVolume, 0.0f);
-    const float volumeBefore = m_effect->GetParameterScaled(kVolume, false, false, 0);
+    const float volumeBefore = Scaled(m_effect, kVolume);
     // 30 px up: +0.3 of depth.
     RightDrag(CPoint(m_centre.x, m_centre.y - 30));
     EXPECT_NEAR(30.0f, DepthPercent(0), 1e-3f);
-    EXPECT_FLOAT_EQ(volumeBefore, m_effect->GetParameterScaled(kVolume, false, false, 0));
-    const std::vector<GuiTest::HOST_CALL> edits = m_plugin.Host().EditCalls(kMtxDepth);
+    EXPECT_FLOAT_EQ(volumeBefore, Scaled(m_effect, kVolume));
+    const std::vector<HOST_CALL> edits = m_plugin.Host().EditCalls(kMtxDepth);
     ASSERT_GE(edits.size(), 3u);
     EXPECT_EQ(audioMasterBeginEdit, edits.front().opcode);
     EXPECT_EQ(audioMasterEndEdit, edits.back().opcode);
@@ -110,6 +99,27 @@ TEST_F(CModulationKnobTest, NoDepthChangeWithoutADragOrWithoutAModulation)
         EXPECT_EQ(0, m_plugin.Host().Count(audioMasterBeginEdit));
         EXPECT_EQ(0, m_plugin.Host().Count(audioMasterAutomate));
     }
+}
+
+TEST_F(CModulationKnobTest, ARightDoubleClickResetsTheValueInAGestureOfItsOwnAndKeepsTheDepth)
+{
+    // The depth button's press opens no value gesture, so the reset brackets itself.
+    Route(0, 1, kVolume, 40.0f);
+    m_plugin.Wrapper()->setParameter(kVolume, 0.9f);
+    m_frame->platformOnMouseDown(m_centre, kRButton, 1000);
+    m_frame->platformOnMouseUp(m_centre, kRButton);
+    m_plugin.Host().Clear();
+    m_frame->platformOnMouseDown(m_centre, kRButton, 1100);
+    m_frame->platformOnMouseUp(m_centre, kRButton);
+    // "Volume" resets to 0 dB, the middle of -24..24 dB.
+    EXPECT_FLOAT_EQ(0.0f, Unscaled(m_effect, kVolume));
+    EXPECT_FLOAT_EQ(0.5f, m_knob->getValue());
+    const std::vector<HOST_CALL> edits = m_plugin.Host().EditCalls(kVolume);
+    ASSERT_EQ(3u, edits.size());
+    ExpectOneGesture(edits);
+    EXPECT_FLOAT_EQ(0.5f, edits[1].value);
+    EXPECT_NEAR(40.0f, DepthPercent(0), 1e-3f);
+    EXPECT_EQ(1, m_plugin.Host().Count(audioMasterBeginEdit)) << "no depth gesture";
 }
 
 TEST(CModulationKnobArcTest, ArcRunsFromValueToModulatedValueWithinTheEndStops)

@@ -1,20 +1,19 @@
 // The modulation menu of a parameter's control: its entries for the matrix slots aiming at
-// the parameter, MIDI learn and lock, what each choice does, and one run through the modal
-// menu as the editor shows it.
+// the parameter, MIDI learn and lock, and what each choice does. (The editor's test runs
+// it modally from a context click on a knob.)
 #include "Gui/GuiTestSupport.h"
 #include "Gui/ModulationKnob.h"
 #include "Gui/ModulationMenu.h"
-#include "vstgui/MenuOverlay.h"
-#include "vstgui/vstgui.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <string>
 #include <vector>
 
-using namespace VSTGUI;
+using namespace GuiTest;
 using namespace MorvexParam;
+using namespace VSTGUI;
 
 namespace
 {
@@ -25,69 +24,29 @@ class CModulationMenuTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_frame.openOffscreen(1.0));
-        m_effect = m_plugin.Effect();
-        m_menu = CModulationMenu(m_effect);
         auto* strip = new CBitmap(20, 80);
         m_knob = new CModulationKnob(m_effect, CRect(40, 40, 60, 60), nullptr, kParam, 4, 20,
                                      strip, nullptr);
         strip->forget();
-        auto* page = new CViewContainer(CRect(10, 10, 200, 200));
-        page->addView(m_knob);
-        m_frame.addView(page);
     }
-    void TearDown() override { m_frame.close(); }
+    void TearDown() override { m_knob->forget(); }
 
-    void SetSlot(int slot, int source, int target, float depthPercent, bool on)
-    {
-        m_effect->SetParameterUnscaled(kMtxSource + slot, static_cast<float>(source));
-        m_effect->SetParameterUnscaled(kMtxTarget + slot, static_cast<float>(target));
-        m_effect->SetParameterUnscaled(kMtxDepth + slot, depthPercent);
-        m_effect->SetParameterScaled(kMtxPower + slot, on ? 1.0f : 0.0f);
-    }
-    // Titles of the menu's entries, separators left out; checked ones marked with "*".
-    std::vector<std::string> Entries(CControl* control)
-    {
-        COptionMenu* menu = m_menu.Build(control);
-        std::vector<std::string> titles;
-        for (int i = 0; i < menu->getNbEntries(); ++i)
-        {
-            const CMenuItem* item = menu->getEntry(i);
-            if (!item->isSeparator())
-                titles.push_back(std::string(item->isChecked() ? "*" : "") + item->getTitle());
-        }
-        menu->forget();
-        return titles;
-    }
+    std::vector<std::string> Entries() { return MenuTitles(m_menu.Build(m_knob)); }
+    // Chooses an entry the menu offers, by its title.
     bool Choose(const char* title)
     {
-        COptionMenu* menu = m_menu.Build(m_knob);
-        long index = -1;
-        for (int i = 0, n = 0; i < menu->getNbEntries(); ++i)
-        {
-            if (menu->getEntry(i)->isSeparator())
-                continue;
-            if (std::strcmp(menu->getEntry(i)->getTitle(), title) == 0)
-                index = n;
-            ++n;
-        }
-        menu->forget();
-        return index >= 0 && m_menu.Apply(m_knob, 0, index, title);
+        const std::vector<std::string> entries = Entries();
+        const bool offered = std::find(entries.begin(), entries.end(), title) != entries.end() ||
+                             std::find(entries.begin(), entries.end(), "*" + std::string(title)) !=
+                                 entries.end();
+        return offered && m_menu.Apply(m_knob, 0, 0, title);
     }
-    int SlotsAiming() const
-    {
-        int count = 0;
-        for (int slot = 0; slot < kNumMatrixSlots; ++slot)
-            count += m_effect->GetParameterUnscaled(kMtxSource + slot, false, false, 0) >= 0.0f &&
-                     m_effect->GetParameterUnscaled(kMtxTarget + slot, false, false, 0) == kParam;
-        return count;
-    }
+    float Power(int slot) { return Scaled(m_effect, kMtxPower + slot); }
 
-    GuiTest::CPluginInstance m_plugin;
-    CMorvex* m_effect = nullptr;
-    CFrame m_frame{CRect(0, 0, 600, 500), nullptr};
+    CPluginInstance m_plugin;
+    CMorvex* m_effect = m_plugin.Effect();
     CModulationKnob* m_knob = nullptr;
-    CModulationMenu m_menu{nullptr};
+    CModulationMenu m_menu{m_effect};
 };
 } // namespace
 
@@ -119,8 +78,9 @@ TEST_F(CModulationMenuTest, WithoutModulationsThereIsNothingToEnableOrRemove)
 {
     char name[64] = {};
     m_effect->GetParameterName(kParam, name);
-    EXPECT_EQ((std::vector<std::string>{name, "Add Modulation", "Start Midi Learn", "Lock"}),
-              Entries(m_knob));
+    EXPECT_EQ((std::vector<std::string>{name, "-", "Add Modulation", "-", "Start Midi Learn",
+                                        "Lock"}),
+              Entries());
     COptionMenu* menu = m_menu.Build(m_knob);
     EXPECT_TRUE(menu->getEntry(0)->isTitle());
     COptionMenu* add = menu->getSubMenu(2);
@@ -136,21 +96,21 @@ TEST_F(CModulationMenuTest, WithoutModulationsThereIsNothingToEnableOrRemove)
 
 TEST_F(CModulationMenuTest, SlotsAreListedInOrderWithEnableOrDisableAll)
 {
-    SetSlot(4, 2, kParam, -25.0f, false);
-    SetSlot(6, 5, kParam + 1, 50.0f, true); // another parameter
-    SetSlot(9, 0, kParam, 15.0f, false);
+    Route(m_effect, 4, 2, kParam, -25.0f);
+    Route(m_effect, 6, 5, kParam + 1, 50.0f); // another parameter
+    Route(m_effect, 9, 0, kParam, 15.0f);
+    m_effect->SetParameterScaled(kMtxPower + 4, 0.0f);
+    m_effect->SetParameterScaled(kMtxPower + 9, 0.0f);
     m_knob->SetModIndex(1);
-    std::vector<std::string> entries = Entries(m_knob);
-    entries.resize(6);
-    EXPECT_EQ((std::vector<std::string>{entries[0], "Add Modulation",
-                                        "    Mod 3 [-25.00%], Disabled",
+    std::vector<std::string> entries = Entries();
+    EXPECT_EQ((std::vector<std::string>{"Add Modulation", "    Mod 3 [-25.00%], Disabled",
                                         "*    Mod 1 [+15.00%], Disabled", "Enable All Modulations",
-                                        "Remove All Modulations"}),
-              entries);
+                                        "Remove All Modulations", "-"}),
+              std::vector<std::string>(entries.begin() + 2, entries.begin() + 8));
     m_effect->SetParameterScaled(kMtxPower + 9, 1.0f);
-    EXPECT_EQ("Disable All Modulations", Entries(m_knob)[4]);
+    EXPECT_EQ("Disable All Modulations", Entries()[5]);
 
-    // Choosing the first slot entry (index 2) makes the knob show it.
+    // Choosing the first slot entry (index 2, separators not counted) makes the knob show it.
     EXPECT_TRUE(m_menu.Apply(m_knob, 0, 2, "    Mod 3 [-25.00%], Disabled"));
     EXPECT_EQ(0, m_knob->GetModIndex());
 }
@@ -159,23 +119,23 @@ TEST_F(CModulationMenuTest, EachChoiceActsOnTheControlsParameter)
 {
     const int undos = m_effect->GetUndoCount();
     EXPECT_TRUE(m_menu.Apply(m_knob, CModulationMenu::kAddModulationTag, 5, "Mod 6"));
-    EXPECT_EQ(1, SlotsAiming());
-    EXPECT_EQ(5.0f, m_effect->GetParameterUnscaled(kMtxSource + 0, false, false, 0));
+    EXPECT_EQ(5.0f, Unscaled(m_effect, kMtxSource + 0));
+    EXPECT_EQ(kParam, Unscaled(m_effect, kMtxTarget + 0));
     EXPECT_EQ(undos + 1, m_effect->GetUndoCount());
 
     m_effect->SetParameterScaled(kMtxPower + 0, 0.0f);
     EXPECT_TRUE(Choose("Enable All Modulations"));
-    EXPECT_EQ(1.0f, m_effect->GetParameterScaled(kMtxPower + 0, false, false, 0));
+    EXPECT_EQ(1.0f, Power(0));
     EXPECT_TRUE(Choose("Disable All Modulations"));
-    EXPECT_EQ(0.0f, m_effect->GetParameterScaled(kMtxPower + 0, false, false, 0));
+    EXPECT_EQ(0.0f, Power(0));
     EXPECT_TRUE(Choose("Remove All Modulations"));
-    EXPECT_EQ(0, SlotsAiming());
+    EXPECT_EQ(-1.0f, Unscaled(m_effect, kMtxSource + 0));
 
     EXPECT_TRUE(Choose("Start Midi Learn"));
     EXPECT_EQ(kParam, m_effect->IsMidiLearnActive());
-    EXPECT_EQ("Stop Midi Learn", Entries(m_knob)[2]);
+    EXPECT_EQ("Stop Midi Learn", Entries()[4]);
     m_effect->OnMidiCC(7, 0.5f);
-    const std::vector<std::string> learned = Entries(m_knob);
+    const std::vector<std::string> learned = Entries();
     EXPECT_EQ((std::vector<std::string>{"Start Midi Learn", "    MidiCC [CC7]", "Clear MidiCC",
                                         "Lock"}),
               std::vector<std::string>(learned.end() - 4, learned.end()));
@@ -184,46 +144,7 @@ TEST_F(CModulationMenuTest, EachChoiceActsOnTheControlsParameter)
 
     EXPECT_TRUE(Choose("Lock"));
     EXPECT_TRUE(m_effect->GetParameterLock(kParam));
-    EXPECT_EQ("*Lock", Entries(m_knob).back());
+    EXPECT_EQ("*Lock", Entries().back());
     EXPECT_TRUE(Choose("Lock"));
     EXPECT_FALSE(m_effect->GetParameterLock(kParam));
-}
-
-namespace
-{
-// Clicks the root level's entry *index (with separators) of the open menu.
-void ClickRow(CFrame* frame, void* data)
-{
-    CMenuOverlay* overlay = frame->GetModalOverlay();
-    if (!overlay)
-        return;
-    const CPoint centre = overlay->GetItemRect(0, *static_cast<int*>(data)).getCenter();
-    for (CSyntheticEvent::Type type : {CSyntheticEvent::kMouseDown, CSyntheticEvent::kMouseUp})
-    {
-        CSyntheticEvent event;
-        event.type = type;
-        event.where = centre;
-        event.buttons = kLButton;
-        frame->queueSyntheticEvent(event);
-    }
-}
-} // namespace
-
-TEST_F(CModulationMenuTest, AContextClickMenuRunsModallyInTheControlsContainer)
-{
-    m_frame.platformOnMouseMoved(CPoint(60, 60), 0);
-    // Rows: title, separator, "Add Modulation", separator, "Start Midi Learn", "Lock".
-    int lockRow = 5;
-    CSyntheticEvent callback;
-    callback.type = CSyntheticEvent::kCallback;
-    callback.callback = ClickRow;
-    callback.userData = &lockRow;
-    m_frame.queueSyntheticEvent(callback);
-    m_menu.Perform(m_knob);
-    EXPECT_TRUE(m_effect->GetParameterLock(kParam));
-    EXPECT_FALSE(m_frame.isInModalSession());
-
-    // Dismissed (no input left): nothing changes.
-    m_menu.Perform(m_knob);
-    EXPECT_TRUE(m_effect->GetParameterLock(kParam));
 }

@@ -2,10 +2,9 @@
 // removing them, point drags with ripple or drag mode, tension drags and double-click
 // straightening, the shuffled positions the envelope plays, and the curve drawn with
 // the audio's tension mapping.
-#include "Gui/ModEditorHost.h"
+#include "Gui/GuiTestSupport.h"
 #include "Gui/MsegControl.h"
 #include "Processing/Modulators/Mseg.h"
-#include "vstgui/vstgui.h"
 
 #include <gtest/gtest.h>
 
@@ -16,40 +15,17 @@ using namespace VSTGUI;
 
 namespace
 {
-// 640 x 200 at (20, 20): 20 px per step; curve area y 37..219 (182 px high).
-constexpr CCoord kLeft = 20, kTop = 20, kWidth = 640, kHeight = 200;
-constexpr CCoord kStep = kWidth / 32;
-constexpr CCoord kAreaTop = kTop + 17, kAreaBottom = kTop + kHeight - 1;
-constexpr CCoord kAreaHeight = kAreaBottom - kAreaTop;
-
-class CCountingHost : public IModEditorHost, public CControlListener
-{
-public:
-    void AddStepperUndoItem() override { ++stepperUndos; }
-    void AddMsegUndoItem() override { ++msegUndos; }
-    void valueChanged(CControl*) override { ++changes; }
-    int stepperUndos = 0;
-    int msegUndos = 0;
-    int changes = 0;
-};
-
 struct POINT_SPEC
 {
     float position, level, tension;
 };
 
-class CMsegControlTest : public ::testing::Test
+const std::vector<POINT_SPEC> kFivePoints = {
+    {0, 0, 0}, {2, 1, 0}, {4, 0.25f, 0}, {6, 1, 0}, {8, 0, 0}};
+
+class CMsegControlTest : public GuiTest::CModEditorFixture<CMsegControl>
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_frame.openOffscreen(1.0));
-        m_control = new CMsegControl(CRect(kLeft, kTop, kLeft + kWidth, kTop + kHeight),
-                                     &m_host, 100003, &m_host);
-        m_frame.addView(m_control);
-    }
-    void TearDown() override { m_frame.close(); }
-
     void LoadPoints(const std::vector<POINT_SPEC>& points)
     {
         std::vector<float> positions(64, -1.0f), levels(64, 0.0f), tensions(64, 0.0f);
@@ -68,34 +44,8 @@ protected:
             result.push_back(m_control->GetPosition(i));
         return result;
     }
-    static CCoord X(double steps) { return kLeft + steps * kStep; }
-    static CCoord Y(double shown) { return kAreaBottom - shown * kAreaHeight; }
-    void Drag(CPoint from, CPoint to, long buttons = kLButton)
-    {
-        m_frame.platformOnMouseDown(from, buttons, m_time += 1000);
-        m_frame.platformOnMouseMoved(to, buttons);
-        m_frame.platformOnMouseUp(to, buttons);
-    }
-    // The first row from the top in column x whose red channel shows the fill.
-    int CurveTop(int x)
-    {
-        m_frame.renderNow();
-        int width = 0, height = 0, stride = 0;
-        const unsigned char* pixels = m_frame.getBackBufferPixels(width, height, stride);
-        for (int y = static_cast<int>(kAreaTop) - 2; y < height; ++y)
-            if (pixels[y * stride + x * 4 + 2] > 60)
-                return y;
-        return -1;
-    }
-
-    CCountingHost m_host;
-    CFrame m_frame{CRect(0, 0, 700, 260), nullptr};
-    CMsegControl* m_control = nullptr;
-    uint32_t m_time = 0;
+    void Click(CPoint where, long buttons) { Drag(where, where, buttons); }
 };
-
-const std::vector<POINT_SPEC> kFivePoints = {
-    {0, 0, 0}, {2, 1, 0}, {4, 0.25f, 0}, {6, 1, 0}, {8, 0, 0}};
 } // namespace
 
 TEST_F(CMsegControlTest, LoadSortsStablyAndCopiesBackWithEmptyEntriesAsMinusOne)
@@ -106,6 +56,9 @@ TEST_F(CMsegControlTest, LoadSortsStablyAndCopiesBackWithEmptyEntriesAsMinusOne)
     // Equal positions keep their order: the jump up comes first.
     EXPECT_FLOAT_EQ(1.0f, m_control->GetLevel(1));
     EXPECT_FLOAT_EQ(-0.5f, m_control->GetTension(2));
+    // A quarter level is shown at half height.
+    EXPECT_DOUBLE_EQ(Y(0.5), m_control->GetPointDisplay(3).y);
+    EXPECT_DOUBLE_EQ(X(3), m_control->GetPointDisplay(3).x);
 
     std::vector<MSEG_POINT> block(64, MSEG_POINT{7, 7, 7});
     m_control->StoreBlock(block.data());
@@ -122,45 +75,23 @@ TEST_F(CMsegControlTest, LoadSortsStablyAndCopiesBackWithEmptyEntriesAsMinusOne)
     EXPECT_EQ(0.0f, m_control->GetLevel(-1));
 }
 
-TEST_F(CMsegControlTest, AQuarterLevelIsShownAtHalfHeight)
+TEST_F(CMsegControlTest, ContextClicksAddPointsOnTheHalfStepGridAndRemoveAllButTheEnds)
 {
-    LoadPoints({{0, 0, 0}, {4, 0.25f, 0}, {8, 0, 0}});
-    EXPECT_DOUBLE_EQ(Y(0.5), m_control->GetPointDisplay(1).y);
-    EXPECT_DOUBLE_EQ(X(4), m_control->GetPointDisplay(1).x);
-}
-
-TEST_F(CMsegControlTest, ARightClickOrCtrlClickAddsAPointOnTheHalfStepGrid)
-{
-    struct CASE
-    {
-        const char* what;
-        long buttons;
-    };
-    const CASE cases[] = {{"right button", kRButton}, {"Ctrl + left", kLButton | kApple}};
-    for (const CASE& c : cases)
+    for (const long buttons : {long(kRButton), long(kLButton | kApple)})
     {
         LoadPoints({{0, 0, 0}, {8, 0, 0}});
-        m_frame.platformOnMouseDown(CPoint(X(3.7), Y(0.5)), c.buttons, m_time += 1000);
-        m_frame.platformOnMouseUp(CPoint(X(3.7), Y(0.5)), c.buttons);
-        ASSERT_EQ(3, m_control->GetNumPoints()) << c.what;
-        EXPECT_FLOAT_EQ(3.5f, m_control->GetPosition(1)) << c.what;
-        EXPECT_NEAR(0.25f, m_control->GetLevel(1), 1e-5f) << c.what;
-        EXPECT_EQ(0.0f, m_control->GetTension(1)) << c.what;
+        Click(CPoint(X(3.7), Y(0.5)), buttons);
+        ASSERT_EQ(3, m_control->GetNumPoints()) << buttons;
+        EXPECT_FLOAT_EQ(3.5f, m_control->GetPosition(1)) << buttons;
+        EXPECT_NEAR(0.25f, m_control->GetLevel(1), 1e-5f) << buttons;
+        EXPECT_EQ(0.0f, m_control->GetTension(1)) << buttons;
     }
-}
-
-TEST_F(CMsegControlTest, PointsAreRemovedExceptTheFirstAndTheLastAndNeverMoreThan64)
-{
+    // Right-clicks on the first, the third and the last point: only the third goes.
     LoadPoints(kFivePoints);
-    // Right-clicks on the first, the third and the last point.
     for (const POINT_SPEC& p : {kFivePoints[0], kFivePoints[2], kFivePoints[4]})
-    {
-        const CPoint at(X(p.position), Y(std::sqrt(p.level)));
-        m_frame.platformOnMouseDown(at, kRButton, m_time += 1000);
-        m_frame.platformOnMouseUp(at, kRButton);
-    }
+        Click(CPoint(X(p.position), Y(std::sqrt(p.level))), kRButton);
     EXPECT_EQ((std::vector<float>{0, 2, 6, 8}), Positions());
-
+    // Never more than 64 points.
     std::vector<POINT_SPEC> full;
     for (int i = 0; i < 64; ++i)
         full.push_back({i * 0.5f, 0.5f, 0.0f});
@@ -189,8 +120,7 @@ TEST_F(CMsegControlTest, DraggingAPointRipplesTheLaterOnesUnlessDragModeHoldsIt)
     {
         LoadPoints(kFivePoints);
         m_control->SetDragMode(c.dragMode);
-        const CPoint from(X(2), Y(1.0));
-        Drag(from, CPoint(from.x + c.bySteps * kStep, from.y));
+        Drag(CPoint(X(2), Y(1.0)), CPoint(X(2 + c.bySteps), Y(1.0)));
         EXPECT_EQ(c.positions, Positions()) << c.what;
         EXPECT_FLOAT_EQ(1.0f, m_control->GetLevel(1)) << c.what;
     }
@@ -259,16 +189,10 @@ TEST_F(CMsegControlTest, DrawnPositionsAreTheEnvelopeShuffledOnes)
 
 TEST_F(CMsegControlTest, TheTensionParameterIsMappedAsTheAudioMapsIt)
 {
-    struct CASE
-    {
-        float scaled;
-        float offset;
-    };
     // -100 % .. 0 % .. +100 %: -1 .. -0.5 .. +0.5 (the matrix's offset for the envelope).
-    const CASE cases[] = {{0.0f, -1.0f}, {0.25f, -0.75f}, {0.5f, -0.5f}, {0.75f, 0.0f},
-                          {1.0f, 0.5f}};
-    for (const CASE& c : cases)
-        EXPECT_FLOAT_EQ(c.offset, CMsegControl::TensionOffsetFromScaled(c.scaled)) << c.scaled;
+    const float cases[][2] = {{0.0f, -1.0f}, {0.25f, -0.75f}, {0.75f, 0.0f}, {1.0f, 0.5f}};
+    for (const auto& c : cases)
+        EXPECT_FLOAT_EQ(c[1], CMsegControl::TensionOffsetFromScaled(c[0])) << c[0];
 }
 
 TEST_F(CMsegControlTest, TheCurveAtTensionZeroPercentBendsAsTheAudiosMinusHalf)
@@ -285,7 +209,13 @@ TEST_F(CMsegControlTest, TheCurveAtTensionZeroPercentBendsAsTheAudiosMinusHalf)
     const double cy = (p0.y + p1.y) / 2 - (p1.y - p0.y) * tau / 2;
     const double bx = p0.x / 8 + 3 * cx / 4 + p1.x / 8; // 120
     const double by = p0.y / 8 + 3 * cy / 4 + p1.y / 8; // ~93.9
-    const int top = CurveTop(static_cast<int>(bx));
+    // The first row from the top in column bx whose red channel shows the fill.
+    m_frame.renderNow();
+    int width = 0, height = 0, stride = 0;
+    const unsigned char* pixels = m_frame.getBackBufferPixels(width, height, stride);
+    int top = static_cast<int>(kAreaTop) - 2;
+    while (top < height && pixels[top * stride + static_cast<int>(bx) * 4 + 2] <= 60)
+        ++top;
     EXPECT_NEAR(by, top, 1.5);
     // The straight line (the bend of a 2 x scaled - 1 mapping) would be much lower there.
     const double straight = p0.y + (p1.y - p0.y) * (bx - p0.x) / (p1.x - p0.x);
@@ -294,15 +224,5 @@ TEST_F(CMsegControlTest, TheCurveAtTensionZeroPercentBendsAsTheAudiosMinusHalf)
 
 TEST_F(CMsegControlTest, ThePlayCursorRepaintsOnlyTheCellsItLeavesAndEnters)
 {
-    m_control->SetCursor(3.2f);
-    m_frame.renderNow();
-    m_frame.resetPaintStatistics();
-    m_control->SetCursor(3.9f);
-    m_frame.idle();
-    EXPECT_EQ(0, m_frame.getPaintStatistics().paintCount);
-    m_control->SetCursor(4.0f);
-    m_frame.idle();
-    EXPECT_GE(m_frame.getPaintStatistics().paintCount, 1);
-    EXPECT_GT(m_frame.getPaintStatistics().paintedArea, 0.0);
-    EXPECT_LE(m_frame.getPaintStatistics().paintedArea, 2 * (kStep + 1) * 17);
+    ExpectCursorRepaintsOnlyOnEnteringAUnit();
 }

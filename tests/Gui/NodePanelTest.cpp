@@ -1,9 +1,9 @@
 // The routing panel: dragging a tile reorders the modules, the listener hears the drag's
 // start, the new order and its end, and only the tile under the dragged tile's centre is
 // shaded as the drop target.
+#include "Gui/GuiTestSupport.h"
 #include "Gui/NodePanel.h"
 #include "Gui/NodeView.h"
-#include "vstgui/vstgui.h"
 
 #include <gtest/gtest.h>
 
@@ -70,36 +70,22 @@ protected:
     // Frame x of the centre of slot `slot`.
     static CCoord SlotCentre(int slot) { return kPanelX + slot * kTile + kTile / 2; }
     // Presses the tile in slot `from`, moves by dx and releases.
-    void Drag(int from, CCoord dx)
+    void Drag(int from, CCoord dx, long buttons = kLButton)
     {
         const CCoord y = kPanelY + kTile / 2;
-        m_frame.platformOnMouseDown(CPoint(SlotCentre(from), y), kLButton, 1000);
-        m_frame.platformOnMouseMoved(CPoint(SlotCentre(from) + dx, y), kLButton);
-        m_frame.platformOnMouseUp(CPoint(SlotCentre(from) + dx, y), kLButton);
+        m_frame.platformOnMouseDown(CPoint(SlotCentre(from), y), buttons, m_time += 1000);
+        m_frame.platformOnMouseMoved(CPoint(SlotCentre(from) + dx, y), buttons);
+        m_frame.platformOnMouseUp(CPoint(SlotCentre(from) + dx, y), buttons);
     }
-    uint32_t PixelAt(CCoord x, CCoord y)
-    {
-        m_frame.renderNow();
-        int width = 0, height = 0, stride = 0;
-        const unsigned char* pixels = m_frame.getBackBufferPixels(width, height, stride);
-        return *reinterpret_cast<const uint32_t*>(pixels + static_cast<int>(y) * stride +
-                                                  static_cast<int>(x) * 4);
-    }
+    // The grey level drawn at (x, y).
+    uint32_t GreyAt(CCoord x, CCoord y) { return GuiTest::PixelAt(m_frame, x, y) & 0xff; }
 
     CRecordingListener m_listener;
     CFrame m_frame{CRect(0, 0, 200, 100), nullptr};
     CNodePanel* m_panel = nullptr;
+    uint32_t m_time = 0;
 };
 } // namespace
-
-TEST_F(CNodePanelTest, TilesStartInModuleOrderAtTheirSlots)
-{
-    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6}), Order());
-    EXPECT_EQ(kTile, m_panel->GetNodeWidth());
-    EXPECT_EQ(kTile, m_panel->GetNodeHeight());
-    for (int k = 0; k < kNodes; ++k)
-        EXPECT_EQ(k * kTile, m_panel->GetNode(k)->getViewSize().left);
-}
 
 TEST_F(CNodePanelTest, DropsReorderAndReportTheNewOrderOnce)
 {
@@ -137,6 +123,12 @@ TEST_F(CNodePanelTest, DropsReorderAndReportTheNewOrderOnce)
             EXPECT_FALSE(m_panel->GetNode(k)->IsDragging()) << k;
         }
     }
+    EXPECT_EQ(kTile, m_panel->GetNodeHeight());
+    // A right-button drag moves nothing.
+    m_listener.m_events.clear();
+    Drag(0, 3 * kTile, kRButton);
+    EXPECT_TRUE(m_listener.m_events.empty());
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6}), Order());
 }
 
 TEST_F(CNodePanelTest, OnlyTheTileUnderTheDraggedCentreIsShaded)
@@ -160,9 +152,8 @@ TEST_F(CNodePanelTest, OnlyTheTileUnderTheDraggedCentreIsShaded)
     // The shade darkens the tile under it; the others keep their own colour.
     const CCoord probeY = kPanelY + 2;
     // Beside the dragged tile, which covers the left part of the shaded one.
-    const uint32_t shaded = PixelAt(kPanelX + 7 * kTile - 2, probeY) & 0xff;
-    EXPECT_LT(shaded, 20u + 30u * 6u);
-    EXPECT_EQ(20u + 30u * 4u, PixelAt(kPanelX + 4 * kTile + 1, probeY) & 0xff);
+    EXPECT_LT(GreyAt(kPanelX + 7 * kTile - 2, probeY), 20u + 30u * 6u);
+    EXPECT_EQ(20u + 30u * 4u, GreyAt(kPanelX + 4 * kTile + 1, probeY));
     m_frame.platformOnMouseUp(CPoint(SlotCentre(6), y), kLButton);
 }
 
@@ -175,7 +166,7 @@ TEST_F(CNodePanelTest, TheDraggedTileStaysInsideThePanelAndShowsItsDraggedLook)
     EXPECT_EQ(0, dragged->getViewSize().left);
     m_frame.platformOnMouseMoved(CPoint(500, y), kLButton);
     EXPECT_EQ((kNodes - 1) * kTile, dragged->getViewSize().right - kTile);
-    EXPECT_EQ(255u, PixelAt(kPanelX + (kNodes - 1) * kTile + 5, kPanelY + 5) & 0xff);
+    EXPECT_EQ(255u, GreyAt(kPanelX + (kNodes - 1) * kTile + 5, kPanelY + 5));
     m_frame.platformOnMouseUp(CPoint(500, y), kLButton);
 }
 
@@ -190,19 +181,9 @@ TEST_F(CNodePanelTest, SetNodeOrderShowsAnOrderWithoutMovingTheTiles)
     for (int k = 0; k < kNodes; ++k)
         EXPECT_EQ(k * kTile, m_panel->GetNode(k)->getViewSize().left);
     // Each slot draws the module it now holds.
-    EXPECT_EQ(20u, PixelAt(kPanelX + 1, kPanelY + 5) & 0xff);
-    EXPECT_EQ(20u + 30u * 2u, PixelAt(kPanelX + 2 * kTile + 1, kPanelY + 5) & 0xff);
+    EXPECT_EQ(20u, GreyAt(kPanelX + 1, kPanelY + 5));
+    EXPECT_EQ(20u + 30u * 2u, GreyAt(kPanelX + 2 * kTile + 1, kPanelY + 5));
     m_panel->SetNodeOrder(nullptr);
     m_panel->GetNodeOrder(nullptr);
-    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6}), Order());
-}
-
-TEST_F(CNodePanelTest, RightClickDragsNothing)
-{
-    const CCoord y = kPanelY + kTile / 2;
-    m_frame.platformOnMouseDown(CPoint(SlotCentre(0), y), kRButton, 1000);
-    m_frame.platformOnMouseMoved(CPoint(SlotCentre(3), y), kRButton);
-    m_frame.platformOnMouseUp(CPoint(SlotCentre(3), y), kRButton);
-    EXPECT_TRUE(m_listener.m_events.empty());
     EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6}), Order());
 }

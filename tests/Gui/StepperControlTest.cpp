@@ -1,77 +1,37 @@
 // The step editor: loading on the square-root scale, handle and length drags within
 // their limits, painting ramps and erasing, the shuffled positions the stepper plays,
 // and one undo step per press.
-#include "Gui/ModEditorHost.h"
+#include "Gui/GuiTestSupport.h"
 #include "Gui/StepperControl.h"
 #include "Processing/Modulators/Stepper.h"
-#include "vstgui/vstgui.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
+#include <utility>
 #include <vector>
 
 using namespace VSTGUI;
 
 namespace
 {
-// 640 x 200 at (20, 20): 20 px per step; step area y 37..219 (182 px high).
-constexpr CCoord kLeft = 20, kTop = 20, kWidth = 640, kHeight = 200;
-constexpr CCoord kCell = kWidth / 32;
-constexpr CCoord kAreaTop = kTop + 17, kAreaBottom = kTop + kHeight - 1;
-constexpr CCoord kAreaHeight = kAreaBottom - kAreaTop;
-
-class CCountingHost : public IModEditorHost, public CControlListener
-{
-public:
-    void AddStepperUndoItem() override { ++stepperUndos; }
-    void AddMsegUndoItem() override { ++msegUndos; }
-    void valueChanged(CControl*) override { ++changes; }
-    int stepperUndos = 0;
-    int msegUndos = 0;
-    int changes = 0;
-};
-
-class CStepperControlTest : public ::testing::Test
+class CStepperControlTest : public GuiTest::CModEditorFixture<CStepperControl>
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_frame.openOffscreen(1.0));
-        m_control = new CStepperControl(CRect(kLeft, kTop, kLeft + kWidth, kTop + kHeight),
-                                        &m_host, 100004, &m_host);
-        m_frame.addView(m_control);
+        CModEditorFixture::SetUp();
         LoadEvenSteps(1.0f);
     }
-    void TearDown() override { m_frame.close(); }
-
     // 32 one-unit steps (the reset pattern) at one stored level.
     void LoadEvenSteps(float level)
     {
-        float positions[32], levels[32];
+        std::vector<float> positions, levels(32, level);
         for (int k = 0; k < 32; ++k)
-        {
-            positions[k] = static_cast<float>(k + 1);
-            levels[k] = level;
-        }
-        m_control->Load(positions, levels);
+            positions.push_back(static_cast<float>(k + 1));
+        m_control->Load(positions.data(), levels.data());
     }
-    // Frame x in the middle of step unit `unit`; frame y of a shown level.
-    static CCoord CellX(double unit) { return kLeft + kCell * unit + kCell / 2; }
-    static CCoord LevelY(double shown) { return kAreaBottom - shown * kAreaHeight; }
-    // Red channel of the back buffer (premultiplied; the fill's red shows where bars are).
-    int RedAt(CCoord x, CCoord y)
-    {
-        m_frame.renderNow();
-        int width = 0, height = 0, stride = 0;
-        const unsigned char* pixels = m_frame.getBackBufferPixels(width, height, stride);
-        return pixels[static_cast<int>(y) * stride + static_cast<int>(x) * 4 + 2];
-    }
-
-    CCountingHost m_host;
-    CFrame m_frame{CRect(0, 0, 700, 260), nullptr};
-    CStepperControl* m_control = nullptr;
+    // Frame x in the middle of step unit `unit`.
+    static CCoord CellX(double unit) { return X(unit + 0.5); }
 };
 } // namespace
 
@@ -86,79 +46,50 @@ TEST_F(CStepperControlTest, AnEndPositionOfMinusOneEndsThePattern)
     for (int i = 0; i < 32; ++i)
     {
         EXPECT_EQ(i < 3, m_control->IsStepInUse(i)) << i;
-        if (i >= 3)
-        {
-            EXPECT_EQ(0.0f, m_control->GetPosition(i)) << i;
-            EXPECT_EQ(0.0f, m_control->GetLevel(i)) << i;
-        }
+        EXPECT_FLOAT_EQ(i < 3 ? positions[i] : 0.0f, m_control->GetPosition(i)) << i;
+        EXPECT_FLOAT_EQ(i < 3 ? 0.5f : 0.0f, m_control->GetLevel(i)) << i;
     }
-    EXPECT_FLOAT_EQ(2.5f, m_control->GetPosition(1));
-    EXPECT_FLOAT_EQ(0.5f, m_control->GetLevel(1));
     EXPECT_EQ(-1.0f, m_control->GetPosition(32));
     EXPECT_EQ(-1.0f, m_control->GetPosition(-1));
     EXPECT_EQ(0.0f, m_control->GetLevel(32));
-    // Null arrays change nothing.
-    m_control->Load(nullptr, levels.data());
+    m_control->Load(nullptr, levels.data()); // null arrays change nothing
     EXPECT_FLOAT_EQ(2.5f, m_control->GetPosition(1));
 }
 
 TEST_F(CStepperControlTest, AQuarterLevelIsDrawnAtHalfHeightAndAHalfHeightDragStoresIt)
 {
     LoadEvenSteps(0.25f);
-    const CCoord x = CellX(4);
-    const CCoord top = LevelY(0.5); // y 128
-    EXPECT_GT(RedAt(x, top + 3), 60) << "filled below the bar's top";
-    EXPECT_LT(RedAt(x, top - 3), 10) << "empty above it";
-
+    const CCoord top = Y(0.5); // y 128
+    EXPECT_GT(GuiTest::PixelAt(m_frame, CellX(4), top + 3) >> 16, 60u) << "filled below the top";
+    EXPECT_LT(GuiTest::PixelAt(m_frame, CellX(4), top - 3) >> 16, 10u) << "empty above it";
     // Step 9's handle (end 10) dragged to half height.
-    const CPoint handle(kLeft + 10 * kCell, LevelY(0.5));
-    m_frame.platformOnMouseDown(handle, kLButton, 1000);
-    m_frame.platformOnMouseMoved(CPoint(handle.x, LevelY(std::sqrt(0.25))), kLButton);
-    m_frame.platformOnMouseUp(CPoint(handle.x, LevelY(0.5)), kLButton);
+    Drag(CPoint(X(10), Y(0.5)), CPoint(X(10), Y(0.5)));
     EXPECT_NEAR(0.25f, m_control->GetLevel(9), 1e-4f);
     EXPECT_FLOAT_EQ(10.0f, m_control->GetPosition(9));
 }
 
-TEST_F(CStepperControlTest, AFastMoveAcrossFiveCellsPaintsAStraightRamp)
+TEST_F(CStepperControlTest, AFastMoveAcrossFiveCellsPaintsAStraightRampErasableByContextDrags)
 {
     LoadEvenSteps(0.0f);
     // Press in cell 2 at shown level 0.2, one move to cell 6 at shown level 1.
-    m_frame.platformOnMouseDown(CPoint(CellX(2), LevelY(0.2)), kLButton, 1000);
-    m_frame.platformOnMouseMoved(CPoint(CellX(6), LevelY(1.0)), kLButton);
-    m_frame.platformOnMouseUp(CPoint(CellX(6), LevelY(1.0)), kLButton);
+    Drag(CPoint(CellX(2), Y(0.2)), CPoint(CellX(6), Y(1.0)));
     // Shown levels 0.2, 0.4, 0.6, 0.8, 1.0: stored as their squares.
     for (int k = 0; k <= 4; ++k)
-    {
-        const double shown = 0.2 + 0.2 * k;
-        EXPECT_NEAR(shown * shown, m_control->GetLevel(2 + k), 1e-3) << "cell " << 2 + k;
-    }
+        EXPECT_NEAR((0.2 + 0.2 * k) * (0.2 + 0.2 * k), m_control->GetLevel(2 + k), 1e-3) << k;
     EXPECT_EQ(0.0f, m_control->GetLevel(1));
     EXPECT_EQ(0.0f, m_control->GetLevel(7));
     // The same sweep backwards ends at the mouse too.
-    m_frame.platformOnMouseDown(CPoint(CellX(6), LevelY(0.5)), kLButton, 2000);
-    m_frame.platformOnMouseMoved(CPoint(CellX(4), LevelY(0.0)), kLButton);
-    m_frame.platformOnMouseUp(CPoint(CellX(4), LevelY(0.0)), kLButton);
+    Drag(CPoint(CellX(6), Y(0.5)), CPoint(CellX(4), Y(0.0)));
     EXPECT_NEAR(0.0, m_control->GetLevel(4), 1e-6);
     EXPECT_NEAR(0.25 * 0.25, m_control->GetLevel(5), 1e-3);
     EXPECT_NEAR(0.25, m_control->GetLevel(6), 1e-3);
-}
 
-TEST_F(CStepperControlTest, PaintingWithTheRightButtonOrCtrlErases)
-{
-    struct CASE
-    {
-        const char* what;
-        long buttons;
-    };
-    const CASE cases[] = {{"right button", kRButton}, {"Ctrl + left", kLButton | kApple}};
-    for (const CASE& c : cases)
+    for (const long buttons : {long(kRButton), long(kLButton | kApple)})
     {
         LoadEvenSteps(1.0f);
-        m_frame.platformOnMouseDown(CPoint(CellX(3), LevelY(0.9)), c.buttons, 1000);
-        m_frame.platformOnMouseMoved(CPoint(CellX(7), LevelY(0.9)), c.buttons);
-        m_frame.platformOnMouseUp(CPoint(CellX(7), LevelY(0.9)), c.buttons);
+        Drag(CPoint(CellX(3), Y(0.9)), CPoint(CellX(7), Y(0.9)), buttons);
         for (int i = 0; i < 32; ++i)
-            EXPECT_EQ(i >= 3 && i <= 7 ? 0.0f : 1.0f, m_control->GetLevel(i)) << c.what << i;
+            EXPECT_EQ(i >= 3 && i <= 7 ? 0.0f : 1.0f, m_control->GetLevel(i)) << buttons << i;
     }
 }
 
@@ -180,45 +111,22 @@ TEST_F(CStepperControlTest, HandlesStayOnTheQuarterGridBetweenTheirPredecessorAn
     {
         LoadEvenSteps(1.0f);
         m_control->SetLength(20);
-        // Step 5 (end 6) at full level.
-        const CPoint handle(kLeft + 6 * kCell, LevelY(1.0));
-        m_frame.platformOnMouseDown(handle, kLButton, 1000);
-        m_frame.platformOnMouseMoved(CPoint(kLeft + c.toUnits * kCell, LevelY(1.0)), kLButton);
-        m_frame.platformOnMouseUp(CPoint(kLeft + c.toUnits * kCell, LevelY(1.0)), kLButton);
+        Drag(CPoint(X(6), Y(1.0)), CPoint(X(c.toUnits), Y(1.0))); // step 5 (end 6)
         EXPECT_FLOAT_EQ(c.end, m_control->GetPosition(5)) << c.what;
     }
 }
 
 TEST_F(CStepperControlTest, TheLengthStripSetsTheLengthNeverBelowTwo)
 {
-    struct CASE
+    const std::pair<CCoord, int> cases[] = {{0.0, 2}, {X(10.5), 10}, {kLeft + kWidth + 50, 32}};
+    for (const auto& [toX, length] : cases)
     {
-        CCoord toX;
-        int length;
-    };
-    const CASE cases[] = {{0.0, 2}, {kLeft + 10.5 * kCell, 10}, {kLeft + kWidth + 50, 32}};
-    for (const CASE& c : cases)
-    {
-        const CPoint press(CellX(15), kTop + 5);
-        m_frame.platformOnMouseDown(press, kLButton, 1000);
-        m_frame.platformOnMouseMoved(CPoint(c.toX, kTop + 5), kLButton);
-        m_frame.platformOnMouseUp(CPoint(c.toX, kTop + 5), kLButton);
-        EXPECT_EQ(c.length, m_control->GetLength()) << c.toX;
+        Drag(CPoint(CellX(15), kTop + 5), CPoint(toX, kTop + 5));
+        EXPECT_EQ(length, m_control->GetLength()) << toX;
         EXPECT_EQ(1.0f, m_control->GetLevel(15)) << "the strip paints nothing";
     }
     m_control->SetLength(1);
     EXPECT_EQ(2, m_control->GetLength());
-}
-
-TEST_F(CStepperControlTest, EveryPressIsOneUndoStepAndEveryMoveIsReported)
-{
-    m_frame.platformOnMouseDown(CPoint(CellX(3), LevelY(0.5)), kLButton, 1000);
-    m_frame.platformOnMouseMoved(CPoint(CellX(4), LevelY(0.5)), kLButton);
-    m_frame.platformOnMouseMoved(CPoint(CellX(5), LevelY(0.5)), kLButton);
-    m_frame.platformOnMouseUp(CPoint(CellX(5), LevelY(0.5)), kLButton);
-    EXPECT_EQ(1, m_host.stepperUndos);
-    EXPECT_EQ(0, m_host.msegUndos);
-    EXPECT_EQ(3, m_host.changes) << "the press edits at once, then each move";
 }
 
 TEST_F(CStepperControlTest, DrawnPositionsAreTheStepperShuffledOnes)
@@ -238,14 +146,12 @@ TEST_F(CStepperControlTest, DrawnPositionsAreTheStepperShuffledOnes)
     for (const CASE& c : cases)
     {
         std::vector<float> ends = c.ends;
-        if (ends.empty())
-            for (int k = 0; k < 32; ++k)
-                ends.push_back(static_cast<float>(k + 1));
+        for (int k = 0; c.ends.empty() && k < 32; ++k)
+            ends.push_back(static_cast<float>(k + 1));
         ends.resize(32, -1.0f);
         std::vector<float> levels(32, 1.0f);
         m_control->Load(ends.data(), levels.data());
         m_control->SetShuffle(c.shuffle);
-
         STEP_RECORD records[32];
         for (int k = 0; k < 32; ++k)
             records[k] = {m_control->GetPosition(k), m_control->GetLevel(k)};
@@ -285,17 +191,6 @@ TEST_F(CStepperControlTest, BlocksRoundTripAndInvertMirrorsTheShownLevels)
 
 TEST_F(CStepperControlTest, ThePlayCursorRepaintsOnlyWhenItEntersAnotherStep)
 {
-    m_control->SetCursor(3.2f);
-    m_frame.renderNow();
-    m_frame.resetPaintStatistics();
-    m_control->SetCursor(3.9f);
-    m_frame.idle();
-    EXPECT_EQ(0, m_frame.getPaintStatistics().paintCount);
-    // Into unit 4: the cells of units 3 and 4 in the length strip are painted, not the steps.
-    m_control->SetCursor(4.0f);
-    m_frame.idle();
-    EXPECT_GE(m_frame.getPaintStatistics().paintCount, 1);
-    EXPECT_GT(m_frame.getPaintStatistics().paintedArea, 0.0);
-    EXPECT_LE(m_frame.getPaintStatistics().paintedArea, 2 * (kCell + 1) * 17);
+    ExpectCursorRepaintsOnlyOnEnteringAUnit();
     EXPECT_EQ(4.0f, m_control->GetCursor());
 }
