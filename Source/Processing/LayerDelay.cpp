@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include "Common/wrappers/dsp/Simd.h"
+#include "Common/wrappers/dsp/Float4.h"
 
 using namespace MorvexParam;
 
@@ -29,115 +29,71 @@ constexpr float kInputLimit = 1000.0f;
 
 constexpr int kChunk = 16; // samples per pass of the per-sample loop
 
-// Two channels side by side: SSE2 lanes 0 (left) and 1 (right), or a plain pair.
-// Every operation is the IEEE single (or double) operation of each channel on its own,
-// so both forms compute the same bits.
-#if MORVEX_SIMD_SSE2
-struct STEREO
-{
-    __m128 v;
-};
-inline STEREO operator+(STEREO a, STEREO b) noexcept { return {_mm_add_ps(a.v, b.v)}; }
-inline STEREO operator-(STEREO a, STEREO b) noexcept { return {_mm_sub_ps(a.v, b.v)}; }
-inline STEREO operator*(STEREO a, STEREO b) noexcept { return {_mm_mul_ps(a.v, b.v)}; }
-inline STEREO operator/(STEREO a, STEREO b) noexcept { return {_mm_div_ps(a.v, b.v)}; }
-inline STEREO Splat(float x) noexcept { return {_mm_set1_ps(x)}; }
-inline STEREO Pair(float l, float r) noexcept
-{
-    return {_mm_unpacklo_ps(_mm_set_ss(l), _mm_set_ss(r))};
-}
-inline float Left(STEREO a) noexcept { return _mm_cvtss_f32(a.v); }
-inline float Right(STEREO a) noexcept { return _mm_cvtss_f32(_mm_shuffle_ps(a.v, a.v, 1)); }
-inline STEREO Abs(STEREO a) noexcept { return {_mm_andnot_ps(_mm_set1_ps(-0.0f), a.v)}; }
+// Two channels side by side: lanes 0 (left) and 1 (right) of a FLOAT4 (lanes 2 and 3 carry
+// values no one reads), and the read positions in the lanes of a DOUBLE2. Every operation is
+// the IEEE single (or double) operation of each channel on its own.
+using STEREO = FLOAT4;
+using STEREO_DOUBLE = DOUBLE2;
+using Float4::Broadcast;
+using Float4::Lane;
+
+inline STEREO Pair(float l, float r) noexcept { return Float4::LoadPair(&l, &r); }
+inline float Left(STEREO a) noexcept { return Lane<0>(a); }
+inline float Right(STEREO a) noexcept { return Lane<1>(a); }
 // Each channel, or 0 where it is infinite or NaN.
-inline STEREO FiniteOrZero(STEREO a) noexcept
-{
-    const __m128 finite = _mm_cmple_ps(Abs(a).v, _mm_set1_ps(FLT_MAX));
-    return {_mm_and_ps(finite, a.v)};
-}
+inline STEREO FiniteOrZero(STEREO a) noexcept { return Float4::And(Float4::IsFinite(a), a); }
 // std::clamp(x, -limit, limit) for finite x.
 inline STEREO Clamp(STEREO a, float limit) noexcept
 {
-    return {_mm_min_ps(_mm_max_ps(a.v, _mm_set1_ps(-limit)), _mm_set1_ps(limit))};
+    return Float4::Clamp(a, Broadcast(-limit), Broadcast(limit));
 }
 // The interpolation taps of both lines (four each, oldest first) as y2, y1, y0, yNewer.
 inline void Transpose(const float* l, const float* r, STEREO& y2, STEREO& y1, STEREO& y0,
                       STEREO& yNewer) noexcept
 {
-    const __m128 vl = _mm_loadu_ps(l);
-    const __m128 vr = _mm_loadu_ps(r);
-    const __m128 older = _mm_unpacklo_ps(vl, vr);
-    const __m128 newer = _mm_unpackhi_ps(vl, vr);
-    y2.v = older;
-    y1.v = _mm_movehl_ps(older, older);
-    y0.v = newer;
-    yNewer.v = _mm_movehl_ps(newer, newer);
+    const FLOAT4 vl = Float4::Load(l);
+    const FLOAT4 vr = Float4::Load(r);
+    const FLOAT4 older = Float4::InterleaveLow(vl, vr);
+    const FLOAT4 newer = Float4::InterleaveHigh(vl, vr);
+    y2 = older;
+    y1 = Float4::HighToLow(older);
+    y0 = newer;
+    yNewer = Float4::HighToLow(newer);
 }
 
-struct STEREO_DOUBLE
-{
-    __m128d v;
-};
-inline STEREO_DOUBLE Pair(double l, double r) noexcept { return {_mm_set_pd(r, l)}; }
-inline double Left(STEREO_DOUBLE a) noexcept { return _mm_cvtsd_f64(a.v); }
-inline double Right(STEREO_DOUBLE a) noexcept { return _mm_cvtsd_f64(_mm_unpackhi_pd(a.v, a.v)); }
+inline STEREO_DOUBLE Pair(double l, double r) noexcept { return Float4::SetDouble(l, r); }
+inline double Left(STEREO_DOUBLE a) noexcept { return Lane<0>(a); }
+inline double Right(STEREO_DOUBLE a) noexcept { return Lane<1>(a); }
 // s d + g per channel.
 inline STEREO_DOUBLE Glide(double s, STEREO_DOUBLE d, STEREO_DOUBLE g) noexcept
 {
-    return {_mm_add_pd(_mm_mul_pd(_mm_set1_pd(s), d.v), g.v)};
+    return Float4::BroadcastDouble(s) * d + g;
 }
-// The left channel's value in both.
-inline STEREO_DOUBLE BothLeft(STEREO_DOUBLE a) noexcept { return {_mm_unpacklo_pd(a.v, a.v)}; }
 // A line read position: the delay limited to [0, length - 1] as the line's Read does.
 inline STEREO_DOUBLE Limit(STEREO_DOUBLE d, double length) noexcept
 {
-    const __m128d below = _mm_cmplt_pd(d.v, _mm_set1_pd(length));
-    const __m128d x =
-        _mm_or_pd(_mm_and_pd(below, d.v), _mm_andnot_pd(below, _mm_set1_pd(length - 1.0)));
-    return {_mm_and_pd(_mm_cmpgt_pd(x, _mm_setzero_pd()), x)};
-}
-// A limited position split into whole samples (left, right) and the fraction.
-inline void Split(STEREO_DOUBLE x, int* whole, STEREO& fraction) noexcept
-{
-    const __m128i w = _mm_cvttpd_epi32(x.v);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(whole), w);
-    fraction.v = _mm_cvtpd_ps(_mm_sub_pd(x.v, _mm_cvtepi32_pd(w)));
-}
-inline STEREO_DOUBLE Min(STEREO_DOUBLE a, STEREO_DOUBLE b) noexcept
-{
-    return {_mm_min_pd(a.v, b.v)};
+    using namespace Float4;
+    const DOUBLE2 x = Select(Less(d, BroadcastDouble(length)), d, BroadcastDouble(length - 1.0));
+    return And(Greater(x, ZeroDouble()), x);
 }
 // True when every position from lowest to highest lies in (0, length), where Limit keeps it.
 inline bool Inside(STEREO_DOUBLE lowest, STEREO_DOUBLE highest, double length) noexcept
 {
-    const __m128d inside = _mm_and_pd(_mm_cmpgt_pd(lowest.v, _mm_setzero_pd()),
-                                      _mm_cmplt_pd(highest.v, _mm_set1_pd(length)));
-    return _mm_movemask_pd(inside) == 3;
-}
-inline STEREO_DOUBLE Max(STEREO_DOUBLE a, STEREO_DOUBLE b) noexcept
-{
-    return {_mm_max_pd(a.v, b.v)};
+    using namespace Float4;
+    const DOUBLE2 inside =
+        And(Greater(lowest, ZeroDouble()), Less(highest, BroadcastDouble(length)));
+    return SignMask(inside) == 3;
 }
 
 // The last two values of a stereo signal: lanes n-1 left, n-1 right, n-2 left, n-2 right.
-struct HISTORY
-{
-    __m128 v;
-};
-inline HISTORY History(const float (&h)[2][2]) noexcept
-{
-    return {_mm_loadu_ps(&h[0][0])};
-}
-inline void Store(HISTORY h, float (&out)[2][2]) noexcept { _mm_storeu_ps(&out[0][0], h.v); }
+using HISTORY = FLOAT4;
+inline HISTORY History(const float (&h)[2][2]) noexcept { return Float4::Load(&h[0][0]); }
+inline void Store(HISTORY h, float (&out)[2][2]) noexcept { Float4::Store(&out[0][0], h); }
 // The value before the current one.
-inline STEREO Previous(HISTORY h) noexcept { return {h.v}; }
+inline STEREO Previous(HISTORY h) noexcept { return h; }
 // The history after `newest`.
-inline HISTORY Shift(STEREO newest, HISTORY h) noexcept { return {_mm_movelh_ps(newest.v, h.v)}; }
-inline bool AllFinite(HISTORY h) noexcept
-{
-    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), h.v);
-    return _mm_movemask_ps(_mm_cmple_ps(magnitude, _mm_set1_ps(FLT_MAX))) == 15;
-}
+inline HISTORY Shift(STEREO newest, HISTORY h) noexcept { return Float4::LowHalves(newest, h); }
+inline bool AllFinite(HISTORY h) noexcept { return Float4::SignMask(Float4::IsFinite(h)) == 15; }
 
 // One RBJ section on both channels, on coefficients packed by PackSection.
 struct BAND_SECTION
@@ -148,123 +104,16 @@ struct BAND_SECTION
     // same order of operations as CBiquadFilter::Filter.
     STEREO Filter(STEREO x, HISTORY xs, HISTORY ys) const noexcept
     {
-        const __m128 forward = _mm_mul_ps(_mm_load_ps(c + 4), xs.v);
-        const __m128 back = _mm_mul_ps(_mm_load_ps(c + 8), ys.v);
-        __m128 sum = _mm_add_ps(_mm_mul_ps(_mm_load_ps(c), x.v), forward);
-        sum = _mm_add_ps(sum, _mm_movehl_ps(forward, forward));
-        sum = _mm_sub_ps(sum, back);
-        sum = _mm_sub_ps(sum, _mm_movehl_ps(back, back));
-        return {_mm_mul_ps(sum, _mm_load_ps(c + 12))};
+        using namespace Float4;
+        const FLOAT4 forward = LoadAligned(c + 4) * xs;
+        const FLOAT4 back = LoadAligned(c + 8) * ys;
+        FLOAT4 sum = LoadAligned(c) * x + forward;
+        sum = sum + HighToLow(forward);
+        sum = sum - back;
+        sum = sum - HighToLow(back);
+        return sum * LoadAligned(c + 12);
     }
 };
-#else
-struct STEREO
-{
-    float l, r;
-};
-inline STEREO operator+(STEREO a, STEREO b) noexcept { return {a.l + b.l, a.r + b.r}; }
-inline STEREO operator-(STEREO a, STEREO b) noexcept { return {a.l - b.l, a.r - b.r}; }
-inline STEREO operator*(STEREO a, STEREO b) noexcept { return {a.l * b.l, a.r * b.r}; }
-inline STEREO operator/(STEREO a, STEREO b) noexcept { return {a.l / b.l, a.r / b.r}; }
-inline STEREO Splat(float x) noexcept { return {x, x}; }
-inline STEREO Pair(float l, float r) noexcept { return {l, r}; }
-inline float Left(STEREO a) noexcept { return a.l; }
-inline float Right(STEREO a) noexcept { return a.r; }
-inline STEREO Abs(STEREO a) noexcept { return {std::fabs(a.l), std::fabs(a.r)}; }
-inline STEREO FiniteOrZero(STEREO a) noexcept
-{
-    return {std::isfinite(a.l) ? a.l : 0.0f, std::isfinite(a.r) ? a.r : 0.0f};
-}
-inline STEREO Clamp(STEREO a, float limit) noexcept
-{
-    return {std::clamp(a.l, -limit, limit), std::clamp(a.r, -limit, limit)};
-}
-inline void Transpose(const float* l, const float* r, STEREO& y2, STEREO& y1, STEREO& y0,
-                      STEREO& yNewer) noexcept
-{
-    y2 = {l[0], r[0]};
-    y1 = {l[1], r[1]};
-    y0 = {l[2], r[2]};
-    yNewer = {l[3], r[3]};
-}
-
-struct STEREO_DOUBLE
-{
-    double l, r;
-};
-inline STEREO_DOUBLE Pair(double l, double r) noexcept { return {l, r}; }
-inline double Left(STEREO_DOUBLE a) noexcept { return a.l; }
-inline double Right(STEREO_DOUBLE a) noexcept { return a.r; }
-inline STEREO_DOUBLE Glide(double s, STEREO_DOUBLE d, STEREO_DOUBLE g) noexcept
-{
-    return {s * d.l + g.l, s * d.r + g.r};
-}
-inline STEREO_DOUBLE BothLeft(STEREO_DOUBLE a) noexcept { return {a.l, a.l}; }
-inline STEREO_DOUBLE Limit(STEREO_DOUBLE d, double length) noexcept
-{
-    const auto limit = [length](double x)
-    {
-        if (!(x < length))
-            return length - 1.0;
-        return x > 0.0 ? x : 0.0;
-    };
-    return {limit(d.l), limit(d.r)};
-}
-inline void Split(STEREO_DOUBLE x, int* whole, STEREO& fraction) noexcept
-{
-    whole[0] = static_cast<int>(x.l);
-    whole[1] = static_cast<int>(x.r);
-    fraction = {static_cast<float>(x.l - static_cast<double>(whole[0])),
-                static_cast<float>(x.r - static_cast<double>(whole[1]))};
-}
-inline STEREO_DOUBLE Min(STEREO_DOUBLE a, STEREO_DOUBLE b) noexcept
-{
-    return {std::min(a.l, b.l), std::min(a.r, b.r)};
-}
-inline bool Inside(STEREO_DOUBLE lowest, STEREO_DOUBLE highest, double length) noexcept
-{
-    return lowest.l > 0.0 && lowest.r > 0.0 && highest.l < length && highest.r < length;
-}
-inline STEREO_DOUBLE Max(STEREO_DOUBLE a, STEREO_DOUBLE b) noexcept
-{
-    return {std::max(a.l, b.l), std::max(a.r, b.r)};
-}
-
-struct HISTORY
-{
-    STEREO previous, before;
-};
-inline HISTORY History(const float (&h)[2][2]) noexcept
-{
-    return {{h[0][0], h[0][1]}, {h[1][0], h[1][1]}};
-}
-inline void Store(HISTORY h, float (&out)[2][2]) noexcept
-{
-    out[0][0] = h.previous.l;
-    out[0][1] = h.previous.r;
-    out[1][0] = h.before.l;
-    out[1][1] = h.before.r;
-}
-inline STEREO Previous(HISTORY h) noexcept { return h.previous; }
-inline HISTORY Shift(STEREO newest, HISTORY h) noexcept { return {newest, h.previous}; }
-inline bool AllFinite(HISTORY h) noexcept
-{
-    return std::isfinite(h.previous.l) && std::isfinite(h.previous.r) &&
-           std::isfinite(h.before.l) && std::isfinite(h.before.r);
-}
-
-struct BAND_SECTION
-{
-    const float* c;
-
-    STEREO Filter(STEREO x, HISTORY xs, HISTORY ys) const noexcept
-    {
-        return (Splat(c[0]) * x + Splat(c[4]) * xs.previous + Splat(c[6]) * xs.before -
-                Splat(c[8]) * ys.previous - Splat(c[10]) * ys.before) *
-               Splat(c[12]);
-    }
-};
-#endif
 
 // A section's coefficients as BAND_SECTION reads them: b0 four times; b1, b1, b2, b2;
 // a1, a1, a2, a2; 1 / a0 four times.
@@ -290,7 +139,7 @@ inline STEREO SanitizeInput(STEREO x) noexcept
 // CHermiteDelayLine::Interpolate on both channels.
 inline STEREO Interpolate(STEREO y2, STEREO y1, STEREO y0, STEREO yNewer, STEREO t) noexcept
 {
-    const STEREO half = Splat(0.5f);
+    const STEREO half = Broadcast(0.5f);
     const STEREO a = y0 - y1;
     const STEREO c1 = (y1 - yNewer) * half;
     const STEREO c = a + c1;
@@ -509,7 +358,7 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
         if (link)
         {
             for (int i = 0; i < n; ++i)
-                positions[i] = BothLeft(delay = Glide(smoothing, delay, glide));
+                positions[i] = Float4::BothLow(delay = Glide(smoothing, delay, glide));
         }
         else
         {
@@ -518,8 +367,8 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
         }
         // Within a pass the glide runs one way (each step is a monotonic function of the
         // last), so its ends are its extremes; between them the limits rarely apply.
-        STEREO_DOUBLE lowest = Min(positions[0], positions[n - 1]);
-        STEREO_DOUBLE highest = Max(positions[0], positions[n - 1]);
+        STEREO_DOUBLE lowest = Float4::Min(positions[0], positions[n - 1]);
+        STEREO_DOUBLE highest = Float4::Max(positions[0], positions[n - 1]);
         if (!Inside(lowest, highest, length))
         {
             for (int i = 0; i < n; ++i)
@@ -528,7 +377,7 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
             highest = Limit(highest, length);
         }
         for (int i = 0; i < n; ++i)
-            Split(positions[i], chunk.whole[i], chunk.fraction[i]);
+            chunk.fraction[i] = Float4::SplitWhole(positions[i], chunk.whole[i]);
         m_delayLeft = Left(delay);
         m_delayRight = Right(delay);
         // Whole samples grow with the position, so the extremes bound every whole above.
@@ -611,7 +460,7 @@ void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
         }
         else
         {
-            const STEREO line = in * Splat(inputLevel) + Splat(feedback) * feedbackEcho;
+            const STEREO line = in * Broadcast(inputLevel) + Broadcast(feedback) * feedbackEcho;
             pushLeft = Left(line);
             pushRight = Right(line);
         }
@@ -641,8 +490,8 @@ void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
 
         // The filter states stay finite for finite coefficients and bounded echoes; the
         // wet signal is checked per sample and the states once per pass, below.
-        const STEREO lowpassB = Splat(ramped ? chunk.lowpassB[i] : lowpassB0);
-        const STEREO lowpassA1 = Splat(ramped ? chunk.lowpassA1[i] : lowpassA10);
+        const STEREO lowpassB = Broadcast(ramped ? chunk.lowpassB[i] : lowpassB0);
+        const STEREO lowpassA1 = Broadcast(ramped ? chunk.lowpassA1[i] : lowpassA10);
         const STEREO low = lowpassB * (echo + Previous(h[0])) - lowpassA1 * lowpassY1;
         lowpassY1 = low;
 
@@ -654,18 +503,18 @@ void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
         h[2] = Shift(shelved, h[2]);
         h[3] = Shift(band, h[3]);
 
-        STEREO wet = FiniteOrZero(band * Splat(blend) + low * Splat(1.0f - blend));
+        STEREO wet = FiniteOrZero(band * Broadcast(blend) + low * Broadcast(1.0f - blend));
 
         // The louder echo drives the limiter, whatever its sign.
-        const STEREO magnitude = Abs(wet);
+        const STEREO magnitude = Float4::Abs(wet);
         const float level = std::max(Left(magnitude), Right(magnitude));
         envelope = limiter.Follow(level, envelope);
         if (envelope >= 1.0f)
-            wet = wet / Splat(envelope);
+            wet = wet / Broadcast(envelope);
         wet = Clamp(wet, kWetLimit);
         feedbackEcho = wet;
 
-        const STEREO out = wet * Splat(wetMix) + dry * Splat(1.0f - wetMix);
+        const STEREO out = wet * Broadcast(wetMix) + dry * Broadcast(1.0f - wetMix);
         left[i] = Left(out);
         right[i] = Right(out);
     }
@@ -678,7 +527,7 @@ void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
     // A filter state gone infinite or NaN is cleared, so the filters recover.
     const bool finite = AllFinite(h[0]) && AllFinite(h[1]) && AllFinite(h[2]) && AllFinite(h[3]);
     for (int k = 0; k < 4; ++k)
-        Store(finite ? h[k] : HISTORY{}, m_history[k]);
+        Store(finite ? h[k] : Float4::Zero(), m_history[k]);
     if (!(std::isfinite(m_lowpassY1[0]) && std::isfinite(m_lowpassY1[1])))
         m_lowpassY1[0] = m_lowpassY1[1] = 0.0f;
 }
