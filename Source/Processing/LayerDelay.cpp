@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include "Common/wrappers/dsp/Float4.h"
 
 using namespace MorvexParam;
@@ -217,6 +218,7 @@ struct CLayerDelay::CHUNK
     float inputLevel[kChunk];
     STEREO fraction[kChunk]; // of the read positions
     int whole[kChunk][2];    // whole samples of the read positions, left and right
+    bool steady = false;     // every read position of the pass the same (the glide at rest)
     double glideLeft = 0.0;
     double glideRight = 0.0;
 };
@@ -355,7 +357,17 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
         const STEREO_DOUBLE glide = Pair(chunk.glideLeft, chunk.glideRight);
         STEREO_DOUBLE delay = Pair(m_delayLeft, m_delayRight);
         STEREO_DOUBLE positions[kChunk];
-        if (link)
+        // A glide at rest (a step that gives the same bits) gives them every step after.
+        double now[2], next[2];
+        Float4::Store(now, delay);
+        Float4::Store(next, Glide(smoothing, delay, glide));
+        chunk.steady = std::memcmp(now, next, sizeof now) == 0;
+        const int moving = chunk.steady ? 1 : n; // positions that differ
+        if (chunk.steady)
+        {
+            positions[0] = link ? Float4::BothLow(delay) : delay;
+        }
+        else if (link)
         {
             for (int i = 0; i < n; ++i)
                 positions[i] = Float4::BothLow(delay = Glide(smoothing, delay, glide));
@@ -367,17 +379,26 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
         }
         // Within a pass the glide runs one way (each step is a monotonic function of the
         // last), so its ends are its extremes; between them the limits rarely apply.
-        STEREO_DOUBLE lowest = Float4::Min(positions[0], positions[n - 1]);
-        STEREO_DOUBLE highest = Float4::Max(positions[0], positions[n - 1]);
+        STEREO_DOUBLE lowest = Float4::Min(positions[0], positions[moving - 1]);
+        STEREO_DOUBLE highest = Float4::Max(positions[0], positions[moving - 1]);
         if (!Inside(lowest, highest, length))
         {
-            for (int i = 0; i < n; ++i)
+            for (int i = 0; i < moving; ++i)
                 positions[i] = Limit(positions[i], length);
             lowest = Limit(lowest, length);
             highest = Limit(highest, length);
         }
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < moving; ++i)
             chunk.fraction[i] = Float4::SplitWhole(positions[i], chunk.whole[i]);
+        if (chunk.steady)
+        {
+            for (int i = 1; i < n; ++i)
+            {
+                chunk.fraction[i] = chunk.fraction[0];
+                chunk.whole[i][0] = chunk.whole[0][0];
+                chunk.whole[i][1] = chunk.whole[0][1];
+            }
+        }
         m_delayLeft = Left(delay);
         m_delayRight = Right(delay);
         // Whole samples grow with the position, so the extremes bound every whole above.
@@ -397,9 +418,26 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
             {{&CLayerDelay::Run<true, false, false>, &CLayerDelay::Run<true, false, true>},
              {&CLayerDelay::Run<true, true, false>, &CLayerDelay::Run<true, true, true>}},
         };
+        using AHEAD_RUN = bool (CLayerDelay::*)(float*, float*, int, const CHUNK&,
+                                                const LINE_ACCESS&) noexcept;
+        static constexpr AHEAD_RUN kAheadRuns[2][2] = {
+            {&CLayerDelay::RunAhead<false, false>, &CLayerDelay::RunAhead<false, true>},
+            {&CLayerDelay::RunAhead<true, false>, &CLayerDelay::RunAhead<true, true>},
+        };
         const LINE_ACCESS access = {writeLeft, readLeft, writeRight, readRight};
-        (this->*kRuns[settled ? 0 : 1][direct ? 1 : 0][pingPong ? 1 : 0])(
-            left + start, right + start, n, chunk, access);
+        // The taps of pass sample i lie between read + i - w(i) - 2 and read + i - w(i) + 1,
+        // so all of them between read - max - 2 and read + n - min; the pass writes
+        // write .. write + n - 1.
+        const auto clearOfWrites = [n](int write, int read, int minWhole, int maxWhole)
+        { return read + n - minWhole < write || read - maxWhole - 2 >= write + n; };
+        const bool ahead = direct && clearOfWrites(writeLeft, readLeft, minLeft, maxLeft) &&
+                           clearOfWrites(writeRight, readRight, minRight, maxRight);
+        if (!ahead || !(this->*kAheadRuns[settled ? 0 : 1][pingPong ? 1 : 0])(
+                          left + start, right + start, n, chunk, access))
+        {
+            (this->*kRuns[settled ? 0 : 1][direct ? 1 : 0][pingPong ? 1 : 0])(
+                left + start, right + start, n, chunk, access);
+        }
         if (direct)
         {
             m_lineLeft.EndBlock(n);
@@ -530,4 +568,219 @@ void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
         Store(finite ? h[k] : Float4::Zero(), m_history[k]);
     if (!(std::isfinite(m_lowpassY1[0]) && std::isfinite(m_lowpassY1[1])))
         m_lowpassY1[0] = m_lowpassY1[1] = 0.0f;
+}
+
+namespace
+{
+// Four consecutive values from p[at]; beyond count the last one repeated (so that a
+// last, partial group reads nothing past the pass).
+inline FLOAT4 LoadGroup(const float* p, int at, int count) noexcept
+{
+    if (at + 4 <= count)
+        return Float4::Load(p + at);
+    const auto value = [p, count](int i) { return p[i < count ? i : count - 1]; };
+    return Float4::Set(value(at), value(at + 1), value(at + 2), value(at + 3));
+}
+
+// Stereo frames (left, right interleaved) back into two channels, four frames at a time.
+inline void Deinterleave(const float* frames, float* left, float* right, int count) noexcept
+{
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+    {
+        const FLOAT4 a = Float4::LoadAligned(frames + 2 * i);
+        const FLOAT4 b = Float4::LoadAligned(frames + 2 * i + 4);
+        Float4::Store(left + i, Float4::Shuffle<0, 2, 0, 2>(a, b));
+        Float4::Store(right + i, Float4::Shuffle<1, 3, 1, 3>(a, b));
+    }
+    for (; i < count; ++i)
+    {
+        left[i] = frames[2 * i];
+        right[i] = frames[2 * i + 1];
+    }
+}
+} // namespace
+
+template <bool ramped, bool pingPong>
+bool CLayerDelay::RunAhead(float* left, float* right, int count, const CHUNK& chunk,
+                           const LINE_ACCESS& access) noexcept
+{
+    using namespace Float4;
+    // Per sample, left and right interleaved: the echo read from the lines, the line input
+    // before the fed-back echo is added, the dry share of the output; then what the pass
+    // writes to the lines and to the output.
+    alignas(16) float echoes[2 * kChunk];
+    alignas(16) float lineInputs[2 * kChunk];
+    alignas(16) float dryShares[2 * kChunk];
+    alignas(16) float pushes[2 * kChunk];
+    alignas(16) float outputs[2 * kChunk];
+
+    // The parts that do not depend on the feedback: four samples of a channel at once.
+    // The lanes of each operation are the per-sample operations of Run.
+    const float* const dataLeft = m_lineLeft.Data();
+    const float* const dataRight = m_lineRight.Data();
+    for (int i0 = 0; i0 < count; i0 += 4)
+    {
+        // Per tap (y2, y1, y0, yNewer) one vector of the four samples.
+        FLOAT4 tapsLeft[4], tapsRight[4], fractionLeft, fractionRight;
+        if (chunk.steady && i0 + 4 <= count)
+        {
+            // One whole delay: the taps of consecutive samples are consecutive.
+            const float* const l = dataLeft + (access.readLeft + i0 - chunk.whole[0][0] - 2);
+            const float* const r = dataRight + (access.readRight + i0 - chunk.whole[0][1] - 2);
+            for (int k = 0; k < 4; ++k)
+            {
+                tapsLeft[k] = Load(l + k);
+                tapsRight[k] = Load(r + k);
+            }
+            fractionLeft = Broadcast(Left(chunk.fraction[0]));
+            fractionRight = Broadcast(Right(chunk.fraction[0]));
+        }
+        else
+        {
+            FLOAT4 fraction[4];
+            for (int k = 0; k < 4; ++k)
+            {
+                const int i = i0 + k < count ? i0 + k : count - 1;
+                tapsLeft[k] = Load(dataLeft + (access.readLeft + i - chunk.whole[i][0] - 2));
+                tapsRight[k] = Load(dataRight + (access.readRight + i - chunk.whole[i][1] - 2));
+                fraction[k] = chunk.fraction[i];
+            }
+            // Rows of taps (y2, y1, y0, yNewer of one sample) become one vector per tap.
+            Transpose(tapsLeft[0], tapsLeft[1], tapsLeft[2], tapsLeft[3]);
+            Transpose(tapsRight[0], tapsRight[1], tapsRight[2], tapsRight[3]);
+            const FLOAT4 firstPair = InterleaveLow(fraction[0], fraction[1]);
+            const FLOAT4 secondPair = InterleaveLow(fraction[2], fraction[3]);
+            fractionLeft = LowHalves(firstPair, secondPair);
+            fractionRight = HighHalves(secondPair, firstPair);
+        }
+        const FLOAT4 echoLeft =
+            Interpolate(tapsLeft[0], tapsLeft[1], tapsLeft[2], tapsLeft[3], fractionLeft);
+        const FLOAT4 echoRight =
+            Interpolate(tapsRight[0], tapsRight[1], tapsRight[2], tapsRight[3], fractionRight);
+        StoreAligned(echoes + 2 * i0, InterleaveLow(echoLeft, echoRight));
+        StoreAligned(echoes + 2 * i0 + 4, InterleaveHigh(echoLeft, echoRight));
+
+        const FLOAT4 dryLeft = LoadGroup(left, i0, count);
+        const FLOAT4 dryRight = LoadGroup(right, i0, count);
+        const FLOAT4 inLeft = SanitizeInput(dryLeft);
+        const FLOAT4 inRight = SanitizeInput(dryRight);
+        const FLOAT4 inputLevel =
+            ramped ? LoadGroup(chunk.inputLevel, i0, count) : Broadcast(chunk.inputLevel[0]);
+        FLOAT4 lineLeft, lineRight;
+        if (pingPong)
+        {
+            lineLeft = lineRight = Broadcast(0.5f) * inputLevel * (inLeft + inRight);
+        }
+        else
+        {
+            lineLeft = inLeft * inputLevel;
+            lineRight = inRight * inputLevel;
+        }
+        StoreAligned(lineInputs + 2 * i0, InterleaveLow(lineLeft, lineRight));
+        StoreAligned(lineInputs + 2 * i0 + 4, InterleaveHigh(lineLeft, lineRight));
+        const FLOAT4 dryMix = ramped
+                                  ? Broadcast(1.0f) - LoadGroup(chunk.wetMix, i0, count)
+                                  : Broadcast(1.0f - chunk.wetMix[0]);
+        StoreAligned(dryShares + 2 * i0, InterleaveLow(dryLeft * dryMix, dryRight * dryMix));
+        StoreAligned(dryShares + 2 * i0 + 4, InterleaveHigh(dryLeft * dryMix, dryRight * dryMix));
+    }
+
+    // The feedback loop, one sample at a time, with its state in locals.
+    const CPeakLimiter limiter = m_limiter;
+    const float feedback0 = chunk.feedback[0];
+    const float blend0 = chunk.blend[0];
+    const float wetMix0 = chunk.wetMix[0];
+    const float lowpassB0 = chunk.lowpassB[0];
+    const float lowpassA10 = chunk.lowpassA1[0];
+    float envelope = m_limiter.envelope;
+    STEREO feedbackEcho = Pair(m_feedbackLeft, m_feedbackRight);
+    STEREO lowpassY1 = Pair(m_lowpassY1[0], m_lowpassY1[1]);
+    // Each signal's last two values in registers of their own, so that a step shifts
+    // them by renaming instead of shuffling.
+    STEREO echo1 = LoadTwo(m_history[0][0]), echo2 = LoadTwo(m_history[0][1]);
+    STEREO peaked1 = LoadTwo(m_history[1][0]), peaked2 = LoadTwo(m_history[1][1]);
+    STEREO shelved1 = LoadTwo(m_history[2][0]), shelved2 = LoadTwo(m_history[2][1]);
+    STEREO band1 = LoadTwo(m_history[3][0]), band2 = LoadTwo(m_history[3][1]);
+    // One section, the same operations in the same order as BAND_SECTION::Filter, on
+    // coefficients packed by PackSection (lanes 0 and 1 of each load are the coefficient).
+    const auto section = [](const float* c, STEREO x, STEREO x1, STEREO x2, STEREO y1,
+                            STEREO y2) noexcept
+    {
+        return (LoadAligned(c) * x + LoadAligned(c + 4) * x1 + Load(c + 6) * x2 -
+                LoadAligned(c + 8) * y1 - Load(c + 10) * y2) *
+               LoadAligned(c + 12);
+    };
+    const float* const presence = m_bandCoefficients[0];
+    const float* const shelf = m_bandCoefficients[1];
+    const float* const highPass = m_bandCoefficients[2];
+    for (int i = 0; i < count; ++i)
+    {
+        const float feedback = ramped ? chunk.feedback[i] : feedback0;
+        const float blend = ramped ? chunk.blend[i] : blend0;
+        const float wetMix = ramped ? chunk.wetMix[i] : wetMix0;
+        // Ping-pong feeds both lines from the left echo.
+        const STEREO fedBack = pingPong ? Shuffle<0, 0, 0, 0>(feedbackEcho, feedbackEcho)
+                                        : feedbackEcho;
+        StoreTwo(pushes + 2 * i, LoadTwo(lineInputs + 2 * i) + Broadcast(feedback) * fedBack);
+
+        const STEREO echo = LoadTwo(echoes + 2 * i);
+        const STEREO lowpassB = Broadcast(ramped ? chunk.lowpassB[i] : lowpassB0);
+        const STEREO lowpassA1 = Broadcast(ramped ? chunk.lowpassA1[i] : lowpassA10);
+        const STEREO low = lowpassB * (echo + echo1) - lowpassA1 * lowpassY1;
+        lowpassY1 = low;
+        const STEREO peaked = section(presence, echo, echo1, echo2, peaked1, peaked2);
+        const STEREO shelved = section(shelf, peaked, peaked1, peaked2, shelved1, shelved2);
+        const STEREO band = section(highPass, shelved, shelved1, shelved2, band1, band2);
+        echo2 = echo1;
+        echo1 = echo;
+        peaked2 = peaked1;
+        peaked1 = peaked;
+        shelved2 = shelved1;
+        shelved1 = shelved;
+        band2 = band1;
+        band1 = band;
+
+        // Not checked here: a non-finite wet value makes its output non-finite, which the
+        // check after the loop finds.
+        STEREO wet = band * Broadcast(blend) + low * Broadcast(1.0f - blend);
+        const STEREO magnitude = Abs(wet);
+        const float level = std::max(Left(magnitude), Right(magnitude));
+        envelope = limiter.Follow(level, envelope);
+        if (envelope >= 1.0f)
+            wet = wet / Broadcast(envelope);
+        wet = Clamp(wet, kWetLimit);
+        feedbackEcho = wet;
+        StoreTwo(outputs + 2 * i, wet * Broadcast(wetMix) + LoadTwo(dryShares + 2 * i));
+    }
+
+    // x - x is 0 for every finite x and NaN otherwise.
+    if (count % 2 != 0)
+        StoreTwo(outputs + 2 * count, Zero());
+    FLOAT4 check = Zero();
+    for (int i = 0; i < 2 * count; i += 4)
+    {
+        const FLOAT4 x = LoadAligned(outputs + i);
+        check = check + (x - x);
+    }
+    if (SignMask(Equal(check, Zero())) != 15)
+        return false;
+
+    Deinterleave(outputs, left, right, count);
+    Deinterleave(pushes, m_lineLeft.Data() + access.writeLeft,
+                 m_lineRight.Data() + access.writeRight, count);
+    m_limiter.envelope = envelope;
+    m_feedbackLeft = Left(feedbackEcho);
+    m_feedbackRight = Right(feedbackEcho);
+    m_lowpassY1[0] = Left(lowpassY1);
+    m_lowpassY1[1] = Right(lowpassY1);
+    // A filter state gone infinite or NaN is cleared, so the filters recover.
+    const HISTORY h[4] = {LowHalves(echo1, echo2), LowHalves(peaked1, peaked2),
+                          LowHalves(shelved1, shelved2), LowHalves(band1, band2)};
+    const bool finite = AllFinite(h[0]) && AllFinite(h[1]) && AllFinite(h[2]) && AllFinite(h[3]);
+    for (int k = 0; k < 4; ++k)
+        Store(finite ? h[k] : Zero(), m_history[k]);
+    if (!(std::isfinite(m_lowpassY1[0]) && std::isfinite(m_lowpassY1[1])))
+        m_lowpassY1[0] = m_lowpassY1[1] = 0.0f;
+    return true;
 }
