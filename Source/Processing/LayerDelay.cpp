@@ -8,7 +8,6 @@
 #include "Processing/ParameterReads.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include "Common/wrappers/dsp/Float4.h"
