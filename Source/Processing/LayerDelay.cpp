@@ -8,9 +8,9 @@
 #include "Processing/ParameterReads.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
-#include "Common/wrappers/dsp/Simd.h"
+#include <cstring>
+#include "Common/wrappers/dsp/Float4.h"
 
 using namespace MorvexParam;
 
@@ -29,115 +29,71 @@ constexpr float kInputLimit = 1000.0f;
 
 constexpr int kChunk = 16; // samples per pass of the per-sample loop
 
-// Two channels side by side: SSE2 lanes 0 (left) and 1 (right), or a plain pair.
-// Every operation is the IEEE single (or double) operation of each channel on its own,
-// so both forms compute the same bits.
-#if MORVEX_SIMD_SSE2
-struct STEREO
-{
-    __m128 v;
-};
-inline STEREO operator+(STEREO a, STEREO b) noexcept { return {_mm_add_ps(a.v, b.v)}; }
-inline STEREO operator-(STEREO a, STEREO b) noexcept { return {_mm_sub_ps(a.v, b.v)}; }
-inline STEREO operator*(STEREO a, STEREO b) noexcept { return {_mm_mul_ps(a.v, b.v)}; }
-inline STEREO operator/(STEREO a, STEREO b) noexcept { return {_mm_div_ps(a.v, b.v)}; }
-inline STEREO Splat(float x) noexcept { return {_mm_set1_ps(x)}; }
-inline STEREO Pair(float l, float r) noexcept
-{
-    return {_mm_unpacklo_ps(_mm_set_ss(l), _mm_set_ss(r))};
-}
-inline float Left(STEREO a) noexcept { return _mm_cvtss_f32(a.v); }
-inline float Right(STEREO a) noexcept { return _mm_cvtss_f32(_mm_shuffle_ps(a.v, a.v, 1)); }
-inline STEREO Abs(STEREO a) noexcept { return {_mm_andnot_ps(_mm_set1_ps(-0.0f), a.v)}; }
+// Two channels side by side: lanes 0 (left) and 1 (right) of a FLOAT4 (lanes 2 and 3 carry
+// values no one reads), and the read positions in the lanes of a DOUBLE2. Every operation is
+// the IEEE single (or double) operation of each channel on its own.
+using STEREO = FLOAT4;
+using STEREO_DOUBLE = DOUBLE2;
+using Float4::Broadcast;
+using Float4::Lane;
+
+inline STEREO Pair(float l, float r) noexcept { return Float4::LoadPair(&l, &r); }
+inline float Left(STEREO a) noexcept { return Lane<0>(a); }
+inline float Right(STEREO a) noexcept { return Lane<1>(a); }
 // Each channel, or 0 where it is infinite or NaN.
-inline STEREO FiniteOrZero(STEREO a) noexcept
-{
-    const __m128 finite = _mm_cmple_ps(Abs(a).v, _mm_set1_ps(FLT_MAX));
-    return {_mm_and_ps(finite, a.v)};
-}
+inline STEREO FiniteOrZero(STEREO a) noexcept { return Float4::And(Float4::IsFinite(a), a); }
 // std::clamp(x, -limit, limit) for finite x.
 inline STEREO Clamp(STEREO a, float limit) noexcept
 {
-    return {_mm_min_ps(_mm_max_ps(a.v, _mm_set1_ps(-limit)), _mm_set1_ps(limit))};
+    return Float4::Clamp(a, Broadcast(-limit), Broadcast(limit));
 }
 // The interpolation taps of both lines (four each, oldest first) as y2, y1, y0, yNewer.
 inline void Transpose(const float* l, const float* r, STEREO& y2, STEREO& y1, STEREO& y0,
                       STEREO& yNewer) noexcept
 {
-    const __m128 vl = _mm_loadu_ps(l);
-    const __m128 vr = _mm_loadu_ps(r);
-    const __m128 older = _mm_unpacklo_ps(vl, vr);
-    const __m128 newer = _mm_unpackhi_ps(vl, vr);
-    y2.v = older;
-    y1.v = _mm_movehl_ps(older, older);
-    y0.v = newer;
-    yNewer.v = _mm_movehl_ps(newer, newer);
+    const FLOAT4 vl = Float4::Load(l);
+    const FLOAT4 vr = Float4::Load(r);
+    const FLOAT4 older = Float4::InterleaveLow(vl, vr);
+    const FLOAT4 newer = Float4::InterleaveHigh(vl, vr);
+    y2 = older;
+    y1 = Float4::HighToLow(older);
+    y0 = newer;
+    yNewer = Float4::HighToLow(newer);
 }
 
-struct STEREO_DOUBLE
-{
-    __m128d v;
-};
-inline STEREO_DOUBLE Pair(double l, double r) noexcept { return {_mm_set_pd(r, l)}; }
-inline double Left(STEREO_DOUBLE a) noexcept { return _mm_cvtsd_f64(a.v); }
-inline double Right(STEREO_DOUBLE a) noexcept { return _mm_cvtsd_f64(_mm_unpackhi_pd(a.v, a.v)); }
+inline STEREO_DOUBLE Pair(double l, double r) noexcept { return Float4::SetDouble(l, r); }
+inline double Left(STEREO_DOUBLE a) noexcept { return Lane<0>(a); }
+inline double Right(STEREO_DOUBLE a) noexcept { return Lane<1>(a); }
 // s d + g per channel.
 inline STEREO_DOUBLE Glide(double s, STEREO_DOUBLE d, STEREO_DOUBLE g) noexcept
 {
-    return {_mm_add_pd(_mm_mul_pd(_mm_set1_pd(s), d.v), g.v)};
+    return Float4::BroadcastDouble(s) * d + g;
 }
-// The left channel's value in both.
-inline STEREO_DOUBLE BothLeft(STEREO_DOUBLE a) noexcept { return {_mm_unpacklo_pd(a.v, a.v)}; }
 // A line read position: the delay limited to [0, length - 1] as the line's Read does.
 inline STEREO_DOUBLE Limit(STEREO_DOUBLE d, double length) noexcept
 {
-    const __m128d below = _mm_cmplt_pd(d.v, _mm_set1_pd(length));
-    const __m128d x =
-        _mm_or_pd(_mm_and_pd(below, d.v), _mm_andnot_pd(below, _mm_set1_pd(length - 1.0)));
-    return {_mm_and_pd(_mm_cmpgt_pd(x, _mm_setzero_pd()), x)};
-}
-// A limited position split into whole samples (left, right) and the fraction.
-inline void Split(STEREO_DOUBLE x, int* whole, STEREO& fraction) noexcept
-{
-    const __m128i w = _mm_cvttpd_epi32(x.v);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(whole), w);
-    fraction.v = _mm_cvtpd_ps(_mm_sub_pd(x.v, _mm_cvtepi32_pd(w)));
-}
-inline STEREO_DOUBLE Min(STEREO_DOUBLE a, STEREO_DOUBLE b) noexcept
-{
-    return {_mm_min_pd(a.v, b.v)};
+    using namespace Float4;
+    const DOUBLE2 x = Select(Less(d, BroadcastDouble(length)), d, BroadcastDouble(length - 1.0));
+    return And(Greater(x, ZeroDouble()), x);
 }
 // True when every position from lowest to highest lies in (0, length), where Limit keeps it.
 inline bool Inside(STEREO_DOUBLE lowest, STEREO_DOUBLE highest, double length) noexcept
 {
-    const __m128d inside = _mm_and_pd(_mm_cmpgt_pd(lowest.v, _mm_setzero_pd()),
-                                      _mm_cmplt_pd(highest.v, _mm_set1_pd(length)));
-    return _mm_movemask_pd(inside) == 3;
-}
-inline STEREO_DOUBLE Max(STEREO_DOUBLE a, STEREO_DOUBLE b) noexcept
-{
-    return {_mm_max_pd(a.v, b.v)};
+    using namespace Float4;
+    const DOUBLE2 inside =
+        And(Greater(lowest, ZeroDouble()), Less(highest, BroadcastDouble(length)));
+    return SignMask(inside) == 3;
 }
 
 // The last two values of a stereo signal: lanes n-1 left, n-1 right, n-2 left, n-2 right.
-struct HISTORY
-{
-    __m128 v;
-};
-inline HISTORY History(const float (&h)[2][2]) noexcept
-{
-    return {_mm_loadu_ps(&h[0][0])};
-}
-inline void Store(HISTORY h, float (&out)[2][2]) noexcept { _mm_storeu_ps(&out[0][0], h.v); }
+using HISTORY = FLOAT4;
+inline HISTORY History(const float (&h)[2][2]) noexcept { return Float4::Load(&h[0][0]); }
+inline void Store(HISTORY h, float (&out)[2][2]) noexcept { Float4::Store(&out[0][0], h); }
 // The value before the current one.
-inline STEREO Previous(HISTORY h) noexcept { return {h.v}; }
+inline STEREO Previous(HISTORY h) noexcept { return h; }
 // The history after `newest`.
-inline HISTORY Shift(STEREO newest, HISTORY h) noexcept { return {_mm_movelh_ps(newest.v, h.v)}; }
-inline bool AllFinite(HISTORY h) noexcept
-{
-    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), h.v);
-    return _mm_movemask_ps(_mm_cmple_ps(magnitude, _mm_set1_ps(FLT_MAX))) == 15;
-}
+inline HISTORY Shift(STEREO newest, HISTORY h) noexcept { return Float4::LowHalves(newest, h); }
+inline bool AllFinite(HISTORY h) noexcept { return Float4::SignMask(Float4::IsFinite(h)) == 15; }
 
 // One RBJ section on both channels, on coefficients packed by PackSection.
 struct BAND_SECTION
@@ -148,123 +104,16 @@ struct BAND_SECTION
     // same order of operations as CBiquadFilter::Filter.
     STEREO Filter(STEREO x, HISTORY xs, HISTORY ys) const noexcept
     {
-        const __m128 forward = _mm_mul_ps(_mm_load_ps(c + 4), xs.v);
-        const __m128 back = _mm_mul_ps(_mm_load_ps(c + 8), ys.v);
-        __m128 sum = _mm_add_ps(_mm_mul_ps(_mm_load_ps(c), x.v), forward);
-        sum = _mm_add_ps(sum, _mm_movehl_ps(forward, forward));
-        sum = _mm_sub_ps(sum, back);
-        sum = _mm_sub_ps(sum, _mm_movehl_ps(back, back));
-        return {_mm_mul_ps(sum, _mm_load_ps(c + 12))};
+        using namespace Float4;
+        const FLOAT4 forward = LoadAligned(c + 4) * xs;
+        const FLOAT4 back = LoadAligned(c + 8) * ys;
+        FLOAT4 sum = LoadAligned(c) * x + forward;
+        sum = sum + HighToLow(forward);
+        sum = sum - back;
+        sum = sum - HighToLow(back);
+        return sum * LoadAligned(c + 12);
     }
 };
-#else
-struct STEREO
-{
-    float l, r;
-};
-inline STEREO operator+(STEREO a, STEREO b) noexcept { return {a.l + b.l, a.r + b.r}; }
-inline STEREO operator-(STEREO a, STEREO b) noexcept { return {a.l - b.l, a.r - b.r}; }
-inline STEREO operator*(STEREO a, STEREO b) noexcept { return {a.l * b.l, a.r * b.r}; }
-inline STEREO operator/(STEREO a, STEREO b) noexcept { return {a.l / b.l, a.r / b.r}; }
-inline STEREO Splat(float x) noexcept { return {x, x}; }
-inline STEREO Pair(float l, float r) noexcept { return {l, r}; }
-inline float Left(STEREO a) noexcept { return a.l; }
-inline float Right(STEREO a) noexcept { return a.r; }
-inline STEREO Abs(STEREO a) noexcept { return {std::fabs(a.l), std::fabs(a.r)}; }
-inline STEREO FiniteOrZero(STEREO a) noexcept
-{
-    return {std::isfinite(a.l) ? a.l : 0.0f, std::isfinite(a.r) ? a.r : 0.0f};
-}
-inline STEREO Clamp(STEREO a, float limit) noexcept
-{
-    return {std::clamp(a.l, -limit, limit), std::clamp(a.r, -limit, limit)};
-}
-inline void Transpose(const float* l, const float* r, STEREO& y2, STEREO& y1, STEREO& y0,
-                      STEREO& yNewer) noexcept
-{
-    y2 = {l[0], r[0]};
-    y1 = {l[1], r[1]};
-    y0 = {l[2], r[2]};
-    yNewer = {l[3], r[3]};
-}
-
-struct STEREO_DOUBLE
-{
-    double l, r;
-};
-inline STEREO_DOUBLE Pair(double l, double r) noexcept { return {l, r}; }
-inline double Left(STEREO_DOUBLE a) noexcept { return a.l; }
-inline double Right(STEREO_DOUBLE a) noexcept { return a.r; }
-inline STEREO_DOUBLE Glide(double s, STEREO_DOUBLE d, STEREO_DOUBLE g) noexcept
-{
-    return {s * d.l + g.l, s * d.r + g.r};
-}
-inline STEREO_DOUBLE BothLeft(STEREO_DOUBLE a) noexcept { return {a.l, a.l}; }
-inline STEREO_DOUBLE Limit(STEREO_DOUBLE d, double length) noexcept
-{
-    const auto limit = [length](double x)
-    {
-        if (!(x < length))
-            return length - 1.0;
-        return x > 0.0 ? x : 0.0;
-    };
-    return {limit(d.l), limit(d.r)};
-}
-inline void Split(STEREO_DOUBLE x, int* whole, STEREO& fraction) noexcept
-{
-    whole[0] = static_cast<int>(x.l);
-    whole[1] = static_cast<int>(x.r);
-    fraction = {static_cast<float>(x.l - static_cast<double>(whole[0])),
-                static_cast<float>(x.r - static_cast<double>(whole[1]))};
-}
-inline STEREO_DOUBLE Min(STEREO_DOUBLE a, STEREO_DOUBLE b) noexcept
-{
-    return {std::min(a.l, b.l), std::min(a.r, b.r)};
-}
-inline bool Inside(STEREO_DOUBLE lowest, STEREO_DOUBLE highest, double length) noexcept
-{
-    return lowest.l > 0.0 && lowest.r > 0.0 && highest.l < length && highest.r < length;
-}
-inline STEREO_DOUBLE Max(STEREO_DOUBLE a, STEREO_DOUBLE b) noexcept
-{
-    return {std::max(a.l, b.l), std::max(a.r, b.r)};
-}
-
-struct HISTORY
-{
-    STEREO previous, before;
-};
-inline HISTORY History(const float (&h)[2][2]) noexcept
-{
-    return {{h[0][0], h[0][1]}, {h[1][0], h[1][1]}};
-}
-inline void Store(HISTORY h, float (&out)[2][2]) noexcept
-{
-    out[0][0] = h.previous.l;
-    out[0][1] = h.previous.r;
-    out[1][0] = h.before.l;
-    out[1][1] = h.before.r;
-}
-inline STEREO Previous(HISTORY h) noexcept { return h.previous; }
-inline HISTORY Shift(STEREO newest, HISTORY h) noexcept { return {newest, h.previous}; }
-inline bool AllFinite(HISTORY h) noexcept
-{
-    return std::isfinite(h.previous.l) && std::isfinite(h.previous.r) &&
-           std::isfinite(h.before.l) && std::isfinite(h.before.r);
-}
-
-struct BAND_SECTION
-{
-    const float* c;
-
-    STEREO Filter(STEREO x, HISTORY xs, HISTORY ys) const noexcept
-    {
-        return (Splat(c[0]) * x + Splat(c[4]) * xs.previous + Splat(c[6]) * xs.before -
-                Splat(c[8]) * ys.previous - Splat(c[10]) * ys.before) *
-               Splat(c[12]);
-    }
-};
-#endif
 
 // A section's coefficients as BAND_SECTION reads them: b0 four times; b1, b1, b2, b2;
 // a1, a1, a2, a2; 1 / a0 four times.
@@ -290,7 +139,7 @@ inline STEREO SanitizeInput(STEREO x) noexcept
 // CHermiteDelayLine::Interpolate on both channels.
 inline STEREO Interpolate(STEREO y2, STEREO y1, STEREO y0, STEREO yNewer, STEREO t) noexcept
 {
-    const STEREO half = Splat(0.5f);
+    const STEREO half = Broadcast(0.5f);
     const STEREO a = y0 - y1;
     const STEREO c1 = (y1 - yNewer) * half;
     const STEREO c = a + c1;
@@ -368,6 +217,7 @@ struct CLayerDelay::CHUNK
     float inputLevel[kChunk];
     STEREO fraction[kChunk]; // of the read positions
     int whole[kChunk][2];    // whole samples of the read positions, left and right
+    bool steady = false;     // every read position of the pass the same (the glide at rest)
     double glideLeft = 0.0;
     double glideRight = 0.0;
 };
@@ -506,10 +356,20 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
         const STEREO_DOUBLE glide = Pair(chunk.glideLeft, chunk.glideRight);
         STEREO_DOUBLE delay = Pair(m_delayLeft, m_delayRight);
         STEREO_DOUBLE positions[kChunk];
-        if (link)
+        // A glide at rest (a step that gives the same bits) gives them every step after.
+        double now[2], next[2];
+        Float4::Store(now, delay);
+        Float4::Store(next, Glide(smoothing, delay, glide));
+        chunk.steady = std::memcmp(now, next, sizeof now) == 0;
+        const int moving = chunk.steady ? 1 : n; // positions that differ
+        if (chunk.steady)
+        {
+            positions[0] = link ? Float4::BothLow(delay) : delay;
+        }
+        else if (link)
         {
             for (int i = 0; i < n; ++i)
-                positions[i] = BothLeft(delay = Glide(smoothing, delay, glide));
+                positions[i] = Float4::BothLow(delay = Glide(smoothing, delay, glide));
         }
         else
         {
@@ -518,17 +378,26 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
         }
         // Within a pass the glide runs one way (each step is a monotonic function of the
         // last), so its ends are its extremes; between them the limits rarely apply.
-        STEREO_DOUBLE lowest = Min(positions[0], positions[n - 1]);
-        STEREO_DOUBLE highest = Max(positions[0], positions[n - 1]);
+        STEREO_DOUBLE lowest = Float4::Min(positions[0], positions[moving - 1]);
+        STEREO_DOUBLE highest = Float4::Max(positions[0], positions[moving - 1]);
         if (!Inside(lowest, highest, length))
         {
-            for (int i = 0; i < n; ++i)
+            for (int i = 0; i < moving; ++i)
                 positions[i] = Limit(positions[i], length);
             lowest = Limit(lowest, length);
             highest = Limit(highest, length);
         }
-        for (int i = 0; i < n; ++i)
-            Split(positions[i], chunk.whole[i], chunk.fraction[i]);
+        for (int i = 0; i < moving; ++i)
+            chunk.fraction[i] = Float4::SplitWhole(positions[i], chunk.whole[i]);
+        if (chunk.steady)
+        {
+            for (int i = 1; i < n; ++i)
+            {
+                chunk.fraction[i] = chunk.fraction[0];
+                chunk.whole[i][0] = chunk.whole[0][0];
+                chunk.whole[i][1] = chunk.whole[0][1];
+            }
+        }
         m_delayLeft = Left(delay);
         m_delayRight = Right(delay);
         // Whole samples grow with the position, so the extremes bound every whole above.
@@ -548,9 +417,26 @@ void CLayerDelay::Process(float* left, float* right, int count) noexcept
             {{&CLayerDelay::Run<true, false, false>, &CLayerDelay::Run<true, false, true>},
              {&CLayerDelay::Run<true, true, false>, &CLayerDelay::Run<true, true, true>}},
         };
+        using AHEAD_RUN = bool (CLayerDelay::*)(float*, float*, int, const CHUNK&,
+                                                const LINE_ACCESS&) noexcept;
+        static constexpr AHEAD_RUN kAheadRuns[2][2] = {
+            {&CLayerDelay::RunAhead<false, false>, &CLayerDelay::RunAhead<false, true>},
+            {&CLayerDelay::RunAhead<true, false>, &CLayerDelay::RunAhead<true, true>},
+        };
         const LINE_ACCESS access = {writeLeft, readLeft, writeRight, readRight};
-        (this->*kRuns[settled ? 0 : 1][direct ? 1 : 0][pingPong ? 1 : 0])(
-            left + start, right + start, n, chunk, access);
+        // The taps of pass sample i lie between read + i - w(i) - 2 and read + i - w(i) + 1,
+        // so all of them between read - max - 2 and read + n - min; the pass writes
+        // write .. write + n - 1.
+        const auto clearOfWrites = [n](int write, int read, int minWhole, int maxWhole)
+        { return read + n - minWhole < write || read - maxWhole - 2 >= write + n; };
+        const bool ahead = direct && clearOfWrites(writeLeft, readLeft, minLeft, maxLeft) &&
+                           clearOfWrites(writeRight, readRight, minRight, maxRight);
+        if (!ahead || !(this->*kAheadRuns[settled ? 0 : 1][pingPong ? 1 : 0])(
+                          left + start, right + start, n, chunk, access))
+        {
+            (this->*kRuns[settled ? 0 : 1][direct ? 1 : 0][pingPong ? 1 : 0])(
+                left + start, right + start, n, chunk, access);
+        }
         if (direct)
         {
             m_lineLeft.EndBlock(n);
@@ -611,7 +497,7 @@ void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
         }
         else
         {
-            const STEREO line = in * Splat(inputLevel) + Splat(feedback) * feedbackEcho;
+            const STEREO line = in * Broadcast(inputLevel) + Broadcast(feedback) * feedbackEcho;
             pushLeft = Left(line);
             pushRight = Right(line);
         }
@@ -641,8 +527,8 @@ void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
 
         // The filter states stay finite for finite coefficients and bounded echoes; the
         // wet signal is checked per sample and the states once per pass, below.
-        const STEREO lowpassB = Splat(ramped ? chunk.lowpassB[i] : lowpassB0);
-        const STEREO lowpassA1 = Splat(ramped ? chunk.lowpassA1[i] : lowpassA10);
+        const STEREO lowpassB = Broadcast(ramped ? chunk.lowpassB[i] : lowpassB0);
+        const STEREO lowpassA1 = Broadcast(ramped ? chunk.lowpassA1[i] : lowpassA10);
         const STEREO low = lowpassB * (echo + Previous(h[0])) - lowpassA1 * lowpassY1;
         lowpassY1 = low;
 
@@ -654,18 +540,18 @@ void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
         h[2] = Shift(shelved, h[2]);
         h[3] = Shift(band, h[3]);
 
-        STEREO wet = FiniteOrZero(band * Splat(blend) + low * Splat(1.0f - blend));
+        STEREO wet = FiniteOrZero(band * Broadcast(blend) + low * Broadcast(1.0f - blend));
 
         // The louder echo drives the limiter, whatever its sign.
-        const STEREO magnitude = Abs(wet);
+        const STEREO magnitude = Float4::Abs(wet);
         const float level = std::max(Left(magnitude), Right(magnitude));
         envelope = limiter.Follow(level, envelope);
         if (envelope >= 1.0f)
-            wet = wet / Splat(envelope);
+            wet = wet / Broadcast(envelope);
         wet = Clamp(wet, kWetLimit);
         feedbackEcho = wet;
 
-        const STEREO out = wet * Splat(wetMix) + dry * Splat(1.0f - wetMix);
+        const STEREO out = wet * Broadcast(wetMix) + dry * Broadcast(1.0f - wetMix);
         left[i] = Left(out);
         right[i] = Right(out);
     }
@@ -678,7 +564,222 @@ void CLayerDelay::Run(float* left, float* right, int count, const CHUNK& chunk,
     // A filter state gone infinite or NaN is cleared, so the filters recover.
     const bool finite = AllFinite(h[0]) && AllFinite(h[1]) && AllFinite(h[2]) && AllFinite(h[3]);
     for (int k = 0; k < 4; ++k)
-        Store(finite ? h[k] : HISTORY{}, m_history[k]);
+        Store(finite ? h[k] : Float4::Zero(), m_history[k]);
     if (!(std::isfinite(m_lowpassY1[0]) && std::isfinite(m_lowpassY1[1])))
         m_lowpassY1[0] = m_lowpassY1[1] = 0.0f;
+}
+
+namespace
+{
+// Four consecutive values from p[at]; beyond count the last one repeated (so that a
+// last, partial group reads nothing past the pass).
+inline FLOAT4 LoadGroup(const float* p, int at, int count) noexcept
+{
+    if (at + 4 <= count)
+        return Float4::Load(p + at);
+    const auto value = [p, count](int i) { return p[i < count ? i : count - 1]; };
+    return Float4::Set(value(at), value(at + 1), value(at + 2), value(at + 3));
+}
+
+// Stereo frames (left, right interleaved) back into two channels, four frames at a time.
+inline void Deinterleave(const float* frames, float* left, float* right, int count) noexcept
+{
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+    {
+        const FLOAT4 a = Float4::LoadAligned(frames + 2 * i);
+        const FLOAT4 b = Float4::LoadAligned(frames + 2 * i + 4);
+        Float4::Store(left + i, Float4::Shuffle<0, 2, 0, 2>(a, b));
+        Float4::Store(right + i, Float4::Shuffle<1, 3, 1, 3>(a, b));
+    }
+    for (; i < count; ++i)
+    {
+        left[i] = frames[2 * i];
+        right[i] = frames[2 * i + 1];
+    }
+}
+} // namespace
+
+template <bool ramped, bool pingPong>
+bool CLayerDelay::RunAhead(float* left, float* right, int count, const CHUNK& chunk,
+                           const LINE_ACCESS& access) noexcept
+{
+    using namespace Float4;
+    // Per sample, left and right interleaved: the echo read from the lines, the line input
+    // before the fed-back echo is added, the dry share of the output; then what the pass
+    // writes to the lines and to the output.
+    alignas(16) float echoes[2 * kChunk];
+    alignas(16) float lineInputs[2 * kChunk];
+    alignas(16) float dryShares[2 * kChunk];
+    alignas(16) float pushes[2 * kChunk];
+    alignas(16) float outputs[2 * kChunk];
+
+    // The parts that do not depend on the feedback: four samples of a channel at once.
+    // The lanes of each operation are the per-sample operations of Run.
+    const float* const dataLeft = m_lineLeft.Data();
+    const float* const dataRight = m_lineRight.Data();
+    for (int i0 = 0; i0 < count; i0 += 4)
+    {
+        // Per tap (y2, y1, y0, yNewer) one vector of the four samples.
+        FLOAT4 tapsLeft[4], tapsRight[4], fractionLeft, fractionRight;
+        if (chunk.steady && i0 + 4 <= count)
+        {
+            // One whole delay: the taps of consecutive samples are consecutive.
+            const float* const l = dataLeft + (access.readLeft + i0 - chunk.whole[0][0] - 2);
+            const float* const r = dataRight + (access.readRight + i0 - chunk.whole[0][1] - 2);
+            for (int k = 0; k < 4; ++k)
+            {
+                tapsLeft[k] = Load(l + k);
+                tapsRight[k] = Load(r + k);
+            }
+            fractionLeft = Broadcast(Left(chunk.fraction[0]));
+            fractionRight = Broadcast(Right(chunk.fraction[0]));
+        }
+        else
+        {
+            FLOAT4 fraction[4];
+            for (int k = 0; k < 4; ++k)
+            {
+                const int i = i0 + k < count ? i0 + k : count - 1;
+                tapsLeft[k] = Load(dataLeft + (access.readLeft + i - chunk.whole[i][0] - 2));
+                tapsRight[k] = Load(dataRight + (access.readRight + i - chunk.whole[i][1] - 2));
+                fraction[k] = chunk.fraction[i];
+            }
+            // Rows of taps (y2, y1, y0, yNewer of one sample) become one vector per tap.
+            Transpose(tapsLeft[0], tapsLeft[1], tapsLeft[2], tapsLeft[3]);
+            Transpose(tapsRight[0], tapsRight[1], tapsRight[2], tapsRight[3]);
+            const FLOAT4 firstPair = InterleaveLow(fraction[0], fraction[1]);
+            const FLOAT4 secondPair = InterleaveLow(fraction[2], fraction[3]);
+            fractionLeft = LowHalves(firstPair, secondPair);
+            fractionRight = HighHalves(secondPair, firstPair);
+        }
+        const FLOAT4 echoLeft =
+            Interpolate(tapsLeft[0], tapsLeft[1], tapsLeft[2], tapsLeft[3], fractionLeft);
+        const FLOAT4 echoRight =
+            Interpolate(tapsRight[0], tapsRight[1], tapsRight[2], tapsRight[3], fractionRight);
+        StoreAligned(echoes + 2 * i0, InterleaveLow(echoLeft, echoRight));
+        StoreAligned(echoes + 2 * i0 + 4, InterleaveHigh(echoLeft, echoRight));
+
+        const FLOAT4 dryLeft = LoadGroup(left, i0, count);
+        const FLOAT4 dryRight = LoadGroup(right, i0, count);
+        const FLOAT4 inLeft = SanitizeInput(dryLeft);
+        const FLOAT4 inRight = SanitizeInput(dryRight);
+        const FLOAT4 inputLevel =
+            ramped ? LoadGroup(chunk.inputLevel, i0, count) : Broadcast(chunk.inputLevel[0]);
+        FLOAT4 lineLeft, lineRight;
+        if (pingPong)
+        {
+            lineLeft = lineRight = Broadcast(0.5f) * inputLevel * (inLeft + inRight);
+        }
+        else
+        {
+            lineLeft = inLeft * inputLevel;
+            lineRight = inRight * inputLevel;
+        }
+        StoreAligned(lineInputs + 2 * i0, InterleaveLow(lineLeft, lineRight));
+        StoreAligned(lineInputs + 2 * i0 + 4, InterleaveHigh(lineLeft, lineRight));
+        const FLOAT4 dryMix = ramped
+                                  ? Broadcast(1.0f) - LoadGroup(chunk.wetMix, i0, count)
+                                  : Broadcast(1.0f - chunk.wetMix[0]);
+        StoreAligned(dryShares + 2 * i0, InterleaveLow(dryLeft * dryMix, dryRight * dryMix));
+        StoreAligned(dryShares + 2 * i0 + 4, InterleaveHigh(dryLeft * dryMix, dryRight * dryMix));
+    }
+
+    // The feedback loop, one sample at a time, with its state in locals.
+    const CPeakLimiter limiter = m_limiter;
+    const float feedback0 = chunk.feedback[0];
+    const float blend0 = chunk.blend[0];
+    const float wetMix0 = chunk.wetMix[0];
+    const float lowpassB0 = chunk.lowpassB[0];
+    const float lowpassA10 = chunk.lowpassA1[0];
+    float envelope = m_limiter.envelope;
+    STEREO feedbackEcho = Pair(m_feedbackLeft, m_feedbackRight);
+    STEREO lowpassY1 = Pair(m_lowpassY1[0], m_lowpassY1[1]);
+    // Each signal's last two values in registers of their own, so that a step shifts
+    // them by renaming instead of shuffling.
+    STEREO echo1 = LoadTwo(m_history[0][0]), echo2 = LoadTwo(m_history[0][1]);
+    STEREO peaked1 = LoadTwo(m_history[1][0]), peaked2 = LoadTwo(m_history[1][1]);
+    STEREO shelved1 = LoadTwo(m_history[2][0]), shelved2 = LoadTwo(m_history[2][1]);
+    STEREO band1 = LoadTwo(m_history[3][0]), band2 = LoadTwo(m_history[3][1]);
+    // One section, the same operations in the same order as BAND_SECTION::Filter, on
+    // coefficients packed by PackSection (lanes 0 and 1 of each load are the coefficient).
+    const auto section = [](const float* c, STEREO x, STEREO x1, STEREO x2, STEREO y1,
+                            STEREO y2) noexcept
+    {
+        return (LoadAligned(c) * x + LoadAligned(c + 4) * x1 + Load(c + 6) * x2 -
+                LoadAligned(c + 8) * y1 - Load(c + 10) * y2) *
+               LoadAligned(c + 12);
+    };
+    const float* const presence = m_bandCoefficients[0];
+    const float* const shelf = m_bandCoefficients[1];
+    const float* const highPass = m_bandCoefficients[2];
+    for (int i = 0; i < count; ++i)
+    {
+        const float feedback = ramped ? chunk.feedback[i] : feedback0;
+        const float blend = ramped ? chunk.blend[i] : blend0;
+        const float wetMix = ramped ? chunk.wetMix[i] : wetMix0;
+        // Ping-pong feeds both lines from the left echo.
+        const STEREO fedBack = pingPong ? Shuffle<0, 0, 0, 0>(feedbackEcho, feedbackEcho)
+                                        : feedbackEcho;
+        StoreTwo(pushes + 2 * i, LoadTwo(lineInputs + 2 * i) + Broadcast(feedback) * fedBack);
+
+        const STEREO echo = LoadTwo(echoes + 2 * i);
+        const STEREO lowpassB = Broadcast(ramped ? chunk.lowpassB[i] : lowpassB0);
+        const STEREO lowpassA1 = Broadcast(ramped ? chunk.lowpassA1[i] : lowpassA10);
+        const STEREO low = lowpassB * (echo + echo1) - lowpassA1 * lowpassY1;
+        lowpassY1 = low;
+        const STEREO peaked = section(presence, echo, echo1, echo2, peaked1, peaked2);
+        const STEREO shelved = section(shelf, peaked, peaked1, peaked2, shelved1, shelved2);
+        const STEREO band = section(highPass, shelved, shelved1, shelved2, band1, band2);
+        echo2 = echo1;
+        echo1 = echo;
+        peaked2 = peaked1;
+        peaked1 = peaked;
+        shelved2 = shelved1;
+        shelved1 = shelved;
+        band2 = band1;
+        band1 = band;
+
+        // Not checked here: a non-finite wet value makes its output non-finite, which the
+        // check after the loop finds.
+        STEREO wet = band * Broadcast(blend) + low * Broadcast(1.0f - blend);
+        const STEREO magnitude = Abs(wet);
+        const float level = std::max(Left(magnitude), Right(magnitude));
+        envelope = limiter.Follow(level, envelope);
+        if (envelope >= 1.0f)
+            wet = wet / Broadcast(envelope);
+        wet = Clamp(wet, kWetLimit);
+        feedbackEcho = wet;
+        StoreTwo(outputs + 2 * i, wet * Broadcast(wetMix) + LoadTwo(dryShares + 2 * i));
+    }
+
+    // x - x is 0 for every finite x and NaN otherwise.
+    if (count % 2 != 0)
+        StoreTwo(outputs + 2 * count, Zero());
+    FLOAT4 check = Zero();
+    for (int i = 0; i < 2 * count; i += 4)
+    {
+        const FLOAT4 x = LoadAligned(outputs + i);
+        check = check + (x - x);
+    }
+    if (SignMask(Equal(check, Zero())) != 15)
+        return false;
+
+    Deinterleave(outputs, left, right, count);
+    Deinterleave(pushes, m_lineLeft.Data() + access.writeLeft,
+                 m_lineRight.Data() + access.writeRight, count);
+    m_limiter.envelope = envelope;
+    m_feedbackLeft = Left(feedbackEcho);
+    m_feedbackRight = Right(feedbackEcho);
+    m_lowpassY1[0] = Left(lowpassY1);
+    m_lowpassY1[1] = Right(lowpassY1);
+    // A filter state gone infinite or NaN is cleared, so the filters recover.
+    const HISTORY h[4] = {LowHalves(echo1, echo2), LowHalves(peaked1, peaked2),
+                          LowHalves(shelved1, shelved2), LowHalves(band1, band2)};
+    const bool finite = AllFinite(h[0]) && AllFinite(h[1]) && AllFinite(h[2]) && AllFinite(h[3]);
+    for (int k = 0; k < 4; ++k)
+        Store(finite ? h[k] : Zero(), m_history[k]);
+    if (!(std::isfinite(m_lowpassY1[0]) && std::isfinite(m_lowpassY1[1])))
+        m_lowpassY1[0] = m_lowpassY1[1] = 0.0f;
+    return true;
 }

@@ -51,6 +51,14 @@ private:
     template <bool ramped, bool direct, bool pingPong>
     void Run(float* left, float* right, int count, const CHUNK& chunk,
              const LINE_ACCESS& access) noexcept;
+    // Run for a direct pass whose taps read nothing the pass writes: the echoes and
+    // everything outside the feedback loop are computed for four samples at once, and the
+    // non-finite check of the echoes is made once on the pass's output. Returns false,
+    // having changed nothing, when an output is not finite; Run then computes the pass
+    // with its per-sample checks, so both give the same output.
+    template <bool ramped, bool pingPong>
+    bool RunAhead(float* left, float* right, int count, const CHUNK& chunk,
+                  const LINE_ACCESS& access) noexcept;
 
     CPeakLimiter m_limiter; // on the echoes, inside the feedback loop
 

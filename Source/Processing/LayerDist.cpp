@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "Common/wrappers/dsp/Simd.h"
+#include "Common/wrappers/dsp/Float4.h"
 
 using namespace MorvexParam;
 
@@ -36,13 +36,6 @@ constexpr float kBandEdges[4][2] = {
     {1000.0f, 7200.0f},
     {3600.0f, 14400.0f},
 };
-
-#if !MORVEX_SIMD_SSE2
-float SanitizeInput(float x) noexcept
-{
-    return std::isfinite(x) ? std::clamp(x, -kInputLimit, kInputLimit) : 0.0f;
-}
-#endif
 
 // Raised samples the fuzz stage takes per pass (its ramp values sit on the stack).
 constexpr int kFuzzChunk = 2 * kMaxSubBlock;
@@ -71,27 +64,22 @@ void ReadRamp(ParamInterpolator& ramp, bool steady, float* out, int count) noexc
     }
 }
 
-#if MORVEX_SIMD_SSE2
 // Four samples cleared when not finite and clamped to +-kInputLimit.
-inline __m128 SanitizeInput4(__m128 x) noexcept
+inline FLOAT4 SanitizeInput4(FLOAT4 x) noexcept
 {
-    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), x);
-    const __m128 finite = _mm_cmplt_ps(magnitude, _mm_set1_ps(INFINITY));
-    const __m128 clamped =
-        _mm_min_ps(_mm_max_ps(x, _mm_set1_ps(-kInputLimit)), _mm_set1_ps(kInputLimit));
-    return _mm_and_ps(finite, clamped);
+    using namespace Float4;
+    const FLOAT4 finite = Less(Abs(x), Broadcast(INFINITY));
+    return And(finite, Clamp(x, Broadcast(-kInputLimit), Broadcast(kInputLimit)));
 }
 
 // TanhShaper::Shape on four samples with four gains.
-inline __m128 Shape4(__m128 x, __m128 gain) noexcept
+inline FLOAT4 Shape4(FLOAT4 x, FLOAT4 gain) noexcept
 {
-    const __m128 v = _mm_mul_ps(gain, x);
-    const __m128 a = _mm_andnot_ps(_mm_set1_ps(-0.0f), v);
-    const __m128 h = _mm_add_ps(
-        _mm_mul_ps(_mm_add_ps(_mm_mul_ps(_mm_add_ps(a, _mm_set1_ps(3.0f)), a), _mm_set1_ps(6.0f)),
-                   a),
-        _mm_set1_ps(12.0f));
-    return _mm_div_ps(_mm_mul_ps(v, h), _mm_add_ps(_mm_mul_ps(h, a), _mm_set1_ps(24.0f)));
+    using Float4::Broadcast;
+    const FLOAT4 v = gain * x;
+    const FLOAT4 a = Float4::Abs(v);
+    const FLOAT4 h = ((a + Broadcast(3.0f)) * a + Broadcast(6.0f)) * a + Broadcast(12.0f);
+    return (v * h) / (h * a + Broadcast(24.0f));
 }
 
 // Runs body(offset, x...) over count samples of the given arrays four at a time; a last
@@ -122,7 +110,6 @@ void ForEachQuad(float* const (&arrays)[N], int count, BODY body) noexcept
             std::memcpy(arrays[k] + i, copies[k], sizeof(float) * static_cast<size_t>(rest));
     }
 }
-#endif
 } // namespace
 
 CLayerDist::CLayerDist(CBaseEffect* owner, int layer) : CLayerEffect(owner, layer)
@@ -225,28 +212,16 @@ void CLayerDist::ApplyMono(float* left, float* right, int count, bool steady) no
         ReadRamp(m_monoRamp, steady, width, n);
         for (int i = 0; i < n; ++i)
             width[i] = 1.0f - width[i];
-#if MORVEX_SIMD_SSE2
         float* const arrays[3] = {l, r, width};
         ForEachQuad(arrays, n, [](float* const (&q)[3], int) noexcept {
-            const __m128 lv = SanitizeInput4(_mm_loadu_ps(q[0]));
-            const __m128 rv = SanitizeInput4(_mm_loadu_ps(q[1]));
-            const __m128 half = _mm_set1_ps(0.5f);
-            const __m128 mid = _mm_mul_ps(_mm_add_ps(lv, rv), half);
-            const __m128 side = _mm_mul_ps(_mm_mul_ps(_mm_sub_ps(lv, rv), _mm_loadu_ps(q[2])), half);
-            _mm_storeu_ps(q[0], _mm_add_ps(mid, side));
-            _mm_storeu_ps(q[1], _mm_sub_ps(mid, side));
+            const FLOAT4 lv = SanitizeInput4(Float4::Load(q[0]));
+            const FLOAT4 rv = SanitizeInput4(Float4::Load(q[1]));
+            const FLOAT4 half = Float4::Broadcast(0.5f);
+            const FLOAT4 mid = (lv + rv) * half;
+            const FLOAT4 side = (lv - rv) * Float4::Load(q[2]) * half;
+            Float4::Store(q[0], mid + side);
+            Float4::Store(q[1], mid - side);
         });
-#else
-        for (int i = 0; i < n; ++i)
-        {
-            const float lv = SanitizeInput(l[i]);
-            const float rv = SanitizeInput(r[i]);
-            const float mid = (lv + rv) * 0.5f;
-            const float side = (lv - rv) * width[i] * 0.5f;
-            l[i] = mid + side;
-            r[i] = mid - side;
-        }
-#endif
     }
 }
 
@@ -291,22 +266,13 @@ void CLayerDist::ApplyDrive(float* left, float* right, int count, int mode, floa
             // The shaper keeps no state, so the whole piece is shaped before the drives.
             if (crisp)
             {
-#if MORVEX_SIMD_SSE2
                 float* const arrays[3] = {l, r, amount};
                 ForEachQuad(arrays, n, [](float* const (&q)[3], int) noexcept {
-                    const __m128 shaperGain = _mm_add_ps(
-                        _mm_mul_ps(_mm_set1_ps(40.0f), _mm_loadu_ps(q[2])), _mm_set1_ps(1.0f));
-                    _mm_storeu_ps(q[0], Shape4(_mm_loadu_ps(q[0]), shaperGain));
-                    _mm_storeu_ps(q[1], Shape4(_mm_loadu_ps(q[1]), shaperGain));
+                    const FLOAT4 shaperGain =
+                        Float4::Broadcast(40.0f) * Float4::Load(q[2]) + Float4::Broadcast(1.0f);
+                    Float4::Store(q[0], Shape4(Float4::Load(q[0]), shaperGain));
+                    Float4::Store(q[1], Shape4(Float4::Load(q[1]), shaperGain));
                 });
-#else
-                for (int i = 0; i < n; ++i)
-                {
-                    const float shaperGain = 40.0f * amount[i] + 1.0f;
-                    l[i] = TanhShaper::Shape(l[i], shaperGain);
-                    r[i] = TanhShaper::Shape(r[i], shaperGain);
-                }
-#endif
             }
             CWarmDrive::ProcessSeries(m_warm[0], m_warm[1], l, r, amount, crispness, n);
         }
@@ -377,32 +343,19 @@ void CLayerDist::ApplyColourAndMix(float* left, float* right, int count, bool mi
             float bands[kBandCount][kMaxSubBlock];
             float* const bandOut[kBandCount] = {bands[0], bands[1], bands[2], bands[3]};
             m_bands[channel].Filter(x, bandOut, n);
-#if MORVEX_SIMD_SSE2
             float* const arrays[10] = {x,       dryIn,    bands[0], bands[1], bands[2],
                                        bands[3], lift,    scoop,    scale,    wetMix};
             ForEachQuad(arrays, n, [](float* const (&q)[10], int) noexcept {
-                const __m128 in = _mm_loadu_ps(q[0]);
-                const __m128 band0 = _mm_loadu_ps(q[2]), band1 = _mm_loadu_ps(q[3]);
-                const __m128 band2 = _mm_loadu_ps(q[4]), band3 = _mm_loadu_ps(q[5]);
-                const __m128 lifted =
-                    _mm_mul_ps(_mm_loadu_ps(q[6]), _mm_add_ps(_mm_add_ps(band0, band2), band3));
-                const __m128 wet = _mm_mul_ps(
-                    _mm_add_ps(_mm_add_ps(in, lifted), _mm_mul_ps(_mm_loadu_ps(q[7]), band1)),
-                    _mm_loadu_ps(q[8]));
-                const __m128 wetMixV = _mm_loadu_ps(q[9]);
-                const __m128 dryMix = _mm_sub_ps(_mm_set1_ps(1.0f), wetMixV);
-                _mm_storeu_ps(q[0], _mm_add_ps(_mm_mul_ps(wet, wetMixV),
-                                               _mm_mul_ps(_mm_loadu_ps(q[1]), dryMix)));
+                using Float4::Load;
+                const FLOAT4 in = Load(q[0]);
+                const FLOAT4 band0 = Load(q[2]), band1 = Load(q[3]);
+                const FLOAT4 band2 = Load(q[4]), band3 = Load(q[5]);
+                const FLOAT4 lifted = Load(q[6]) * (band0 + band2 + band3);
+                const FLOAT4 wet = (in + lifted + Load(q[7]) * band1) * Load(q[8]);
+                const FLOAT4 wetMixV = Load(q[9]);
+                const FLOAT4 dryMix = Float4::Broadcast(1.0f) - wetMixV;
+                Float4::Store(q[0], wet * wetMixV + Load(q[1]) * dryMix);
             });
-#else
-            for (int i = 0; i < n; ++i)
-            {
-                const float wet = (x[i] + lift[i] * (bands[0][i] + bands[2][i] + bands[3][i]) +
-                                   scoop[i] * bands[1][i]) *
-                                  scale[i];
-                x[i] = wet * wetMix[i] + dryIn[i] * (1.0f - wetMix[i]);
-            }
-#endif
         }
     }
 }

@@ -1,6 +1,6 @@
 #include "FuzzDistortion.h"
 
-#include "Common/wrappers/dsp/Simd.h"
+#include "Common/wrappers/dsp/Float4.h"
 
 void CFuzzDistortion::Reset() noexcept
 {
@@ -11,45 +11,41 @@ void CFuzzDistortion::Reset() noexcept
 void CFuzzDistortion::ProcessBlock(float* left, float* right, const float* gain, const float* mix,
                                    int count) noexcept
 {
-#if MORVEX_SIMD_SSE2
+    using namespace Float4;
     // Lane 0 the left channel, lane 1 the right; lanes 2 and 3 idle.
-    __m128 lowpass = _mm_setr_ps(m_channels[0].lowpass, m_channels[1].lowpass, 0.0f, 0.0f);
-    __m128 lowpassPrev =
-        _mm_setr_ps(m_channels[0].lowpassPrev, m_channels[1].lowpassPrev, 0.0f, 0.0f);
-    __m128 blocker = _mm_setr_ps(m_channels[0].blocker, m_channels[1].blocker, 0.0f, 0.0f);
-    __m128 treble = _mm_setr_ps(m_channels[0].treble, m_channels[1].treble, 0.0f, 0.0f);
-    const __m128 kLowpassV = _mm_set1_ps(kLowpass);
-    const __m128 kBlockerV = _mm_set1_ps(kBlocker);
-    const __m128 kBlockerGainV = _mm_set1_ps((1.0f + kBlocker) * 0.5f);
-    const __m128 kTrebleV = _mm_set1_ps(kTreble);
-    const __m128 three = _mm_set1_ps(3.0f);
-    const __m128 one = _mm_set1_ps(1.0f);
-    const __m128 clipHigh = _mm_set1_ps(kClip);
-    const __m128 clipLow = _mm_set1_ps(-kClip);
+    FLOAT4 lowpass = Set(m_channels[0].lowpass, m_channels[1].lowpass, 0.0f, 0.0f);
+    FLOAT4 lowpassPrev = Set(m_channels[0].lowpassPrev, m_channels[1].lowpassPrev, 0.0f, 0.0f);
+    FLOAT4 blocker = Set(m_channels[0].blocker, m_channels[1].blocker, 0.0f, 0.0f);
+    FLOAT4 treble = Set(m_channels[0].treble, m_channels[1].treble, 0.0f, 0.0f);
+    const FLOAT4 lowpassCoefficient = Broadcast(kLowpass);
+    const FLOAT4 blockerPole = Broadcast(kBlocker);
+    const FLOAT4 blockerGain = Broadcast((1.0f + kBlocker) * 0.5f);
+    const FLOAT4 trebleCoefficient = Broadcast(kTreble);
+    const FLOAT4 three = Broadcast(3.0f);
+    const FLOAT4 one = Broadcast(1.0f);
+    const FLOAT4 clipHigh = Broadcast(kClip);
+    const FLOAT4 clipLow = Broadcast(-kClip);
     for (int i = 0; i < count; ++i)
     {
-        const __m128 x = _mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i));
-        const __m128 g = _mm_set1_ps(gain[i]);
-        const __m128 m = _mm_set1_ps(mix[i]);
-        lowpass = _mm_add_ps(lowpass, _mm_mul_ps(_mm_sub_ps(x, lowpass), kLowpassV));
-        __m128 y = _mm_add_ps(_mm_mul_ps(kBlockerV, blocker),
-                              _mm_mul_ps(kBlockerGainV, _mm_sub_ps(lowpass, lowpassPrev)));
+        const FLOAT4 x = LoadPair(left + i, right + i);
+        const FLOAT4 g = Broadcast(gain[i]);
+        const FLOAT4 m = Broadcast(mix[i]);
+        lowpass = lowpass + (x - lowpass) * lowpassCoefficient;
+        FLOAT4 y = blockerPole * blocker + blockerGain * (lowpass - lowpassPrev);
         lowpassPrev = lowpass;
         blocker = y;
-        y = _mm_mul_ps(y, g);
-        treble = _mm_add_ps(treble, _mm_mul_ps(_mm_sub_ps(y, treble), kTrebleV));
-        y = _mm_add_ps(y, _mm_mul_ps(three, _mm_sub_ps(y, treble)));
+        y = y * g;
+        treble = treble + (y - treble) * trebleCoefficient;
+        y = y + three * (y - treble);
         // y < -clip ? -clip : (y > clip ? clip : y), operands ordered as that reads.
-        y = _mm_max_ps(clipLow, _mm_min_ps(clipHigh, y));
-        const __m128 out = _mm_add_ps(_mm_mul_ps(y, m), _mm_mul_ps(x, _mm_sub_ps(one, m)));
-        _mm_store_ss(left + i, out);
-        _mm_store_ss(right + i, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
+        y = Max(clipLow, Min(clipHigh, y));
+        StorePair(left + i, right + i, y * m + x * (one - m));
     }
     alignas(16) float lanes[4][4];
-    _mm_store_ps(lanes[0], lowpass);
-    _mm_store_ps(lanes[1], lowpassPrev);
-    _mm_store_ps(lanes[2], blocker);
-    _mm_store_ps(lanes[3], treble);
+    StoreAligned(lanes[0], lowpass);
+    StoreAligned(lanes[1], lowpassPrev);
+    StoreAligned(lanes[2], blocker);
+    StoreAligned(lanes[3], treble);
     for (int channel = 0; channel < 2; ++channel)
     {
         m_channels[channel].lowpass = lanes[0][channel];
@@ -57,8 +53,4 @@ void CFuzzDistortion::ProcessBlock(float* left, float* right, const float* gain,
         m_channels[channel].blocker = lanes[2][channel];
         m_channels[channel].treble = lanes[3][channel];
     }
-#else
-    for (int i = 0; i < count; ++i)
-        Process(left[i], right[i], gain[i], mix[i]);
-#endif
 }

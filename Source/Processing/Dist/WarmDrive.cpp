@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "Common/wrappers/dsp/Simd.h"
+#include "Common/wrappers/dsp/Float4.h"
 
 namespace
 {
@@ -82,82 +82,74 @@ void CWarmDrive::Process(float& left, float& right, float drive, float crispness
     right = GetSample(1, right);
 }
 
-#if MORVEX_SIMD_SSE2
 namespace
 {
-// One drive's coefficients and memories in SSE2 registers: lane 0 the left channel, lane 1
+// One drive's coefficients and memories in double lanes: lane 0 the left channel, lane 1
 // the right. The arithmetic is GetSample's, operation for operation.
 struct WARM_LANES
 {
-    __m128d r, m, hp, p, nSq, nOff, norm, beta;
-    __m128d shapedPrevious, outputPrevious;
+    DOUBLE2 r, m, hp, p, nSq, nOff, norm, beta;
+    DOUBLE2 shapedPrevious, outputPrevious;
 
     void LoadCoefficients(double cr, double cm, double chp, double cp, double cnSq, double cnOff,
                           double cnorm) noexcept
     {
-        r = _mm_set1_pd(cr);
-        m = _mm_set1_pd(cm);
-        hp = _mm_set1_pd(chp);
-        p = _mm_set1_pd(cp);
-        nSq = _mm_set1_pd(cnSq);
-        nOff = _mm_set1_pd(cnOff);
-        norm = _mm_set1_pd(cnorm);
+        using Float4::BroadcastDouble;
+        r = BroadcastDouble(cr);
+        m = BroadcastDouble(cm);
+        hp = BroadcastDouble(chp);
+        p = BroadcastDouble(cp);
+        nSq = BroadcastDouble(cnSq);
+        nOff = BroadcastDouble(cnOff);
+        norm = BroadcastDouble(cnorm);
     }
 
-    __m128d Process(__m128d x) noexcept
+    DOUBLE2 Process(DOUBLE2 x) noexcept
     {
-        const __m128d signBit = _mm_set1_pd(-0.0);
-        const __m128d floor = _mm_set1_pd(1e-9);
-        const __m128d infinity = _mm_set1_pd(HUGE_VAL);
+        using namespace Float4;
+        const DOUBLE2 signBit = BroadcastDouble(-0.0);
+        const DOUBLE2 floor = BroadcastDouble(1e-9);
+        const DOUBLE2 infinity = BroadcastDouble(HUGE_VAL);
         // SqrtMagnitude: the root of |v|, 0 at or below 1e-9 (and for NaN).
-        auto sqrtMagnitude = [&](__m128d v) noexcept {
-            const __m128d a = _mm_andnot_pd(signBit, v);
-            return _mm_and_pd(_mm_cmpgt_pd(a, floor), _mm_sqrt_pd(a));
+        auto sqrtMagnitude = [&](DOUBLE2 v) noexcept {
+            const DOUBLE2 a = Abs(v);
+            return And(Greater(a, floor), Sqrt(a));
         };
         // Settle: v when finite and above 1e-9 in magnitude, else 0.
-        auto settle = [&](__m128d v) noexcept {
-            const __m128d a = _mm_andnot_pd(signBit, v);
-            return _mm_and_pd(_mm_and_pd(_mm_cmpgt_pd(a, floor), _mm_cmplt_pd(a, infinity)), v);
+        auto settle = [&](DOUBLE2 v) noexcept {
+            const DOUBLE2 a = Abs(v);
+            return And(And(Greater(a, floor), Less(a, infinity)), v);
         };
-        const __m128d positive = _mm_mul_pd(
-            _mm_add_pd(sqrtMagnitude(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(r, x), x), m)), hp), norm);
-        const __m128d negative = _mm_mul_pd(
-            _mm_xor_pd(
-                _mm_add_pd(sqrtMagnitude(_mm_sub_pd(nSq, _mm_mul_pd(_mm_add_pd(p, x), x))), nOff),
-                signBit),
-            norm);
-        const __m128d isPositive = _mm_cmpge_pd(x, _mm_setzero_pd());
-        const __m128d y =
-            _mm_or_pd(_mm_and_pd(isPositive, positive), _mm_andnot_pd(isPositive, negative));
-        const __m128d out =
-            _mm_mul_pd(_mm_add_pd(_mm_sub_pd(y, shapedPrevious), outputPrevious), beta);
+        const DOUBLE2 positive = (sqrtMagnitude((r - x) * x + m) + hp) * norm;
+        const DOUBLE2 negative = Xor(sqrtMagnitude(nSq - (p + x) * x) + nOff, signBit) * norm;
+        const DOUBLE2 y = Select(GreaterOrEqual(x, ZeroDouble()), positive, negative);
+        const DOUBLE2 out = (y - shapedPrevious + outputPrevious) * beta;
         shapedPrevious = settle(y);
         outputPrevious = settle(out);
         return out;
     }
 };
 } // namespace
-#endif
 
 void CWarmDrive::ProcessSeries(CWarmDrive& first, CWarmDrive& second, float* left, float* right,
                                const float* drive, float crispness, int count) noexcept
 {
-#if MORVEX_SIMD_SSE2
+    using namespace Float4;
     CWarmDrive* const drives[2] = {&first, &second};
     WARM_LANES lanes[2];
     for (int k = 0; k < 2; ++k)
     {
         const CWarmDrive& d = *drives[k];
         lanes[k].LoadCoefficients(d.m_r, d.m_m, d.m_hp, d.m_p, d.m_nSq, d.m_nOff, d.m_norm);
-        lanes[k].beta = _mm_set1_pd(d.m_beta);
-        lanes[k].shapedPrevious = _mm_setr_pd(d.m_shapedPrevious[0], d.m_shapedPrevious[1]);
-        lanes[k].outputPrevious = _mm_setr_pd(d.m_outputPrevious[0], d.m_outputPrevious[1]);
+        lanes[k].beta = BroadcastDouble(d.m_beta);
+        lanes[k].shapedPrevious = Load(d.m_shapedPrevious);
+        lanes[k].outputPrevious = Load(d.m_outputPrevious);
     }
     const float b = 20.0f * crispness - 10.0f;
     for (int i = 0; i < count; ++i)
     {
         const float g = 9.9f * drive[i] + 0.1f;
-        __m128 samples = _mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i));
+        FLOAT4 samples = LoadPair(left + i, right + i);
         for (int k = 0; k < 2; ++k)
         {
             CWarmDrive& d = *drives[k];
@@ -168,24 +160,14 @@ void CWarmDrive::ProcessSeries(CWarmDrive& first, CWarmDrive& second, float* lef
                                           d.m_norm);
             }
             // Each drive hands the next its output as float, as Process does.
-            samples = _mm_cvtpd_ps(lanes[k].Process(_mm_cvtps_pd(samples)));
+            samples = ToFloat(lanes[k].Process(ToDouble(samples)));
         }
-        _mm_store_ss(left + i, samples);
-        _mm_store_ss(right + i, _mm_shuffle_ps(samples, samples, _MM_SHUFFLE(1, 1, 1, 1)));
+        StorePair(left + i, right + i, samples);
     }
     for (int k = 0; k < 2; ++k)
     {
         CWarmDrive& d = *drives[k];
-        _mm_storel_pd(&d.m_shapedPrevious[0], lanes[k].shapedPrevious);
-        _mm_storeh_pd(&d.m_shapedPrevious[1], lanes[k].shapedPrevious);
-        _mm_storel_pd(&d.m_outputPrevious[0], lanes[k].outputPrevious);
-        _mm_storeh_pd(&d.m_outputPrevious[1], lanes[k].outputPrevious);
+        Store(d.m_shapedPrevious, lanes[k].shapedPrevious);
+        Store(d.m_outputPrevious, lanes[k].outputPrevious);
     }
-#else
-    for (int i = 0; i < count; ++i)
-    {
-        first.Process(left[i], right[i], drive[i], crispness);
-        second.Process(left[i], right[i], drive[i], crispness);
-    }
-#endif
 }

@@ -57,7 +57,6 @@ void CMoogFilter::FilterSteps(float* frames, const float* g, const float* feedba
     });
 }
 
-#if MORVEX_SIMD_SSE2
 CMoogFilter::LADDER_VECTOR CMoogFilter::LoadVector(int lanes) const noexcept
 {
     alignas(16) float lane[4] = {};
@@ -65,7 +64,7 @@ CMoogFilter::LADDER_VECTOR CMoogFilter::LoadVector(int lanes) const noexcept
     const auto gather = [&](auto member) {
         for (int l = 0; l < lanes; ++l)
             lane[l] = member(m_state[l / 2][l % 2]);
-        return _mm_load_ps(lane);
+        return Float4::LoadAligned(lane);
     };
     for (int i = 0; i < 4; ++i)
     {
@@ -79,8 +78,8 @@ CMoogFilter::LADDER_VECTOR CMoogFilter::LoadVector(int lanes) const noexcept
 void CMoogFilter::StoreVector(const LADDER_VECTOR& vector, int lanes) noexcept
 {
     alignas(16) float lane[4];
-    const auto scatter = [&](__m128 v, auto member) {
-        _mm_store_ps(lane, v);
+    const auto scatter = [&](FLOAT4 v, auto member) {
+        Float4::StoreAligned(lane, v);
         for (int l = 0; l < lanes; ++l)
             member(m_state[l / 2][l % 2]) = lane[l];
     };
@@ -91,4 +90,3 @@ void CMoogFilter::StoreVector(const LADDER_VECTOR& vector, int lanes) noexcept
     }
     scatter(vector.fb, [](LADDER_STATE& s) -> float& { return s.fb; });
 }
-#endif

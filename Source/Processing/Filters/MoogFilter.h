@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Common/wrappers/dsp/Simd.h"
+#include "Common/wrappers/dsp/Float4.h"
 
 class CMoogFilter
 {
@@ -36,9 +36,9 @@ public:
     // Runs steps stereo steps in place: frames holds left, right of step 0, then of step
     // 1 ..., g and feedback the stage gain and the feedback amount (K x comp, for the
     // given section count) of each step. Computes exactly what Filter would step by step
-    // with those coefficients. With SSE2 the independent chains (both channels and, with
-    // two sections, both sections) share one vector: the second section runs two steps
-    // behind the first, so a step of each chain waits only for its own previous step.
+    // with those coefficients. The independent chains (both channels and, with two
+    // sections, both sections) share one vector: the second section runs two steps behind
+    // the first, so a step of each chain waits only for its own previous step.
     // Audio thread.
     void FilterSteps(float* frames, const float* g, const float* feedback, int steps,
                      int sections) noexcept;
@@ -73,35 +73,29 @@ private:
     // One step of one (channel, section) on input x with stage gain g and feedback amount
     // k (K x comp).
     inline float Step(LADDER_STATE& state, float x, float g, float k) noexcept;
-    // FilterSteps without vectors (and the reference the vector form matches).
-    template <class SINK>
-    void FilterStepsScalar(const float* frames, const float* g, const float* feedback,
-                           int steps, int sections, SINK& sink) noexcept;
 
-#if MORVEX_SIMD_SSE2
     // The states of four chains, lane l holding (section l / 2, channel l % 2).
     struct LADDER_VECTOR
     {
-        __m128 y[4];
-        __m128 t[4];
-        __m128 fb;
+        FLOAT4 y[4];
+        FLOAT4 t[4];
+        FLOAT4 fb;
     };
     // The states of the first lanes (2: the first sections, 4: all) into a vector and back;
     // lanes not loaded are zero.
     LADDER_VECTOR LoadVector(int lanes) const noexcept;
     void StoreVector(const LADDER_VECTOR& vector, int lanes) noexcept;
-    static inline __m128 SaturateVector(__m128 v) noexcept;
+    static inline FLOAT4 SaturateVector(FLOAT4 v) noexcept;
     // Step on four lanes, each bit-identical to the scalar Step.
     template <int TYPE>
-    static inline __m128 StepVector(LADDER_VECTOR& state, __m128 x, __m128 g, __m128 k,
-                                    __m128 positiveFeedback) noexcept;
+    static inline FLOAT4 StepVector(LADDER_VECTOR& state, FLOAT4 x, FLOAT4 g, FLOAT4 k,
+                                    FLOAT4 positiveFeedback) noexcept;
     template <int TYPE, class SINK>
     void RunOneSection(LADDER_VECTOR& state, const float* frames, const float* g,
                        const float* feedback, int steps, SINK& sink) noexcept;
     template <int TYPE, class SINK>
     void RunTwoSections(LADDER_VECTOR& state, const float* frames, const float* g,
                         const float* feedback, int steps, SINK& sink) noexcept;
-#endif
 
     LADDER_STATE m_state[kMaxSections][2] = {}; // [section][channel]
     float m_g = 0.0f;                           // stage gain
@@ -168,65 +162,37 @@ inline void CMoogFilter::Filter(float& left, float& right, int sections) noexcep
     }
 }
 
-template <class SINK>
-void CMoogFilter::FilterStepsScalar(const float* frames, const float* g, const float* feedback,
-                                    int steps, int sections, SINK& sink) noexcept
-{
-    for (int j = 0; j < steps; ++j)
-    {
-        float left = frames[2 * j];
-        float right = frames[2 * j + 1];
-        if (sections >= 2)
-        {
-            left = Step(m_state[1][0], Step(m_state[0][0], left, g[j], feedback[j]), g[j],
-                        feedback[j]);
-            right = Step(m_state[1][1], Step(m_state[0][1], right, g[j], feedback[j]), g[j],
-                         feedback[j]);
-        }
-        else
-        {
-            left = Step(m_state[0][0], left, g[j], feedback[j]);
-            right = Step(m_state[0][1], right, g[j], feedback[j]);
-        }
-        sink(j, left, right);
-    }
-}
-
-#if MORVEX_SIMD_SSE2
 // Saturate with the scalar form's operations in the same order: min(1000, |s|) returns |s|
 // for a NaN as std::min(|s|, 1000) does, and h a equals a h exactly. The quotient is never
 // negative (a NaN in it comes from |s| and is positive too), so or-ing the sign of s onto it
 // is copysign.
-inline __m128 CMoogFilter::SaturateVector(__m128 v) noexcept
+inline FLOAT4 CMoogFilter::SaturateVector(FLOAT4 v) noexcept
 {
-    const __m128 signMask = _mm_set1_ps(-0.0f);
-    const __m128 s = _mm_mul_ps(_mm_set1_ps(2.0f), v);
-    const __m128 a = _mm_min_ps(_mm_set1_ps(1000.0f), _mm_andnot_ps(signMask, s));
-    const __m128 h =
-        _mm_add_ps(_mm_mul_ps(a, _mm_add_ps(a, _mm_set1_ps(3.0f))), _mm_set1_ps(6.0f));
-    const __m128 ah = _mm_mul_ps(a, h);
-    const __m128 r = _mm_div_ps(ah, _mm_add_ps(ah, _mm_set1_ps(12.0f)));
-    return _mm_or_ps(r, _mm_and_ps(signMask, s));
+    using namespace Float4;
+    const FLOAT4 s = Broadcast(2.0f) * v;
+    const FLOAT4 a = Min(Broadcast(1000.0f), Abs(s));
+    const FLOAT4 h = a * (a + Broadcast(3.0f)) + Broadcast(6.0f);
+    const FLOAT4 ah = a * h;
+    return Or(ah / (ah + Broadcast(12.0f)), SignBits(s));
 }
 
 template <int TYPE>
-inline __m128 CMoogFilter::StepVector(LADDER_VECTOR& state, __m128 x, __m128 g, __m128 k,
-                                      __m128 positiveFeedback) noexcept
+inline FLOAT4 CMoogFilter::StepVector(LADDER_VECTOR& state, FLOAT4 x, FLOAT4 g, FLOAT4 k,
+                                      FLOAT4 positiveFeedback) noexcept
 {
-    const __m128 t0 = SaturateVector(_mm_sub_ps(x, _mm_mul_ps(k, state.fb)));
-    const __m128 y1 = _mm_add_ps(state.y[0], _mm_mul_ps(g, _mm_sub_ps(t0, state.t[0])));
-    const __m128 t1 = SaturateVector(y1);
-    const __m128 y2 = _mm_add_ps(state.y[1], _mm_mul_ps(g, _mm_sub_ps(t1, state.t[1])));
-    const __m128 t2 = SaturateVector(y2);
-    const __m128 y3 = _mm_add_ps(state.y[2], _mm_mul_ps(g, _mm_sub_ps(t2, state.t[2])));
-    const __m128 t3 = SaturateVector(y3);
-    const __m128 y4 = _mm_add_ps(state.y[3], _mm_mul_ps(g, _mm_sub_ps(t3, state.t[3])));
-    const __m128 t4 = SaturateVector(y4);
+    using namespace Float4;
+    const FLOAT4 t0 = SaturateVector(x - k * state.fb);
+    const FLOAT4 y1 = state.y[0] + g * (t0 - state.t[0]);
+    const FLOAT4 t1 = SaturateVector(y1);
+    const FLOAT4 y2 = state.y[1] + g * (t1 - state.t[1]);
+    const FLOAT4 t2 = SaturateVector(y2);
+    const FLOAT4 y3 = state.y[2] + g * (t2 - state.t[2]);
+    const FLOAT4 t3 = SaturateVector(y3);
+    const FLOAT4 y4 = state.y[3] + g * (t3 - state.t[3]);
+    const FLOAT4 t4 = SaturateVector(y4);
     // fb x 1 is fb exactly, so the select can follow the product.
-    const __m128 fb = _mm_mul_ps(_mm_set1_ps(0.5f), _mm_add_ps(state.y[3], y4));
-    const __m128 positive = _mm_cmpgt_ps(fb, _mm_setzero_ps());
-    state.fb = _mm_or_ps(_mm_and_ps(positive, _mm_mul_ps(fb, positiveFeedback)),
-                         _mm_andnot_ps(positive, fb));
+    const FLOAT4 fb = Broadcast(0.5f) * (state.y[3] + y4);
+    state.fb = Select(Greater(fb, Zero()), fb * positiveFeedback, fb);
     state.y[0] = y1;
     state.y[1] = y2;
     state.y[2] = y3;
@@ -237,18 +203,18 @@ inline __m128 CMoogFilter::StepVector(LADDER_VECTOR& state, __m128 x, __m128 g, 
     state.t[3] = t4;
     if (TYPE == kHighPass)
     {
-        const __m128 four = _mm_set1_ps(4.0f);
-        __m128 sum = _mm_sub_ps(t0, _mm_mul_ps(four, t1));
-        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(6.0f), t2));
-        sum = _mm_sub_ps(sum, _mm_mul_ps(four, t3));
-        sum = _mm_add_ps(sum, t4);
-        return _mm_mul_ps(_mm_set1_ps(0.75f), sum);
+        const FLOAT4 four = Broadcast(4.0f);
+        FLOAT4 sum = t0 - four * t1;
+        sum = sum + Broadcast(6.0f) * t2;
+        sum = sum - four * t3;
+        sum = sum + t4;
+        return Broadcast(0.75f) * sum;
     }
     if (TYPE == kBandPass)
     {
-        __m128 sum = _mm_sub_ps(t2, _mm_mul_ps(_mm_set1_ps(2.0f), t3));
-        sum = _mm_add_ps(sum, t4);
-        return _mm_mul_ps(_mm_set1_ps(2.0f), sum);
+        FLOAT4 sum = t2 - Broadcast(2.0f) * t3;
+        sum = sum + t4;
+        return Broadcast(2.0f) * sum;
     }
     return y2;
 }
@@ -258,13 +224,14 @@ template <int TYPE, class SINK>
 void CMoogFilter::RunOneSection(LADDER_VECTOR& state, const float* frames, const float* g,
                                 const float* feedback, int steps, SINK& sink) noexcept
 {
-    const __m128 positiveFeedback = _mm_set1_ps(m_positiveFeedback);
+    using namespace Float4;
+    const FLOAT4 positiveFeedback = Broadcast(m_positiveFeedback);
     for (int j = 0; j < steps; ++j)
     {
-        const __m128 x = _mm_setr_ps(frames[2 * j], frames[2 * j + 1], 0.0f, 0.0f);
-        const __m128 out = StepVector<TYPE>(state, x, _mm_set1_ps(g[j]),
-                                            _mm_set1_ps(feedback[j]), positiveFeedback);
-        sink(j, _mm_cvtss_f32(out), _mm_cvtss_f32(_mm_shuffle_ps(out, out, 1)));
+        const FLOAT4 x = Set(frames[2 * j], frames[2 * j + 1], 0.0f, 0.0f);
+        const FLOAT4 out = StepVector<TYPE>(state, x, Broadcast(g[j]), Broadcast(feedback[j]),
+                                            positiveFeedback);
+        sink(j, Lane<0>(out), Lane<1>(out));
     }
 }
 
@@ -276,57 +243,50 @@ template <int TYPE, class SINK>
 void CMoogFilter::RunTwoSections(LADDER_VECTOR& state, const float* frames, const float* g,
                                  const float* feedback, int steps, SINK& sink) noexcept
 {
-    const __m128 positiveFeedback = _mm_set1_ps(m_positiveFeedback);
-    const __m128 firstLanes = _mm_castsi128_ps(_mm_set_epi32(0, 0, -1, -1));
-    const __m128 secondLanes = _mm_castsi128_ps(_mm_set_epi32(-1, -1, 0, 0));
-    __m128 firstOut1 = _mm_setzero_ps(); // first sections' output of step j - 1
-    __m128 firstOut2 = _mm_setzero_ps(); // of step j - 2
+    using namespace Float4;
+    const FLOAT4 positiveFeedback = Broadcast(m_positiveFeedback);
+    const FLOAT4 firstLanes = LaneMask(true, true, false, false);
+    const FLOAT4 secondLanes = LaneMask(false, false, true, true);
+    FLOAT4 firstOut1 = Zero(); // first sections' output of step j - 1
+    FLOAT4 firstOut2 = Zero(); // of step j - 2
     for (int j = 0; j < steps + 2; ++j)
     {
         const bool first = j < steps;
         const bool second = j >= 2;
         const int jf = first ? j : steps - 1;
         const int js = second ? j - 2 : 0;
-        const __m128 x = _mm_movelh_ps(
-            _mm_setr_ps(first ? frames[2 * j] : 0.0f, first ? frames[2 * j + 1] : 0.0f, 0.0f,
-                        0.0f),
+        const FLOAT4 x = LowHalves(
+            Set(first ? frames[2 * j] : 0.0f, first ? frames[2 * j + 1] : 0.0f, 0.0f, 0.0f),
             firstOut2);
-        const __m128 gv = _mm_setr_ps(g[jf], g[jf], g[js], g[js]);
-        const __m128 kv = _mm_setr_ps(feedback[jf], feedback[jf], feedback[js], feedback[js]);
-        __m128 out;
+        const FLOAT4 gv = Set(g[jf], g[jf], g[js], g[js]);
+        const FLOAT4 kv = Set(feedback[jf], feedback[jf], feedback[js], feedback[js]);
+        FLOAT4 out;
         if (first && second)
         {
             out = StepVector<TYPE>(state, x, gv, kv, positiveFeedback);
         }
         else if (first || second)
         {
-            const __m128 mask = first ? firstLanes : secondLanes;
+            const FLOAT4 mask = first ? firstLanes : secondLanes;
             const LADDER_VECTOR old = state;
             out = StepVector<TYPE>(state, x, gv, kv, positiveFeedback);
-            const auto select = [mask](__m128 a, __m128 b) {
-                return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
-            };
             for (int i = 0; i < 4; ++i)
             {
-                state.y[i] = select(state.y[i], old.y[i]);
-                state.t[i] = select(state.t[i], old.t[i]);
+                state.y[i] = Select(mask, state.y[i], old.y[i]);
+                state.t[i] = Select(mask, state.t[i], old.t[i]);
             }
-            state.fb = select(state.fb, old.fb);
+            state.fb = Select(mask, state.fb, old.fb);
         }
         else
         {
-            out = _mm_setzero_ps();
+            out = Zero();
         }
         if (second)
-        {
-            const __m128 upper = _mm_movehl_ps(out, out);
-            sink(j - 2, _mm_cvtss_f32(upper), _mm_cvtss_f32(_mm_shuffle_ps(upper, upper, 1)));
-        }
+            sink(j - 2, Lane<2>(out), Lane<3>(out));
         firstOut2 = firstOut1;
         firstOut1 = out;
     }
 }
-#endif
 
 template <class SINK>
 void CMoogFilter::FilterSteps(const float* frames, const float* g, const float* feedback,
@@ -334,7 +294,6 @@ void CMoogFilter::FilterSteps(const float* frames, const float* g, const float* 
 {
     if (steps <= 0)
         return;
-#if MORVEX_SIMD_SSE2
     const int lanes = sections >= 2 ? 4 : 2;
     LADDER_VECTOR state = LoadVector(lanes);
     switch (m_type)
@@ -359,7 +318,4 @@ void CMoogFilter::FilterSteps(const float* frames, const float* g, const float* 
         break;
     }
     StoreVector(state, lanes);
-#else
-    FilterStepsScalar(frames, g, feedback, steps, sections, sink);
-#endif
 }

@@ -14,7 +14,7 @@
 #pragma once
 
 #include "Common/wrappers/dsp/DspMath.h"
-#include "Float4.h"
+#include "Common/wrappers/dsp/Float4.h"
 
 // Coefficients of one shelf pair.
 struct REVERB_SHELF_COEFFICIENTS

@@ -26,7 +26,7 @@
 #include "Common/wrappers/dsp/ParamInterpolator.h"
 #include "DCTrap.h"
 #include "DiffuseDelay.h"
-#include "Float4.h"
+#include "Common/wrappers/dsp/Float4.h"
 #include "HighLowShelf.h"
 #include "ReverbDelayLine.h"
 

@@ -7,7 +7,7 @@
 // Audio", 2001). Sized on the UI thread, read and written on the audio thread.
 #pragma once
 
-#include "Float4.h"
+#include "Common/wrappers/dsp/Float4.h"
 
 #include <cstddef>
 #include <vector>

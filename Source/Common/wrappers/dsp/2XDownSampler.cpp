@@ -1,6 +1,6 @@
 #include "2XDownSampler.h"
 
-#include "Common/wrappers/dsp/Simd.h"
+#include "Common/wrappers/dsp/Float4.h"
 
 void C2XDownSampler::Reset() noexcept
 {
@@ -75,64 +75,36 @@ void C2XStereoDownSampler::Reset() noexcept
 void C2XStereoDownSampler::Process(float* left, float* right, int count) noexcept
 {
     // Output i is written after samples 2i and 2i + 1 are read, so in place is safe.
-#if MORVEX_SIMD_SSE2
-    const __m128 c0 = _mm_load_ps(m_coeff[0]), c1 = _mm_load_ps(m_coeff[1]);
-    const __m128 c2 = _mm_load_ps(m_coeff[2]), c3 = _mm_load_ps(m_coeff[3]);
-    const __m128 half = _mm_set1_ps(0.5f);
-    __m128 input = _mm_load_ps(m_input);
-    __m128 y0 = _mm_load_ps(m_y1[0]), y1 = _mm_load_ps(m_y1[1]);
-    __m128 y2 = _mm_load_ps(m_y1[2]), y3 = _mm_load_ps(m_y1[3]);
+    using namespace Float4;
+    const FLOAT4 c0 = LoadAligned(m_coeff[0]), c1 = LoadAligned(m_coeff[1]);
+    const FLOAT4 c2 = LoadAligned(m_coeff[2]), c3 = LoadAligned(m_coeff[3]);
+    const FLOAT4 half = Broadcast(0.5f);
+    FLOAT4 input = LoadAligned(m_input);
+    FLOAT4 y0 = LoadAligned(m_y1[0]), y1 = LoadAligned(m_y1[1]);
+    FLOAT4 y2 = LoadAligned(m_y1[2]), y3 = LoadAligned(m_y1[3]);
     for (int i = 0; i < count; ++i)
     {
         // (older, newer) of each channel -> (newer l, newer r, older l, older r).
-        const __m128 pairLeft = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(left + 2 * i)));
-        const __m128 pairRight =
-            _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(right + 2 * i)));
-        const __m128 olderNewer = _mm_unpacklo_ps(pairLeft, pairRight);
-        __m128 a = _mm_shuffle_ps(olderNewer, olderNewer, _MM_SHUFFLE(1, 0, 3, 2));
-        __m128 previous = input;
+        const FLOAT4 olderNewer = InterleaveLow(LoadTwo(left + 2 * i), LoadTwo(right + 2 * i));
+        FLOAT4 a = Shuffle<2, 3, 0, 1>(olderNewer, olderNewer);
+        FLOAT4 previous = input;
         input = a;
-        __m128 y = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(a, y0), c0), previous);
+        FLOAT4 y = (a - y0) * c0 + previous;
         previous = y0;
         y0 = a = y;
-        y = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(a, y1), c1), previous);
+        y = (a - y1) * c1 + previous;
         previous = y1;
         y1 = a = y;
-        y = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(a, y2), c2), previous);
+        y = (a - y2) * c2 + previous;
         previous = y2;
         y2 = a = y; // lanes 2, 3: chain B's output
-        y = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(a, y3), c3), previous);
+        y = (a - y3) * c3 + previous;
         y3 = y; // lanes 0, 1: chain A's output
-        const __m128 out = _mm_mul_ps(_mm_add_ps(y3, _mm_movehl_ps(y2, y2)), half);
-        _mm_store_ss(left + i, out);
-        _mm_store_ss(right + i, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
+        StorePair(left + i, right + i, (y3 + HighToLow(y2)) * half);
     }
-    _mm_store_ps(m_input, input);
-    _mm_store_ps(m_y1[0], y0);
-    _mm_store_ps(m_y1[1], y1);
-    _mm_store_ps(m_y1[2], y2);
-    _mm_store_ps(m_y1[3], y3);
-#else
-    for (int i = 0; i < count; ++i)
-    {
-        float v[kLanes] = {left[2 * i + 1], right[2 * i + 1], left[2 * i], right[2 * i]};
-        float chainB[kLanes] = {};
-        for (int lane = 0; lane < kLanes; ++lane)
-        {
-            float previous = m_input[lane];
-            m_input[lane] = v[lane];
-            for (int j = 0; j < kSteps; ++j)
-            {
-                const float y = (v[lane] - m_y1[j][lane]) * m_coeff[j][lane] + previous;
-                previous = m_y1[j][lane];
-                m_y1[j][lane] = y;
-                v[lane] = y;
-                if (j == kSteps - 2)
-                    chainB[lane] = y;
-            }
-        }
-        left[i] = (v[0] + chainB[2]) * 0.5f;
-        right[i] = (v[1] + chainB[3]) * 0.5f;
-    }
-#endif
+    StoreAligned(m_input, input);
+    StoreAligned(m_y1[0], y0);
+    StoreAligned(m_y1[1], y1);
+    StoreAligned(m_y1[2], y2);
+    StoreAligned(m_y1[3], y3);
 }

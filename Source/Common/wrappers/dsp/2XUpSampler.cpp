@@ -1,6 +1,6 @@
 #include "2XUpSampler.h"
 
-#include "Common/wrappers/dsp/Simd.h"
+#include "Common/wrappers/dsp/Float4.h"
 
 void C2XUpSampler::Reset() noexcept
 {
@@ -76,68 +76,42 @@ void C2XStereoUpSampler::Reset() noexcept
 void C2XStereoUpSampler::Process(const float* inLeft, const float* inRight, float* outLeft,
                                  float* outRight, int count) noexcept
 {
-#if MORVEX_SIMD_SSE2
-    const __m128 c0 = _mm_load_ps(m_coeff[0]), c1 = _mm_load_ps(m_coeff[1]);
-    const __m128 c2 = _mm_load_ps(m_coeff[2]), c3 = _mm_load_ps(m_coeff[3]);
-    __m128 x0 = _mm_load_ps(m_x1[0]), x1 = _mm_load_ps(m_x1[1]);
-    __m128 x2 = _mm_load_ps(m_x1[2]), x3 = _mm_load_ps(m_x1[3]);
-    __m128 y0 = _mm_load_ps(m_y1[0]), y1 = _mm_load_ps(m_y1[1]);
-    __m128 y2 = _mm_load_ps(m_y1[2]), y3 = _mm_load_ps(m_y1[3]);
+    using namespace Float4;
+    const FLOAT4 c0 = LoadAligned(m_coeff[0]), c1 = LoadAligned(m_coeff[1]);
+    const FLOAT4 c2 = LoadAligned(m_coeff[2]), c3 = LoadAligned(m_coeff[3]);
+    FLOAT4 x0 = LoadAligned(m_x1[0]), x1 = LoadAligned(m_x1[1]);
+    FLOAT4 x2 = LoadAligned(m_x1[2]), x3 = LoadAligned(m_x1[3]);
+    FLOAT4 y0 = LoadAligned(m_y1[0]), y1 = LoadAligned(m_y1[1]);
+    FLOAT4 y2 = LoadAligned(m_y1[2]), y3 = LoadAligned(m_y1[3]);
     for (int i = 0; i < count; ++i)
     {
         // (l, r, l, r): both chains of both channels take the input sample.
-        const __m128 lr = _mm_unpacklo_ps(_mm_load_ss(inLeft + i), _mm_load_ss(inRight + i));
-        __m128 a = _mm_movelh_ps(lr, lr);
-        __m128 y = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(a, y0), c0), x0);
+        const FLOAT4 lr = LoadPair(inLeft + i, inRight + i);
+        FLOAT4 a = LowHalves(lr, lr);
+        FLOAT4 y = (a - y0) * c0 + x0;
         x0 = a;
         y0 = a = y;
-        y = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(a, y1), c1), x1);
+        y = (a - y1) * c1 + x1;
         x1 = a;
         y1 = a = y;
-        y = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(a, y2), c2), x2);
+        y = (a - y2) * c2 + x2;
         x2 = a;
         y2 = a = y; // lanes 2, 3: chain B's output
-        y = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(a, y3), c3), x3);
+        y = (a - y3) * c3 + x3;
         x3 = a;
         y3 = y; // lanes 0, 1: chain A's output
         // (A l, A r, B l, B r) -> (A l, B l, A r, B r): each channel's raised pair.
-        __m128 pairs = _mm_shuffle_ps(y3, y2, _MM_SHUFFLE(3, 2, 1, 0));
-        pairs = _mm_shuffle_ps(pairs, pairs, _MM_SHUFFLE(3, 1, 2, 0));
-        _mm_storel_pi(reinterpret_cast<__m64*>(outLeft + 2 * i), pairs);
-        _mm_storeh_pi(reinterpret_cast<__m64*>(outRight + 2 * i), pairs);
+        FLOAT4 pairs = Shuffle<0, 1, 2, 3>(y3, y2);
+        pairs = Shuffle<0, 2, 1, 3>(pairs, pairs);
+        StoreTwo(outLeft + 2 * i, pairs);
+        StoreUpperTwo(outRight + 2 * i, pairs);
     }
-    _mm_store_ps(m_x1[0], x0);
-    _mm_store_ps(m_x1[1], x1);
-    _mm_store_ps(m_x1[2], x2);
-    _mm_store_ps(m_x1[3], x3);
-    _mm_store_ps(m_y1[0], y0);
-    _mm_store_ps(m_y1[1], y1);
-    _mm_store_ps(m_y1[2], y2);
-    _mm_store_ps(m_y1[3], y3);
-#else
-    for (int i = 0; i < count; ++i)
-    {
-        float v[kLanes] = {inLeft[i], inRight[i], inLeft[i], inRight[i]};
-        float chainB[kLanes] = {};
-        for (int j = 0; j < kSteps; ++j)
-        {
-            for (int lane = 0; lane < kLanes; ++lane)
-            {
-                const float y = (v[lane] - m_y1[j][lane]) * m_coeff[j][lane] + m_x1[j][lane];
-                m_x1[j][lane] = v[lane];
-                m_y1[j][lane] = y;
-                v[lane] = y;
-            }
-            if (j == kSteps - 2)
-            {
-                chainB[2] = v[2];
-                chainB[3] = v[3];
-            }
-        }
-        outLeft[2 * i] = v[0];
-        outLeft[2 * i + 1] = chainB[2];
-        outRight[2 * i] = v[1];
-        outRight[2 * i + 1] = chainB[3];
-    }
-#endif
+    StoreAligned(m_x1[0], x0);
+    StoreAligned(m_x1[1], x1);
+    StoreAligned(m_x1[2], x2);
+    StoreAligned(m_x1[3], x3);
+    StoreAligned(m_y1[0], y0);
+    StoreAligned(m_y1[1], y1);
+    StoreAligned(m_y1[2], y2);
+    StoreAligned(m_y1[3], y3);
 }

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "Common/wrappers/dsp/Simd.h"
+#include "Common/wrappers/dsp/Float4.h"
 
 namespace
 {
@@ -124,22 +124,6 @@ SECTION<T> Coefficients(int kind, int n, T frequencyHz, T q, T gainDb, T sampleR
 }
 } // namespace
 
-#if MORVEX_SIMD_SSE2
-namespace
-{
-// One stereo pair (two consecutive floats) in lanes 0 and 1, lanes 2 and 3 zero.
-inline __m128 LoadPair(const float* p) noexcept
-{
-    return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
-}
-
-inline void StorePair(float* p, __m128 v) noexcept
-{
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(v));
-}
-} // namespace
-#endif
-
 void CBiquadFilter::Reset() noexcept
 {
     for (auto& section : m_state)
@@ -187,45 +171,45 @@ void CBiquadFilter::FilterInterleavedPrecise(float* frames, int count) noexcept
     const double b0 = m_precision[0], b1 = m_precision[1], b2 = m_precision[2];
     const double a1 = m_precision[3], a2 = m_precision[4], invA0 = m_precision[5];
     float sum = 0.0f;
-#if MORVEX_SIMD_SSE2
     if (sections == 1)
     {
         // One section (the low-cut): left and right in the two double lanes, each lane the
-        // scalar loop's operations in its order.
+        // general loop's operations in its order.
+        using namespace Float4;
         double* z = m_stateDouble[0];
-        const __m128d vb0 = _mm_set1_pd(b0), vb1 = _mm_set1_pd(b1), vb2 = _mm_set1_pd(b2);
-        const __m128d va1 = _mm_set1_pd(a1), va2 = _mm_set1_pd(a2), vInv = _mm_set1_pd(invA0);
-        __m128d x1 = _mm_loadu_pd(z + kX1), x2 = _mm_loadu_pd(z + kX2);
-        __m128d y1 = _mm_loadu_pd(z + kY1), y2 = _mm_loadu_pd(z + kY2);
-        __m128 total = _mm_setzero_ps();
+        const DOUBLE2 vb0 = BroadcastDouble(b0), vb1 = BroadcastDouble(b1);
+        const DOUBLE2 vb2 = BroadcastDouble(b2);
+        const DOUBLE2 va1 = BroadcastDouble(a1), va2 = BroadcastDouble(a2);
+        const DOUBLE2 vInv = BroadcastDouble(invA0);
+        DOUBLE2 x1 = Load(z + kX1), x2 = Load(z + kX2);
+        DOUBLE2 y1 = Load(z + kY1), y2 = Load(z + kY2);
+        FLOAT4 total = Zero();
         for (int i = 0; i < count; ++i)
         {
-            const __m128d x = _mm_cvtps_pd(LoadPair(frames + 2 * i));
-            __m128d y = _mm_mul_pd(vb0, x);
-            y = _mm_add_pd(y, _mm_mul_pd(vb1, x1));
-            y = _mm_add_pd(y, _mm_mul_pd(vb2, x2));
-            y = _mm_sub_pd(y, _mm_mul_pd(va1, y1));
-            y = _mm_sub_pd(y, _mm_mul_pd(va2, y2));
-            y = _mm_mul_pd(y, vInv);
+            const DOUBLE2 x = ToDouble(LoadTwo(frames + 2 * i));
+            DOUBLE2 y = vb0 * x;
+            y = y + vb1 * x1;
+            y = y + vb2 * x2;
+            y = y - va1 * y1;
+            y = y - va2 * y2;
+            y = y * vInv;
             x2 = x1;
             x1 = x;
             y2 = y1;
             y1 = y;
-            const __m128 out = _mm_cvtpd_ps(y);
-            total = _mm_add_ps(total, out);
-            StorePair(frames + 2 * i, out);
+            const FLOAT4 out = ToFloat(y);
+            total = total + out;
+            StoreTwo(frames + 2 * i, out);
         }
-        _mm_storeu_pd(z + kX1, x1);
-        _mm_storeu_pd(z + kX2, x2);
-        _mm_storeu_pd(z + kY1, y1);
-        _mm_storeu_pd(z + kY2, y2);
-        float lanes[4];
-        _mm_storeu_ps(lanes, total);
-        if ((lanes[0] - lanes[0]) + (lanes[1] - lanes[1]) != 0.0f)
+        Store(z + kX1, x1);
+        Store(z + kX2, x2);
+        Store(z + kY1, y1);
+        Store(z + kY2, y2);
+        const float left = Lane<0>(total), right = Lane<1>(total);
+        if ((left - left) + (right - right) != 0.0f)
             Recover(frames, 2 * count);
         return;
     }
-#endif
     for (int c = 0; c < 2; ++c)
     {
         // Each section's output stays in double into the next; only the last is rounded.
@@ -280,98 +264,65 @@ void CBiquadFilter::FilterInterleaved(float* frames, int count) noexcept
     const int sections = GetSectionCount();
     // Sum of every output: finite unless an output is not (or, harmlessly, the sum of
     // finite outputs overflows, which only costs a look at the block).
-    float sumLeft = 0.0f;
-    float sumRight = 0.0f;
-#if MORVEX_SIMD_SSE2
-    // Left and right in lanes 0 and 1: each lane performs the scalar difference equation's
-    // operations in the same order, so the samples are those of Filter.
-    const __m128 b0 = _mm_set1_ps(m_b0);
-    const __m128 b1 = _mm_set1_ps(m_b1);
-    const __m128 b2 = _mm_set1_ps(m_b2);
-    const __m128 a1 = _mm_set1_ps(m_a1);
-    const __m128 a2 = _mm_set1_ps(m_a2);
-    const __m128 invA0 = _mm_set1_ps(m_invA0);
-    __m128 sum = _mm_setzero_ps();
+    // Left and right in lanes 0 and 1: each lane performs the difference equation's
+    // operations in the order of Filter, so the samples are those of Filter.
+    using namespace Float4;
+    const FLOAT4 b0 = Broadcast(m_b0);
+    const FLOAT4 b1 = Broadcast(m_b1);
+    const FLOAT4 b2 = Broadcast(m_b2);
+    const FLOAT4 a1 = Broadcast(m_a1);
+    const FLOAT4 a2 = Broadcast(m_a2);
+    const FLOAT4 invA0 = Broadcast(m_invA0);
+    FLOAT4 sum = Zero();
     for (int s = 0; s < sections; ++s)
     {
         float* z = m_state[s];
-        __m128 x1 = LoadPair(z + kX1);
-        __m128 x2 = LoadPair(z + kX2);
-        __m128 y1 = LoadPair(z + kY1);
-        __m128 y2 = LoadPair(z + kY2);
-        const auto step = [&](__m128 x, __m128 xm1, __m128 xm2, __m128 ym1, __m128 ym2) {
-            __m128 y = _mm_mul_ps(b0, x);
-            y = _mm_add_ps(y, _mm_mul_ps(b1, xm1));
-            y = _mm_add_ps(y, _mm_mul_ps(b2, xm2));
-            y = _mm_sub_ps(y, _mm_mul_ps(a1, ym1));
-            y = _mm_sub_ps(y, _mm_mul_ps(a2, ym2));
-            return _mm_mul_ps(y, invA0);
+        FLOAT4 x1 = LoadTwo(z + kX1);
+        FLOAT4 x2 = LoadTwo(z + kX2);
+        FLOAT4 y1 = LoadTwo(z + kY1);
+        FLOAT4 y2 = LoadTwo(z + kY2);
+        const auto step = [&](FLOAT4 x, FLOAT4 xm1, FLOAT4 xm2, FLOAT4 ym1, FLOAT4 ym2) {
+            FLOAT4 y = b0 * x;
+            y = y + b1 * xm1;
+            y = y + b2 * xm2;
+            y = y - a1 * ym1;
+            y = y - a2 * ym2;
+            return y * invA0;
         };
         int i = 0;
         // Two frames per pass, so that the states need not be shifted between frames.
         for (; i + 2 <= count; i += 2)
         {
-            const __m128 xa = LoadPair(frames + 2 * i);
-            const __m128 ya = step(xa, x1, x2, y1, y2);
-            const __m128 xb = LoadPair(frames + 2 * i + 2);
-            const __m128 yb = step(xb, xa, x1, ya, y1);
+            const FLOAT4 xa = LoadTwo(frames + 2 * i);
+            const FLOAT4 ya = step(xa, x1, x2, y1, y2);
+            const FLOAT4 xb = LoadTwo(frames + 2 * i + 2);
+            const FLOAT4 yb = step(xb, xa, x1, ya, y1);
             x2 = xa;
             x1 = xb;
             y2 = ya;
             y1 = yb;
-            sum = _mm_add_ps(sum, _mm_add_ps(ya, yb));
-            StorePair(frames + 2 * i, ya);
-            StorePair(frames + 2 * i + 2, yb);
+            sum = sum + (ya + yb);
+            StoreTwo(frames + 2 * i, ya);
+            StoreTwo(frames + 2 * i + 2, yb);
         }
         if (i < count)
         {
-            const __m128 x = LoadPair(frames + 2 * i);
-            const __m128 y = step(x, x1, x2, y1, y2);
+            const FLOAT4 x = LoadTwo(frames + 2 * i);
+            const FLOAT4 y = step(x, x1, x2, y1, y2);
             x2 = x1;
             x1 = x;
             y2 = y1;
             y1 = y;
-            sum = _mm_add_ps(sum, y);
-            StorePair(frames + 2 * i, y);
+            sum = sum + y;
+            StoreTwo(frames + 2 * i, y);
         }
-        StorePair(z + kX1, x1);
-        StorePair(z + kX2, x2);
-        StorePair(z + kY1, y1);
-        StorePair(z + kY2, y2);
+        StoreTwo(z + kX1, x1);
+        StoreTwo(z + kX2, x2);
+        StoreTwo(z + kY1, y1);
+        StoreTwo(z + kY2, y2);
     }
-    float lanes[4];
-    _mm_storeu_ps(lanes, sum);
-    sumLeft = lanes[0];
-    sumRight = lanes[1];
-#else
-    const float b0 = m_b0, b1 = m_b1, b2 = m_b2, a1 = m_a1, a2 = m_a2, invA0 = m_invA0;
-    for (int s = 0; s < sections; ++s)
-    {
-        float* z = m_state[s];
-        for (int c = 0; c < 2; ++c)
-        {
-            float x1 = z[kX1 + c], x2 = z[kX2 + c], y1 = z[kY1 + c], y2 = z[kY2 + c];
-            float sum = 0.0f;
-            for (int i = 0; i < count; ++i)
-            {
-                float& sample = frames[2 * i + c];
-                const float x = sample;
-                const float y = (b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2) * invA0;
-                x2 = x1;
-                x1 = x;
-                y2 = y1;
-                y1 = y;
-                sum += y;
-                sample = y;
-            }
-            z[kX1 + c] = x1;
-            z[kX2 + c] = x2;
-            z[kY1 + c] = y1;
-            z[kY2 + c] = y2;
-            (c == 0 ? sumLeft : sumRight) += sum;
-        }
-    }
-#endif
+    const float sumLeft = Lane<0>(sum);
+    const float sumRight = Lane<1>(sum);
     if ((sumLeft - sumLeft) + (sumRight - sumRight) != 0.0f)
     {
         Recover(frames, 2 * count);
@@ -382,15 +333,13 @@ void CBiquadFilter::Interleave(const float* left, const float* right, float* fra
                                int count) noexcept
 {
     int i = 0;
-#if MORVEX_SIMD_SSE2
     for (; i + 4 <= count; i += 4)
     {
-        const __m128 l = _mm_loadu_ps(left + i);
-        const __m128 r = _mm_loadu_ps(right + i);
-        _mm_storeu_ps(frames + 2 * i, _mm_unpacklo_ps(l, r));
-        _mm_storeu_ps(frames + 2 * i + 4, _mm_unpackhi_ps(l, r));
+        const FLOAT4 l = Float4::Load(left + i);
+        const FLOAT4 r = Float4::Load(right + i);
+        Float4::Store(frames + 2 * i, Float4::InterleaveLow(l, r));
+        Float4::Store(frames + 2 * i + 4, Float4::InterleaveHigh(l, r));
     }
-#endif
     for (; i < count; ++i)
     {
         frames[2 * i] = left[i];
@@ -402,15 +351,13 @@ void CBiquadFilter::Deinterleave(const float* frames, float* left, float* right,
                                  int count) noexcept
 {
     int i = 0;
-#if MORVEX_SIMD_SSE2
     for (; i + 4 <= count; i += 4)
     {
-        const __m128 a = _mm_loadu_ps(frames + 2 * i);
-        const __m128 b = _mm_loadu_ps(frames + 2 * i + 4);
-        _mm_storeu_ps(left + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
-        _mm_storeu_ps(right + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
+        const FLOAT4 a = Float4::Load(frames + 2 * i);
+        const FLOAT4 b = Float4::Load(frames + 2 * i + 4);
+        Float4::Store(left + i, Float4::Shuffle<0, 2, 0, 2>(a, b));
+        Float4::Store(right + i, Float4::Shuffle<1, 3, 1, 3>(a, b));
     }
-#endif
     for (; i < count; ++i)
     {
         left[i] = frames[2 * i];
