@@ -219,8 +219,9 @@ TEST_F(CMorvexRenderCliTest, MorvexRendersAndSavesAPresetThatLoadsBack)
     std::vector<std::string> save = {"--plugin", MORVEX_PLUGIN_PATH, "--tempo", "960", "--tail",
                                      "0", "-o", "out.wav", "--save-preset", "Saved Sound.prg"};
     save.insert(save.end(), settings.begin(), settings.end());
-    std::vector<std::string> set = plugin;
+    std::vector<std::string> set = plugin; // saved without a render too
     set.insert(set.end(), settings.begin(), settings.end());
+    set.insert(set.end(), {"--save-preset", "Listed.prg"});
     ASSERT_EQ(Run(save).exitCode, 0);
     const std::string saved = ReadFile(Path("Saved Sound.prg"));
     EXPECT_EQ(saved.size(), 28248u);
@@ -229,8 +230,9 @@ TEST_F(CMorvexRenderCliTest, MorvexRendersAndSavesAPresetThatLoadsBack)
                                    "Saved Sound.prg"});
     ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
     EXPECT_EQ(loaded.out, Run(set).out);
+    EXPECT_EQ(ReadFile(Path("Listed.prg")).size(), 28248u);
     EXPECT_NE(loaded.out, Run(plugin).out);
-    EXPECT_NE(loaded.out.find("Mod3 Mode"), std::string::npos);
+    ASSERT_NE(loaded.out.find("Mod3 Mode"), std::string::npos);
     const std::string modeLine = loaded.out.substr(loaded.out.find("Mod3 Mode"), 40);
     EXPECT_NE(modeLine.substr(0, modeLine.find('\n')).find("Curve"), std::string::npos);
 

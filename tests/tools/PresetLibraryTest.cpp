@@ -70,26 +70,23 @@ AUDIO_BUFFER Render(const std::string& presetPath)
     input.Resize(4 * kSampleRate); // two bars
     AUDIO_BUFFER output;
     CPluginHost host;
+    std::vector<char> preset;
+    std::vector<char> current;
+    std::vector<char> chunk;
     std::string error;
-    if (!host.Load(MORVEX_PLUGIN_PATH, error) || !host.Open(kSampleRate, kBlockSize, error))
+    bool loaded =
+        host.Load(MORVEX_PLUGIN_PATH, error) && host.Open(kSampleRate, kBlockSize, error);
+    if (loaded)
+        host.Resume();
+    if (loaded && !presetPath.empty())
+        loaded = MorvexStateFile::ReadPresetFile(presetPath, preset, error) &&
+                 host.GetChunk(current, error) &&
+                 MorvexStateFile::BuildHostChunk(preset, presetPath, current, chunk, error) &&
+                 host.SetChunk(chunk, error);
+    if (!loaded)
     {
         ADD_FAILURE() << error;
         return output;
-    }
-    host.Resume();
-    if (!presetPath.empty())
-    {
-        std::vector<char> preset;
-        std::vector<char> current;
-        std::vector<char> chunk;
-        if (!MorvexStateFile::ReadPresetFile(presetPath, preset, error) ||
-            !host.GetChunk(current, error) ||
-            !MorvexStateFile::BuildHostChunk(preset, presetPath, current, chunk, error) ||
-            !host.SetChunk(chunk, error))
-        {
-            ADD_FAILURE() << error;
-            return output;
-        }
     }
     host.SetTransport(120.0, true);
     host.StartProcessing();
