@@ -35,6 +35,13 @@ void* AllocateAligned(std::size_t size, std::align_val_t alignment) noexcept
     return pointer;
 }
 
+void* OrThrow(void* pointer)
+{
+    if (!pointer)
+        throw std::bad_alloc();
+    return pointer;
+}
+
 void Release(void* pointer) noexcept
 {
 #ifndef MORVEX_COUNT_MALLOC_FAMILY
@@ -91,112 +98,38 @@ bool AllocationCounter::CountsMallocFamily()
 }
 
 // ---------------------------------------------------------------------------------------------
-// Replacements of the global allocation functions
+// Replacements of every form of the global operator new and delete, for objects and arrays.
 
-void* operator new(std::size_t size)
-{
-    if (void* pointer = Allocate(size))
-        return pointer;
-    throw std::bad_alloc();
-}
+#define MORVEX_REPLACE_NEW_AND_DELETE(ARRAY)                                                       \
+    void* operator new ARRAY(std::size_t size) { return OrThrow(Allocate(size)); }                 \
+    void* operator new ARRAY(std::size_t size, const std::nothrow_t&) noexcept                     \
+    {                                                                                              \
+        return Allocate(size);                                                                     \
+    }                                                                                              \
+    void* operator new ARRAY(std::size_t size, std::align_val_t alignment)                         \
+    {                                                                                              \
+        return OrThrow(AllocateAligned(size, alignment));                                          \
+    }                                                                                              \
+    void* operator new ARRAY(std::size_t size, std::align_val_t alignment,                         \
+                             const std::nothrow_t&) noexcept                                       \
+    {                                                                                              \
+        return AllocateAligned(size, alignment);                                                   \
+    }                                                                                              \
+    void operator delete ARRAY(void* pointer) noexcept { Release(pointer); }                       \
+    void operator delete ARRAY(void* pointer, const std::nothrow_t&) noexcept                      \
+    {                                                                                              \
+        Release(pointer);                                                                          \
+    }                                                                                              \
+    void operator delete ARRAY(void* pointer, std::size_t) noexcept { Release(pointer); }          \
+    void operator delete ARRAY(void* pointer, std::align_val_t) noexcept { Release(pointer); }     \
+    void operator delete ARRAY(void* pointer, std::size_t, std::align_val_t) noexcept              \
+    {                                                                                              \
+        Release(pointer);                                                                          \
+    }                                                                                              \
+    void operator delete ARRAY(void* pointer, std::align_val_t, const std::nothrow_t&) noexcept    \
+    {                                                                                              \
+        Release(pointer);                                                                          \
+    }
 
-void* operator new[](std::size_t size)
-{
-    if (void* pointer = Allocate(size))
-        return pointer;
-    throw std::bad_alloc();
-}
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size);
-}
-
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size);
-}
-
-void* operator new(std::size_t size, std::align_val_t alignment)
-{
-    if (void* pointer = AllocateAligned(size, alignment))
-        return pointer;
-    throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size, std::align_val_t alignment)
-{
-    if (void* pointer = AllocateAligned(size, alignment))
-        return pointer;
-    throw std::bad_alloc();
-}
-
-void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return AllocateAligned(size, alignment);
-}
-
-void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return AllocateAligned(size, alignment);
-}
-
-void operator delete(void* pointer) noexcept
-{
-    Release(pointer);
-}
-
-void operator delete[](void* pointer) noexcept
-{
-    Release(pointer);
-}
-
-void operator delete(void* pointer, const std::nothrow_t&) noexcept
-{
-    Release(pointer);
-}
-
-void operator delete[](void* pointer, const std::nothrow_t&) noexcept
-{
-    Release(pointer);
-}
-
-void operator delete(void* pointer, std::size_t) noexcept
-{
-    Release(pointer);
-}
-
-void operator delete[](void* pointer, std::size_t) noexcept
-{
-    Release(pointer);
-}
-
-void operator delete(void* pointer, std::align_val_t) noexcept
-{
-    Release(pointer);
-}
-
-void operator delete[](void* pointer, std::align_val_t) noexcept
-{
-    Release(pointer);
-}
-
-void operator delete(void* pointer, std::size_t, std::align_val_t) noexcept
-{
-    Release(pointer);
-}
-
-void operator delete[](void* pointer, std::size_t, std::align_val_t) noexcept
-{
-    Release(pointer);
-}
-
-void operator delete(void* pointer, std::align_val_t, const std::nothrow_t&) noexcept
-{
-    Release(pointer);
-}
-
-void operator delete[](void* pointer, std::align_val_t, const std::nothrow_t&) noexcept
-{
-    Release(pointer);
-}
+MORVEX_REPLACE_NEW_AND_DELETE()
+MORVEX_REPLACE_NEW_AND_DELETE([])

@@ -21,50 +21,32 @@
 
 namespace
 {
-// Parameter ids driven by learned controllers.
-constexpr int kVolume = 2;
-constexpr int kDelaySync = 43;      // LayerA: redeclares the two delay speeds
-constexpr int kGlitchBuffer = 93;   // LayerA: redeclares the glitch scale
-constexpr int kFlangerSync = 111;   // LayerA: redeclares the flanger speed
-constexpr int kModSync = 123;       // Mod1: redeclares Mod1 Speed
-constexpr int kModSpeed = 131;
-
-// Controller numbers the test binds to them.
-constexpr int kVolumeCC = 22;
-constexpr int kDelaySyncCC = 20;
-constexpr int kGlitchBufferCC = 21;
-constexpr int kFlangerSyncCC = 23;
-constexpr int kModSyncCC = 24;
-constexpr int kModSpeedCC = 25;
+// Parameters driven by learned controllers, and the controller bound to each.
+struct LEARNED
+{
+    int id;
+    int controller;
+};
+constexpr LEARNED kLearned[] = {
+    {2, 22},   // Volume
+    {43, 20},  // LayerA delay sync: redeclares the two delay speeds
+    {93, 21},  // LayerA glitch buffer: redeclares the glitch scale
+    {111, 23}, // LayerA flanger sync: redeclares the flanger speed
+    {123, 24}, // Mod1 sync: redeclares Mod1 Speed
+    {131, 25}, // Mod1 Speed
+};
 
 constexpr int kMaxBlock = 512;
 
-// Host side, kept free of allocations: a static time record and call counters.
-struct HOST
-{
-    bool giveTime = false;
-    VstTimeInfo time{};
-    long timeRequests = 0;
-    long wantMidi = 0;
-};
-HOST g_host;
+// Host side, kept free of allocations: a static time record.
+bool g_giveTime = false;
+VstTimeInfo g_time{};
 
-VstIntPtr VSTCALLBACK HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr value, void*,
-                                   float)
+VstIntPtr VSTCALLBACK HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
-    switch (opcode)
-    {
-    case audioMasterVersion:
-        return kVstVersion;
-    case audioMasterGetTime:
-        ++g_host.timeRequests;
-        return g_host.giveTime ? reinterpret_cast<VstIntPtr>(&g_host.time) : 0;
-    case audioMasterWantMidi:
-        g_host.wantMidi += value;
-        return 1;
-    default:
-        return 0;
-    }
+    if (opcode == audioMasterGetTime)
+        return g_giveTime ? reinterpret_cast<VstIntPtr>(&g_time) : 0;
+    return opcode == audioMasterVersion ? kVstVersion : opcode == audioMasterWantMidi ? 1 : 0;
 }
 
 // A host's event list for one effProcessEvents call, built before counting.
@@ -112,7 +94,7 @@ class CAllocationTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        g_host = HOST();
+        g_giveTime = false;
         m_instance = createEffectInstance(&HostCallback);
         ASSERT_NE(nullptr, m_instance);
         m_effect = m_instance->getAeffect();
@@ -264,23 +246,20 @@ TEST_F(CAllocationTest, AudioPathAllocatesAndLocksNothingWithEverythingOn)
     Dispatch(effMainsChanged, 0, 1, nullptr, 0.0f);
     auto* wrapper = static_cast<CVstWrapper*>(m_instance);
     FullPatch::Apply(wrapper, static_cast<CMorvex*>(m_engine));
-    ASSERT_NO_FATAL_FAILURE(Learn(kVolume, kVolumeCC));
-    ASSERT_NO_FATAL_FAILURE(Learn(kDelaySync, kDelaySyncCC));
-    ASSERT_NO_FATAL_FAILURE(Learn(kGlitchBuffer, kGlitchBufferCC));
-    ASSERT_NO_FATAL_FAILURE(Learn(kFlangerSync, kFlangerSyncCC));
-    ASSERT_NO_FATAL_FAILURE(Learn(kModSync, kModSyncCC));
-    ASSERT_NO_FATAL_FAILURE(Learn(kModSpeed, kModSpeedCC));
+    for (const LEARNED& learned : kLearned)
+        ASSERT_NO_FATAL_FAILURE(Learn(learned.id, learned.controller));
 
     std::vector<CEventList> lists;
     lists.reserve(8);
     for (int variant = 0; variant < 8; ++variant)
     {
         std::vector<CEventList::CC> changes;
-        const int controllers[] = {kVolumeCC,  kDelaySyncCC, kGlitchBufferCC, kFlangerSyncCC,
-                                   kModSyncCC, kModSpeedCC,  1,               74};
         for (int i = 0; i < 6; ++i)
-            changes.push_back({controllers[(variant + i) % 8], (variant * 53 + i * 29) % 128,
-                               (i * 97) % kMaxBlock});
+        {
+            const int k = (variant + i) % 8; // the learned controllers, then two unbound ones
+            changes.push_back({k < 6 ? kLearned[k].controller : (k == 6 ? 1 : 74),
+                               (variant * 53 + i * 29) % 128, (i * 97) % kMaxBlock});
+        }
         lists.emplace_back(changes);
     }
     // More control changes than the queue holds, at once.
@@ -289,9 +268,9 @@ TEST_F(CAllocationTest, AudioPathAllocatesAndLocksNothingWithEverythingOn)
         flood.push_back({i % 128, (i * 5) % 128, i % 300});
     CEventList floodList(flood);
 
-    g_host.time = VstTimeInfo();
-    g_host.time.timeSigNumerator = 4;
-    g_host.time.timeSigDenominator = 4;
+    g_time = VstTimeInfo();
+    g_time.timeSigNumerator = 4;
+    g_time.timeSigDenominator = 4;
     const float rates[] = {44100.0f, 48000.0f, 96000.0f, 22050.0f, 192000.0f};
     std::uint32_t random = 777u;
     double position = 0.0;
@@ -309,12 +288,12 @@ TEST_F(CAllocationTest, AudioPathAllocatesAndLocksNothingWithEverythingOn)
         }
         random = random * 1664525u + 1013904223u;
         const int frames = 1 + static_cast<int>((random >> 8) % kMaxBlock);
-        g_host.giveTime = block % 23 != 22;
-        g_host.time.tempo = 70.0 + static_cast<double>((block / 11) % 7) * 20.0;
-        g_host.time.flags = kVstTempoValid | (((block / 37) % 2) ? 0 : kVstTransportPlaying);
+        g_giveTime = block % 23 != 22;
+        g_time.tempo = 70.0 + static_cast<double>((block / 11) % 7) * 20.0;
+        g_time.flags = kVstTempoValid | (((block / 37) % 2) ? 0 : kVstTransportPlaying);
         if (block % 97 == 96)
             position = 0.0;
-        g_host.time.samplePos = position;
+        g_time.samplePos = position;
 
         AllocationCounter::Start();
         if (block == kBlocks / 2)

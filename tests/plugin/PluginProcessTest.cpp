@@ -1,21 +1,65 @@
-// Audio, events, activation and state calls through the host interface. Where
-// the output must equal the input the effect is bypassed with "Power" off, which
-// leaves the adapter's copy of the input untouched.
-#include "PluginTestFixture.h"
+// Audio, events, activation and state calls through the host interface. Where the output must
+// equal the input the effect is bypassed with "Power" off, which leaves the adapter's copy of
+// the input untouched.
+#include "TestHost.h"
+#include "support/Signals.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cstdint>
 #include <iterator>
 #include <vector>
 
 namespace
 {
 constexpr int kPower = 0;
-constexpr VstIntPtr kTimeFilter = kVstTempoValid | kVstTransportPlaying; // 0x402
+constexpr int kVolume = 2;
+constexpr size_t kMapOffset = 2056; // int32[128] in the host chunk
+constexpr int kGuard = 16;
+constexpr float kGuardValue = -12345.5f;
 
-} // namespace
+// A stereo block whose channels are followed by guard samples the plug-in must not touch.
+struct STEREO_BLOCK
+{
+    // Noise in, different on each channel and for each seed; guard values everywhere else.
+    STEREO_BLOCK(int numFrames, unsigned seed) : frames(static_cast<size_t>(numFrames))
+    {
+        for (unsigned c = 0; c < 2; ++c)
+        {
+            input[c] = TestSignals::Noise(frames + kGuard, seed * 2 + c);
+            std::fill(input[c].begin() + numFrames, input[c].end(), kGuardValue);
+            output[c].assign(frames + kGuard, kGuardValue);
+            inputs[c] = input[c].data();
+            outputs[c] = output[c].data();
+        }
+    }
 
-class CPluginProcessTest : public CPluginInterfaceTest
+    bool OutputEqualsInput() const
+    {
+        return std::memcmp(output[0].data(), input[0].data(), frames * sizeof(float)) == 0 &&
+               std::memcmp(output[1].data(), input[1].data(), frames * sizeof(float)) == 0;
+    }
+
+    bool GuardsIntact() const
+    {
+        for (const std::vector<float>* channel : {&input[0], &input[1], &output[0], &output[1]})
+        {
+            if (std::any_of(channel->begin() + static_cast<long>(frames), channel->end(),
+                            [](float v) { return v != kGuardValue; }))
+                return false;
+        }
+        return true;
+    }
+
+    size_t frames;
+    std::vector<float> input[2];
+    std::vector<float> output[2];
+    float* inputs[2];
+    float* outputs[2];
+};
+
+class CPluginProcessTest : public CPluginTest
 {
 protected:
     std::vector<float> Snapshot()
@@ -26,114 +70,78 @@ protected:
         return values;
     }
 
-    // "Power" off: the effect returns at once from every sub-block, so the output
-    // is the adapter's copy of the input, sample for sample.
-    void Bypass() { m_host.SetParameter(kPower, 0.0f); }
-
     // One block through processReplacing; true when both channels came out bit-exact.
     bool PassesThrough(int frames, unsigned seed)
     {
-        CStereoBlock block(frames);
-        block.FillInput(seed);
-        m_host.ProcessReplacing(block.Inputs(), block.Outputs(), frames);
+        STEREO_BLOCK block(frames, seed);
+        m_host.ProcessReplacing(block.inputs, block.outputs, frames);
         EXPECT_TRUE(block.GuardsIntact()) << frames << " frames";
-        return block.OutputEqualsInput(0) && block.OutputEqualsInput(1);
+        return block.OutputEqualsInput();
     }
 };
+} // namespace
 
-// ---------------------------------------------------------------------------------------------
-// Audio
-
-TEST_F(CPluginProcessTest, BypassPassesAudioThroughWithoutTimeInfo)
+TEST_F(CPluginProcessTest, BypassPassesAudioThroughAndAsksTempoOncePerBlock)
 {
     m_host.Resume(44100.0f, 512);
-    Bypass();
-    m_host.SetTimeInfo(nullptr);
+    m_host.SetParameter(kPower, 0.0f);
     m_host.ClearCalls();
     const int sizes[] = {1, 15, 16, 17, 40, 512};
     unsigned seed = 1;
     for (int frames : sizes)
         EXPECT_TRUE(PassesThrough(frames, seed++)) << frames << " frames";
-
-    // Each block asks the host for tempo and transport once.
+    // The host gives no time information here; each block asks once.
     const auto asks = m_host.CallsWith(audioMasterGetTime);
     ASSERT_EQ(std::size(sizes), asks.size());
     for (const HOST_CALL& call : asks)
     {
-        EXPECT_EQ(kTimeFilter, call.value);
+        EXPECT_EQ(kVstTempoValid | kVstTransportPlaying, call.value); // 0x402
         EXPECT_EQ(0, call.index);
         EXPECT_TRUE(call.hasEffect);
     }
 }
 
-TEST_F(CPluginProcessTest, ProcessesBeforeResume)
+TEST_F(CPluginProcessTest, ProcessesBeforeResumeAndInPlace)
 {
     // Some hosts process before effMainsChanged(1) or before setting the rate.
-    CStereoBlock block(64);
-    block.FillInput(7);
-    m_host.ProcessReplacing(block.Inputs(), block.Outputs(), 64);
+    STEREO_BLOCK block(64, 7);
+    m_host.ProcessReplacing(block.inputs, block.outputs, 64);
     EXPECT_TRUE(block.GuardsIntact());
     for (int channel = 0; channel < 2; ++channel)
     {
         for (int i = 0; i < 64; ++i)
-            ASSERT_TRUE(std::isfinite(block.Output(channel)[i])) << channel << ":" << i;
+            ASSERT_TRUE(std::isfinite(block.output[channel][i])) << channel << ":" << i;
     }
-    Bypass();
-    EXPECT_TRUE(PassesThrough(64, 8));
-}
 
-TEST_F(CPluginProcessTest, InPlaceBuffersPassThrough)
-{
     m_host.Resume();
-    Bypass();
+    m_host.SetParameter(kPower, 0.0f);
     for (int frames : {1, 16, 40, 512})
     {
-        CStereoBlock block(frames);
-        block.FillInput(static_cast<unsigned>(frames));
-        const std::vector<float> left(block.Input(0), block.Input(0) + frames);
-        const std::vector<float> right(block.Input(1), block.Input(1) + frames);
-        m_host.ProcessReplacing(block.Inputs(), block.Inputs(), frames);
-        EXPECT_EQ(0, std::memcmp(left.data(), block.Input(0), left.size() * sizeof(float)));
-        EXPECT_EQ(0, std::memcmp(right.data(), block.Input(1), right.size() * sizeof(float)));
-        EXPECT_TRUE(block.GuardsIntact());
+        STEREO_BLOCK inPlace(frames, static_cast<unsigned>(frames));
+        const std::vector<float> left = inPlace.input[0];
+        const std::vector<float> right = inPlace.input[1];
+        m_host.ProcessReplacing(inPlace.inputs, inPlace.inputs, frames);
+        EXPECT_EQ(left, inPlace.input[0]) << frames; // guards included
+        EXPECT_EQ(right, inPlace.input[1]) << frames;
     }
 }
 
-TEST_F(CPluginProcessTest, NullBuffersAndEmptyBlocksDoNothing)
+TEST_F(CPluginProcessTest, NullBuffersEmptyBlocksAndOtherProcessCallsDoNothing)
 {
     m_host.Resume();
     m_host.ClearCalls();
-    CStereoBlock block(64);
-    block.FillInput(3);
-
-    m_host.ProcessReplacing(nullptr, block.Outputs(), 64);
-    m_host.ProcessReplacing(block.Inputs(), nullptr, 64);
+    STEREO_BLOCK block(64, 3);
+    m_host.ProcessReplacing(nullptr, block.outputs, 64);
+    m_host.ProcessReplacing(block.inputs, nullptr, 64);
     m_host.ProcessReplacing(nullptr, nullptr, 64);
-    m_host.ProcessReplacing(block.Inputs(), block.Outputs(), 0);
-    m_host.ProcessReplacing(block.Inputs(), block.Outputs(), -16);
-    EXPECT_TRUE(block.OutputUntouched());
-    // Nothing is asked of the host for a block that is not processed.
-    EXPECT_EQ(0u, m_host.CountCalls(audioMasterGetTime));
-
-    // A disabled channel given as a null pointer does not crash the plug-in.
-    float* inputs[2] = {nullptr, block.Input(1)};
-    float* outputs[2] = {block.Output(0), nullptr};
-    m_host.ProcessReplacing(inputs, block.Outputs(), 64);
-    m_host.ProcessReplacing(block.Inputs(), outputs, 64);
-
-    // Processing goes on normally afterwards.
-    Bypass();
-    EXPECT_TRUE(PassesThrough(64, 4));
-}
-
-TEST_F(CPluginProcessTest, AccumulatingAndDoubleProcessCallsDoNothing)
-{
-    m_host.Resume();
-    CStereoBlock block(64);
-    block.FillInput(5);
+    m_host.ProcessReplacing(block.inputs, block.outputs, 0);
+    m_host.ProcessReplacing(block.inputs, block.outputs, -16);
     ASSERT_NE(nullptr, m_effect->process);
-    m_effect->process(m_effect, block.Inputs(), block.Outputs(), 64);
-    EXPECT_TRUE(block.OutputUntouched());
+    m_effect->process(m_effect, block.inputs, block.outputs, 64);
+    for (const std::vector<float>& output : block.output)
+        EXPECT_EQ(std::vector<float>(64 + kGuard, kGuardValue), output);
+    // Nothing is asked of the host for a block that is not processed.
+    EXPECT_EQ(0u, m_host.CallsWith(audioMasterGetTime).size());
 
     std::vector<double> input(64, 0.25);
     std::vector<double> output(64, -7.0);
@@ -141,68 +149,81 @@ TEST_F(CPluginProcessTest, AccumulatingAndDoubleProcessCallsDoNothing)
     double* outputs[2] = {output.data(), output.data()};
     ASSERT_NE(nullptr, m_effect->processDoubleReplacing);
     m_effect->processDoubleReplacing(m_effect, inputs, outputs, 64);
-    for (double sample : output)
-        ASSERT_EQ(-7.0, sample);
+    EXPECT_EQ(std::vector<double>(64, -7.0), output);
+
+    // A disabled channel given as a null pointer does not crash the plug-in, and processing
+    // goes on normally afterwards.
+    float* halfInputs[2] = {nullptr, block.inputs[1]};
+    float* halfOutputs[2] = {block.outputs[0], nullptr};
+    m_host.ProcessReplacing(halfInputs, block.outputs, 64);
+    m_host.ProcessReplacing(block.inputs, halfOutputs, 64);
+    m_host.SetParameter(kPower, 0.0f);
+    EXPECT_TRUE(PassesThrough(64, 4));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Activation and events
-
-TEST_F(CPluginProcessTest, OpenAndSuspendChangeNothing)
+TEST_F(CPluginProcessTest, OpenSuspendAndChunkCallsWithoutDataChangeNothing)
 {
     // Some hosts send effOpen twice; suspend does nothing either.
-    Bypass();
-    m_host.SetParameter(2, 0.8f);
+    m_host.SetParameter(kPower, 0.0f);
+    m_host.SetParameter(kVolume, 0.8f);
     const std::vector<float> before = Snapshot();
     EXPECT_EQ(0, m_host.Dispatch(effOpen));
     EXPECT_EQ(0, m_host.Dispatch(effOpen));
     m_host.Resume();
     EXPECT_EQ(0, m_host.Dispatch(effMainsChanged, 0, 0));
+    for (VstInt32 index : {0, 1})
+    {
+        EXPECT_EQ(0, m_host.Dispatch(effGetChunk, index, 0, nullptr));
+        EXPECT_EQ(0, m_host.Dispatch(effSetChunk, index, 4096, nullptr));
+    }
     EXPECT_EQ(before, Snapshot());
     m_host.Dispatch(effMainsChanged, 0, 1);
     EXPECT_TRUE(PassesThrough(100, 9));
 }
 
-TEST_F(CPluginProcessTest, TakesMidiEventsAndKeepsProcessing)
+// A controller map given through the host chunk, and a control change landing on the 16-sample
+// sub-block its sample offset falls in. Controller 7 is bound to "Power": while it is on,
+// "Volume" at -24 dB makes the output quieter than the input; from the sub-block where it goes
+// off, the output is the input, bit for bit. Other messages and event kinds are taken and
+// ignored.
+TEST_F(CPluginProcessTest, ControlChangeFromTheChunkMapLandsOnItsSubBlock)
 {
     m_host.Resume(44100.0f, 512);
-    Bypass();
-    // Control changes inside, at the end of and after the next block, on two channels.
-    const std::vector<HOST_CONTROL_CHANGE> changes = {
-        {0, 1, 64, 0}, {0, 7, 127, 15}, {3, 74, 0, 16}, {15, 10, 100, 35}, {0, 11, 5, 600},
-    };
-    EXPECT_EQ(1, m_host.SendControlChanges(changes));
-    EXPECT_TRUE(PassesThrough(40, 11));
-    EXPECT_TRUE(PassesThrough(512, 12)); // carries the late event
+    m_host.SetParameter(kVolume, 0.0f);
+    for (int block = 0; block < 100; ++block) // the volume's 50 ms smoothing settles
+        PassesThrough(512, 1);
 
-    // Other messages and other event kinds are taken and ignored.
-    VstMidiEvent note;
-    std::memset(&note, 0, sizeof(note));
-    note.type = kVstMidiType;
-    note.byteSize = sizeof(note);
-    note.midiData[0] = static_cast<char>(0x90);
-    note.midiData[1] = 60;
-    note.midiData[2] = 100;
-    VstEvent sysex;
-    std::memset(&sysex, 0, sizeof(sysex));
+    void* data = nullptr;
+    const VstIntPtr size = m_host.Dispatch(effGetChunk, 0, 0, &data);
+    ASSERT_GE(size, static_cast<VstIntPtr>(kMapOffset + 512));
+    std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    EXPECT_EQ(0xFF, chunk[kMapOffset + 28]); // controller 7 unbound: -1
+    chunk[kMapOffset + 28] = kPower;
+    for (size_t i = 1; i < 4; ++i)
+        chunk[kMapOffset + 28 + i] = 0;
+    m_host.Dispatch(effSetChunk, 0, size, chunk.data());
+    ASSERT_EQ(1.0f, m_host.GetParameter(kPower));
+
+    VstMidiEvent note = MidiEvent(0x90, 7, 0);
+    VstMidiEvent bend = MidiEvent(0xE0, 7, 0);
+    VstEvent sysex{};
     sysex.type = kVstSysExType;
     sysex.byteSize = sizeof(sysex);
-    EXPECT_EQ(1, m_host.SendEvents({reinterpret_cast<VstEvent*>(&note), &sysex}));
+    EXPECT_EQ(1, m_host.SendEvents({reinterpret_cast<VstEvent*>(&note),
+                                    reinterpret_cast<VstEvent*>(&bend), &sysex}));
     EXPECT_EQ(1, m_host.SendEvents({}));
-    EXPECT_TRUE(PassesThrough(17, 13));
-}
+    EXPECT_FALSE(PassesThrough(64, 2));
+    EXPECT_EQ(1.0f, m_host.GetParameter(kPower));
 
-// ---------------------------------------------------------------------------------------------
-// State chunk
-
-TEST_F(CPluginProcessTest, ChunkCallsWithoutDataDoNothing)
-{
-    m_host.SetParameter(2, 0.8f);
-    const std::vector<float> before = Snapshot();
-    EXPECT_EQ(0, m_host.Dispatch(effGetChunk, 0, 0, nullptr));
-    EXPECT_EQ(0, m_host.Dispatch(effGetChunk, 1, 0, nullptr));
-    EXPECT_EQ(0, m_host.Dispatch(effSetChunk, 0, 4096, nullptr));
-    EXPECT_EQ(0, m_host.Dispatch(effSetChunk, 1, 4096, nullptr));
-    EXPECT_EQ(before, Snapshot());
-    EXPECT_EQ("Default Preset", m_host.GetString(effGetProgramName, 0, kVstMaxProgNameLen + 1));
+    // Offset 20 lies in the second sub-block (16..31): applied before it.
+    VstMidiEvent off = MidiEvent(0xB0, 7, 0, 20);
+    EXPECT_EQ(1, m_host.SendEvents({reinterpret_cast<VstEvent*>(&off)}));
+    STEREO_BLOCK block(64, 5);
+    m_host.ProcessReplacing(block.inputs, block.outputs, 64);
+    for (int channel = 0; channel < 2; ++channel)
+    {
+        for (int i = 0; i < 64; ++i)
+            EXPECT_EQ(i >= 16, block.output[channel][i] == block.input[channel][i]) << i;
+    }
+    EXPECT_EQ(0.0f, m_host.GetParameter(kPower));
 }

@@ -1,11 +1,12 @@
 #include "AudioFile.h"
+#include "support/TempDataFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <fstream>
+#include <limits>
 #include <sndfile.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace morvex::render;
@@ -13,31 +14,11 @@ using namespace morvex::render;
 class CAudioFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/morvex-render-audiofile-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_directory = pattern;
-    }
-
-    void TearDown() override
-    {
-        for (const std::string& file : m_files)
-        {
-            std::remove(file.c_str());
-        }
-        rmdir(m_directory.c_str());
-    }
-
-    std::string Path(const std::string& name)
-    {
-        m_files.push_back(m_directory + "/" + name);
-        return m_files.back();
-    }
+    std::string Path(const std::string& name) const { return m_folder.GetPath() + "/" + name; }
 
     // Writes interleaved float samples with libsndfile directly, independent of CAudioFile.
-    void WriteRaw(const std::string& path, int channels, int sampleRate,
-                  const std::vector<float>& interleaved)
+    static void WriteRaw(const std::string& path, int channels, int sampleRate,
+                         const std::vector<float>& interleaved)
     {
         SF_INFO info{};
         info.samplerate = sampleRate;
@@ -50,76 +31,58 @@ protected:
         sf_close(file);
     }
 
-    std::string m_directory;
-    std::vector<std::string> m_files;
+    CTempDataFolder m_folder;
 };
 
-TEST_F(CAudioFileTest, MonoIsFedToBothChannels)
+TEST_F(CAudioFileTest, MonoFeedsBothChannelsAndOfMoreTheFirstTwoAreUsed)
 {
-    const std::string path = Path("mono.wav");
-    WriteRaw(path, 1, 22050, {0.1f, -0.2f, 0.3f});
+    WriteRaw(Path("mono.wav"), 1, 22050, {0.1f, -0.2f, 0.3f});
+    WriteRaw(Path("three.wav"), 3, 48000, {0.1f, 0.2f, 0.9f, 0.3f, 0.4f, 0.9f});
     AUDIO_BUFFER buffer;
     int channels = 0;
     std::string error;
-    ASSERT_TRUE(CAudioFile::Read(path, buffer, channels, error)) << error;
+    ASSERT_TRUE(CAudioFile::Read(Path("mono.wav"), buffer, channels, error)) << error;
     EXPECT_EQ(channels, 1);
     EXPECT_EQ(buffer.sampleRate, 22050);
     EXPECT_EQ(buffer.left, (std::vector<float>{0.1f, -0.2f, 0.3f}));
     EXPECT_EQ(buffer.right, buffer.left);
-}
 
-TEST_F(CAudioFileTest, OfMoreChannelsTheFirstTwoAreUsed)
-{
-    const std::string path = Path("three.wav");
-    WriteRaw(path, 3, 48000, {0.1f, 0.2f, 0.9f, 0.3f, 0.4f, 0.9f});
-    AUDIO_BUFFER buffer;
-    int channels = 0;
-    std::string error;
-    ASSERT_TRUE(CAudioFile::Read(path, buffer, channels, error)) << error;
+    ASSERT_TRUE(CAudioFile::Read(Path("three.wav"), buffer, channels, error)) << error;
     EXPECT_EQ(channels, 3);
     EXPECT_EQ(buffer.left, (std::vector<float>{0.1f, 0.3f}));
     EXPECT_EQ(buffer.right, (std::vector<float>{0.2f, 0.4f}));
 }
 
-TEST_F(CAudioFileTest, FloatWavRoundTripIsExact)
+TEST_F(CAudioFileTest, FloatWavRoundTripIsExactAndPcmFormatsClipAndZeroNonFinite)
 {
-    const std::string path = Path("out.WAV");
     AUDIO_BUFFER written;
     written.sampleRate = 96000;
     written.left = {0.0f, 1.5f, -0.25f, 1e-6f};
     written.right = {0.5f, -1.5f, 0.75f, -1e-6f};
     std::string error;
-    ASSERT_TRUE(CAudioFile::Write(path, written, error)) << error;
+    ASSERT_TRUE(CAudioFile::Write(Path("out.WAV"), written, error)) << error;
     AUDIO_BUFFER read;
     int channels = 0;
-    ASSERT_TRUE(CAudioFile::Read(path, read, channels, error)) << error;
+    ASSERT_TRUE(CAudioFile::Read(Path("out.WAV"), read, channels, error)) << error;
     EXPECT_EQ(channels, 2);
     EXPECT_EQ(read.sampleRate, 96000);
     EXPECT_EQ(read.left, written.left); // float WAV keeps values above full scale
     EXPECT_EQ(read.right, written.right);
-}
 
-TEST_F(CAudioFileTest, PcmFormatsClipAndZeroNonFinite)
-{
+    written.left = {0.5f, 2.0f, std::numeric_limits<float>::quiet_NaN()};
+    written.right = {-0.5f, -2.0f, std::numeric_limits<float>::infinity()};
     for (const char* name : {"out.flac", "out.aiff", "out.aif"})
     {
-        const std::string path = Path(name);
-        AUDIO_BUFFER written;
-        written.sampleRate = 44100;
-        written.left = {0.5f, 2.0f, std::numeric_limits<float>::quiet_NaN()};
-        written.right = {-0.5f, -2.0f, std::numeric_limits<float>::infinity()};
-        std::string error;
-        ASSERT_TRUE(CAudioFile::Write(path, written, error)) << name << ": " << error;
-        AUDIO_BUFFER read;
-        int channels = 0;
-        ASSERT_TRUE(CAudioFile::Read(path, read, channels, error)) << error;
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(CAudioFile::Write(Path(name), written, error)) << error;
+        ASSERT_TRUE(CAudioFile::Read(Path(name), read, channels, error)) << error;
         ASSERT_EQ(read.NumFrames(), 3);
         // 24-bit: 0.5 within one step (2^-23); 2.0 clipped to full scale, not wrapped.
-        EXPECT_NEAR(read.left[0], 0.5f, 1e-6f) << name;
-        EXPECT_NEAR(read.left[1], 1.0f, 1e-6f) << name;
-        EXPECT_NEAR(read.right[1], -1.0f, 1e-6f) << name;
-        EXPECT_EQ(read.left[2], 0.0f) << name;
-        EXPECT_EQ(read.right[2], 0.0f) << name;
+        EXPECT_NEAR(read.left[0], 0.5f, 1e-6f);
+        EXPECT_NEAR(read.left[1], 1.0f, 1e-6f);
+        EXPECT_NEAR(read.right[1], -1.0f, 1e-6f);
+        EXPECT_EQ(read.left[2], 0.0f);
+        EXPECT_EQ(read.right[2], 0.0f);
     }
 }
 
@@ -136,24 +99,21 @@ TEST_F(CAudioFileTest, FormatByExtension)
     EXPECT_FALSE(CAudioFile::OutputFormat("dir.wav/file", format, error));
 }
 
-TEST_F(CAudioFileTest, MissingUnreadableAndEmptyInputs)
+TEST_F(CAudioFileTest, MissingUnreadableAndEmptyInputsSayWhy)
 {
-    AUDIO_BUFFER buffer;
-    int channels = 0;
-    std::string error;
-    EXPECT_FALSE(CAudioFile::Read(m_directory + "/nothing.wav", buffer, channels, error));
-    EXPECT_NE(error.find("input file not found"), std::string::npos) << error;
-
-    const std::string text = Path("text.wav");
-    std::FILE* file = std::fopen(text.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fputs("this is not a sound file\n", file);
-    std::fclose(file);
-    EXPECT_FALSE(CAudioFile::Read(text, buffer, channels, error));
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
-
-    const std::string empty = Path("empty.wav");
-    WriteRaw(empty, 2, 44100, {});
-    EXPECT_FALSE(CAudioFile::Read(empty, buffer, channels, error));
-    EXPECT_NE(error.find("holds no audio"), std::string::npos) << error;
+    std::ofstream(Path("text.wav")) << "this is not a sound file\n";
+    WriteRaw(Path("empty.wav"), 2, 44100, {});
+    const std::pair<const char*, const char*> rows[] = {
+        {"nothing.wav", "input file not found"},
+        {"text.wav", "cannot read"},
+        {"empty.wav", "holds no audio"},
+    };
+    for (const auto& [name, message] : rows)
+    {
+        AUDIO_BUFFER buffer;
+        int channels = 0;
+        std::string error;
+        EXPECT_FALSE(CAudioFile::Read(Path(name), buffer, channels, error)) << name;
+        EXPECT_NE(error.find(message), std::string::npos) << error;
+    }
 }

@@ -1,14 +1,13 @@
 // MorvexStateFile: the Morvex preset file spliced into a host chunk and cut out of one, the
 // controller map file, byte for byte against layouts built by hand here.
 #include "MorvexStateFile.h"
+#include "support/TempDataFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace morvex::render;
@@ -19,18 +18,14 @@ namespace
 void Put32(std::vector<char>& bytes, std::size_t at, std::uint32_t value)
 {
     for (std::size_t i = 0; i < 4; ++i)
-    {
         bytes.at(at + i) = static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
 }
 
 std::int32_t Get32(const std::vector<char>& bytes, std::size_t at)
 {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < 4; ++i)
-    {
         value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes.at(at + i))) << (8 * i);
-    }
     return static_cast<std::int32_t>(value);
 }
 
@@ -43,9 +38,7 @@ std::vector<char> PresetBytes(std::int32_t version = 1140, std::size_t size = 28
     const std::string path = "/old/place/Old Name.prg";
     std::copy(path.begin(), path.end(), bytes.begin() + 8);
     for (std::size_t i = 2056; i < size; ++i)
-    {
         bytes[i] = static_cast<char>(i * 7 + 3);
-    }
     return bytes;
 }
 
@@ -56,49 +49,31 @@ std::vector<char> HostChunkBytes()
     Put32(bytes, 0, 0x4D767851);
     Put32(bytes, 4, 1140);
     for (std::size_t c = 0; c < 128; ++c)
-    {
         Put32(bytes, 2056 + 4 * c, c < 50 ? static_cast<std::uint32_t>(c + 100) : 0xFFFFFFFFu);
-    }
     return bytes;
 }
 
 std::vector<char> MapFileBytes()
 {
     std::vector<char> bytes(520, 0);
-    bytes[0] = 'Q';
-    bytes[1] = 'x';
-    bytes[2] = 'v';
-    bytes[3] = 'M';
+    Put32(bytes, 0, 0x4D767851); // "QxvM"
     Put32(bytes, 4, 1140);
     for (std::size_t c = 0; c < 128; ++c)
-    {
         Put32(bytes, 8 + 4 * c, 0xFFFFFFFFu);
-    }
     return bytes;
 }
 
 class CMorvexStateFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/morvex-state-file-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_directory = pattern;
-    }
-    void TearDown() override
-    {
-        const std::string command = "rm -rf '" + m_directory + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
-    }
     std::string Write(const std::string& name, const std::vector<char>& bytes) const
     {
-        const std::string path = m_directory + "/" + name;
-        std::ofstream file(path, std::ios::binary);
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        const std::string path = m_folder.GetPath() + "/" + name;
+        std::ofstream(path, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return path;
     }
-    std::string m_directory;
+    CTempDataFolder m_folder;
 };
 } // namespace
 
@@ -162,7 +137,7 @@ TEST_F(CMorvexStateFileTest, PresetFilesAreCheckedForMagicVersionAndLength)
     std::vector<char> read;
     EXPECT_TRUE(State::ReadPresetFile(Write("a.prg", PresetBytes()), read, error)) << error;
     EXPECT_EQ(read, PresetBytes());
-    EXPECT_FALSE(State::ReadPresetFile(m_directory + "/none.prg", read, error));
+    EXPECT_FALSE(State::ReadPresetFile(m_folder.GetPath() + "/none.prg", read, error));
     EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
 }
 
@@ -186,9 +161,7 @@ TEST_F(CMorvexStateFileTest, ControllerMapIsCheckedAndSplicedAtItsOffset)
     const std::vector<char> before = chunk;
     ASSERT_TRUE(State::SpliceControllerMap(chunk, map, error)) << error;
     for (std::size_t c = 0; c < 128; ++c)
-    {
         EXPECT_EQ(Get32(chunk, 2056 + 4 * c), map[c]) << c;
-    }
     EXPECT_TRUE(std::equal(chunk.begin(), chunk.begin() + 2056, before.begin()));
     EXPECT_TRUE(std::equal(chunk.begin() + 2568, chunk.end(), before.begin() + 2568));
 
@@ -220,5 +193,5 @@ TEST_F(CMorvexStateFileTest, WriteFileReplacesTheTarget)
     std::vector<char> read;
     ASSERT_TRUE(State::ReadPresetFile(path, read, error)) << error;
     EXPECT_EQ(read, PresetBytes());
-    EXPECT_FALSE(State::WriteFile(m_directory + "/no/such/x.prg", PresetBytes(), error));
+    EXPECT_FALSE(State::WriteFile(m_folder.GetPath() + "/no/such/x.prg", PresetBytes(), error));
 }

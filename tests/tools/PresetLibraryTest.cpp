@@ -2,7 +2,6 @@
 // what the built-in loop sounds like; the compiler applies a source exactly and names the file
 // and line of any mistake; installing the library twice leaves the user's own files alone.
 #include "AudioBuffer.h"
-#include "CommandLine.h"
 #include "Common/wrappers/BaseEffect.h"
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Common/wrappers/utilities/AlertDialog.h"
@@ -71,26 +70,23 @@ AUDIO_BUFFER Render(const std::string& presetPath)
     input.Resize(4 * kSampleRate); // two bars
     AUDIO_BUFFER output;
     CPluginHost host;
+    std::vector<char> preset;
+    std::vector<char> current;
+    std::vector<char> chunk;
     std::string error;
-    if (!host.Load(MORVEX_PLUGIN_PATH, error) || !host.Open(kSampleRate, kBlockSize, error))
+    bool loaded =
+        host.Load(MORVEX_PLUGIN_PATH, error) && host.Open(kSampleRate, kBlockSize, error);
+    if (loaded)
+        host.Resume();
+    if (loaded && !presetPath.empty())
+        loaded = MorvexStateFile::ReadPresetFile(presetPath, preset, error) &&
+                 host.GetChunk(current, error) &&
+                 MorvexStateFile::BuildHostChunk(preset, presetPath, current, chunk, error) &&
+                 host.SetChunk(chunk, error);
+    if (!loaded)
     {
         ADD_FAILURE() << error;
         return output;
-    }
-    host.Resume();
-    if (!presetPath.empty())
-    {
-        std::vector<char> preset;
-        std::vector<char> current;
-        std::vector<char> chunk;
-        if (!MorvexStateFile::ReadPresetFile(presetPath, preset, error) ||
-            !host.GetChunk(current, error) ||
-            !MorvexStateFile::BuildHostChunk(preset, presetPath, current, chunk, error) ||
-            !host.SetChunk(chunk, error))
-        {
-            ADD_FAILURE() << error;
-            return output;
-        }
     }
     host.SetTransport(120.0, true);
     host.StartProcessing();
@@ -101,29 +97,19 @@ AUDIO_BUFFER Render(const std::string& presetPath)
     return output;
 }
 
-double LargestDifference(const AUDIO_BUFFER& a, const AUDIO_BUFFER& b)
-{
-    double largest = 0.0;
-    for (size_t i = 0; i < a.left.size() && i < b.left.size(); ++i)
-    {
-        largest = std::max(largest, static_cast<double>(std::fabs(a.left[i] - b.left[i])));
-        largest = std::max(largest, static_cast<double>(std::fabs(a.right[i] - b.right[i])));
-    }
-    return largest;
-}
-
 // A .mprg file as morvex-render reads it (the reader checks the whole file).
 struct MODULATOR_FILE
 {
     int32_t mode = -1;
     int32_t numSteps = 0;
     std::vector<uint8_t> body;
-};
+    std::string error;
 
-bool ReadModulatorFile(const std::string& path, MODULATOR_FILE& file, std::string& error)
-{
-    return MorvexStateFile::ReadModulatorPreset(path, file.mode, file.numSteps, file.body, error);
-}
+    bool Read(const std::string& path)
+    {
+        return MorvexStateFile::ReadModulatorPreset(path, mode, numSteps, body, error);
+    }
+};
 
 VstIntPtr SilentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
@@ -137,12 +123,25 @@ bool NoAlert(const char*, const char*, bool)
 } // namespace
 
 // Every factory preset, through the plug-in as a host loads it: finite, audible, and not the
-// same as the factory state (a preset whose settings were lost would sound like it).
+// same as the factory state (a preset whose settings were lost would sound like it). The plug-in's
+// own scan finds them in categories one level deep; every modulator preset is a whole .mprg file.
 TEST(PresetLibraryTest, EveryFactoryPresetRendersTheLoopAudiblyAndDifferently)
 {
-    CTempDataFolder data; // no user default preset in the way
-    const std::vector<std::string> presets =
-        FilesIn(fs::path(MORVEX_PRESET_DIR) / CPresetCompiler::kPluginFolder, ".prg");
+    const fs::path root(MORVEX_PRESET_DIR);
+    CBasePresetManager scan;
+    scan.RebuildPresetVector((root / CPresetCompiler::kPluginFolder).c_str(), ".prg");
+    EXPECT_GE(scan.GetPresetInfoVector().size(), 40u);
+    EXPECT_GE(scan.GetPresetCategoryVector().size(), 6u);
+    const std::vector<std::string> modulators =
+        FilesIn(root / CPresetCompiler::kModulatorFolder, ".mprg");
+    EXPECT_GE(modulators.size(), 24u);
+    for (const std::string& path : modulators)
+    {
+        MODULATOR_FILE preset;
+        EXPECT_TRUE(preset.Read(path)) << path << ": " << preset.error;
+    }
+
+    const std::vector<std::string> presets = FilesIn(root / CPresetCompiler::kPluginFolder, ".prg");
     ASSERT_GE(presets.size(), 40u);
     const AUDIO_BUFFER plain = Render("");
     ASSERT_FALSE(plain.left.empty());
@@ -154,32 +153,14 @@ TEST(PresetLibraryTest, EveryFactoryPresetRendersTheLoopAudiblyAndDifferently)
         CLevelMeter level;
         level.Add(output.left.data(), output.left.size());
         level.Add(output.right.data(), output.right.size());
+        double largest = 0.0;
+        for (size_t i = 0; i < output.left.size(); ++i)
+            largest = std::max({largest, std::fabs(double(output.left[i]) - plain.left[i]),
+                                std::fabs(double(output.right[i]) - plain.right[i])});
         EXPECT_EQ(level.NumNonFinite(), 0);
         EXPECT_GT(level.RmsDb(), -40.0);
         EXPECT_LE(level.PeakDb(), 6.0);
-        EXPECT_GT(LargestDifference(output, plain), 1e-3);
-    }
-}
-
-// The library as the plug-in's own scan sees it: categories one level deep, at least 40 main
-// presets and 24 modulator presets, every modulator preset a whole .mprg file.
-TEST(PresetLibraryTest, LibraryScansIntoCategoriesAndModulatorPresetsParse)
-{
-    const fs::path root(MORVEX_PRESET_DIR);
-    CBasePresetManager plugin;
-    plugin.RebuildPresetVector((root / CPresetCompiler::kPluginFolder).c_str(), ".prg");
-    EXPECT_GE(plugin.GetPresetInfoVector().size(), 40u);
-    EXPECT_GE(plugin.GetPresetCategoryVector().size(), 6u);
-
-    const std::vector<std::string> modulators =
-        FilesIn(root / CPresetCompiler::kModulatorFolder, ".mprg");
-    EXPECT_GE(modulators.size(), 24u);
-    for (const std::string& path : modulators)
-    {
-        SCOPED_TRACE(path);
-        MODULATOR_FILE preset;
-        std::string error;
-        EXPECT_TRUE(ReadModulatorFile(path, preset, error)) << error;
+        EXPECT_GT(largest, 1e-3);
     }
 }
 
@@ -214,62 +195,57 @@ protected:
 };
 
 // A source compiled and loaded back: the values in display units, the steps, the envelope and
-// the layer order all arrive; what the source does not name stays at its default.
-TEST_F(PresetCompilerTest, CompiledPresetLoadsBackWithEverySetting)
+// the layer order all arrive; what the source does not name stays at its default. A modulator
+// source becomes a .mprg file with its mode, step count and pattern.
+TEST_F(PresetCompilerTest, CompiledPresetsLoadBackWithEverySetting)
 {
-    const fs::path source = m_folder / "Gate.txt";
-    const fs::path out = m_folder / "Gate.prg";
-    WriteText(source, "# a gate\n"
-                      "LayerA Delay Mix = 35%\n"
-                      "layera delay speed l = 1/8D   # names ignore case\n"
-                      "ModMtx01 Target = LayerA Filter Cutoff\n"
-                      "Mod2 Mode = Curve\n"
-                      "[Mod1 Steps]\n1 1\n2.5 0\n4 0.25\n"
-                      "[Mod2 Points]\n0 0 0\n3 1 -0.5\n"
-                      "[LayerB Order]\nGlitch Tremolo Delay Flanger LoFi Dist Filter\n");
+    WriteText(m_folder / "Gate.txt",
+              "# a gate\n"
+              "LayerA Delay Mix = 35%\n"
+              "layera delay speed l = 1/8D   # names ignore case\n"
+              "ModMtx01 Target = LayerA Filter Cutoff\n"
+              "Mod2 Mode = Curve\n"
+              "[Mod1 Steps]\n1 1\n2.5 0\n4 0.25\n"
+              "[Mod2 Points]\n0 0 0\n3 1 -0.5\n"
+              "[LayerB Order]\nGlitch Tremolo Delay Flanger LoFi Dist Filter\n");
+    WriteText(m_folder / "Eighths.txt", "Mode = Steps\nNumSteps = 8\n[Steps]\n1 1\n2 0\n");
     CPresetCompiler compiler(m_effect);
     std::string error;
-    ASSERT_TRUE(compiler.CompilePluginPreset(source.string(), out.string(), error)) << error;
+    ASSERT_TRUE(compiler.CompilePluginPreset((m_folder / "Gate.txt").string(),
+                                             (m_folder / "Gate.prg").string(), error))
+        << error;
+    ASSERT_TRUE(compiler.CompileModulatorPreset((m_folder / "Eighths.txt").string(),
+                                                (m_folder / "Eighths.mprg").string(), error))
+        << error;
 
     m_effect->ResetPreset();
-    ASSERT_TRUE(m_effect->LoadPreset(out.c_str()));
+    ASSERT_TRUE(m_effect->LoadPreset((m_folder / "Gate.prg").c_str()));
     EXPECT_EQ(Text(MorvexParam::kDelayMix), "35%");
     EXPECT_EQ(Text(MorvexParam::kDelaySpeedL), "1/8D");
     EXPECT_EQ(Text(MorvexParam::kMtxTarget), "LayerA Filter Cutoff");
     EXPECT_EQ(Text(MorvexParam::kModMode + 1), "Curve");
     EXPECT_EQ(Text(MorvexParam::kDelayFeedback), "0%"); // not named: the default
-
-    const float* steps =
+    const auto* steps =
         reinterpret_cast<const float*>(m_effect->GetRawParameterBlock(kRawBlockSteps));
-    const float expectedSteps[] = {1, 1, 2.5f, 0, 4, 0.25f, 5, 0}; // then one unit each, silent
+    // Then one unit each, silent.
     EXPECT_EQ(std::vector<float>(steps, steps + 8),
-              std::vector<float>(std::begin(expectedSteps), std::end(expectedSteps)));
-    const float* points =
+              (std::vector<float>{1, 1, 2.5f, 0, 4, 0.25f, 5, 0}));
+    const auto* points =
         reinterpret_cast<const float*>(m_effect->GetRawParameterBlock(kRawBlockMsegPoints + 1));
-    const float expectedPoints[] = {0, 0, 0, 3, 1, -0.5f, -1, 0, 0}; // -1: the list ends
+    // -1: the list ends.
     EXPECT_EQ(std::vector<float>(points, points + 9),
-              std::vector<float>(std::begin(expectedPoints), std::end(expectedPoints)));
-    const int32_t* order =
+              (std::vector<float>{0, 0, 0, 3, 1, -0.5f, -1, 0, 0}));
+    const auto* order =
         reinterpret_cast<const int32_t*>(m_effect->GetRawParameterBlock(kRawBlockLayerOrder + 1));
     EXPECT_EQ(std::vector<int32_t>(order, order + kModulesPerLayer),
               (std::vector<int32_t>{6, 5, 4, 3, 2, 1, 0}));
-}
 
-// A modulator source becomes a .mprg file with its mode, step count and pattern.
-TEST_F(PresetCompilerTest, ModulatorPresetHoldsModeStepsAndPattern)
-{
-    const fs::path source = m_folder / "Eighths.txt";
-    const fs::path out = m_folder / "Eighths.mprg";
-    WriteText(source, "Mode = Steps\nNumSteps = 8\n[Steps]\n1 1\n2 0\n");
-    CPresetCompiler compiler(m_effect);
-    std::string error;
-    ASSERT_TRUE(compiler.CompileModulatorPreset(source.string(), out.string(), error)) << error;
-    MODULATOR_FILE preset;
-    ASSERT_TRUE(ReadModulatorFile(out.string(), preset, error)) << error;
-    EXPECT_EQ(preset.mode, 0); // steps
-    EXPECT_EQ(preset.numSteps, 8);
+    MODULATOR_FILE modulator;
+    ASSERT_TRUE(modulator.Read((m_folder / "Eighths.mprg").string())) << modulator.error;
+    EXPECT_EQ(modulator.mode, 0); // steps
+    EXPECT_EQ(modulator.numSteps, 8);
     float first[4] = {};
-    std::memcpy(first, preset.body.data(), sizeof(first));
+    std::memcpy(first, modulator.body.data(), sizeof(first));
     EXPECT_EQ(std::vector<float>(first, first + 4), (std::vector<float>{1, 1, 2, 0}));
 }
 
@@ -284,12 +260,14 @@ TEST_F(PresetCompilerTest, MistakesNameTheFileAndLine)
         const char* message; // part of the message
     };
     const CASE cases[] = {
-        {true, "Volume = -3\n\nLayerA Dleay Mix = 20%\n", ":3: ", "unknown parameter 'LayerA Dleay Mix'"},
+        {true, "Volume = -3\n\nLayerA Dleay Mix = 20%\n",
+         ":3: ", "unknown parameter 'LayerA Dleay Mix'"},
         {true, "LayerA Delay Mix = loud\n", ":1: ", "LayerA Delay Mix"},
         {true, "Volume -3\n", ":1: ", "Parameter Name = value"},
         {true, "[Mod1 Steps]\n1 1\n0.5 1\n", ":3: ", "above the previous end"},
         {true, "[Mod9 Steps]\n1 1\n", ":1: ", "unknown section"},
-        {true, "[LayerA Order]\nFilter Filter Dist LoFi Flanger Delay Tremolo\n", ":2: ", "'Filter'"},
+        {true, "[LayerA Order]\nFilter Filter Dist LoFi Flanger Delay Tremolo\n",
+         ":2: ", "'Filter'"},
         {true, "[Mod1 Points]\n0 0 0\n1 2 0\n", ":3: ", "level 0..1"},
         {false, "Mode = Steps\nNumSteps = 40\n[Steps]\n1 1\n", ":2: ", "NumSteps = 2..32"},
         {false, "Mode = Curve\n[Steps]\n1 1\n", ":2: ", "[Points]"},
@@ -303,8 +281,9 @@ TEST_F(PresetCompilerTest, MistakesNameTheFileAndLine)
         const fs::path out = fs::path(source).replace_extension(c.plugin ? ".prg" : ".mprg");
         WriteText(source, c.text);
         std::string error;
-        const bool ok = c.plugin ? compiler.CompilePluginPreset(source.string(), out.string(), error)
-                                 : compiler.CompileModulatorPreset(source.string(), out.string(), error);
+        const bool ok = c.plugin
+                            ? compiler.CompilePluginPreset(source.string(), out.string(), error)
+                            : compiler.CompileModulatorPreset(source.string(), out.string(), error);
         EXPECT_FALSE(ok);
         EXPECT_NE(error.find(source.string() + c.where), std::string::npos) << error;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
@@ -361,12 +340,9 @@ TEST(PresetInstallTest, InstallingAgainKeepsEverythingOfTheUsers)
     EXPECT_EQ(ReadText(data / (plugin + "Drums/Punch.prg")), "punch 1");
 
     const std::vector<std::pair<std::string, std::string>> users = {
-        {plugin + "User/Mine.prg", "mine"},
-        {plugin + "My Beats/Beat.prg", "beat"},
-        {plugin + "Drums/My Own.prg", "own"},
-        {plugin + "Drums/New.prg", "my new"},
-        {modulator + "User/Gate.mprg", "gate"},
-        {plugin + "Default Preset.prg", "default"},
+        {plugin + "User/Mine.prg", "mine"},     {plugin + "My Beats/Beat.prg", "beat"},
+        {plugin + "Drums/My Own.prg", "own"},   {plugin + "Drums/New.prg", "my new"},
+        {modulator + "User/Gate.mprg", "gate"}, {plugin + "Default Preset.prg", "default"},
     };
     for (const auto& [path, text] : users)
         WriteText(data / path, text);
@@ -395,63 +371,4 @@ TEST(PresetInstallTest, InstallingAgainKeepsEverythingOfTheUsers)
             found.insert(relative);
     }
     EXPECT_EQ(found, expected);
-}
-
-// --mod-preset N=FILE: N from 1 to 8 and a file name, nothing else.
-TEST(ModPresetOptionTest, TakesAModulatorNumberAndAFile)
-{
-    struct CASE
-    {
-        const char* value;
-        bool ok;
-        int modulator;
-    };
-    const CASE cases[] = {{"1=a.mprg", true, 0}, {"8=b c.mprg", true, 7}, {"0=a.mprg", false, 0},
-                          {"9=a.mprg", false, 0}, {"12=a.mprg", false, 0}, {"1=", false, 0},
-                          {"a.mprg", false, 0}};
-    for (const CASE& c : cases)
-    {
-        SCOPED_TRACE(c.value);
-        const char* argv[] = {"morvex-render", "--mod-preset", c.value};
-        RENDER_OPTIONS options;
-        std::string error;
-        ASSERT_EQ(CCommandLine::Parse(3, argv, options, error), c.ok) << error;
-        if (c.ok)
-        {
-            ASSERT_EQ(options.modPresets.size(), 1u);
-            EXPECT_EQ(options.modPresets[0].modulator, c.modulator);
-            EXPECT_EQ(options.modPresets[0].path, std::string(c.value).substr(2));
-        }
-    }
-}
-
-// The built program: a factory envelope into modulator 3 reaches the plug-in's state (saved
-// with --save-preset and read back), with its mode and number of steps.
-TEST_F(PresetCompilerTest, RenderToolLoadsAModulatorPresetIntoItsModulator)
-{
-    const std::vector<std::string> envelopes = FilesIn(
-        fs::path(MORVEX_PRESET_DIR) / CPresetCompiler::kModulatorFolder / "Pumps", ".mprg");
-    ASSERT_FALSE(envelopes.empty());
-    MODULATOR_FILE expected;
-    std::string error;
-    ASSERT_TRUE(ReadModulatorFile(envelopes.front(), expected, error)) << error;
-    ASSERT_EQ(expected.mode, 1); // envelope
-
-    const fs::path saved = fs::path(m_data.GetPath()) / "saved.prg";
-    const std::string command = std::string("'") + MORVEX_RENDER_PATH + "' --plugin '" +
-                                MORVEX_PLUGIN_PATH + "' --list --mod-preset '3=" +
-                                envelopes.front() + "' --save-preset '" + saved.string() +
-                                "' >/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    ASSERT_TRUE(m_effect->LoadPreset(saved.c_str()));
-    EXPECT_EQ(Text(MorvexParam::kModMode + 2), "Curve");
-    EXPECT_EQ(m_effect->GetParameterInfo(MorvexParam::kModNumSteps + 2)->value.Load(),
-              static_cast<float>(expected.numSteps));
-    const uint8_t* points = m_effect->GetRawParameterBlock(kRawBlockMsegPoints + 2);
-    EXPECT_EQ(std::vector<uint8_t>(points, points + kRawBlockMsegPointsSize), expected.body);
-
-    const std::string bad = std::string("'") + MORVEX_RENDER_PATH + "' --plugin '" +
-                            MORVEX_PLUGIN_PATH + "' --list --mod-preset '1=" + saved.string() +
-                            "' >/dev/null 2>&1";
-    EXPECT_NE(std::system(bad.c_str()), 0); // a main preset is no modulator preset
 }

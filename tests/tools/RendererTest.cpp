@@ -4,14 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <dlfcn.h>
-#include <tuple>
 
 using namespace morvex::render;
 
 namespace
 {
-
 // A ramp that never repeats a value, so a sample landing in the wrong place shows.
 AUDIO_BUFFER Ramp(std::int64_t numFrames)
 {
@@ -27,28 +24,14 @@ AUDIO_BUFFER Ramp(std::int64_t numFrames)
     }
     return buffer;
 }
-
 } // namespace
 
-class CRendererTest : public ::testing::TestWithParam<int>
+class CRendererTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_fixture = dlopen(PASSTHROUGH_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(m_fixture, nullptr) << dlerror();
-        m_log =
-            reinterpret_cast<PassThroughPluginLogProc>(dlsym(m_fixture, "PassThroughPluginLog"))();
-    }
-
-    void TearDown() override
-    {
-        dlclose(m_fixture);
-    }
-
     // Renders `input` with the fixture at `blockSize`, Gain at normalised `gain`.
     AUDIO_BUFFER Render(const AUDIO_BUFFER& input, int blockSize, float gain,
-                        std::vector<CONTROL_CHANGE> changes = {})
+                        std::vector<CONTROL_CHANGE> changes)
     {
         CPluginHost host;
         std::string error;
@@ -74,67 +57,54 @@ protected:
         return output;
     }
 
-    void* m_fixture = nullptr;
-    FIXTURE_LOG* m_log = nullptr;
+    CFixtureLog m_log;
 };
 
-TEST_P(CRendererTest, EveryCallIsTheBlockSizeButTheLast)
+// Every call is the block size but the last; the output is the input times the gain, in
+// place; control changes land on their sample (controller 3 makes the fixture write a NaN at
+// the event's offset in its block).
+TEST_F(CRendererTest, BlocksGainAndEventPositions)
 {
-    const int blockSize = GetParam();
     const AUDIO_BUFFER input = Ramp(1000);
-    Render(input, blockSize, 0.5f);
-    const int expectedCalls = (1000 + blockSize - 1) / blockSize;
-    ASSERT_EQ(m_log->numProcessCalls, expectedCalls);
-    for (int call = 0; call < expectedCalls; ++call)
+    for (const int blockSize : {1, 15, 16, 17, 512, 4096})
     {
-        const int expectedFrames = call + 1 < expectedCalls ? blockSize : 1000 - call * blockSize;
-        EXPECT_EQ(m_log->processCalls[call].numFrames, expectedFrames) << call;
-        EXPECT_DOUBLE_EQ(m_log->processCalls[call].timeInfo.samplePos, 1.0 * call * blockSize);
+        SCOPED_TRACE(blockSize);
+        // Gain 0.5 -> -24 + 36 x 0.5 = -6 dB -> factor 10^(-6/20) = 0.501187.
+        const AUDIO_BUFFER output =
+            Render(input, blockSize, 0.5f, {{700, 3, 1}, {300, 3, 1}, {301, 7, 99}});
+        const int expectedCalls = (1000 + blockSize - 1) / blockSize;
+        ASSERT_EQ(m_log->numProcessCalls, expectedCalls);
+        for (int call = 0; call < expectedCalls; ++call)
+        {
+            const int frames = call + 1 < expectedCalls ? blockSize : 1000 - call * blockSize;
+            EXPECT_EQ(m_log->processCalls[call].numFrames, frames) << call;
+            EXPECT_DOUBLE_EQ(m_log->processCalls[call].timeInfo.samplePos, 1.0 * call * blockSize);
+        }
+
+        // Sorted by sample, each before the call of the block that holds it.
+        ASSERT_EQ(m_log->numEvents, 3);
+        const std::int64_t samples[] = {300, 301, 700};
+        for (int i = 0; i < 3; ++i)
+        {
+            const BLOCK_POSITION position = CMidiSchedule::Locate(samples[i], blockSize);
+            EXPECT_EQ(m_log->events[i].processIndex, position.block) << i;
+            EXPECT_EQ(m_log->events[i].deltaFrames, position.offset) << i;
+        }
+        EXPECT_EQ(m_log->events[1].midi[1], 7);
+
+        ASSERT_EQ(output.NumFrames(), input.NumFrames());
+        EXPECT_EQ(output.sampleRate, input.sampleRate);
+        const float factor = std::pow(10.0f, -6.0f / 20.0f);
+        for (std::size_t n = 0; n < input.left.size(); ++n)
+        {
+            const bool marked = n == 300 || n == 700;
+            ASSERT_EQ(std::isnan(output.left[n]), marked) << n;
+            ASSERT_EQ(std::isnan(output.right[n]), marked) << n;
+            if (!marked)
+            {
+                ASSERT_FLOAT_EQ(output.left[n], input.left[n] * factor) << n;
+                ASSERT_FLOAT_EQ(output.right[n], input.right[n] * factor) << n;
+            }
+        }
     }
 }
-
-TEST_P(CRendererTest, OutputIsInputTimesGainInPlace)
-{
-    const int blockSize = GetParam();
-    const AUDIO_BUFFER input = Ramp(1000);
-    // Gain 0.5 -> -24 + 36 x 0.5 = -6 dB -> factor 10^(-6/20) = 0.501187.
-    const AUDIO_BUFFER output = Render(input, blockSize, 0.5f);
-    ASSERT_EQ(output.NumFrames(), input.NumFrames());
-    EXPECT_EQ(output.sampleRate, input.sampleRate);
-    const float factor = std::pow(10.0f, -6.0f / 20.0f);
-    for (std::size_t n = 0; n < input.left.size(); ++n)
-    {
-        ASSERT_FLOAT_EQ(output.left[n], input.left[n] * factor) << n;
-        ASSERT_FLOAT_EQ(output.right[n], input.right[n] * factor) << n;
-    }
-}
-
-TEST_P(CRendererTest, ControlChangesLandOnTheirSample)
-{
-    const int blockSize = GetParam();
-    const AUDIO_BUFFER input = Ramp(1000);
-    // Controller 3 makes the fixture write a NaN at the event's offset in its block.
-    const AUDIO_BUFFER output =
-        Render(input, blockSize, 0.5f, {{700, 3, 1}, {300, 3, 1}, {301, 7, 99}});
-    ASSERT_EQ(m_log->numEvents, 3);
-    const std::int64_t samples[] = {300, 301, 700};
-    for (int i = 0; i < 3; ++i)
-    {
-        const FIXTURE_EVENT& event = m_log->events[i];
-        const BLOCK_POSITION position = CMidiSchedule::Locate(samples[i], blockSize);
-        EXPECT_EQ(event.processIndex, position.block) << i;
-        EXPECT_EQ(event.deltaFrames, position.offset) << i;
-        EXPECT_EQ(event.type, kVstMidiType);
-        EXPECT_EQ(event.midi[0], 0xB0);
-    }
-    EXPECT_EQ(m_log->events[1].midi[1], 7);
-    EXPECT_EQ(m_log->events[1].midi[2], 99);
-    for (std::size_t n = 0; n < output.left.size(); ++n)
-    {
-        const bool marked = n == 300 || n == 700;
-        EXPECT_EQ(std::isnan(output.left[n]), marked) << n;
-        EXPECT_EQ(std::isnan(output.right[n]), marked) << n;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(BlockSizes, CRendererTest, ::testing::Values(1, 15, 16, 17, 512, 4096));
