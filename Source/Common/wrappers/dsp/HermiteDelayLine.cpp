@@ -11,10 +11,23 @@ void CHermiteDelayLine::SetLength(int lengthSamples)
 {
     m_length = std::max(lengthSamples, 1);
     m_size = m_length + kGuardSamples;
-    m_buffer.assign(static_cast<size_t>(m_size), 0.0f);
+    if (static_cast<size_t>(m_size) <= m_buffer.capacity())
+    {
+        // Storage that is large enough is kept as it is: no allocation, and no pass over
+        // seconds of samples that would push the engine's working set out of the caches.
+        // The line is silent the lazy way: nothing in it counts as pushed yet.
+        m_buffer.resize(static_cast<size_t>(m_size));
+        m_fresh = 0;
+    }
+    else
+    {
+        // Fresh storage is written here in full, so that no page of it first faults on the
+        // audio thread; it holds silence throughout.
+        m_buffer.assign(static_cast<size_t>(m_size), 0.0f);
+        m_fresh = m_size;
+    }
     m_data = m_buffer.data();
     m_write = 0;
-    m_fresh = m_size; // the new buffer holds silence throughout
     m_written = false;
 }
 
