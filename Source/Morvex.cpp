@@ -676,10 +676,12 @@ void CMorvex::BindModulation() noexcept
 void CMorvex::PrepareToProcess() noexcept
 {
     // What the first block would do once: take a state loaded while suspended, bind the
-    // modulation records and sort the layers by their order blocks. Each is a no-op when
-    // repeated, so the first block finds nothing left to do.
+    // modulation records, copy the envelopes and steps into the modulators and sort the
+    // layers by their order blocks. Each is a no-op when repeated, so the first block finds
+    // nothing left to do.
     CBaseEffect::PrepareToProcess();
     BindModulation();
+    m_matrix->PrepareToProcess();
     for (int layer = 0; layer < kNumLayers; ++layer)
         SortModules(layer);
 }
