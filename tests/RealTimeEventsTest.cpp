@@ -70,12 +70,15 @@ struct LINE_CASE
     std::function<float(int n, int m, bool& kept)> fillResizeRead;
 };
 
-float HermiteCase(int n, int m, bool& kept)
+float HermiteLine(int n, int m, bool& kept, bool clearFirst)
 {
     CHermiteDelayLine line;
     line.SetLength(n);
     for (int i = 0; i < 2 * n; ++i)
         line.Push(1.0f);
+    // A reset before the device change leaves the sound in memory, unread.
+    if (clearFirst)
+        line.Clear();
     const float* before = line.Data();
     line.SetLength(m);
     kept = line.Data() == before;
@@ -92,6 +95,16 @@ float HermiteCase(int n, int m, bool& kept)
             loudest = std::max(loudest, std::fabs(taps[t]));
     }
     return loudest;
+}
+
+float HermiteCase(int n, int m, bool& kept)
+{
+    return HermiteLine(n, m, kept, false);
+}
+
+float HermiteClearedCase(int n, int m, bool& kept)
+{
+    return HermiteLine(n, m, kept, true);
 }
 
 float AllPassCase(int n, int m, bool& kept)
@@ -148,6 +161,7 @@ std::string LineCaseName(const ::testing::TestParamInfo<LINE_CASE>& param)
 
 INSTANTIATE_TEST_SUITE_P(Lines, RealTimeLineTest,
                          ::testing::Values(LINE_CASE{"Hermite", HermiteCase},
+                                           LINE_CASE{"HermiteCleared", HermiteClearedCase},
                                            LINE_CASE{"AllPass", AllPassCase},
                                            LINE_CASE{"Reverb", ReverbCase}),
                          LineCaseName);

@@ -9,15 +9,19 @@ constexpr int kGuardSamples = 2;
 
 void CHermiteDelayLine::SetLength(int lengthSamples)
 {
+    // Zero throughout: nothing pushed since the whole line last held silence.
+    const bool zeroed = !m_written && m_fresh >= m_size;
     m_length = std::max(lengthSamples, 1);
     m_size = m_length + kGuardSamples;
     if (static_cast<size_t>(m_size) <= m_buffer.capacity())
     {
         // Storage that is large enough is kept as it is: no allocation, and no pass over
         // seconds of samples that would push the engine's working set out of the caches.
-        // The line is silent the lazy way: nothing in it counts as pushed yet.
+        // A line that held sound is silent the lazy way (nothing in it counts as pushed);
+        // one that was zero still is (growing zeroes the added samples), and its readers
+        // need zero nothing.
         m_buffer.resize(static_cast<size_t>(m_size));
-        m_fresh = 0;
+        m_fresh = zeroed ? m_size : 0;
     }
     else
     {
