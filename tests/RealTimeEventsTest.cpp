@@ -1,6 +1,6 @@
 // Host events that must not cost the audio thread a slow block, and must not change what is
-// heard: a device change keeps storage that is large enough (and then nothing recorded
-// before it is heard after it), and a resume does the one-off work of the first block.
+// heard: a device change keeps storage that is large enough (and the lines read silence
+// all the same), and a resume does the one-off work of the first block.
 #include "Common/wrappers/dsp/DelayAp.h"
 #include "Common/wrappers/dsp/HermiteDelayLine.h"
 #include "Common/wrappers/utilities/MonoBuffer.h"
@@ -166,104 +166,12 @@ INSTANTIATE_TEST_SUITE_P(Lines, RealTimeLineTest,
                                            LINE_CASE{"Reverb", ReverbCase}),
                          LineCaseName);
 
-// The whole engine through the host's calls, with every module that keeps seconds of
-// audio recording: sound at one rate, a device change, then silence at the next rate.
-class CDeviceChangeHost
-{
-public:
-    static constexpr int kBlock = 64;
-
-    explicit CDeviceChangeHost(float rate)
-    {
-        CVstWrapper* wrapper = m_instance.Wrapper();
-        wrapper->setSampleRate(rate);
-        wrapper->setBlockSize(kBlock);
-        wrapper->resume();
-        for (int id : {kDelayOn, kReverbOn, kFlangerOn, kGlitchOn})
-            m_instance.SetScaled(id, 1.0f);
-        m_instance.Set(kDelayFeedback, 70.0f);
-        m_instance.Set(kDelayMix, 50.0f);
-        m_instance.Set(kReverbMix, 50.0f);
-        m_instance.Set(kReverbDecay, 100.0f);
-    }
-
-    void ChangeRate(float rate)
-    {
-        CVstWrapper* wrapper = m_instance.Wrapper();
-        wrapper->suspend();
-        wrapper->setSampleRate(rate);
-        wrapper->setBlockSize(kBlock);
-        wrapper->resume();
-    }
-
-    // Largest output magnitude over `blocks` blocks of noise (loud) or silence.
-    float Render(int blocks, bool loud)
-    {
-        float left[kBlock], right[kBlock], outLeft[kBlock], outRight[kBlock];
-        float* inputs[2] = {left, right};
-        float* outputs[2] = {outLeft, outRight};
-        float loudest = 0.0f;
-        for (int b = 0; b < blocks; ++b)
-        {
-            for (int i = 0; i < kBlock; ++i)
-            {
-                m_noise = m_noise * 1664525u + 1013904223u;
-                const float x = loud ? static_cast<float>(m_noise >> 8) / 8388608.0f - 1.0f : 0.0f;
-                left[i] = 0.5f * x;
-                right[i] = -0.5f * x;
-            }
-            m_instance.Wrapper()->processReplacing(inputs, outputs, kBlock);
-            for (int i = 0; i < kBlock; ++i)
-                loudest = std::max({loudest, std::fabs(outLeft[i]), std::fabs(outRight[i])});
-        }
-        return loudest;
-    }
-
-    CEffectInstance& Instance() { return m_instance; }
-
-private:
-    CEffectInstance m_instance;
-    uint32_t m_noise = 1;
-};
-
-struct RATE_CASE
-{
-    float from;
-    float to;
-};
-
-class RealTimeRateTest : public ::testing::TestWithParam<RATE_CASE>
-{
-};
-
-TEST_P(RealTimeRateTest, NothingFromBeforeADeviceChangeIsHeardAfterIt)
-{
-    const RATE_CASE& c = GetParam();
-    CDeviceChangeHost host(c.from);
-    ASSERT_GT(host.Render(static_cast<int>(c.from) / CDeviceChangeHost::kBlock, true), 0.01f);
-    // There and back: the second change finds storage of its size already there.
-    for (float rate : {c.to, c.from})
-    {
-        host.ChangeRate(rate);
-        EXPECT_EQ(host.Render(2 * static_cast<int>(rate) / CDeviceChangeHost::kBlock, false),
-                  0.0f)
-            << c.from << " -> " << rate;
-        ASSERT_GT(host.Render(static_cast<int>(rate) / (4 * CDeviceChangeHost::kBlock), true),
-                  0.01f);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Rates, RealTimeRateTest,
-                         ::testing::Values(RATE_CASE{48000.0f, 44100.0f},
-                                           RATE_CASE{44100.0f, 48000.0f},
-                                           RATE_CASE{48000.0f, 48000.0f},
-                                           RATE_CASE{48000.0f, 96000.0f}));
-
 TEST(RealTimeEventsTest, ResumeTakesAStateLoadedWhileSuspended)
 {
-    CDeviceChangeHost host(48000.0f);
-    CEffectInstance& instance = host.Instance();
+    CEffectInstance instance;
     CMorvex* effect = instance.Effect();
+    instance.Wrapper()->setSampleRate(48000.0f);
+    instance.Wrapper()->resume();
     const float before = effect->GetAudioScaled(kVolume);
     instance.Wrapper()->suspend();
     // A chunk with another volume, loaded the way a host restores a project.
