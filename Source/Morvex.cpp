@@ -663,17 +663,34 @@ void CMorvex::ResetModules() noexcept
         m_reverb->Reset();
 }
 
+void CMorvex::BindModulation() noexcept
+{
+    // The matrix keeps one record per parameter for its whole life: the base class binds
+    // them once; their contents change every block.
+    if (m_modulationBound)
+        return;
+    CBaseEffect::PreProcess(0);
+    m_modulationBound = true;
+}
+
+void CMorvex::PrepareToProcess() noexcept
+{
+    // What the first block would do once: take a state loaded while suspended, bind the
+    // modulation records, copy the envelopes and steps into the modulators and sort the
+    // layers by their order blocks. Each is a no-op when repeated, so the first block finds
+    // nothing left to do.
+    CBaseEffect::PrepareToProcess();
+    BindModulation();
+    m_matrix->PrepareToProcess();
+    for (int layer = 0; layer < kNumLayers; ++layer)
+        SortModules(layer);
+}
+
 void CMorvex::PreProcess(int numSamples) noexcept
 {
     CDenormalGuard guard;
     ApplyPendingState();
-    // The matrix keeps one record per parameter for its whole life: the base class binds
-    // them once; their contents change every block.
-    if (!m_modulationBound)
-    {
-        CBaseEffect::PreProcess(numSamples);
-        m_modulationBound = true;
-    }
+    BindModulation();
     m_matrix->PreProcess(numSamples);
 }
 

@@ -176,6 +176,7 @@ public:
     void OnTransportStart() override;
     void OnTransportStop() override;
     void Reset() override;
+    void PrepareToProcess() noexcept override;
     void PreProcess(int numSamples) noexcept override;
     void Process(float* left, float* right, int numSamples) noexcept override;
 
@@ -237,6 +238,9 @@ private:
     void TerminatePathBlocks();
     // Re-reads the layer's order block and sorts its module list by it.
     void SortModules(int layer) noexcept;
+    // The modulation records bound to the parameters, once (audio thread, or the host
+    // thread while no block runs).
+    void BindModulation() noexcept;
     void ProcessLayers(float* left, float* right, int numSamples, bool serial) noexcept;
     void MixLayers(int numSamples, const bool layerOn[kNumLayers]) noexcept;
     // The layer sums and the output stage, each one loop for settled and moving ramps:

@@ -32,9 +32,12 @@ void CGrainStretch::SetSampleRate(float sampleRate)
     if (!(sampleRate >= kMinSampleRate))
         sampleRate = kMinSampleRate;
     m_sampleRate = std::min(sampleRate, kMaxSampleRate);
-    m_buffer.SetSamplesCount(kRingSeconds * static_cast<int>(m_sampleRate));
-    // Touched here, so that the audio thread's first writes fault in no fresh pages.
-    m_buffer.Clear();
+    // Fresh storage is touched here, so that the audio thread's first writes fault in no
+    // new pages. Kept storage needs nothing: what was not written since the reset reads
+    // as silence, and rewriting seconds of it would only push the engine's working set
+    // out of the caches.
+    if (m_buffer.SetSamplesCount(kRingSeconds * static_cast<int>(m_sampleRate)))
+        m_buffer.Clear();
     UpdateResyncPeriod();
     Reset();
 }

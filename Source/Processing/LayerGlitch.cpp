@@ -76,10 +76,11 @@ void CLayerGlitch::SetSampleRate(float sampleRate)
     CLayerEffect::SetSampleRate(sampleRate);
     m_stretch.SetSampleRate(sampleRate);
     const float longestSeconds = TimeScaling::ToRatio(kLongestBufferIndex, kMinTempoBpm);
-    m_loop.SetSamplesCount(static_cast<int>(longestSeconds * sampleRate));
     // Not needed for silence (Reset makes the loop read as silence), but the first write to
-    // a fresh page would otherwise fault it in on the audio thread.
-    m_loop.Clear();
+    // a fresh page would otherwise fault it in on the audio thread. Kept storage has its
+    // pages already.
+    if (m_loop.SetSamplesCount(static_cast<int>(longestSeconds * sampleRate)))
+        m_loop.Clear();
     CalcBufferSize();
     Reset();
 }

@@ -49,6 +49,9 @@ public:
     // Once per host block of numSamples samples, before any Generate: rebuilds the
     // routing records and copies the steps and points from the raw blocks. Audio thread.
     void PreProcess(int numSamples) noexcept;
+    // The copy of the steps and points that PreProcess would make, done ahead (host thread
+    // at resume, while no block runs): the first block finds them current.
+    void PrepareToProcess() noexcept { CopyModulatorData(); }
     // Once per sub-block (numSamples <= the buffer size; longer calls are cut): runs each
     // modulator's selected generator into its buffer, modulators 0..7 in order. A step
     // modulator that no routing uses and whose bit in `otherListeners` is clear only

@@ -250,7 +250,7 @@ void CBaseEffect::PublishState()
     m_stateHandover.Publish();
 }
 
-void CBaseEffect::ApplyPendingState() noexcept
+void CBaseEffect::ApplyNewestState() noexcept
 {
     const STATE_SNAPSHOT* snapshot = m_stateHandover.TakeNewest();
     if (!snapshot)

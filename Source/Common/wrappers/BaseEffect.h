@@ -141,6 +141,10 @@ public:
     virtual void OnTransportStop();
     virtual bool IsTransportPlaying();
     virtual void Reset() {}
+    // Host thread, when the host resumes processing (after Reset), while no block runs:
+    // the one-off work a first block would otherwise do on the audio thread. The base
+    // takes a state loaded while suspended.
+    virtual void PrepareToProcess() noexcept { ApplyPendingState(); }
     // Once per host block, audio thread, before any Process.
     virtual void PreProcess(int numSamples) noexcept;
     // Per sub-block of at most 16 samples, in place, audio thread.
@@ -253,8 +257,12 @@ public:
     // Audio thread, at the start of each host block before any read: takes the state of
     // the last whole-state load, if one came since the last call (bounded: one copy of
     // every parameter's view and of the raw blocks the load changed). Never blocks or
-    // allocates.
-    void ApplyPendingState() noexcept;
+    // allocates. Inline: most blocks have nothing pending, which is one load and a compare.
+    void ApplyPendingState() noexcept
+    {
+        if (m_stateHandover.HasNewest())
+            ApplyNewestState();
+    }
     float ScaledValueToUnscaled(int id, float scaled) const noexcept;
     float UnscaledValueToScaled(int id, float unscaled) const noexcept;
     void ResetParameter(int id);
@@ -401,6 +409,8 @@ protected:
     // Takes the shared state into a snapshot and hands it to the audio thread. The
     // caller holds the access lock.
     void PublishState();
+    // The body of ApplyPendingState once a snapshot is waiting. Audio thread.
+    void ApplyNewestState() noexcept;
     CRawParameterBlock* FindRawParameterBlock(int id) noexcept;
     // Copies `size` bytes of `data` (zeros when null) into the block with that id,
     // if any. The caller holds the access lock.

@@ -6,8 +6,16 @@
 void CReverbDelayLine::SetSize(int numSamples)
 {
     const int size = std::max(numSamples, kMinSize);
-    m_buffer = std::vector<float>(static_cast<std::size_t>(size + kGuardSamples), 0.0f);
-    m_spare = std::vector<float>(m_buffer.size(), 0.0f);
+    const std::size_t total = static_cast<std::size_t>(size + kGuardSamples);
+    // The same size again (a host re-sends its rate on every resume): a silent line with a
+    // clean spare is what a new one would be, and rewriting it would only push the
+    // engine's working set out of the caches.
+    if (size == m_size && !m_written && m_spare.size() == total && IsSpareClean())
+        return;
+    // assign() keeps storage that is large enough (no allocation); fresh storage is
+    // written here in full, so that no page of it first faults on the audio thread.
+    m_buffer.assign(total, 0.0f);
+    m_spare.assign(total, 0.0f);
     m_spareClean = m_spare.size();
     m_written = false;
     m_size = size;

@@ -20,8 +20,9 @@ public:
     // Shortest line: a read needs the delay range 2 .. S - 3 to be non-empty.
     static constexpr int kMinSize = 5;
 
-    // New zeroed storage of numSamples samples (at least kMinSize) plus the guard, and a
-    // zeroed spare of the same size; the old storage freed. UI thread.
+    // A silent line of numSamples samples (at least kMinSize) plus the guard, and a zeroed
+    // spare of the same size. Storage is kept when it is large enough, and a silent line
+    // of that size already is left untouched. UI thread (not while the line is processed).
     void SetSize(int numSamples);
     // Silence in the whole line. Swaps in the spare, which ZeroSpare keeps zeroing a piece
     // at a time, so that a clear costs nothing on the audio thread; only a second clear

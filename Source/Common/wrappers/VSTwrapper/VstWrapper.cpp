@@ -219,7 +219,10 @@ void CVstWrapper::resume()
 {
     AudioEffectX::resume();
     if (m_effect)
+    {
         m_effect->Reset();
+        m_effect->PrepareToProcess();
+    }
     m_midiQueue->Reset();
 }
 

@@ -12,7 +12,8 @@
 class CDelayAp
 {
 public:
-    // Sizes the line (at least 4 samples) and clears it. UI thread.
+    // Sizes the line (at least 4 samples) and clears it; storage that is large enough is
+    // kept. UI thread.
     void SetSize(int numSamples);
     // Silences the line and zeroes the interpolator memory; the write index runs on.
     // Constant time: the line reads as silence until it is written again (the memory is

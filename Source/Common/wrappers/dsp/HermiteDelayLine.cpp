@@ -9,12 +9,29 @@ constexpr int kGuardSamples = 2;
 
 void CHermiteDelayLine::SetLength(int lengthSamples)
 {
+    // Zero throughout: nothing pushed since the whole line last held silence.
+    const bool zeroed = !m_written && m_fresh >= m_size;
     m_length = std::max(lengthSamples, 1);
     m_size = m_length + kGuardSamples;
-    m_buffer.assign(static_cast<size_t>(m_size), 0.0f);
+    if (static_cast<size_t>(m_size) <= m_buffer.capacity())
+    {
+        // Storage that is large enough is kept as it is: no allocation, and no pass over
+        // seconds of samples that would push the engine's working set out of the caches.
+        // A line that held sound is silent the lazy way (nothing in it counts as pushed);
+        // one that was zero still is (growing zeroes the added samples), and its readers
+        // need zero nothing.
+        m_buffer.resize(static_cast<size_t>(m_size));
+        m_fresh = zeroed ? m_size : 0;
+    }
+    else
+    {
+        // Fresh storage is written here in full, so that no page of it first faults on the
+        // audio thread; it holds silence throughout.
+        m_buffer.assign(static_cast<size_t>(m_size), 0.0f);
+        m_fresh = m_size;
+    }
     m_data = m_buffer.data();
     m_write = 0;
-    m_fresh = m_size; // the new buffer holds silence throughout
     m_written = false;
 }
 

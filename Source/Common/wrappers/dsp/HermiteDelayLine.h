@@ -20,7 +20,8 @@ public:
     CHermiteDelayLine(const CHermiteDelayLine&) = delete; // holds a pointer into its buffer
     CHermiteDelayLine& operator=(const CHermiteDelayLine&) = delete;
 
-    // Longest delay plus one, in samples (> 0); allocates and clears. UI thread.
+    // Longest delay plus one, in samples (> 0); clears the line. Allocates only when the
+    // storage it has is too small. UI thread.
     void SetLength(int lengthSamples);
     // Silence in the whole line, in constant time (the memory is zeroed later, only as far
     // back as block reads reach). A line not written since it was silent throughout stays

@@ -9,9 +9,10 @@ public:
     CMonoBuffer(const CMonoBuffer&) = delete;
     CMonoBuffer& operator=(const CMonoBuffer&) = delete;
 
-    // New storage of n samples (contents undefined); 0 or the current count keeps
-    // the buffer and its contents. UI thread.
-    void SetSamplesCount(int n);
+    // n samples (contents undefined); 0 or the current count keeps the buffer and its
+    // contents. Allocates only when the storage holds fewer than n samples, and then
+    // answers true. UI thread.
+    bool SetSamplesCount(int n);
     // Zeroes the first n samples; 0 means all of them.
     void Clear(int n = 0) noexcept;
     float* GetBuffer() noexcept { return m_samples; }
@@ -23,4 +24,5 @@ private:
 
     float* m_samples = nullptr;
     int m_count = 0;
+    int m_capacity = 0; // samples the storage holds
 };

@@ -2,18 +2,23 @@
 
 #include <cstring>
 
-void CStereoBuffer::SetSamplesCount(int n)
+bool CStereoBuffer::SetSamplesCount(int n)
 {
     if (n <= 0 || n == m_count)
-        return;
+        return false;
     m_count = n;
+    // Storage that holds n samples already is kept.
+    if (n <= m_capacity)
+        return false;
+    m_capacity = n;
     SetupBuffer();
+    return true;
 }
 
 void CStereoBuffer::SetupBuffer()
 {
     delete[] m_samples;
-    m_samples = new float[2 * static_cast<size_t>(m_count)];
+    m_samples = new float[2 * static_cast<size_t>(m_capacity)];
 }
 
 void CStereoBuffer::Clear(int n) noexcept
@@ -31,4 +36,5 @@ void CStereoBuffer::ReleaseBuffer()
     delete[] m_samples;
     m_samples = nullptr;
     m_count = 0;
+    m_capacity = 0;
 }

@@ -10,9 +10,10 @@ public:
     CStereoBuffer(const CStereoBuffer&) = delete;
     CStereoBuffer& operator=(const CStereoBuffer&) = delete;
 
-    // New storage of n samples per channel (contents undefined); 0 or the current
-    // count keeps the buffer and its contents. UI thread.
-    void SetSamplesCount(int n);
+    // n samples per channel (contents undefined); 0 or the current count keeps the
+    // buffer and its contents. Allocates only when the storage holds fewer than n samples
+    // per channel, and then answers true. UI thread.
+    bool SetSamplesCount(int n);
     // Zeroes the first n samples of each channel; 0 means all of them.
     void Clear(int n = 0) noexcept;
     float* GetLeftBuffer() noexcept { return m_samples; }
@@ -25,4 +26,5 @@ private:
 
     float* m_samples = nullptr;
     int m_count = 0;
+    int m_capacity = 0; // samples per channel the storage holds
 };

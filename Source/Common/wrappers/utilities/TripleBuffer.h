@@ -23,6 +23,12 @@ public:
         m_back = m_middle.exchange(m_back | kFresh, std::memory_order_acq_rel) & kIndexMask;
     }
 
+    // Reader side: whether a slot was published since the last TakeNewest (one relaxed
+    // load, for the common case of nothing new).
+    bool HasNewest() const noexcept
+    {
+        return (m_middle.load(std::memory_order_relaxed) & kFresh) != 0;
+    }
     // Reader side: the newest slot published since the last call, or null. The slot
     // stays the reader's until its next successful call.
     const T* TakeNewest() noexcept
