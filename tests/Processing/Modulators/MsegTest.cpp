@@ -210,6 +210,8 @@ INSTANTIATE_TEST_SUITE_P(Rates, CMsegRateTest, ::testing::Values(44100.0f, 48000
 TEST(CMsegTest, EmptyListHoldsTheFirstLevel)
 {
     CMseg mseg;
+    mseg.SetSync(false);
+    mseg.SetSpeed(50.0f);
     MSEG_POINT empty[kMsegMaxPoints];
     for (MSEG_POINT& point : empty)
         point = {-1.0f, 0.6f, 0.0f};
