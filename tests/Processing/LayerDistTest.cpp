@@ -1,12 +1,11 @@
-// Distortion module inside the real effect: each mode's harmonics and level, the mono
-// stage, the colour equaliser against its band formula, the fuzz stage's resamplers,
-// the mix and the state rules.
+// Distortion module inside the real effect: each mode's harmonics and level, the mono stage,
+// the colour equaliser against its band formula and the fuzz stage's resamplers.
 #include "Processing/LayerDist.h"
 #include "Common/wrappers/dsp/Oversampler.h"
-#include "support/EffectFixture.h"
 #include "Processing/Dist/WarmDrive.h"
-
+#include "support/EffectFixture.h"
 #include "support/Signals.h"
+#include "support/Spectrum.h"
 
 #include <gtest/gtest.h>
 
@@ -14,44 +13,19 @@
 #include <complex>
 
 using namespace MorvexParam;
+using TestSignals::Signal;
 
 namespace
 {
 constexpr double kPi = 3.14159265358979323846;
 constexpr float kRate = 48000.0f;
-using Signal = CLayerModuleHarness::Signal;
-
-Signal Sine(double hz, double amplitude, int length, double phase = 0.0)
-{
-    Signal x(static_cast<size_t>(length));
-    for (int n = 0; n < length; ++n)
-        x[static_cast<size_t>(n)] =
-            static_cast<float>(amplitude * std::sin(2.0 * kPi * hz * n / kRate + phase));
-    return x;
-}
-
-Signal Noise(float amplitude, int length, unsigned seed)
-{
-    return TestSignals::Noise(static_cast<size_t>(length), seed, amplitude);
-}
-
-// Complex amplitude of the component at hz over samples [start, end) (whole periods).
-std::complex<double> Component(const Signal& x, double hz, int start, int end)
-{
-    std::complex<double> sum = 0.0;
-    for (int n = start; n < end; ++n)
-        sum += static_cast<double>(x[static_cast<size_t>(n)]) *
-               std::polar(1.0, -2.0 * kPi * hz * n / kRate);
-    return 2.0 * sum / static_cast<double>(end - start);
-}
 
 class CLayerDistTest : public ::testing::Test
 {
 protected:
     CLayerDistTest() : m_h(kRate, kModuleDist) {}
 
-    // Fully wet through the given mode and drive (dB), colour flat (0 %), output 0 dB and
-    // no fuzz unless a test says otherwise.
+    // Fully wet through the given mode and drive (dB), colour flat, output 0 dB, no fuzz.
     void Configure(int mode, float driveDb)
     {
         m_h.SetUnscaled(kDistMode, static_cast<float>(mode));
@@ -59,11 +33,13 @@ protected:
         m_h.SetUnscaled(kDistColor, 0.0f);
         m_h.Set(kDistMix, 1.0f);
     }
-    // Settles, then processes copies of l and r.
-    void Render(Signal& l, Signal& r)
+    // The left output for a sine on both channels, settled.
+    Signal Render(double hz, double amplitude, size_t length)
     {
+        Signal l = TestSignals::Sine(hz, kRate, length, amplitude), r = l;
         m_h.Settle();
         m_h.Run(l, r);
+        return l;
     }
 
     CLayerModuleHarness m_h;
@@ -72,29 +48,24 @@ protected:
 
 TEST_F(CLayerDistTest, EveryModeAddsOddHarmonicsThatGrowWithDriveAtABoundedLevel)
 {
-    // 1 kHz at -26 dBFS: 48 whole periods in each 2304-sample window. Harmonics 3, 5, 7
-    // and 9 against the fundamental, at 0, 6 and 12 dB of drive.
-    const int length = 9600, start = 9600 - 2304;
+    // 1 kHz at -26 dBFS; harmonics 3, 5, 7 and 9 against the fundamental in the last 2304
+    // samples, at 0, 6 and 12 dB of drive.
     for (int mode = 0; mode < 4; ++mode)
     {
         double previousDb = -1000.0;
         for (float driveDb : {0.0f, 6.0f, 12.0f})
         {
             Configure(mode, driveDb);
-            Signal l = Sine(1000.0, 0.05, length), r = l;
-            Render(l, r);
+            const Signal l = Render(1000.0, 0.05, 9600);
             double oddPower = 0.0;
             for (int k = 3; k <= 9; k += 2)
-                oddPower += std::norm(Component(l, 1000.0 * k, start, length));
-            const double oddDb =
-                10.0 * std::log10(oddPower / std::norm(Component(l, 1000.0, start, length)));
+                oddPower += std::pow(TestSpectrum::Amplitude(l, 1000.0 * k, kRate, 7296, 9600), 2);
+            const double fundamental = TestSpectrum::Amplitude(l, 1000.0, kRate, 7296, 9600);
+            const double oddDb = 10.0 * std::log10(oddPower) - TestSpectrum::Db(fundamental);
             EXPECT_GT(oddDb, previousDb + 1.0) << "mode " << mode << " at " << driveDb << " dB";
             previousDb = oddDb;
-            float peak = 0.0f;
-            for (float v : l)
-                peak = std::max(peak, std::fabs(v));
             // "Crisp" overshoots full scale on purpose (its asymmetric shaper), within 6 dB.
-            EXPECT_LT(peak, 2.0f) << "mode " << mode << " at " << driveDb << " dB";
+            EXPECT_LT(TestSpectrum::Peak(l), 2.0f) << "mode " << mode << " at " << driveDb;
         }
         EXPECT_GT(previousDb, -25.0) << "mode " << mode << ": full drive is clearly distorted";
     }
@@ -108,55 +79,50 @@ TEST_F(CLayerDistTest, FullMonoMakesBothChannelsEqual)
     {
         Configure(mode, 6.0f);
         m_h.SetUnscaled(kDistColor, 70.0f);
-        Signal l = Noise(0.5f, 1024, 3), r = Noise(0.5f, 1024, 4);
-        Render(l, r);
+        Signal l = TestSignals::Noise(1024, 3, 0.5f), r = TestSignals::Noise(1024, 4, 0.5f);
+        m_h.Settle();
+        m_h.Run(l, r);
         EXPECT_EQ(l, r) << "mode " << mode;
     }
 }
 
 TEST_F(CLayerDistTest, ColourIsFlatAtZeroAndFollowsItsBandsAbove)
 {
-    // The signal entering the colour stage does not depend on the colour, so the output
-    // of colour c over that of colour 0 is the equaliser's response:
-    // (1 + L (H1 + H3 + H4) + S H2) / (1 + c), L = (1 + c)^2 - 1, S = (1 - c)^2 - 1.
-    const int length = 48000, start = 48000 - 24000;
+    // The signal entering the colour stage does not depend on the colour, so the output of
+    // colour c over that of colour 0 is the equaliser's response (1 + L (H1 + H3 + H4) + S H2)
+    // / (1 + c), L = (1 + c)^2 - 1, S = (1 - c)^2 - 1, each band H three one-pole high-passes
+    // and three low-passes.
     const double bands[4][2] = {{30, 300}, {300, 2000}, {1000, 7200}, {3600, 14400}};
     Configure(2, 0.0f); // warm, no drive
     for (double hz : {100.0, 700.0, 4000.0})
     {
         m_h.SetUnscaled(kDistColor, 0.0f);
         m_h.SetUnscaled(kDistOutput, -6.0f);
-        Signal flat = Sine(hz, 0.3, length), unused = flat;
-        Render(flat, unused);
+        const Signal flat = Render(hz, 0.3, 48000);
         m_h.SetUnscaled(kDistOutput, 6.0f);
-        Signal louder = Sine(hz, 0.3, length);
-        unused = louder;
-        Render(louder, unused);
+        const Signal louder = Render(hz, 0.3, 48000);
         // Flat at 0 %: 12 dB more output gain is 12 dB more output, sample for sample.
         for (size_t n = 0; n < flat.size(); n += 97)
             ASSERT_NEAR(louder[n], flat[n] * std::pow(10.0f, 0.6f), 1e-5f) << n;
-
         for (double c : {0.5, 1.0})
         {
             m_h.SetUnscaled(kDistColor, static_cast<float>(c * 100.0));
-            Signal coloured = Sine(hz, 0.3, length);
-            unused = coloured;
-            Render(coloured, unused);
+            const Signal coloured = Render(hz, 0.3, 48000);
+            const std::complex<double> z1 = std::polar(1.0, -2.0 * kPi * hz / kRate);
             std::complex<double> sum = 1.0;
             for (int b = 0; b < 4; ++b)
             {
                 const double eH = std::exp(-2.0 * kPi * bands[b][1] / kRate);
                 const double eL = std::exp(-2.0 * kPi * bands[b][0] / kRate);
-                const std::complex<double> z1 = std::polar(1.0, -2.0 * kPi * hz / kRate);
                 const std::complex<double> band = std::pow((1.0 - eH) / (1.0 - eH * z1), 3.0) *
                                                   std::pow(1.0 - (1.0 - eL) / (1.0 - eL * z1), 3.0);
-                sum += (b == 1 ? (1.0 - c) * (1.0 - c) - 1.0 : (1.0 + c) * (1.0 + c) - 1.0) * band;
+                sum += ((b == 1 ? (1.0 - c) * (1.0 - c) : (1.0 + c) * (1.0 + c)) - 1.0) * band;
             }
-            const double expectedDb = 20.0 * std::log10(std::abs(sum) / (1.0 + c));
-            const double measuredDb =
-                20.0 * std::log10(std::abs(Component(coloured, hz, start, length)) /
-                                  std::abs(Component(louder, hz, start, length)));
-            EXPECT_NEAR(measuredDb, expectedDb, 0.1) << "colour " << c << " at " << hz << " Hz";
+            const double measured = TestSpectrum::Amplitude(coloured, hz, kRate, 24000, 48000) /
+                                    TestSpectrum::Amplitude(louder, hz, kRate, 24000, 48000);
+            EXPECT_NEAR(TestSpectrum::Db(measured), TestSpectrum::Db(std::abs(sum) / (1.0 + c)),
+                        0.1)
+                << "colour " << c << " at " << hz << " Hz";
         }
     }
 }
@@ -166,9 +132,10 @@ TEST_F(CLayerDistTest, FuzzAtZeroStillPassesTheResamplers)
     // Warm mode at no drive, colour flat, output 0 dB: the module's output is the two warm
     // drives' output sent up and down through a 2x oversampler, not the drives' output.
     Configure(2, 0.0f);
-    Signal l = Noise(0.5f, 2048, 5), r = Noise(0.5f, 2048, 6);
-    const Signal inL = l, inR = r;
-    Render(l, r);
+    const Signal inL = TestSignals::Noise(2048, 5, 0.5f), inR = TestSignals::Noise(2048, 6, 0.5f);
+    Signal l = inL, r = inR;
+    m_h.Settle();
+    m_h.Run(l, r);
 
     CWarmDrive first, second;
     first.SetSampleRate(kRate);
@@ -182,11 +149,9 @@ TEST_F(CLayerDistTest, FuzzAtZeroStillPassesTheResamplers)
         float driven[2][16];
         for (size_t i = 0; i < 16; ++i)
         {
-            float a = inL[start + i], b = inR[start + i];
-            first.Process(a, b, 0.0f, 0.0f);
-            second.Process(a, b, 0.0f, 0.0f);
-            driven[0][i] = a;
-            driven[1][i] = b;
+            driven[0][i] = inL[start + i], driven[1][i] = inR[start + i];
+            first.Process(driven[0][i], driven[1][i], 0.0f, 0.0f);
+            second.Process(driven[0][i], driven[1][i], 0.0f, 0.0f);
         }
         float* raisedL = nullptr;
         float* raisedR = nullptr;

@@ -1,44 +1,29 @@
+// The modulation matrix inside the real effect at 48 kHz, driven like the engine:
+// PreProcess once per host block, Generate per 16-sample sub-block. Routing records and
+// their sums, the editor's routing operations with their undo steps, the per-modulator
+// queries, the generators and the tension parameter.
 #include "Processing/ModulationMatrix.h"
-
 #include "support/CountingEditor.h"
-#include "support/TempDataFolder.h"
-
-#include "Common/wrappers/EffectEditor.h"
-#include "Common/wrappers/VSTwrapper/VstWrapper.h"
-#include "Morvex.h"
+#include "support/EffectFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
 #include <vector>
 
 using namespace MorvexParam;
 
 namespace
 {
-
-// The matrix inside the real effect at 48 kHz, driven like the engine: PreProcess once per
-// host block, Generate per 16-sample sub-block.
 class CModulationMatrixTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { Create(48000.0f); }
-    void TearDown() override
+    CModulationMatrixTest()
     {
-        m_effect->SetEditor(nullptr);
-        delete m_wrapper;
-    }
-    void Create(float rate)
-    {
-        m_rate = rate;
-        m_wrapper = static_cast<CVstWrapper*>(createEffectInstance(nullptr));
-        m_effect = static_cast<CMorvex*>(m_wrapper->GetBaseEffect());
-        m_effect->SetSampleRate(rate);
+        m_effect->SetSampleRate(48000.0f);
         m_effect->SetBlockSize(1024);
         m_effect->SetEditor(&m_editor);
-        m_matrix = m_effect->GetModulationMatrix();
     }
+    ~CModulationMatrixTest() override { m_effect->SetEditor(nullptr); }
 
     void SetUnscaled(int id, float value) { m_effect->SetParameterUnscaled(id, value); }
     float Unscaled(int id) { return m_effect->GetParameterInfo(id)->value; }
@@ -48,25 +33,27 @@ protected:
         SetUnscaled(kMtxTarget + slot, static_cast<float>(target));
         SetUnscaled(kMtxDepth + slot, depthPercent);
     }
-    // Lets the parameter smoothers of the ids reach their targets (each smoothed read is
-    // one 16-sample step; 2000 steps leave less than the snap distance at any rate).
+    // The four parameters of every slot.
+    std::vector<float> Slots()
+    {
+        std::vector<float> values;
+        for (int id = kMtxPower; id < kMtxTarget + kNumMatrixSlots; ++id)
+            values.push_back(Unscaled(id));
+        return values;
+    }
+    // The smoothers of the ids at their targets (each smoothed read is one 16-sample step).
     void SettleSmoothing(std::initializer_list<int> ids)
     {
         for (int id : ids)
-        {
             for (int i = 0; i < 2000; ++i)
                 m_effect->GetParameterScaled(id, true, false, 0);
-        }
     }
     // Modulator `mod` as a constant `level`: every step at that level, full gate, no glide.
     void MakeConstant(int mod, float level)
     {
         float steps[64];
         for (int k = 0; k < 32; ++k)
-        {
-            steps[2 * k] = static_cast<float>(k + 1);
-            steps[2 * k + 1] = level;
-        }
+            steps[2 * k] = static_cast<float>(k + 1), steps[2 * k + 1] = level;
         m_effect->SetRawParameterBlock(kRawBlockSteps + mod, steps);
         SetUnscaled(kModMode + mod, 0.0f);
         SetUnscaled(kModGate + mod, 100.0f);
@@ -77,22 +64,19 @@ protected:
     {
         m_effect->PreProcess(numSamples);
         for (int start = 0; start < numSamples; start += 16)
-            m_matrix->Generate(numSamples - start < 16 ? numSamples - start : 16);
+            m_matrix->Generate(std::min(16, numSamples - start));
     }
     void HostBlocks(double seconds, int blockSize)
     {
-        const int blocks = static_cast<int>(seconds * m_rate / blockSize);
-        for (int b = 0; b < blocks; ++b)
+        for (int b = static_cast<int>(seconds * 48000.0 / blockSize); b > 0; --b)
             HostBlock(blockSize);
     }
     int Count(int id) { return m_matrix->GetModulation(id)->count; }
 
-    CTempDataFolder m_data;
     CCountingEditor m_editor;
-    CVstWrapper* m_wrapper = nullptr;
-    CMorvex* m_effect = nullptr;
-    CModulationMatrix* m_matrix = nullptr;
-    float m_rate = 48000.0f;
+    CEffectInstance m_instance;
+    CMorvex* m_effect = m_instance.Effect();
+    CModulationMatrix* m_matrix = m_effect->GetModulationMatrix();
 };
 } // namespace
 
@@ -214,14 +198,11 @@ TEST_F(CModulationMatrixTest, AddModulationWithEverySlotInUseChangesNothing)
 {
     for (int k = 0; k < CModulationMatrix::kNumSlots; ++k)
         Route(k, k % 8, kFilterMix, 5.0f);
-    std::vector<float> before;
-    for (int id = kMtxPower; id < kMtxTarget + 24; ++id)
-        before.push_back(Unscaled(id));
+    const std::vector<float> before = Slots();
     const int undoBefore = m_effect->GetUndoCount();
     m_matrix->AddModulation(kVolume, 0, true);
     EXPECT_EQ(m_effect->GetUndoCount(), undoBefore + 1); // recorded all the same
-    for (int id = kMtxPower; id < kMtxTarget + 24; ++id)
-        EXPECT_EQ(Unscaled(id), before[static_cast<size_t>(id - kMtxPower)]) << id;
+    EXPECT_EQ(Slots(), before);
     // Bad arguments are ignored without an undo step.
     m_matrix->AddModulation(-1, 0, true);
     m_matrix->AddModulation(kVolume, 8, true);
@@ -237,9 +218,7 @@ TEST_F(CModulationMatrixTest, ClearModulationsEmptiesOnlyThatTargetAndUndoes)
     SetUnscaled(kMtxPower + 5, 0.0f);
     Route(23, 7, p, 70.0f);
     Route(2, 3, q, 20.0f);
-    std::vector<float> before;
-    for (int id = kMtxPower; id < kMtxTarget + 24; ++id)
-        before.push_back(Unscaled(id));
+    const std::vector<float> before = Slots();
 
     m_matrix->ClearModulations(p);
     for (int k : {0, 5, 23})
@@ -255,8 +234,9 @@ TEST_F(CModulationMatrixTest, ClearModulationsEmptiesOnlyThatTargetAndUndoes)
 
     // Undo restores all four parameters of every cleared slot, the 24th included.
     m_effect->Undo();
-    for (int id = kMtxPower; id < kMtxTarget + 24; ++id)
-        EXPECT_FLOAT_EQ(Unscaled(id), before[static_cast<size_t>(id - kMtxPower)]) << id;
+    const std::vector<float> after = Slots();
+    for (size_t i = 0; i < after.size(); ++i)
+        EXPECT_FLOAT_EQ(after[i], before[i]) << kMtxPower + static_cast<int>(i);
     m_effect->Redo();
     EXPECT_EQ(Unscaled(kMtxSource + 23), -1.0f);
     EXPECT_EQ(Unscaled(kMtxPower + 5), 1.0f);
@@ -359,7 +339,7 @@ TEST_F(CModulationMatrixTest, TensionParameterSetsTheEnvelopeOffset)
     points[3] = 1.0f;
     points[4] = 1.0f;
     m_effect->SetRawParameterBlock(kRawBlockMsegPoints, points);
-    m_wrapper->setParameter(kModSync, 0.0f); // the speed becomes milliseconds
+    m_instance.SetScaled(kModSync, 0.0f); // the speed becomes milliseconds
     SetUnscaled(kModSpeed, 1000.0f);
     SetUnscaled(kModMode, 1.0f);
     SetUnscaled(kModSmooth, 0.0f);
@@ -374,7 +354,7 @@ TEST_F(CModulationMatrixTest, TensionParameterSetsTheEnvelopeOffset)
         m_matrix->Reset();
         HostBlocks(0.3, 480); // 0.3 units, past the 9 ms start hold
         // The last sample was taken one increment before the cursor.
-        const double x = m_matrix->GetCursorPos(0) - 1.0 / m_rate;
+        const double x = m_matrix->GetCursorPos(0) - 1.0 / 48000.0;
         const double k = (1.0 - 0.85 * offsets[c]) * -0.5;
         const double g = 1.0 / k + 1.0;
         EXPECT_NEAR(m_matrix->GetModulationBuffer(0)[15], x / ((x - 1.0) * g + x), 1e-5);

@@ -8,32 +8,18 @@
 #include <cmath>
 #include <vector>
 
-namespace
-{
-// Feeds `seconds` of the pair (l, r) at 48 kHz in 16-sample pieces.
-void Feed(CStereoMeter& meter, float l, float r, float seconds)
-{
-    const std::vector<float> left(16, l), right(16, r);
-    for (int n = static_cast<int>(48000.0f * seconds / 16.0f); n > 0; --n)
-        meter.Process(left.data(), right.data(), 16);
-}
-} // namespace
-
 TEST(StereoMeterTest, CorrelationSettlesOnTheSignOfTheProduct)
 {
-    struct CASE
-    {
-        float left, right, correlation;
-    };
-    for (const CASE& c : {CASE{0.5f, 0.5f, 1.0f}, CASE{0.5f, -0.25f, -1.0f}, CASE{0.0f, 0.0f, 0.0f},
-                          CASE{0.5f, 0.0f, 0.0f}})
+    const float pairs[4][3] = {{0.5f, 0.5f, 1.0f}, {0.5f, -0.25f, -1.0f}, {0, 0, 0}, {0.5f, 0, 0}};
+    for (const auto& c : pairs)
     {
         CStereoMeter meter;
         meter.SetSampleRate(48000.0f);
-        Feed(meter, c.left, c.right, 5.0f);
-        // Within 2e-4: a float one-pole with a coefficient this close to 1 stalls short of
-        // its target by about that much.
-        EXPECT_NEAR(meter.GetCorrelation(), c.correlation, 2e-4f) << c.left << ", " << c.right;
+        const std::vector<float> left(16, c[0]), right(16, c[1]);
+        for (int n = 0; n < 5 * 3000; ++n) // 5 s
+            meter.Process(left.data(), right.data(), 16);
+        // A float one-pole this close to 1 stalls about 2e-4 short of its target.
+        EXPECT_NEAR(meter.GetCorrelation(), c[2], 2e-4f) << c[0] << ", " << c[1];
     }
 }
 
@@ -47,7 +33,9 @@ TEST(StereoMeterTest, PeaksHoldTheLoudestSampleAndFallTwentyDecibelsPerSecond)
     // -20 dB per second is a factor 10^(-1 / rate) per sample after the peak.
     EXPECT_NEAR(meter.GetPeakRight(), 0.8f * std::pow(10.0f, -14.0f / 48000.0f), 1e-6f);
     EXPECT_NEAR(meter.GetPeakLeft(), 0.1f * std::pow(10.0f, -15.0f / 48000.0f), 1e-6f);
-    Feed(meter, 0.0f, 0.0f, 1.0f);
+    const float silence[16] = {};
+    for (int n = 0; n < 3000; ++n) // 1 s
+        meter.Process(silence, silence, 16);
     EXPECT_NEAR(20.0f * std::log10(meter.GetPeakRight() / 0.8f), -20.0f, 0.05f);
     meter.Reset();
     EXPECT_EQ(meter.GetPeakLeft(), 0.0f);
@@ -58,16 +46,13 @@ TEST(PeakLimiterTest, EnvelopeCoversNinetyNinePercentInItsAttackAndReleaseTimes)
 {
     CPeakLimiter limiter;
     limiter.SetSampleRate(10000.0f);
-    struct CASE
+    // 0.1 ms rising (one sample), 500 ms falling.
+    const float cases[2][3] = {{0.0f, 2.0f, 1.0f}, {2.0f, 0.0f, 5000.0f}};
+    for (const auto& c : cases)
     {
-        float from, level;
-        int samples; // 0.1 ms rising, 500 ms falling
-    };
-    for (const CASE& c : {CASE{0.0f, 2.0f, 1}, CASE{2.0f, 0.0f, 5000}})
-    {
-        float envelope = c.from;
-        for (int i = 0; i < c.samples; ++i)
-            envelope = limiter.Follow(c.level, envelope);
-        EXPECT_NEAR(std::fabs(envelope - c.level) / std::fabs(c.from - c.level), 0.01f, 1e-3f);
+        float envelope = c[0];
+        for (int i = 0; i < static_cast<int>(c[2]); ++i)
+            envelope = limiter.Follow(c[1], envelope);
+        EXPECT_NEAR(std::fabs(envelope - c[1]) / std::fabs(c[0] - c[1]), 0.01f, 1e-3f);
     }
 }
