@@ -402,7 +402,8 @@ TEST_F(CMorvexStateTest, TruncatedChunksEndWhereTheDataEnds)
     };
     // Inside the path: nothing. Two bytes into value 10: the map and values 0..9. Inside
     // the record of 10005: everything before it.
-    for (const CUT& cut : {CUT{kPathAt + 2047, kPathAt}, CUT{kHostValuesAt + 42, kHostValuesAt + 40},
+    for (const CUT& cut : {CUT{kPathAt + 2047, kPathAt},
+                           CUT{kHostValuesAt + 42, kHostValuesAt + 40},
                            CUT{record + 12 + 767, record}})
     {
         CMorvex* fresh = Another();
