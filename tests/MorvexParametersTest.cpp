@@ -8,7 +8,6 @@
 #include <cstring>
 #include <iterator>
 #include <utility>
-#include <set>
 #include <string>
 
 using namespace MorvexParam;
@@ -39,23 +38,19 @@ protected:
 };
 } // namespace
 
-TEST_F(CMorvexParametersTest, EveryParameterIsDeclaredOnceWithADefaultInRange)
+TEST_F(CMorvexParametersTest, EveryParameterIsDeclaredWithADefaultInRange)
 {
-    std::set<std::string> names;
+    // (The names are the built plug-in's snapshot list.)
     for (int id = 0; id < kNumParameters; ++id)
     {
         const PARAMETER_INFO* info = m_effect->GetParameterInfo(id);
         ASSERT_NE(info, nullptr);
-        const std::string name = info->name;
-        EXPECT_FALSE(name.empty()) << id;
-        EXPECT_LE(name.size(), 23u) << id;
-        EXPECT_TRUE(names.insert(name).second) << "duplicate " << name;
-        EXPECT_GE(info->value, info->min) << name;
-        EXPECT_LE(info->value, info->max) << name;
-        EXPECT_EQ(info->value, info->defaultValue) << name;
+        EXPECT_GE(info->value, info->min) << info->name;
+        EXPECT_LE(info->value, info->max) << info->name;
+        EXPECT_EQ(info->value, info->defaultValue) << info->name;
         const float scaled = m_effect->GetParameterScaled(id, false, false, 0);
-        EXPECT_GE(scaled, 0.0f) << name;
-        EXPECT_LE(scaled, 1.0f) << name;
+        EXPECT_GE(scaled, 0.0f) << info->name;
+        EXPECT_LE(scaled, 1.0f) << info->name;
     }
 }
 
@@ -66,8 +61,6 @@ TEST_F(CMorvexParametersTest, SpeedsStartSynchronizedAtTheirNotes)
     EXPECT_EQ(Text(kFlangerSpeed), "2/1");
     for (int k = 0; k < kNumModulators; ++k)
         EXPECT_EQ(Text(kModSpeed + k), "1/16") << k;
-    EXPECT_STREQ(m_effect->GetParameterInfo(kDelaySpeedR + 1)->name, "LayerB Delay Speed R");
-    EXPECT_STREQ(m_effect->GetParameterInfo(kModSpeed + 7)->name, "Mod8 Speed");
 }
 
 TEST_F(CMorvexParametersTest, SyncSwitchKeepsTheSpeedsRelativePosition)
@@ -95,6 +88,10 @@ TEST_F(CMorvexParametersTest, SyncSwitchKeepsTheSpeedsRelativePosition)
 
 TEST_F(CMorvexParametersTest, GlitchBufferSetsTheScaleMaximum)
 {
+    // From construction on, the scale has its buffer's shape: "1/4" gives log2(128).
+    const PARAMETER_INFO* other = m_effect->GetParameterInfo(kGlitchScale + 1);
+    EXPECT_EQ(other->decorator.Load(), &Decorators::glitchRepear2str);
+    EXPECT_EQ(Text(kGlitchScale + 1), "off");
     // Whole part of log2(ratio * 512) per note length of the buffer list.
     const float expected[15] = {4, 4, 5, 5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9};
     for (int b = 0; b <= 14; ++b)
@@ -105,23 +102,15 @@ TEST_F(CMorvexParametersTest, GlitchBufferSetsTheScaleMaximum)
         EXPECT_EQ(scale->max, expected[b]) << "buffer " << b;
         EXPECT_EQ(scale->curve, kCurveLinear);
         EXPECT_STREQ(scale->name, "LayerA Glitch Scale");
-        // The other layer keeps the shape of its own (default, "1/4") buffer.
-        EXPECT_EQ(m_effect->GetParameterInfo(kGlitchScale + 1)->max, 7.0f);
+        // The other layer keeps the shape of its own buffer.
+        EXPECT_EQ(other->max, 7.0f);
+        EXPECT_EQ(other->curve, kCurveLinear);
     }
     // The scale keeps its relative position across a buffer change.
     m_wrapper->setParameter(kGlitchBuffer, 8.0f / 14.0f); // max 7
     m_wrapper->setParameter(kGlitchScale, 0.5f);          // 3.5
     m_wrapper->setParameter(kGlitchBuffer, 1.0f);         // max 9
     EXPECT_FLOAT_EQ(m_effect->GetParameterInfo(kGlitchScale)->value, 4.5f);
-}
-
-TEST_F(CMorvexParametersTest, ConstructionLeavesTheScaleInItsBufferShape)
-{
-    const PARAMETER_INFO* scale = m_effect->GetParameterInfo(kGlitchScale + 1);
-    EXPECT_EQ(scale->curve, kCurveLinear);
-    EXPECT_EQ(scale->max, 7.0f); // buffer "1/4": log2(128)
-    EXPECT_EQ(scale->decorator.Load(), &Decorators::glitchRepear2str);
-    EXPECT_EQ(Text(kGlitchScale + 1), "off");
 }
 
 namespace
@@ -155,29 +144,19 @@ struct TEXT_CASE
 // In order: switches first, then the parameters they govern.
 const TEXT_CASE kTexts[] = {
     // Levels, signed decibels; the layer mix's bottom is silence.
-    {kVolume, Linear(0.0, -24, 24), "0.00dB"},
     {kVolume, Linear(3.0, -24, 24), "+3.00dB"},
-    {kVolume, Linear(-3.5, -24, 24), "-3.50dB"},
-    {kVolume, 1.5f, "+24.00dB"},
     {kVolume, -0.5f, "-24.00dB"},
     {kLayerAMix, Power(-6.0, -60, 0, 0.35), "-6.00dB"},
     {kLayerAMix, 0.0f, "-inf"},
-    {kLayerAMix, 1.0f, "0.00dB"},
     // Pan names the side.
     {kPan, Linear(-0.25, -1, 1), "L25%"},
     {kPan, 0.5f, "Center"},
-    {kPan, Linear(0.25, -1, 1), "R25%"},
     {kPan, 0.0f, "L100%"},
     // Frequencies: Hz with one decimal below 100, kHz with two from 1000, one from 10000.
     {kEqBassFreq, 0.0f, "20.0Hz"},
-    {kEqBassFreq, 1.0f, "100Hz"},
-    {kEqMidFreq, 0.0f, "800Hz"},
     {kEqMidFreq, Linear(1650.0, 800, 2500), "1.65kHz"},
-    {kEqMidFreq, 1.0f, "2.50kHz"},
     {kDelayLowpass, 0.5f, "949Hz"}, // 50 x sqrt(360)
-    {kDelayLowpass, Octave(18000.0, 50, 18000), "18.0kHz"},
     // Lo-fi rate 44100 / (trunc(256 r^2) + 1).
-    {kLoFiSampleRate, 1.0f, "172Hz"},
     {kLoFiSampleRate, 0.5f, "678Hz"},
     {kLoFiSampleRate, 0.0f, "off"},
     // Pitches 8.1777 x 2^(p / 12).
@@ -185,61 +164,39 @@ const TEXT_CASE kTexts[] = {
     {kFilterLocut, Linear(57.0, 0, 135), "220Hz"},
     {kFilterLocut, 0.0f, "8.2Hz"},
     // Times: two decimals below 1 ms, whole ms below 1 s, then seconds.
-    {kFlangerDelay, 0.0f, "1.0ms"},
     {kFlangerDelay, Octave(7.0, 1, 25), "7.0ms"},
     {kDelaySync, 0.0f, "off"},
     {kDelaySpeedL, 0.0f, "0.10ms"},
     {kDelaySpeedL, Octave(500.0, 0.1, 2000), "500ms"},
-    {kDelaySpeedL, Octave(999.0, 0.1, 2000), "999ms"},
     {kDelaySpeedL, Octave(1000.5, 0.1, 2000), "1.00s"},
     {kDelaySync, 1.0f, "on"},
     // Note lengths.
-    {kDelaySpeedL, Stepped(0, 0, 20), "1/32"},
-    {kDelaySpeedL, Stepped(1, 0, 20), "1/16T"},
     {kDelaySpeedL, Stepped(4, 0, 20), "1/16D"},
     {kDelaySpeedL, Stepped(10, 0, 20), "1/4D"},
-    {kDelaySpeedL, Stepped(17, 0, 20), "2/1"},
     {kDelaySpeedL, Stepped(20, 0, 20), "4/1"},
     // Glitch: repeats x 2 trunc(2^(v - 1)) and stretch 1/(15 EXP_TABLE + 1); past the
     // buffer's end the longest buffer, 1/1, with a scale of up to 512.
     {kGlitchScale, Linear(3.0, 0, 7), "x8"},
     {kGlitchScale, Linear(0.5, 0, 7), "x1"},
-    {kGlitchScale, 0.0f, "off"},
     {kGlitchStretch, 0.0f, "1/16.0"},
     {kGlitchStretch, 0.5f, "1/1.75"},
-    {kGlitchStretch, 1.0f, "off"},
     {kGlitchBuffer, 7.0f, "1/1"},
     {kGlitchScale, 1.0f, "x512"},
     // Lists; a stepped value is trunc(x (range + 0.99)), past the end the last entry.
-    {kFilterMode, Stepped(0, 0, 11), "Lowpass 12dB"},
-    {kFilterMode, Stepped(4, 0, 11), "Highpass 24dB"},
-    {kFilterMode, Stepped(6, 0, 11), "Phaser 4p"},
     {kFilterMode, Stepped(9, 0, 11), "PitchShift"},
     {kFilterMode, Stepped(11, 0, 11), "Vowel"},
     {kDistMode, 0.25f, "Tube"},
-    {kDistMode, 0.5f, "Overdrive"},
-    {kDistMode, 0.75f, "Warm"},
-    {kDistMode, 1.0f, "Crisp"},
     {kDistMode, 2.0f, "Crisp"},
     {kMtxSource, Stepped(-1, -1, 7), "---"},
-    {kMtxSource, Stepped(0, -1, 7), "Mod 1"},
     {kMtxSource, Stepped(7, -1, 7), "Mod 8"},
-    {kMtxTarget, Stepped(2, -1, 311), "Volume"},
     {kMtxTarget, Stepped(25, -1, 311), "LayerA Filter On"},
     {kMtxTarget, 5.0f, "Reverb Input"},
     {kMtxTarget, -5.0f, "---"},
-    {kModTremoloDst, Stepped(0, 0, 2), "Master"},
-    {kModTremoloDst, Stepped(1, 0, 2), "Layer A"},
     {kModTremoloDst, Stepped(2, 0, 2), "Layer B"},
-    {kLayerMode, 0.0f, "Parallel"},
     {kLayerMode, 1.0f, "Serial"},
-    {kFilterSlope, 0.0f, "12 dB"},
     {kFilterSlope, 1.0f, "24 dB"},
-    {kGlitchMode, 0.0f, "Run"},
     {kGlitchMode, 1.0f, "Freeze"},
-    {kFlangerMode, 0.0f, "Flanger"},
     {kFlangerMode, 1.0f, "Phaser"},
-    {kModMode, 0.0f, "Steps"},
     {kModMode, 1.0f, "Curve"},
     {kFilterRes, 0.0f, "0.00"}, // no formatter: two decimals
     {kReverbSize, 0.75f, "75%"},

@@ -4,6 +4,7 @@
 #include "Common/wrappers/utilities/TripleBuffer.h"
 #include "Morvex.h"
 #include "support/EffectFixture.h"
+#include "support/StateBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -36,10 +37,7 @@ std::vector<uint8_t> ChunkWith(CEffectInstance& instance, std::initializer_list<
     const std::vector<int32_t> oldOrder = order;
     order[0] = firstOrderCode;
     effect->SetRawParameterBlock(kRawBlockLayerOrder, order.data());
-    void* data = nullptr;
-    int size = 0;
-    effect->GetChunk(&data, &size, false);
-    std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    const std::vector<uint8_t> chunk = StateBytes::Chunk(effect);
     // Back to where it was, and the audio thread with it.
     size_t i = 0;
     for (const CHANGE& change : changes)
@@ -107,7 +105,7 @@ TEST(StateHandoverTest, OfTwoLoadsBeforeABlockTheLastArrivesWhole)
     EXPECT_FLOAT_EQ(AudioValue(effect, kVolume), 0.5f);
 }
 
-TEST(StateHandoverTest, SingleWritesAfterALoadSurviveItsSnapshot)
+TEST(StateHandoverTest, SingleWritesAfterALoadSurviveItsSnapshotAndAResetIsOneState)
 {
     CEffectInstance instance;
     CMorvex* effect = instance.Effect();
@@ -119,16 +117,9 @@ TEST(StateHandoverTest, SingleWritesAfterALoadSurviveItsSnapshot)
     effect->ApplyPendingState();
     EXPECT_FLOAT_EQ(AudioValue(effect, kVolume), 0.25f);
     EXPECT_EQ(AudioFirstOrderCode(effect), kModuleDist);
-}
-
-TEST(StateHandoverTest, PresetResetReachesTheAudioThreadAsOneState)
-{
-    CEffectInstance instance;
-    CMorvex* effect = instance.Effect();
-    instance.SetScaled(kVolume, 0.9f);
-    effect->ApplyPendingState();
+    // A preset reset reaches the audio thread at the next block, as one state.
     effect->ResetPreset();
-    EXPECT_FLOAT_EQ(AudioValue(effect, kVolume), 0.9f);
+    EXPECT_FLOAT_EQ(AudioValue(effect, kVolume), 0.25f);
     effect->ApplyPendingState();
     EXPECT_FLOAT_EQ(AudioValue(effect, kVolume), 0.5f); // 0 dB of -24..24
 }

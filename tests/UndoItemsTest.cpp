@@ -1,4 +1,5 @@
 #include "support/CountingEditor.h"
+#include "support/StateBytes.h"
 #include "support/TempDataFolder.h"
 
 #include "Common/wrappers/EffectEditor.h"
@@ -18,7 +19,7 @@ using namespace MorvexParam;
 namespace
 {
 using Values = std::vector<float>;
-using Bytes = std::vector<uint8_t>;
+using StateBytes::Bytes;
 
 class CUndoItemsTest : public ::testing::Test
 {
@@ -114,57 +115,42 @@ protected:
 };
 } // namespace
 
-TEST_F(CUndoItemsTest, MatrixClearIsUndoneForAllSlotsTheLastIncluded)
+TEST_F(CUndoItemsTest, ParameterItemsHoldExactlyTheirParameters)
 {
-    // Routings in slots 1 and 24.
-    for (int slot : {0, 23})
-    {
-        m_wrapper->setParameter(kMtxSource + slot, 0.5f);
-        m_wrapper->setParameter(kMtxTarget + slot, 0.25f);
-        m_wrapper->setParameter(kMtxDepth + slot, 0.9f);
-        m_wrapper->setParameter(kMtxPower + slot, 0.0f);
-    }
-    const Values before = State();
-    m_effect->AddUndoItem(new CMatrixUndoItem(m_effect));
+    // Every matrix slot, the last included.
+    std::vector<int> ids;
     for (int id = kMtxPower; id < kMtxTarget + kNumMatrixSlots; ++id)
-        m_effect->ResetParameter(id);
-    EXPECT_EQ(m_effect->GetParameterInfo(kMtxSource + 23)->value, -1.0f);
-    m_effect->Undo();
-    std::vector<int> slotIds;
-    for (int id = kMtxPower; id < kMtxTarget + kNumMatrixSlots; ++id)
-        slotIds.push_back(id);
-    ExpectValues(before, slotIds, "matrix");
-    EXPECT_EQ(m_effect->GetParameterInfo(kMtxTarget + 23)->value,
-              before[static_cast<size_t>(kMtxTarget + 23)]);
-    m_effect->Redo();
-    EXPECT_EQ(m_effect->GetParameterInfo(kMtxSource + 23)->value, -1.0f);
-    EXPECT_EQ(m_editor.m_updates, 2);
-}
-
-TEST_F(CUndoItemsTest, ModuleItemsHoldExactlyTheirModulesParameters)
-{
-    // Kind: layer-A ids of the module's run and its extra parameter.
-    const std::vector<std::vector<int>> kinds = {
-        {},
-        {29, 31, 33, 35, 37, 39},                      // filter: Mode .. Hicut
-        {65, 67, 69, 71, 73, 75},                      // distortion: Drive .. Mono
-        {43, 45, 47, 49, 51, 53, 55, 57, 59, 309},     // delay: Sync .. PingPong, Delay Input
-        {81, 83, 85, 87},                              // lo-fi: BitDepth .. Tone
-        {107, 109, 111, 113, 115, 117, 119, 307}, // flanger: Delay .. Tone, Flanger Mode
-        {93, 95, 97, 99, 101, 103},                    // glitch: Buffer .. Mode
+        ids.push_back(id);
+    CheckParameterItem(new CMatrixUndoItem(m_effect), ids, "matrix");
+    // Module kinds 1..6: layer-A ids of the module's run and its extra parameter.
+    const std::vector<int> kinds[] = {
+        {29, 31, 33, 35, 37, 39},                  // filter: Mode .. Hicut
+        {65, 67, 69, 71, 73, 75},                  // distortion: Drive .. Mono
+        {43, 45, 47, 49, 51, 53, 55, 57, 59, 309}, // delay: Sync .. PingPong, Delay Input
+        {81, 83, 85, 87},                          // lo-fi: BitDepth .. Tone
+        {107, 109, 111, 113, 115, 117, 119, 307},  // flanger: Delay .. Tone, Flanger Mode
+        {93, 95, 97, 99, 101, 103},                // glitch: Buffer .. Mode
     };
     for (int kind = 1; kind <= 6; ++kind)
     {
         for (int layer = 0; layer < 2; ++layer)
         {
-            std::vector<int> ids;
-            for (int id : kinds[static_cast<size_t>(kind)])
+            ids.clear();
+            for (int id : kinds[kind - 1])
                 ids.push_back(id + layer);
             const std::string what =
                 "kind " + std::to_string(kind) + " layer " + std::to_string(layer);
             CheckParameterItem(new CFxUndoItem(m_effect, kind, layer), ids, what.c_str());
         }
     }
+    // A pasted layer: all of layer B's module parameters.
+    ids.clear();
+    for (int id = kFilterOn; id <= kFlangerMix; id += 2)
+        ids.push_back(id + 1);
+    ids.push_back(kFlangerMode + 1);
+    ids.push_back(kDelayInput + 1);
+    ASSERT_EQ(ids.size(), 51u);
+    CheckParameterItem(new CPasteLayerUndoItem(m_effect, 1), ids, "paste layer");
 }
 
 TEST_F(CUndoItemsTest, UndoingASyncSwitchGivesTheSpeedItsShapeBack)
@@ -185,16 +171,8 @@ TEST_F(CUndoItemsTest, UndoingASyncSwitchGivesTheSpeedItsShapeBack)
     EXPECT_EQ(Text(kDelaySpeedL), "14.1ms");
 }
 
-TEST_F(CUndoItemsTest, PasteItemsRestoreTheirModulatorOrLayerOnly)
+TEST_F(CUndoItemsTest, PastedModulatorIsUndoneWithItsBlocksOnly)
 {
-    std::vector<int> layerB;
-    for (int id = kFilterOn; id <= kFlangerMix; id += 2)
-        layerB.push_back(id + 1);
-    layerB.push_back(kFlangerMode + 1);
-    layerB.push_back(kDelayInput + 1);
-    ASSERT_EQ(layerB.size(), 51u);
-    CheckParameterItem(new CPasteLayerUndoItem(m_effect, 1), layerB, "paste layer");
-
     // Modulator 4 (index 3): its 11 parameters 8 apart, and its three blocks.
     std::vector<int> mod;
     for (int k = 0; k < 11; ++k)
@@ -278,11 +256,7 @@ TEST_F(CUndoItemsTest, RoutingUndoRestoresOnlyThatLayer)
 
 TEST_F(CUndoItemsTest, MainPresetUndoSwapsTheWholeStateEvenWhenItsSizeChanges)
 {
-    void* data = nullptr;
-    int size = 0;
-    m_effect->GetChunk(&data, &size, false);
-    const Bytes original(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-
+    const Bytes original = StateBytes::Chunk(m_effect);
     m_effect->AddUndoItem(new CMainPresetUndoItem(m_effect));
     m_effect->ResetMidiMap();
     m_effect->ActivateMidiLearn(kPan, true);
@@ -294,30 +268,23 @@ TEST_F(CUndoItemsTest, MainPresetUndoSwapsTheWholeStateEvenWhenItsSizeChanges)
     // must not assume the size of its first snapshot.
     m_effect->AddRawParameterBlock(20000, 4096);
     m_effect->SetRawParameterBlock(20000, Bytes(4096, 9).data());
-    m_effect->GetChunk(&data, &size, false);
-    const Bytes changed(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    const Bytes changed = StateBytes::Chunk(m_effect);
     ASSERT_EQ(changed.size(), original.size() + 12 + 4096);
 
     m_effect->Undo();
-    m_effect->GetChunk(&data, &size, false);
-    Bytes now(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
     // Everything of the original is back; the new block, absent from it, stays.
+    const Bytes now = StateBytes::Chunk(m_effect);
     ASSERT_EQ(now.size(), changed.size());
     EXPECT_TRUE(std::equal(original.begin(), original.end(), now.begin()));
     EXPECT_EQ(m_effect->GetMidiMapEntry(3), -1);
     m_effect->Redo();
-    m_effect->GetChunk(&data, &size, false);
-    now.assign(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-    EXPECT_EQ(now, changed);
+    EXPECT_EQ(StateBytes::Chunk(m_effect), changed);
     EXPECT_EQ(m_effect->GetMidiMapEntry(3), kPan);
 }
 
 TEST_F(CUndoItemsTest, ItemsForNoModuleLayerOrModulatorChangeNothing)
 {
-    void* data = nullptr;
-    int size = 0;
-    m_effect->GetChunk(&data, &size, false);
-    const Bytes before(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    const Bytes before = StateBytes::Chunk(m_effect);
     IActionItem* items[] = {
         new CFxUndoItem(m_effect, 0, 0),    new CFxUndoItem(m_effect, 7, 0),
         new CFxUndoItem(m_effect, 1, 2),    new CMsegUndoItem(m_effect, 8),
@@ -332,6 +299,5 @@ TEST_F(CUndoItemsTest, ItemsForNoModuleLayerOrModulatorChangeNothing)
         m_effect->Redo();
         m_effect->Undo();
     }
-    m_effect->GetChunk(&data, &size, false);
-    EXPECT_EQ(Bytes(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size), before);
+    EXPECT_EQ(StateBytes::Chunk(m_effect), before);
 }

@@ -132,60 +132,31 @@ protected:
 using Log = std::vector<std::string>;
 } // namespace
 
-TEST_F(CVstWrapperTest, FortySamplesAreSixteenSixteenEightAndLateEventsWait)
-{
-    Run(16); // settle the first-block tempo notice
-    TakeLog();
-    SendCC(3, 1, 10);
-    SendCC(35, 2, 20);
-    Run(40);
-    EXPECT_EQ(TakeLog(), (Log{"PreProcess 40", "CC 1=10", "Process 16", "Process 16", "Process 8"}));
-    // The event at 35 fell in the remainder: it is applied before the first
-    // sub-block of the next call.
-    Run(40);
-    EXPECT_EQ(TakeLog(), (Log{"PreProcess 40", "CC 2=20", "Process 16", "Process 16", "Process 8"}));
-    // Output holds the processed input, every sample.
-    for (int i = 0; i < 40; ++i)
-    {
-        EXPECT_EQ(m_out[static_cast<size_t>(i)], 0.5f);
-        EXPECT_EQ(m_out[static_cast<size_t>(40 + i)], -0.25f);
-    }
-}
-
 TEST_F(CVstWrapperTest, EventsApplyBeforeTheSubBlockThatContainsThem)
 {
-    Run(16);
+    Run(16); // settle the first-block tempo notice
     TakeLog();
     SendCC(0, 1, 1);
     SendCC(16, 2, 2);
     SendCC(31, 3, 3);
     SendCC(32, 4, 4);
-    Run(48);
-    EXPECT_EQ(TakeLog(), (Log{"PreProcess 48", "CC 1=1", "Process 16", "CC 2=2", "CC 3=3",
-                              "Process 16", "CC 4=4", "Process 16"}));
-}
-
-TEST_F(CVstWrapperTest, ShortBlocksApplyNoNewEventButCarriedOnesApply)
-{
-    Run(16);
-    TakeLog();
+    SendCC(0, 60, 100, 0x90); // note on and pitch bend: not queued
+    SendCC(0, 0, 64, 0xE0);
+    SendCC(35, 7, 64, 0xBF); // control change on channel 16
+    // 40 samples are 16 + 16 + 8; events from 32 on fall in the remainder and wait.
+    Run(40);
+    EXPECT_EQ(TakeLog(), (Log{"PreProcess 40", "CC 1=1", "Process 16", "CC 2=2", "CC 3=3",
+                              "Process 16", "Process 8"}));
+    // Carried events apply at the start of the next call, even a short one; a new event
+    // in a block shorter than a sub-block waits in turn.
     SendCC(2, 5, 127);
     Run(8);
-    EXPECT_EQ(TakeLog(), (Log{"PreProcess 8", "Process 8"}));
-    // Now late: applied at the start of the next call, even a short one.
+    EXPECT_EQ(TakeLog(), (Log{"PreProcess 8", "CC 4=4", "CC 7=64", "Process 8"}));
     Run(8);
     EXPECT_EQ(TakeLog(), (Log{"PreProcess 8", "CC 5=127", "Process 8"}));
-}
-
-TEST_F(CVstWrapperTest, OnlyControlChangesOfAnyChannelAreQueued)
-{
-    Run(16);
-    TakeLog();
-    SendCC(0, 60, 100, 0x90); // note on
-    SendCC(0, 0, 64, 0xE0);   // pitch bend
-    SendCC(0, 7, 64, 0xBF);   // control change, channel 16
-    Run(16);
-    EXPECT_EQ(TakeLog(), (Log{"PreProcess 16", "CC 7=64", "Process 16"}));
+    // Output holds the processed input, every sample.
+    EXPECT_EQ(m_out, (std::vector<float>{0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, -0.25f,
+                                         -0.25f, -0.25f, -0.25f, -0.25f, -0.25f, -0.25f, -0.25f}));
 }
 
 TEST_F(CVstWrapperTest, ResumeResetsEffectEmptiesQueueAndAsksForMidi)
@@ -203,8 +174,9 @@ TEST_F(CVstWrapperTest, ResumeResetsEffectEmptiesQueueAndAsksForMidi)
         EXPECT_EQ(entry.find("CC"), std::string::npos);
 }
 
-TEST_F(CVstWrapperTest, WithoutTimeInfoTempoIs120Once)
+TEST_F(CVstWrapperTest, TimeInfoChangesAreReportedOnce)
 {
+    // Without time information: tempo 120, once.
     Run(16);
     Run(16);
     EXPECT_EQ(TakeLog(), (Log{"Tempo 120", "PreProcess 16", "Process 16", "PreProcess 16",
@@ -214,16 +186,12 @@ TEST_F(CVstWrapperTest, WithoutTimeInfoTempoIs120Once)
     for (const auto& call : m_host.calls)
         asked |= call.first == audioMasterGetTime && call.second == 0x402;
     EXPECT_TRUE(asked);
-}
-
-TEST_F(CVstWrapperTest, TimeInfoChangesAreReportedOnce)
-{
     m_host.giveTime = true;
     m_host.time.tempo = 95.0;
     m_host.time.samplePos = 1000.0;
     m_host.time.flags = kVstTransportPlaying; // no tempo flag: 120, position still taken
     Run(16);
-    EXPECT_EQ(TakeLog(), (Log{"Start", "Tempo 120", "Pos 1000", "PreProcess 16", "Process 16"}));
+    EXPECT_EQ(TakeLog(), (Log{"Start", "Pos 1000", "PreProcess 16", "Process 16"}));
     m_host.time.flags = kVstTransportPlaying | kVstTempoValid;
     Run(16);
     EXPECT_EQ(TakeLog(), (Log{"Tempo 95", "PreProcess 16", "Process 16"}));
