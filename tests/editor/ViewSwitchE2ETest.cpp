@@ -123,30 +123,25 @@ TEST_F(CViewSwitchE2ETest, LayersModulatorsAndTheMatrixPageRedrawTheirAreaAndCom
 TEST_F(CViewSwitchE2ETest, CompactModeAsksTheHostToResizeItsWindowBothWays)
 {
     const CScreenshot normal = Capture();
-    const LAYOUT_RECT compactWindow = GetWindowRect(kWindowCompact);
-    const LAYOUT_RECT normalWindow = GetWindowRect(kWindowNormal);
-
-    std::vector<HOST_EDIT_EVENT> sizes = ToggleCompactMode(kWindowNormal);
-    ASSERT_EQ(1u, sizes.size());
-    EXPECT_EQ(compactWindow.width, sizes[0].index);
-    EXPECT_EQ(compactWindow.height, sizes[0].height);
-    int width = 0;
-    int height = 0;
-    ASSERT_TRUE(m_host.WindowSize(width, height));
-    EXPECT_EQ(compactWindow.width, width);
-    EXPECT_EQ(compactWindow.height, height);
-    const CScreenshot compact = Capture();
-    ASSERT_EQ(compactWindow.width, compact.Width());
-    EXPECT_GT(compact.NonBlackShare(), 0.95) << "the compact window is not drawn all over";
-
-    // Back to the normal window: the host resizes again and the picture is the first one.
-    sizes = ToggleCompactMode(kWindowCompact);
-    ASSERT_EQ(1u, sizes.size());
-    EXPECT_EQ(normalWindow.width, sizes[0].index);
-    EXPECT_EQ(normalWindow.height, sizes[0].height);
-    const CScreenshot back = Capture();
-    ASSERT_EQ(normal.Width(), back.Width());
-    ASSERT_EQ(normal.Height(), back.Height());
-    EXPECT_EQ(0, ChangedBesidesCursor(back, normal, kWindowNormal)) << "normal window again";
+    for (int from : {kWindowNormal, kWindowCompact})
+    {
+        const int toMode = from == kWindowNormal ? kWindowCompact : kWindowNormal;
+        const LAYOUT_RECT to = GetWindowRect(toMode);
+        SCOPED_TRACE(from == kWindowNormal ? "to compact" : "back to normal");
+        const std::vector<HOST_EDIT_EVENT> sizes = ToggleCompactMode(from);
+        ASSERT_EQ(1u, sizes.size());
+        EXPECT_EQ(to.width, sizes[0].index);
+        EXPECT_EQ(to.height, sizes[0].height);
+        int width = 0;
+        int height = 0;
+        ASSERT_TRUE(m_host.WindowSize(width, height));
+        EXPECT_EQ(to.width, width);
+        EXPECT_EQ(to.height, height);
+        if (toMode == kWindowCompact)
+        {
+            EXPECT_GT(Capture().NonBlackShare(), 0.95) << "compact window not drawn all over";
+        }
+    }
+    EXPECT_EQ(0, ChangedBesidesCursor(Capture(), normal, kWindowNormal)) << "normal window again";
     EXPECT_EQ(0, CEditorHost::XErrorCount());
 }

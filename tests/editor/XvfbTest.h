@@ -20,7 +20,7 @@ public:
     }
     static void TearDownTestSuite()
     {
-        Server().reset();
+        s_server.reset();
     }
 
     // Descriptors open in this process: a leaked X connection or file shows here.
@@ -35,25 +35,17 @@ protected:
     // calls this instead.
     static void StartServer(const char* screen)
     {
-        Server() = std::make_unique<CXvfbServer>();
-        if (!Server()->Start(StartError(), screen))
-            Server().reset();
+        s_server = std::make_unique<CXvfbServer>();
+        if (!s_server->Start(s_startError, screen))
+            s_server.reset();
     }
 
     void SetUp() override
     {
-        ASSERT_NE(Server(), nullptr) << StartError();
+        ASSERT_NE(s_server, nullptr) << s_startError;
     }
 
 private:
-    static std::unique_ptr<CXvfbServer>& Server()
-    {
-        static std::unique_ptr<CXvfbServer> server;
-        return server;
-    }
-    static std::string& StartError()
-    {
-        static std::string error;
-        return error;
-    }
+    static inline std::unique_ptr<CXvfbServer> s_server;
+    static inline std::string s_startError;
 };
