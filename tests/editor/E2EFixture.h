@@ -1,7 +1,6 @@
-// Base of the end-to-end tests of the Morvex editor: the built plug-in in our host on a private
-// Xvfb, with a fresh data folder (no stored window mode or preferences), its editor open and
-// drawn, and XTest input. The host window sits at the screen's top-left corner (there is no
-// window manager), so the editor's logical pixels at scale 1 are screen pixels.
+// Base of the Morvex editor's end-to-end tests: the built plug-in in our host on a private Xvfb,
+// a fresh data folder, the editor open and drawn, XTest input. With no window manager the host
+// window sits at the screen's corner: logical pixels at scale 1 are screen pixels.
 #pragma once
 
 #include "XvfbTest.h"

@@ -391,10 +391,10 @@ VstIntPtr CEditorHost::HandleCallback(VstInt32 opcode, VstInt32 index, VstIntPtr
         Record(HOST_EDIT_EVENT{HOST_EDIT_EVENT::kAutomate, index, opt, 0});
         return 1;
     case audioMasterBeginEdit:
-        Record(HOST_EDIT_EVENT{HOST_EDIT_EVENT::kBeginEdit, index, 0.0f, 0});
-        return 1;
     case audioMasterEndEdit:
-        Record(HOST_EDIT_EVENT{HOST_EDIT_EVENT::kEndEdit, index, 0.0f, 0});
+        Record(HOST_EDIT_EVENT{opcode == audioMasterBeginEdit ? HOST_EDIT_EVENT::kBeginEdit
+                                                              : HOST_EDIT_EVENT::kEndEdit,
+                               index, 0.0f, 0});
         return 1;
     case audioMasterSizeWindow:
         if (index <= 0 || value <= 0)

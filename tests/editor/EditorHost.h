@@ -1,11 +1,7 @@
-// A VST 2.4 host that opens a plug-in's editor the way a Linux DAW does, for the end-to-end
-// tests: dlopen, VSTPluginMain, effOpen at 48000 Hz with blocks of 512, resumed; a top-level
-// X11 window of its own whose id goes to effEditOpen (with the host's Display* as the value,
-// as some hosts pass it); effEditIdle about every 20 ms; processReplacing on a 440 Hz tone at
-// real-time pace on an audio thread of its own. It records what the plug-in tells the host and
-// counts X errors of the whole process.
-//
-// Everything but the audio thread runs on the thread that loaded the plug-in. Needs $DISPLAY.
+// A VST 2.4 host that opens a plug-in's editor as a Linux DAW does: 48000 Hz, blocks of 512; a
+// top-level X11 window for effEditOpen (the host's Display* as value, as some hosts pass it);
+// effEditIdle every 20 ms; a 440 Hz tone processed on an audio thread. It records what the
+// plug-in tells the host and counts X errors. Runs on the thread that loaded it; needs $DISPLAY.
 #pragma once
 
 #include "aeffectx.h"
@@ -51,18 +47,15 @@ public:
 
     // effEditGetRect; false (and 0 x 0) when the plug-in answers no size.
     bool QueryEditorRect(int& width, int& height);
-    // Creates the host window when needed, sizes it from effEditGetRect, calls effEditOpen with
-    // its id, sizes it again from the rect (asked again after 100 ms if still empty) and maps
-    // it. `openMs` (if given) receives the time effEditOpen took.
+    // Creates and sizes the host window, calls effEditOpen with its id, sizes it again from the
+    // rect (asked again after 100 ms if empty) and maps it; `openMs`: effEditOpen's time.
     bool OpenEditor(std::string& error, double* openMs = nullptr);
     // effEditClose; the host window stays.
     void CloseEditor();
-    // Destroys the host window while the editor may still be open (a host closing its window
-    // before effEditClose).
+    // Destroys the host window, the editor possibly still open (as some hosts do).
     void DestroyHostWindow();
 
-    // One effEditIdle, then the host's X events. RunFor keeps doing that for `ms` milliseconds
-    // at the idle interval.
+    // One effEditIdle, then the host's X events; RunFor repeats it every 20 ms for `ms` ms.
     void Idle();
     void RunFor(int ms);
     // Idles until the editor's window exists and has been painted once, or `timeoutMs` passed.

@@ -1,14 +1,8 @@
-// editor_measure: the cost of a plug-in's editor as a DAW sees it, through the test host (run
-// by hand). Starts its own Xvfb unless $DISPLAY is set and --own-display is not given.
-//
-//   editor_measure [--seconds N] [--own-display] [PLUGIN.so]   (default: the Morvex build)
-//
-// Prints the effEditOpen time and the time to the first complete paint; RSS before and after
-// loading and with the editor open; the CPU over N seconds, with a 440 Hz tone on the audio
-// thread, of the whole process, of the host thread alone (the editor's own share) with the
-// time of one idle pass, and of our Xvfb (the cost of the copies to the window): without the
-// editor (the base), with it and the tone (meters moving), with it and silence; then 20
-// close/open cycles (time, RSS after, X errors).
+// editor_measure [--seconds N] [--own-display] [PLUGIN.so]: the cost of a plug-in's editor as
+// a DAW sees it (run by hand; its own Xvfb unless $DISPLAY is set). Prints the effEditOpen and
+// first complete paint times; RSS loaded and with the editor open; the CPU of the process, the
+// host thread alone (the editor's share, with the time of one idle pass) and our Xvfb over N s:
+// without the editor, with it and a tone, with it and silence; 20 close/open cycles.
 #include "EditorHost.h"
 #include "Screenshot.h"
 #include "XvfbServer.h"

@@ -1,6 +1,5 @@
-// Synthetic user input through the XTest extension on a connection of its own: the server
-// delivers it to whichever window is under the pointer, as a user's, so grabs, crossings and
-// timestamps are the real ones. Positions are screen pixels; each call syncs with the server.
+// User input through XTest on a connection of its own, delivered as a user's (real grabs,
+// crossings, timestamps). Positions are screen pixels; each call syncs with the server.
 #pragma once
 
 #include <X11/Xlib.h>

@@ -3,7 +3,6 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace
 {
@@ -77,13 +76,6 @@ double CScreenshot::NonBlackShare(PIXEL_RECT rect) const
     const PIXEL_RECT area = Clip(rect);
     const long total = static_cast<long>(area.width) * area.height;
     return total > 0 ? static_cast<double>(nonBlack) / static_cast<double>(total) : 0.0;
-}
-
-int CScreenshot::DistinctColours(PIXEL_RECT rect) const
-{
-    std::unordered_set<std::uint32_t> colours;
-    Visit(rect, [&](int x, int y) { colours.insert(Pixel(x, y) & 0xF8F8F8); });
-    return static_cast<int>(colours.size());
 }
 
 int CScreenshot::ChangedPixels(const CScreenshot& other, PIXEL_RECT rect) const

@@ -28,9 +28,6 @@ public:
 
     // Share (0..1) of pixels in `rect` (the whole image when empty) that are not black.
     double NonBlackShare(PIXEL_RECT rect = {}) const;
-    // Number of distinct colours in `rect`, counted at 15-bit precision so that dithering and
-    // anti-aliasing noise do not inflate it.
-    int DistinctColours(PIXEL_RECT rect = {}) const;
     // Pixels in `rect` that differ from the same place of `other`.
     int ChangedPixels(const CScreenshot& other, PIXEL_RECT rect = {}) const;
 

@@ -1,7 +1,6 @@
-// Switching the editor's views on the real screen: after each switch the area it owns shows
-// something else while the rest of the window keeps its pixels, and switching back gives the
-// first picture pixel for pixel (nothing stale left, nothing missed). Compact mode, chosen in
-// the settings menu, asks the host for its window size both ways.
+// View switches on the real screen: the switch's area changes, the rest keeps its pixels, and
+// switching back gives the first picture exactly (nothing stale, nothing missed). Compact mode,
+// chosen in the settings menu, asks the host for its window size both ways.
 #include "E2EFixture.h"
 
 #include <algorithm>

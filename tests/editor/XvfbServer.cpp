@@ -13,12 +13,6 @@
 #include <cstring>
 #include <thread>
 
-namespace
-{
-constexpr int kStartTimeoutMs = 10000;
-constexpr int kStopGraceMs = 2000;
-} // namespace
-
 CXvfbServer::~CXvfbServer()
 {
     Stop();
@@ -55,8 +49,7 @@ bool CXvfbServer::Start(std::string& error, const std::string& screen)
     // Xvfb writes the display number and a newline once it accepts connections; the pipe ends
     // early when it exits first (or was never found).
     std::string number;
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     bool complete = false;
     while (m_pid > 0 && !complete && std::chrono::steady_clock::now() < deadline)
     {
@@ -87,8 +80,7 @@ void CXvfbServer::Stop()
     if (m_pid > 0)
     {
         kill(m_pid, SIGTERM);
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(kStopGraceMs);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
         int status = 0;
         while (waitpid(m_pid, &status, WNOHANG) == 0)
         {

@@ -1,7 +1,6 @@
-// A private virtual X server for the end-to-end tests: starts Xvfb on a display number it
-// picks itself (-displayfd, so parallel runs never collide), points $DISPLAY of this process at
-// it and stops it again. Xvfb dies with this process, so a crashed test leaves no server behind.
-// $DISPLAY is left pointing at the stopped server: the next one started replaces it.
+// A private Xvfb for the end-to-end tests on a display number it picks itself (-displayfd: no
+// collisions), made this process's $DISPLAY (left so after Stop; the next Start replaces it).
+// Xvfb dies with this process, so a crashed test leaves no server behind.
 #pragma once
 
 #include <string>

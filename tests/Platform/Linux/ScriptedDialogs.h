@@ -1,6 +1,5 @@
 // Test support: a tool runner and a fallback dialog that answer from a script and record what
-// they were asked, so that the desktop dialogs can be tested without spawning anything or
-// opening a window.
+// they were asked: the desktop dialogs tested without spawning anything or opening a window.
 #pragma once
 
 #include "Platform/Linux/FallbackDialog.h"
