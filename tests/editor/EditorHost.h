@@ -1,12 +1,7 @@
-// A VST 2.4 host that opens a plug-in's editor the way a Linux DAW does, for the end-to-end
-// editor tests: dlopen, VSTPluginMain, effOpen at 48000 Hz with blocks of 512, resumed; a
-// top-level X11 window of its own whose id goes to effEditOpen (with the host's Display* as
-// the value, as some hosts pass it); effEditIdle about every 20 ms; processReplacing on a
-// 440 Hz tone at real-time pace, either between the idles on the same thread or on an audio
-// thread of its own, as a DAW runs it. It records what the plug-in tells the host (automation,
-// gesture brackets, window size requests) and counts X errors of the whole process.
-//
-// Everything but the audio thread runs on the thread that created the host. Needs $DISPLAY.
+// A VST 2.4 host that opens a plug-in's editor as a Linux DAW does: 48000 Hz, blocks of 512; a
+// top-level X11 window for effEditOpen (the host's Display* as value, as some hosts pass it);
+// effEditIdle every 20 ms; a 440 Hz tone processed on an audio thread. It records what the
+// plug-in tells the host and counts X errors. Runs on the thread that loaded it; needs $DISPLAY.
 #pragma once
 
 #include "aeffectx.h"
@@ -15,22 +10,15 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-// One call of the plug-in into the host that the editor tests look at.
+// One call of the plug-in into the host that the tests look at.
 struct HOST_EDIT_EVENT
 {
-    enum Kind
-    {
-        kAutomate,
-        kBeginEdit,
-        kEndEdit,
-        kSizeWindow,
-    };
+    enum Kind { kAutomate, kBeginEdit, kEndEdit, kSizeWindow };
     Kind kind = kAutomate;
     int index = 0;      // parameter, or width for kSizeWindow
     float value = 0.0f; // normalised value of kAutomate
@@ -49,88 +37,50 @@ public:
     CEditorHost(const CEditorHost&) = delete;
     CEditorHost& operator=(const CEditorHost&) = delete;
 
-    // Loads and opens the plug-in and resumes it. `audioThread`: process on a thread of our own
-    // instead of between idles. False with a message on failure.
-    bool Load(std::string& error, bool audioThread = false);
+    // Loads, opens and resumes the plug-in and starts the audio. False with a message.
+    bool Load(std::string& error);
     // The test tone (on by default) or silence; any thread.
-    void SetTone(bool on)
-    {
-        m_toneOn.store(on, std::memory_order_relaxed);
-    }
-    // Stops audio, closes the editor if open, suspends and closes the plug-in, closes the
-    // window and the connection. Called by the destructor.
+    void SetTone(bool on) { m_toneOn.store(on, std::memory_order_relaxed); }
+    // Stops audio, closes the editor, suspends and closes the plug-in, closes the window and
+    // the connection. Called by the destructor.
     void Unload();
 
-    AEffect* Effect() const
-    {
-        return m_effect;
-    }
-    bool HasEditor() const;
-
-    // effEditGetRect before opening; width and height 0 when the plug-in answers nothing.
+    // effEditGetRect; false (and 0 x 0) when the plug-in answers no size.
     bool QueryEditorRect(int& width, int& height);
-
-    // Creates the host window when needed, sizes it from effEditGetRect, calls effEditOpen with
-    // its id, sizes it again from the rect (asked again after 100 ms if still empty) and maps
-    // it. `openMs` (if given) receives the time effEditOpen took.
+    // Creates and sizes the host window, calls effEditOpen with its id, sizes it again from the
+    // rect (asked again after 100 ms if empty) and maps it; `openMs`: effEditOpen's time.
     bool OpenEditor(std::string& error, double* openMs = nullptr);
     // effEditClose; the host window stays.
     void CloseEditor();
-    bool IsEditorOpen() const
-    {
-        return m_editorOpen;
-    }
-    // Destroys the host window while the editor may still be open (a host closing its window
-    // before effEditClose).
+    // Destroys the host window, the editor possibly still open (as some hosts do).
     void DestroyHostWindow();
 
-    // One effEditIdle and the audio blocks that are due (same-thread mode), then the host's X
-    // events. RunFor keeps doing that for `ms` milliseconds at the idle interval.
+    // One effEditIdle, then the host's X events; RunFor repeats it every 20 ms for `ms` ms.
     void Idle();
     void RunFor(int ms);
     // Idles until the editor's window exists and has been painted once, or `timeoutMs` passed.
     bool RunUntilDrawn(int timeoutMs);
 
-    Display* HostDisplay() const
-    {
-        return m_display;
-    }
-    Window HostWindow() const
-    {
-        return m_window;
-    }
-    // Size of the host window and of its first child (the editor's window); false when there
-    // is no such window.
-    bool HostWindowSize(int& width, int& height);
-    bool EditorWindowSize(int& width, int& height);
-    // Position of the host window's top-left corner on the screen.
-    bool HostWindowOrigin(int& rootX, int& rootY);
+    Display* HostDisplay() const { return m_display; }
+    Window HostWindow() const { return m_window; }
+    // Size of the host window, or of its first child (the editor's window) when it is mapped;
+    // false when there is no such window.
+    bool WindowSize(int& width, int& height, bool editorWindow = false);
 
     // Parameters through the plug-in's record, as host automation does.
-    void SetParameter(int index, float value);
-    float GetParameter(int index);
-    std::string ParameterName(int index);
+    void SetParameter(int index, float value) { m_effect->setParameter(m_effect, index, value); }
+    float GetParameter(int index) { return m_effect->getParameter(m_effect, index); }
     int FindParameter(const std::string& name);
-    // The current program's name as a host's preset field shows it (effGetProgramName).
-    std::string ProgramName();
-    // Every parameter's normalised value, by index.
-    std::vector<float> AllParameters();
-    // The state a host stores with its project (effGetChunk of the bank); empty without one.
-    std::vector<unsigned char> Chunk();
 
     // What the plug-in told the host since the last ClearEvents.
     std::vector<HOST_EDIT_EVENT> Events();
     void ClearEvents();
     int CountEvents(HOST_EDIT_EVENT::Kind kind, int index = -1);
 
-    // X errors of any connection of this process since Load (our handler sees those that a
-    // plug-in does not trap itself).
+    // X errors of any connection of this process (our handler sees those that a plug-in does
+    // not trap itself).
     static int XErrorCount();
-    // Blocks processed so far.
-    long ProcessedBlocks() const
-    {
-        return m_blocks.load(std::memory_order_relaxed);
-    }
+    long ProcessedBlocks() const { return m_blocks.load(std::memory_order_relaxed); }
 
 private:
     static VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
@@ -139,17 +89,12 @@ private:
                              float opt);
     VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
-    bool CreateHostWindow(int width, int height);
+    void Record(const HOST_EDIT_EVENT& event);
     void ResizeHostWindow(int width, int height);
     void ProcessBlock();
-    void ProcessDueBlocks();
-    void AudioThreadLoop();
-    void DrainHostEvents();
 
     std::string m_pluginPath;
-    void* m_library = nullptr;
     AEffect* m_effect = nullptr;
-    bool m_resumed = false;
     Display* m_display = nullptr;
     Window m_window = 0;
     bool m_editorOpen = false;
@@ -157,17 +102,13 @@ private:
 
     std::mutex m_eventMutex;
     std::vector<HOST_EDIT_EVENT> m_events;
-    int m_pendingWidth = 0; // size asked by audioMasterSizeWindow, applied on the host thread
-    int m_pendingHeight = 0;
 
-    // Audio: a stereo 440 Hz tone at -12 dBFS, paced at real time from the first block.
+    // Audio: a stereo 440 Hz tone at -12 dBFS.
     std::vector<float> m_input[2];
     std::vector<float> m_output[2];
     double m_phase = 0.0;
     std::atomic<bool> m_toneOn{true};
-    std::chrono::steady_clock::time_point m_audioStart;
     std::atomic<long> m_blocks{0};
-    bool m_audioThreadMode = false;
     std::thread m_audioThread;
     std::atomic<bool> m_audioRunning{false};
     // Transport answered to audioMasterGetTime: one record per thread that asks, so the audio

@@ -5,52 +5,37 @@
 CPointerInput::~CPointerInput()
 {
     if (m_display != nullptr)
-    {
         XCloseDisplay(m_display);
-    }
 }
 
 bool CPointerInput::Open(std::string& error)
 {
+    error.clear();
     m_display = XOpenDisplay(nullptr);
+    int unused = 0;
     if (m_display == nullptr)
-    {
         error = "cannot open the X display for input";
-        return false;
-    }
-    int eventBase = 0;
-    int errorBase = 0;
-    int major = 0;
-    int minor = 0;
-    if (XTestQueryExtension(m_display, &eventBase, &errorBase, &major, &minor) == False)
-    {
+    else if (XTestQueryExtension(m_display, &unused, &unused, &unused, &unused) == False)
         error = "the X server has no XTest extension";
-        return false;
-    }
-    return true;
-}
-
-void CPointerInput::Sync()
-{
-    XSync(m_display, False);
+    return error.empty();
 }
 
 void CPointerInput::MoveTo(int rootX, int rootY)
 {
     XTestFakeMotionEvent(m_display, DefaultScreen(m_display), rootX, rootY, CurrentTime);
-    Sync();
+    XSync(m_display, False);
 }
 
 void CPointerInput::Press(unsigned int button)
 {
     XTestFakeButtonEvent(m_display, button, True, CurrentTime);
-    Sync();
+    XSync(m_display, False);
 }
 
 void CPointerInput::Release(unsigned int button)
 {
     XTestFakeButtonEvent(m_display, button, False, CurrentTime);
-    Sync();
+    XSync(m_display, False);
 }
 
 void CPointerInput::Click(int rootX, int rootY, unsigned int button)
@@ -62,11 +47,16 @@ void CPointerInput::Click(int rootX, int rootY, unsigned int button)
 
 void CPointerInput::Key(const char* keysymName, bool down)
 {
-    const KeySym keysym = XStringToKeysym(keysymName);
-    const KeyCode code = XKeysymToKeycode(m_display, keysym);
+    const KeyCode code = XKeysymToKeycode(m_display, XStringToKeysym(keysymName));
     if (code != 0)
     {
         XTestFakeKeyEvent(m_display, code, down ? True : False, CurrentTime);
-        Sync();
+        XSync(m_display, False);
     }
+}
+
+void CPointerInput::Tap(const char* keysymName)
+{
+    Key(keysymName, true);
+    Key(keysymName, false);
 }

@@ -1,7 +1,5 @@
-// Synthetic user input for the end-to-end tests through the XTest extension on a connection
-// of its own: the X server delivers it to whichever window is under the pointer, exactly as a
-// user's input, so grabs, crossings and timestamps are the real ones. Positions are in screen
-// pixels. Each call flushes and syncs, so the server has the input when it returns.
+// User input through XTest on a connection of its own, delivered as a user's (real grabs,
+// crossings, timestamps). Positions are screen pixels; each call syncs with the server.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -24,10 +22,10 @@ public:
     void Press(unsigned int button);
     void Release(unsigned int button);
     void Click(int rootX, int rootY, unsigned int button = 1);
-    // Holds or releases a key by its keysym name ("Control_L", "Shift_L", "Escape").
+    // Holds or releases a key by its keysym name ("Control_L", "Escape"); Tap does both.
     void Key(const char* keysymName, bool down);
+    void Tap(const char* keysymName);
 
 private:
-    void Sync();
     Display* m_display = nullptr;
 };

@@ -1,5 +1,5 @@
 // The pixels of a window as the X server shows them (XGetImage, children of the same depth
-// included), as 0xRRGGBB values, with the measures the editor tests use.
+// included), as 0xRRGGBB values, with the measures the end-to-end tests use.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -21,26 +21,21 @@ public:
     // Captures the whole of `window`. False when the window cannot be read.
     bool Capture(Display* display, Window window);
 
-    int Width() const
-    {
-        return m_width;
-    }
-    int Height() const
-    {
-        return m_height;
-    }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    // The pixel at (x, y); 0 outside the picture.
     std::uint32_t Pixel(int x, int y) const;
 
     // Share (0..1) of pixels in `rect` (the whole image when empty) that are not black.
     double NonBlackShare(PIXEL_RECT rect = {}) const;
-    // Number of distinct colours in `rect`, counted at 15-bit precision so that dithering and
-    // anti-aliasing noise do not inflate it.
-    int DistinctColours(PIXEL_RECT rect = {}) const;
-    // Pixels in `rect` that differ from the same place of `other` (both must cover it).
+    // Pixels in `rect` that differ from the same place of `other`.
     int ChangedPixels(const CScreenshot& other, PIXEL_RECT rect = {}) const;
 
 private:
     PIXEL_RECT Clip(PIXEL_RECT rect) const;
+    // Calls visit(x, y) for every pixel of `rect` (the whole image when empty).
+    template <typename VISIT>
+    void Visit(PIXEL_RECT rect, VISIT visit) const;
 
     int m_width = 0;
     int m_height = 0;

@@ -1,7 +1,6 @@
-// A private virtual X server for the end-to-end editor tests: starts Xvfb on a display number
-// it picks itself (-displayfd, so parallel runs never collide), points $DISPLAY of this process
-// at it and stops it again. Xvfb is also told to die with this process, so a test that crashes
-// leaves no server behind.
+// A private Xvfb for the end-to-end tests on a display number it picks itself (-displayfd: no
+// collisions), made this process's $DISPLAY (left so after Stop; the next Start replaces it).
+// Xvfb dies with this process, so a crashed test leaves no server behind.
 #pragma once
 
 #include <string>
@@ -15,21 +14,15 @@ public:
     CXvfbServer(const CXvfbServer&) = delete;
     CXvfbServer& operator=(const CXvfbServer&) = delete;
 
-    // Starts `Xvfb -displayfd FD -screen 0 <screen> -nolisten tcp` and waits (up to 10 s) for
-    // its display number. False with a message when Xvfb is not installed or does not start.
-    bool Start(std::string& error, const std::string& screen = "1600x1200x24");
-    // Stops the server (SIGTERM, then SIGKILL after 2 s) and restores $DISPLAY.
+    // Starts `Xvfb -displayfd FD -screen 0 <screen>` and waits (up to 10 s) for its display
+    // number. False with a message when Xvfb is missing or does not start.
+    bool Start(std::string& error, const std::string& screen);
+    // Stops the server (SIGTERM, then SIGKILL after 2 s).
     void Stop();
 
-    // ":N" while running, else empty.
-    const std::string& DisplayName() const
-    {
-        return m_displayName;
-    }
+    // The server's process id while it runs, else -1.
+    pid_t Pid() const { return m_pid; }
 
 private:
     pid_t m_pid = -1;
-    std::string m_displayName;
-    std::string m_previousDisplay;
-    bool m_hadDisplay = false;
 };

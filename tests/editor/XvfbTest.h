@@ -1,44 +1,33 @@
-// Base of every end-to-end editor test: one private Xvfb per test program, started before
-// its first test and stopped after its last (also when tests fail; a crash takes it along, see
-// CXvfbServer). A missing Xvfb fails the tests with the reason instead of skipping them.
+// Base of every end-to-end test: one private Xvfb per test suite, started before its first
+// test and stopped after its last. A missing Xvfb fails the tests with the reason.
 #pragma once
 
 #include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
+#include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 
 class CXvfbTest : public ::testing::Test
 {
 public:
-    static constexpr const char* kDefaultScreen = "1600x1200x24";
-
     static void SetUpTestSuite()
     {
-        StartServer(kDefaultScreen);
+        StartServer("2400x1800x24"); // room for an editor at scale 2
     }
     static void TearDownTestSuite()
     {
-        Server().reset();
+        s_server.reset();
     }
 
     // Descriptors open in this process: a leaked X connection or file shows here.
     static int CountOpenFileDescriptors()
     {
-        int count = 0;
-        if (DIR* folder = opendir("/proc/self/fd"))
-        {
-            while (readdir(folder) != nullptr)
-            {
-                ++count;
-            }
-            closedir(folder);
-        }
-        return count;
+        const std::filesystem::directory_iterator descriptors("/proc/self/fd");
+        return static_cast<int>(std::distance(begin(descriptors), end(descriptors)));
     }
 
 protected:
@@ -46,30 +35,17 @@ protected:
     // calls this instead.
     static void StartServer(const char* screen)
     {
-        if (Server() == nullptr)
-        {
-            Server() = std::make_unique<CXvfbServer>();
-            if (!Server()->Start(StartError(), screen))
-            {
-                Server().reset();
-            }
-        }
+        s_server = std::make_unique<CXvfbServer>();
+        if (!s_server->Start(s_startError, screen))
+            s_server.reset();
     }
 
     void SetUp() override
     {
-        ASSERT_NE(Server(), nullptr) << StartError();
+        ASSERT_NE(s_server, nullptr) << s_startError;
     }
 
 private:
-    static std::unique_ptr<CXvfbServer>& Server()
-    {
-        static std::unique_ptr<CXvfbServer> server;
-        return server;
-    }
-    static std::string& StartError()
-    {
-        static std::string error;
-        return error;
-    }
+    static inline std::unique_ptr<CXvfbServer> s_server;
+    static inline std::string s_startError;
 };

@@ -1,7 +1,6 @@
 #include "Platform/Linux/DesktopDialogs.h"
 
 #include "Platform/Linux/ScriptedDialogs.h"
-#include "Platform/Linux/X11Dialog.h"
 #include "support/TempDataFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,23 +12,12 @@ namespace
 {
 FILE_REQUEST MidiMapRequest(const std::string& folder)
 {
-    FILE_REQUEST request;
-    request.title = "Open File";
-    request.folder = folder;
-    request.filterText = "MidiCC map files (*.ccmap)";
-    request.extension = "ccmap";
-    return request;
+    return FILE_REQUEST{"Open File", folder, "", "MidiCC map files (*.ccmap)", "ccmap"};
 }
 
 FILE_REQUEST PresetSaveRequest(const std::string& folder, const std::string& proposedName)
 {
-    FILE_REQUEST request;
-    request.title = "Save File";
-    request.folder = folder;
-    request.proposedName = proposedName;
-    request.filterText = "Preset files (*.prg)";
-    request.extension = "prg";
-    return request;
+    return FILE_REQUEST{"Save File", folder, proposedName, "Preset files (*.prg)", "prg"};
 }
 
 class DesktopDialogsTest : public ::testing::Test
@@ -54,7 +42,7 @@ protected:
 };
 } // namespace
 
-TEST_F(DesktopDialogsTest, FilePanelArgumentsCarryTitleFolderNameAndFilter)
+TEST_F(DesktopDialogsTest, ToolArgumentsCarryTitleFolderNameFilterAndPlainText)
 {
     const FILE_REQUEST open = MidiMapRequest("/home/u/maps/");
     const FILE_REQUEST save = PresetSaveRequest("/p/User", "Lead Pad");
@@ -81,6 +69,19 @@ TEST_F(DesktopDialogsTest, FilePanelArgumentsCarryTitleFolderNameAndFilter)
     any.extension.clear();
     EXPECT_EQ(CDesktopDialogs::ZenityFileArguments(any, false).size(), 4u);
     EXPECT_EQ(CDesktopDialogs::KdialogFileArguments(any, false).size(), 4u);
+    // Alerts show the message as plain text.
+    const std::string message = "C:\\new <b>& more";
+    EXPECT_EQ(
+        CDesktopDialogs::ZenityAlertArguments("T", message, false),
+        ARGUMENTS({"zenity", "--warning", "--title=T", "--text=C:\\new <b>& more", "--no-markup"}));
+    EXPECT_EQ(CDesktopDialogs::ZenityAlertArguments("T", message, true),
+              ARGUMENTS({"zenity", "--question", "--title=T", "--text=C:\\new <b>& more",
+                         "--no-markup", "--ok-label=OK", "--cancel-label=Cancel"}));
+    EXPECT_EQ(CDesktopDialogs::KdialogAlertArguments("T", "-m", false),
+              ARGUMENTS({"kdialog", "--title=T", "--error=-m"}));
+    EXPECT_EQ(
+        CDesktopDialogs::KdialogAlertArguments("T", "-m", true),
+        ARGUMENTS({"kdialog", "--title=T", "--yesno=-m", "--yes-label=OK", "--no-label=Cancel"}));
 }
 
 TEST_F(DesktopDialogsTest, FilterNamesThatTheToolsCannotMisread)
@@ -103,23 +104,7 @@ TEST_F(DesktopDialogsTest, FilterNamesThatTheToolsCannotMisread)
         EXPECT_EQ(CDesktopDialogs::FilterName(c.text, c.extension), c.expected) << c.text;
 }
 
-TEST_F(DesktopDialogsTest, AlertArgumentsShowTheMessageAsPlainText)
-{
-    const std::string message = "C:\\new <b>& more";
-    EXPECT_EQ(
-        CDesktopDialogs::ZenityAlertArguments("T", message, false),
-        ARGUMENTS({"zenity", "--warning", "--title=T", "--text=C:\\new <b>& more", "--no-markup"}));
-    EXPECT_EQ(CDesktopDialogs::ZenityAlertArguments("T", message, true),
-              ARGUMENTS({"zenity", "--question", "--title=T", "--text=C:\\new <b>& more",
-                         "--no-markup", "--ok-label=OK", "--cancel-label=Cancel"}));
-    EXPECT_EQ(CDesktopDialogs::KdialogAlertArguments("T", "-m", false),
-              ARGUMENTS({"kdialog", "--title=T", "--error=-m"}));
-    EXPECT_EQ(
-        CDesktopDialogs::KdialogAlertArguments("T", "-m", true),
-        ARGUMENTS({"kdialog", "--title=T", "--yesno=-m", "--yes-label=OK", "--no-label=Cancel"}));
-}
-
-TEST_F(DesktopDialogsTest, ZenityFirstExceptOnKde)
+TEST_F(DesktopDialogsTest, ZenityFirstExceptOnKdeAndABrokenToolHandsOver)
 {
     m_runner.available = {"zenity", "kdialog"};
     std::string path;
@@ -133,14 +118,13 @@ TEST_F(DesktopDialogsTest, ZenityFirstExceptOnKde)
     EXPECT_EQ(m_runner.runs[1][0], "kdialog");
     EXPECT_EQ(m_runner.runs[2][0], "zenity");
     EXPECT_TRUE(m_fallback.initialTexts.empty());
-}
 
-TEST_F(DesktopDialogsTest, ABrokenToolHandsOverToTheNextAndThenToTheFallback)
-{
+    // A broken tool hands over to the next, and that to the fallback.
+    m_runner.runs.clear();
+    m_environment.prefersKde = false;
     m_runner.available = {"zenity", "kdialog"};
     m_runner.Answer(255); // zenity: cannot open its display
     m_runner.AnswerNotStarted();
-    std::string path;
     EXPECT_FALSE(Dialogs().ChooseFileToOpen(MidiMapRequest("/maps"), path));
     EXPECT_EQ(m_runner.runs.size(), 2u);
     EXPECT_EQ(m_fallback.initialTexts, std::vector<std::string>({"/maps/"}));
@@ -261,18 +245,6 @@ TEST_F(DesktopDialogsTest, WithoutADisplayNoToolRuns)
     EXPECT_FALSE(Dialogs().RevealInFileManager(m_folder.GetPath()));
     EXPECT_TRUE(m_runner.runs.empty());
     EXPECT_TRUE(m_runner.detached.empty());
-}
-
-TEST_F(DesktopDialogsTest, NoToolAndNoDisplayAnswersAtOnce)
-{
-    CNoDisplay noDisplay;
-    CX11Dialog realFallback;
-    CDesktopDialogs dialogs(m_runner, realFallback, CDesktopDialogs::ReadEnvironment());
-    std::string path = "unchanged";
-    EXPECT_FALSE(dialogs.ChooseFileToOpen(MidiMapRequest("/m"), path));
-    EXPECT_FALSE(dialogs.ChooseFileToSave(PresetSaveRequest("/m", "x"), path));
-    EXPECT_EQ(path, "unchanged");
-    EXPECT_TRUE(dialogs.ShowAlert("T", "acknowledged without a display", true));
 }
 
 TEST_F(DesktopDialogsTest, FallbackFieldTakesRelativeNamesAndFolders)

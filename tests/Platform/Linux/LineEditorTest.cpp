@@ -48,23 +48,18 @@ const EDIT_CASE kCases[] = {
     {"KeysWithoutTextChangeNothing", "a", {{XK_Shift_L, ""}, {XK_F1, ""}}, "a", 1},
     {"TypedMultiByteText", "", {{0x01000000 + 0x20AC, "\xE2\x82\xAC"}}, "\xE2\x82\xAC", 3},
 };
-
-class LineEditorTest : public ::testing::TestWithParam<EDIT_CASE>
-{
-};
 } // namespace
 
-TEST_P(LineEditorTest, KeysEditTheText)
+TEST(LineEditorTest, KeysEditTheText)
 {
-    const EDIT_CASE& edit = GetParam();
-    CLineEditor editor;
-    editor.SetText(edit.start);
-    for (const KEY& key : edit.keys)
-        editor.HandleKey(key.keysym, key.typed);
-    EXPECT_EQ(editor.GetText(), edit.expectedText);
-    EXPECT_EQ(editor.GetCursor(), edit.expectedCursor);
+    for (const EDIT_CASE& edit : kCases)
+    {
+        SCOPED_TRACE(edit.name);
+        CLineEditor editor;
+        editor.SetText(edit.start);
+        for (const KEY& key : edit.keys)
+            editor.HandleKey(key.keysym, key.typed);
+        EXPECT_EQ(editor.GetText(), edit.expectedText);
+        EXPECT_EQ(editor.GetCursor(), edit.expectedCursor);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Keys, LineEditorTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<EDIT_CASE>& caseInfo)
-                         { return std::string(caseInfo.param.name); });

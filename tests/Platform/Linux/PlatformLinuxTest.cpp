@@ -125,12 +125,12 @@ TEST_F(PlatformLinuxTest, WithoutADisplayTheScreenIsEmptyAndPanelsAreCancelled)
     EXPECT_FALSE(Platform::RevealInFileManager("/tmp"));
 }
 
-TEST_F(PlatformLinuxTest, AChosenPathIsCopiedOnlyWhenItFitsWhole)
+TEST_F(PlatformLinuxTest, PanelsCopyAPathOnlyWholeAndStartWhereTheLastFileWasChosen)
 {
     CScriptedPlatform platform;
     platform.runner.available = {"zenity"};
     const std::string chosen = "/maps/Live Set.ccmap"; // 20 bytes
-    char result[32] = "unchanged";
+    char result[2048] = "unchanged";
     platform.runner.Answer(0, chosen + "\n");
     EXPECT_FALSE(Platform::ShowOpenFileDialog(result, 20, "", "ccmap")); // no room for the end
     EXPECT_STREQ(result, "unchanged");
@@ -140,22 +140,16 @@ TEST_F(PlatformLinuxTest, AChosenPathIsCopiedOnlyWhenItFitsWhole)
     EXPECT_FALSE(Platform::ShowOpenFileDialog(nullptr, 21, "", "ccmap"));
     EXPECT_FALSE(Platform::ShowOpenFileDialog(result, 0, "", "ccmap"));
     EXPECT_EQ(platform.runner.runs.size(), 2u);
-}
 
-TEST_F(PlatformLinuxTest, PanelsStartInTheFolderGivenElseWhereTheLastFileWasChosen)
-{
-    CScriptedPlatform platform;
-    platform.runner.available = {"zenity"};
+    // A panel with a folder of its own starts there; the next one without opens where the
+    // last file went, and an extension may come with its dot.
     const std::string folder = m_folder.GetPath();
-    char result[2048];
     platform.runner.Answer(0, folder + "/Lead.prg\n");
     ASSERT_TRUE(Platform::ShowSaveFileDialog(result, sizeof(result), "/presets/User",
                                              "Preset files (*.prg)", "prg", "Lead"));
-    // The next panel without a folder of its own opens where that file went;
-    // an extension may come with its dot.
     std::string path;
     Platform::ChooseFileToOpen("Load MidiCC map", "MidiCC map files (*.ccmap)", ".ccmap", "", path);
-    EXPECT_EQ(platform.runner.runs[1],
+    EXPECT_EQ(platform.runner.runs[3],
               ARGUMENTS({"zenity", "--file-selection", "--title=Load MidiCC map",
                          "--filename=" + folder + "/",
                          "--file-filter=MidiCC map files (*.ccmap) | *.ccmap"}));

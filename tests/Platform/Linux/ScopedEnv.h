@@ -1,8 +1,9 @@
-// Test support: sets (or, with null, removes) an environment variable for the
-// object's lifetime, then puts the previous state back.
+// Test support: sets (or, with null, removes) an environment variable for the object's
+// lifetime, then puts the previous state back.
 #pragma once
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 class CScopedEnv
@@ -11,33 +12,27 @@ public:
     CScopedEnv(const char* name, const char* value) : m_name(name)
     {
         if (const char* previous = std::getenv(name))
-        {
-            m_hadPrevious = true;
             m_previous = previous;
-        }
+        Set(name, value);
+    }
+    ~CScopedEnv() { Set(m_name.c_str(), m_previous ? m_previous->c_str() : nullptr); }
+    CScopedEnv(const CScopedEnv&) = delete;
+    CScopedEnv& operator=(const CScopedEnv&) = delete;
+
+private:
+    static void Set(const char* name, const char* value)
+    {
         if (value)
             setenv(name, value, 1);
         else
             unsetenv(name);
     }
-    ~CScopedEnv()
-    {
-        if (m_hadPrevious)
-            setenv(m_name.c_str(), m_previous.c_str(), 1);
-        else
-            unsetenv(m_name.c_str());
-    }
-    CScopedEnv(const CScopedEnv&) = delete;
-    CScopedEnv& operator=(const CScopedEnv&) = delete;
 
-private:
     std::string m_name;
-    bool m_hadPrevious = false;
-    std::string m_previous;
+    std::optional<std::string> m_previous;
 };
 
-// No display of any kind for the object's lifetime: nothing a test calls can
-// open a window.
+// No display of any kind for the object's lifetime: nothing a test calls can open a window.
 class CNoDisplay
 {
 private:
