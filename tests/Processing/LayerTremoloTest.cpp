@@ -151,6 +151,33 @@ TEST_P(CLayerTremoloTest, PanFlipChangesSideEveryHalfCycle)
     }
 }
 
+TEST_P(CLayerTremoloTest, FlipTurnedOffGlidesWithinASubBlockThenLeavesTheSignalAlone)
+{
+    // Flip 100 % holds a unit input on one side; turned off, the first 16-sample sub-block
+    // glides both channels back without a jump and every later sample is the input itself.
+    m_instance.Set(kModSync, 1.0f);
+    Set(kModSpeed, 8.0f); // 1/4 at 120 BPM: one cycle per second
+    Set(kModTremoloDst, 0.0f);
+    Set(kModPanFlip, 100.0f);
+    Signal left(static_cast<size_t>(0.1 * Rate()), 1.0f), right = left;
+    Render(kMaster, left, right);
+    ASSERT_NEAR(left.back(), 1.0f, 1e-3f);
+    ASSERT_NEAR(right.back(), 0.0f, 1e-3f);
+    Set(kModPanFlip, 0.0f);
+    Signal afterLeft(4096, 1.0f), afterRight = afterLeft;
+    Render(kMaster, afterLeft, afterRight);
+    for (size_t n = 1; n < 16; ++n)
+    {
+        EXPECT_LE(afterRight[n - 1], afterRight[n]) << n;
+        EXPECT_LE(afterRight[n] - afterRight[n - 1], 0.25f) << n;
+    }
+    for (size_t n = 32; n < afterLeft.size(); ++n)
+    {
+        ASSERT_EQ(afterLeft[n], 1.0f) << n;
+        ASSERT_EQ(afterRight[n], 1.0f) << n;
+    }
+}
+
 TEST_P(CLayerTremoloTest, OnlyTheChosenDestinationAppliesTheModulator)
 {
     // Every modulator running a pattern and aimed somewhere, tremolo and flip at 0: nothing
