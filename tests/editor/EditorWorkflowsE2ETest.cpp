@@ -80,20 +80,6 @@ protected:
         }
     }
 
-    void RightDrag(int x0, int y0, int x1, int y1)
-    {
-        m_input.MoveTo(x0, y0);
-        m_host.RunFor(25);
-        m_input.Press(kRightButton);
-        for (int step = 1; step <= 12; ++step)
-        {
-            m_host.RunFor(25);
-            m_input.MoveTo(x0 + (x1 - x0) * step / 12, y0 + (y1 - y0) * step / 12);
-        }
-        m_host.RunFor(25);
-        m_input.Release(kRightButton);
-        m_host.RunFor(kSettleMs);
-    }
     // Every parameter as the host reads it.
     std::vector<float> Parameters()
     {
@@ -127,7 +113,7 @@ TEST_F(CEditorWorkflowsE2ETest, AimDropAddsASlotAndARightDragIsOneDepthGesture)
 
     const float depth = m_host.GetParameter(kSlotDepth);
     m_host.ClearEvents();
-    RightDrag(knobX, knobY, knobX + 20, knobY - 20);
+    Drag(knobX, knobY, knobX + 20, knobY - 20, kRightButton);
     EXPECT_GT(m_host.GetParameter(kSlotDepth), depth + 0.1f);
     // One gesture on the depth alone: begin, its values, end.
     const std::vector<HOST_EDIT_EVENT> events = m_host.Events();
