@@ -55,20 +55,20 @@ protected:
         m_host.RunFor(kSettleMs);
     }
 
-    // A press at (x0, y0), moves in twelve steps to (x1, y1), a release there.
-    void Drag(int x0, int y0, int x1, int y1)
+    // A press of `button` at (x0, y0), moves in twelve steps to (x1, y1), a release there.
+    void Drag(int x0, int y0, int x1, int y1, unsigned int button = 1)
     {
         constexpr int kSteps = 12;
         m_input.MoveTo(x0, y0);
         m_host.RunFor(25);
-        m_input.Press(1);
+        m_input.Press(button);
         for (int step = 1; step <= kSteps; ++step)
         {
             m_host.RunFor(25);
             m_input.MoveTo(x0 + (x1 - x0) * step / kSteps, y0 + (y1 - y0) * step / kSteps);
         }
         m_host.RunFor(25);
-        m_input.Release(1);
+        m_input.Release(button);
         m_host.RunFor(kSettleMs);
     }
 

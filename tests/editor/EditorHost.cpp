@@ -316,6 +316,24 @@ int CEditorHost::FindParameter(const std::string& name)
     return -1;
 }
 
+std::string CEditorHost::ProgramName()
+{
+    char buffer[kVstMaxProgNameLen + 1] = {};
+    Dispatch(effGetProgramName, 0, 0, buffer);
+    buffer[sizeof(buffer) - 1] = '\0';
+    return buffer;
+}
+
+std::vector<unsigned char> CEditorHost::Chunk()
+{
+    void* data = nullptr;
+    const VstIntPtr size = Dispatch(effGetChunk, 0, 0, &data);
+    if (data == nullptr || size <= 0)
+        return {};
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    return std::vector<unsigned char>(bytes, bytes + size);
+}
+
 void CEditorHost::Record(const HOST_EDIT_EVENT& event)
 {
     std::lock_guard<std::mutex> lock(m_eventMutex);

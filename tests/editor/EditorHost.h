@@ -71,6 +71,10 @@ public:
     void SetParameter(int index, float value) { m_effect->setParameter(m_effect, index, value); }
     float GetParameter(int index) { return m_effect->getParameter(m_effect, index); }
     int FindParameter(const std::string& name);
+    // The current program's name as a host's preset field shows it (effGetProgramName).
+    std::string ProgramName();
+    // The state a host stores with its project (effGetChunk); empty without one.
+    std::vector<unsigned char> Chunk();
 
     // What the plug-in told the host since the last ClearEvents.
     std::vector<HOST_EDIT_EVENT> Events();
