@@ -74,7 +74,7 @@ TEST_F(ProcessToolRunnerTest, TheChildGetsNoHostDescriptorsNoInputAndNoBlockedSi
     const std::string script = MakeScript("inspect", "[ -e /proc/$$/fd/" + std::to_string(hostFd) +
                                                          " ] && echo host-fd-open\n"
                                                          "cat\n" // standard input: must end at once
-                                                         "grep -E 'SigBlk|SigIgn' /proc/$$/status");
+                                                         "exec grep -E 'SigBlk|SigIgn' /proc/self/status");
     const TOOL_RESULT result = m_runner.Run({script});
 
     sigprocmask(SIG_SETMASK, &previousMask, nullptr);
@@ -82,6 +82,8 @@ TEST_F(ProcessToolRunnerTest, TheChildGetsNoHostDescriptorsNoInputAndNoBlockedSi
     close(hostFd);
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.output.find("host-fd-open"), std::string::npos) << result.output;
+    // The masks are read by exec'ing grep in the shell's place: a shell blocks signals while it
+    // forks, so reading its status from a child caught that moment now and then.
     // Signals 1..31 unblocked and at their defaults (32 and 33 are the C library's own, which no
     // process can change). The masks are looked for: a shell's start-up files may print.
     unsigned long long blockedMask = ~0ull, ignoredMask = ~0ull;
