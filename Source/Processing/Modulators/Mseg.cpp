@@ -2,6 +2,7 @@
 
 #include "StepClock.h"
 
+#include <algorithm>
 #include <cmath>
 
 CMseg::CMseg()
@@ -27,7 +28,7 @@ void CMseg::SetPoints(const MSEG_POINT points[kMsegMaxPoints])
         const float level = points[i].level;
         const float tension = points[i].tension;
         m_positions[i] = std::isfinite(position) ? position : -1.0f;
-        m_levels[i] = std::isfinite(level) ? level : 0.0f;
+        m_levels[i] = std::isfinite(level) ? std::clamp(level, 0.0f, 1.0f) : 0.0f;
         m_tensions[i] = std::isfinite(tension) ? tension : 0.0f;
         if (m_positions[i] < 0.0f && m_numPoints == kMsegMaxPoints)
             m_numPoints = i;

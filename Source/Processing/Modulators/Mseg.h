@@ -52,7 +52,7 @@ public:
     void SetTensionOffset(float offset) { m_tensionOffset = offset; }
     void SetStartHold(float startHoldMs) { m_startHoldMs = startHoldMs; }
     // Copies the 64 points. A position that is not finite ends the list there; a level
-    // or tension that is not finite becomes 0.
+    // or tension that is not finite becomes 0, and a level outside 0..1 the nearer end.
     void SetPoints(const MSEG_POINT points[kMsegMaxPoints]);
 
     // Index of the first unused entry (64 when all are used).

@@ -2,6 +2,7 @@
 
 #include "StepClock.h"
 
+#include <algorithm>
 #include <cmath>
 
 CStepper::CStepper()
@@ -32,7 +33,7 @@ void CStepper::SetSteps(const STEP_RECORD steps[kStepperMaxSteps])
         const float end = steps[k].endPosition;
         const float level = steps[k].level;
         m_endPositions[k] = std::isfinite(end) ? end : -1.0f;
-        m_levels[k] = std::isfinite(level) ? level : 0.0f;
+        m_levels[k] = std::isfinite(level) ? std::clamp(level, 0.0f, 1.0f) : 0.0f;
     }
 }
 

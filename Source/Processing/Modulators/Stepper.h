@@ -49,7 +49,7 @@ public:
     void SetGate(float gate) { m_gate = gate; }
     void SetShuffle(float shuffle) { m_shuffle = shuffle; }
     // Copies the 32 steps. A position or level that is not finite makes the step unused
-    // (end -1) or silent (level 0).
+    // (end -1) or silent (level 0); a level outside 0..1 becomes the nearer end.
     void SetSteps(const STEP_RECORD steps[kStepperMaxSteps]);
 
     // End position of step k (0..31) after shuffle, in step units.

@@ -269,4 +269,11 @@ TEST(CMsegTest, NonFiniteInputsNeverLatch)
     const std::vector<float> out = GenerateSamples(mseg, 4410);
     for (size_t n = 16; n < out.size(); ++n)
         ASSERT_NEAR(out[n], 0.3f, 1e-6f) << n;
+    // A finite level outside 0..1 (a hostile state) counts as the nearer end.
+    for (const float level : {3.0e38f, -7.0f})
+    {
+        SetList(mseg, {{0.0f, level, 0.0f}, {1.0f, level, 0.0f}});
+        for (const float value : GenerateSamples(mseg, 441))
+            ASSERT_EQ(value, level > 0.0f ? 1.0f : 0.0f) << level;
+    }
 }

@@ -312,6 +312,15 @@ TEST(CStepperTest, NonFiniteInputsNeverLatch)
     const std::vector<float> out = GenerateSamples(stepper, 12000);
     for (size_t n = 6016; n < out.size(); ++n)
         ASSERT_EQ(out[n], 1.0f) << n;
+    // A finite level outside 0..1 (a hostile state) counts as the nearer end: a
+    // modulator's output feeds products where 1e30 would overflow.
+    for (const double level : {3.0e38, -7.0})
+    {
+        SetPattern(stepper, GridEnds(), std::vector<double>(GridEnds().size(), level));
+        const std::vector<float> held = GenerateSamples(stepper, 12000);
+        for (size_t n = 6016; n < held.size(); ++n)
+            ASSERT_EQ(held[n], level > 0.0 ? 1.0f : 0.0f) << level << " " << n;
+    }
 }
 
 // A modulator nobody listens to only advances; when it is heard again it must stand where
