@@ -49,7 +49,8 @@ void CaptureScaled(CBaseEffect* effect, const std::vector<int>& ids, std::vector
 }
 
 // Writes `values` and keeps the values found as the new snapshot. Ids are in
-// ascending order; the effect hears of each value as it is written.
+// ascending order; the effect hears of each value as it is written, the host of each
+// value that changed.
 void SwapScaled(CBaseEffect* effect, const std::vector<int>& ids, std::vector<float>& values)
 {
     std::vector<float> current;
@@ -57,7 +58,10 @@ void SwapScaled(CBaseEffect* effect, const std::vector<int>& ids, std::vector<fl
     for (size_t i = 0; i < ids.size(); ++i)
     {
         effect->SetParameterScaled(ids[i], values[i]);
-        effect->OnSetParameter(ids[i], effect->GetParameterScaled(ids[i], false, false, 0));
+        const float written = effect->GetParameterScaled(ids[i], false, false, 0);
+        effect->OnSetParameter(ids[i], written);
+        if (written != current[i])
+            effect->HostAnnounceParameter(ids[i]);
     }
     values.swap(current);
 }

@@ -323,6 +323,8 @@ void CModulationMatrix::AddModulation(int id, int source, bool setDepth)
     {
         m_owner->SetParameterUnscaled(kMtxDepth + slot, 0.0f);
     }
+    for (const int first : {kMtxSource, kMtxTarget, kMtxDepth})
+        m_owner->HostAnnounceParameter(first + slot);
     if (IEffectEditor* editor = m_owner->GetEditor())
         editor->UpdateAllControls();
 }
@@ -338,10 +340,9 @@ void CModulationMatrix::EnableModulations(int id, bool enable)
             continue;
         const int powerId = kMtxPower + k;
         m_owner->SetParameterScaled(powerId, enable ? 1.0f : 0.0f);
-        const float value = m_owner->GetParameterScaled(powerId, false, false, 0);
-        m_owner->HostSetParameterAutomated(powerId, value);
+        m_owner->HostAnnounceParameter(powerId);
         if (IEffectEditor* editor = m_owner->GetEditor())
-            editor->OnSetParameter(powerId, value);
+            editor->OnSetParameter(powerId, m_owner->GetParameterScaled(powerId, false, false, 0));
     }
 }
 
@@ -358,6 +359,8 @@ void CModulationMatrix::ClearModulations(int id)
         m_owner->UpdateParameter(kMtxTarget + k, 0.0f); // -1, "---"
         m_owner->UpdateParameter(kMtxDepth + k, 0.5f);  // 0 %
         m_owner->UpdateParameter(kMtxPower + k, 1.0f);  // on
+        for (const int first : {kMtxSource, kMtxTarget, kMtxDepth, kMtxPower})
+            m_owner->HostAnnounceParameter(first + k);
     }
     if (IEffectEditor* editor = m_owner->GetEditor())
         editor->UpdateAllControls();

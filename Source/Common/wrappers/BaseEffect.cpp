@@ -378,6 +378,15 @@ void CBaseEffect::HostSetParameterAutomated(int id, float value)
         m_wrapper->HostSetParameterAutomated(id, value);
 }
 
+void CBaseEffect::HostAnnounceParameter(int id)
+{
+    if (!IsValidId(id))
+        return;
+    HostBeginEdit(id);
+    HostSetParameterAutomated(id, GetParameterScaled(id, false, false, 0));
+    HostEndEdit(id);
+}
+
 void CBaseEffect::RequestUpdateDisplay()
 {
     if (m_wrapper)

@@ -155,6 +155,10 @@ public:
     virtual void HostBeginEdit(int id);
     virtual void HostEndEdit(int id);
     virtual void HostSetParameterAutomated(int id, float value);
+    // Tells the host of a value the plug-in itself has just changed (an editing command,
+    // an undo): one begin/automate/end gesture, so that the host's value follows and a
+    // host writing automation records it. Adds no undo step. User-interface thread.
+    void HostAnnounceParameter(int id);
     // Preset files (the chunk without the MIDI map). User-interface thread.
     // LoadPreset: false, and nothing changed, when the file cannot be read or is
     // no preset. SavePreset: replaces the file only once the new one is complete;

@@ -13,5 +13,7 @@ void CParameterAction::Exectute()
         return;
     const float current = m_effect->GetParameterScaled(m_id, false, false, 0);
     m_effect->RefreshParameter(m_id, m_value);
+    if (m_effect->GetParameterScaled(m_id, false, false, 0) != current)
+        m_effect->HostAnnounceParameter(m_id);
     m_value = current;
 }
