@@ -1,7 +1,4 @@
-// Grain stretcher: the output against a model of the two grains computed here in double
-// (trapezoid times triangle weights, a restart trunc(Lg / F) - Lg samples back,
-// F = 1 + 15 x 100^(x - 1)), the jump back to the live input after twelve whole notes, the
-// period's fit to the ring, and the pass-through cases: transport stopped, amount 0.
+// Grain stretcher against a model of its two grains computed here in double.
 #include "Processing/GrainStretch.h"
 #include "Common/wrappers/dsp/LookupTables.h"
 #include "support/Signals.h"
@@ -16,8 +13,7 @@ namespace
 {
 using TestSignals::Signal;
 
-// Weight of a grain at sample i of its window (length Lg, ramps R = trunc(0.2 Lg)):
-// trapezoid (i / (R - 1) up, 1, down) times 2 min(ph, 1 - ph), ph = (i + 1) / Lg.
+// Trapezoid (ramps R = trunc(0.2 Lg)) times 2 min(ph, 1 - ph), ph = (i + 1) / Lg.
 double GrainWeight(int i, int grainLength)
 {
     const int ramp = static_cast<int>(0.2 * grainLength);
@@ -30,10 +26,8 @@ double GrainWeight(int i, int grainLength)
     return window * 2.0 * std::min(phase, 1.0 - phase);
 }
 
-// The stretcher from a reset, transport running, fully wet: grain 0 starts at 0, grain 1
-// half a grain later; each grain reads one sample per sample and restarts skip samples back
-// when its window ends; after every `period` samples both read positions jump to the write
-// position. F uses EXP_TABLE[trunc(amount * 100002)]. `input` is shorter than the ring.
+// From a reset, fully wet: grain 1 starts half a grain after grain 0; each restarts
+// trunc(Lg / F) - Lg back; every `period` samples both jump to the write position.
 std::vector<double> Model(const Signal& input, double rate, double amount, int period = 1 << 30)
 {
     const double x = std::trunc(amount * 100002.0) / 100002.0;
@@ -81,7 +75,6 @@ protected:
         m_stretch.SetHostTempo(120.0f);
     }
     size_t Samples(double seconds) const { return static_cast<size_t>(seconds * GetParam()); }
-    // A copy of `input` through the stretcher in 16-sample pieces; the left channel.
     Signal Run(const Signal& input, float amount)
     {
         Signal left = input, right = input;
@@ -104,7 +97,7 @@ TEST_P(CGrainStretchTest, PassesTheAudioWhenStoppedOrAtAmountZero)
 {
     const Signal input = TestSignals::Noise(Samples(0.3), 1);
     EXPECT_EQ(Run(input, 0.8f), input);
-    // Nothing was recorded or advanced: started now, it is the stretcher fresh from reset.
+    // Nothing was recorded or advanced while stopped.
     m_stretch.SetTransportRunning(true);
     ExpectModel(Run(input, 0.8f), Model(input, GetParam(), 0.8f), 0.0);
     // Amount 0, and 1 / 100002 which still truncates to entry 0: F = 1 exactly.
@@ -115,7 +108,6 @@ TEST_P(CGrainStretchTest, PassesTheAudioWhenStoppedOrAtAmountZero)
 
 TEST_P(CGrainStretchTest, GrainsReadTheStretchedPositions)
 {
-    // A ramp input makes every read position visible in the output value.
     m_stretch.SetTransportRunning(true);
     const Signal ramp = Ramp(Samples(0.4));
     for (float amount : {0.3f, 0.7f, 1.0f})
@@ -125,8 +117,7 @@ TEST_P(CGrainStretchTest, GrainsReadTheStretchedPositions)
         EXPECT_EQ(m_stretch.GetGrainLength(), static_cast<int>(Samples(0.05)));
         const Signal out = Run(ramp, amount);
         ExpectModel(out, Model(ramp, GetParam(), amount), 1e-5);
-        // Sixteen times slower at amount 1: in 0.4 s the grains' starts have advanced by only
-        // 25 ms, and a grain reads at most 50 ms on from its start.
+        // Sixteen times slower at amount 1: 25 ms on after 0.4 s, plus at most a grain.
         if (amount == 1.0f)
         {
             EXPECT_LT(out.back(), 0.1875 * ramp.back());
@@ -136,8 +127,7 @@ TEST_P(CGrainStretchTest, GrainsReadTheStretchedPositions)
 
 TEST_P(CGrainStretchTest, GrainsJumpBackToTheLiveInputEveryTwelveWholeNotes)
 {
-    // At 1000 BPM twelve whole notes are 12 trunc(0.24 rate) samples (2.88 s), within the
-    // ten-second ring.
+    // Twelve whole notes at 1000 BPM: 12 trunc(0.24 rate) samples.
     m_stretch.SetHostTempo(1000.0f);
     const size_t period = 12 * Samples(0.24);
     ASSERT_EQ(m_stretch.GetResyncPeriod(), static_cast<int>(period));
@@ -146,8 +136,6 @@ TEST_P(CGrainStretchTest, GrainsJumpBackToTheLiveInputEveryTwelveWholeNotes)
     const Signal ramp = Ramp(period + Samples(0.3));
     const Signal out = Run(ramp, 0.55f);
     ExpectModel(out, Model(ramp, GetParam(), 0.55f, static_cast<int>(period)), 2e-6);
-    // Just before the jump the grains lag by (1 - 1/F) of the period; just after it they read
-    // what was written a moment ago (summed weights are about 1/2..1).
     EXPECT_LT(out[period - 1], 0.7 * ramp[period - 1]);
     const size_t after = period + Samples(0.05);
     EXPECT_GT(out[after], 0.9 * ramp[after] * 0.5);
@@ -157,7 +145,6 @@ TEST_P(CGrainStretchTest, PeriodIsHalvedUntilItFitsTheRing)
 {
     const int ring = 10 * static_cast<int>(GetParam());
     EXPECT_EQ(m_stretch.GetBufferSize(), ring);
-    // Tempos below the floor (and nonsense) count as 20 BPM.
     const float tempos[] = {20.0f, 60.0f, 120.0f, 97.0f, 1000.0f, 5.0f, -1.0f, NAN};
     const double used[] = {20, 60, 120, 97, 1000, 20, 20, 20};
     for (int k = 0; k < 8; ++k)
@@ -177,8 +164,7 @@ TEST_P(CGrainStretchTest, PeriodIsHalvedUntilItFitsTheRing)
 
 TEST_P(CGrainStretchTest, AResetRingSoundsLikeANewOne)
 {
-    // The grains start by reading behind the write position, at the far end of the ring:
-    // after a reset that must be silence, however full the ring was.
+    // The grains start at the ring's far end: after a reset that must be silence.
     m_stretch.SetTransportRunning(true);
     const Signal quiet = TestSignals::Noise(Samples(0.5), 5);
     const Signal fresh = Run(quiet, 0.8f);

@@ -1,8 +1,7 @@
-// Delay module inside the real effect: echo times (free, synced, linked, beyond the line),
-// ping-pong routing, the loop gain of the feedback path, the two tone paths against their
-// filter formulas, the limiter and clip, and reallocated lines.
+// Delay module inside the real effect: echo times, ping-pong, loop gain, tone paths, limiter.
 #include "Processing/LayerDelay.h"
 #include "support/EffectFixture.h"
+#include "support/ProcessingHarness.h"
 #include "support/ProcessingMeasure.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +17,11 @@ using TestSignals::Signal;
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
+using TestSignals::kPi;
 
-// Bilinear first order with tan(x) from its series x + x^3/3 + 2x^5/15, x = pi f / rate.
 double TanSeries(double hz, double rate)
 {
-    const double x = kPi * hz / rate;
-    return x + x * x * x / 3.0 + 2.0 * std::pow(x, 5.0) / 15.0;
+    return ProcessingHarness::TanSeries(kPi * hz / rate);
 }
 
 double Area(const Signal& s, size_t start, size_t length)
@@ -37,8 +34,7 @@ class CLayerDelayTest : public ::testing::TestWithParam<float>
 {
 protected:
     size_t Samples(double seconds) const { return static_cast<size_t>(seconds * GetParam()); }
-    // Free times, link off, fully wet, the given feedback, everything else at its default
-    // (low-pass 18 kHz, no band-pass, input on); settled through the 95 ms time glide.
+    // Free times, link off, fully wet, the rest at its default (low-pass 18 kHz); settled.
     void Configure(float leftMs, float rightMs, float feedbackPercent,
                    std::initializer_list<std::pair<int, float>> unscaled = {})
     {
@@ -52,15 +48,14 @@ protected:
             m_h.SetUnscaled(setting.first, setting.second);
         m_h.Settle(3.0f);
     }
-    // Unit impulses on the chosen channels, then `length` samples of the output.
     void Impulse(size_t length, bool right = true)
     {
         m_left = TestSignals::Impulse(length);
         m_right = TestSignals::Impulse(length, 0, right ? 1.0f : 0.0f);
         m_h.Run(m_left, m_right);
     }
-    // Silence, then the impulse response of the 18 kHz low-pass y = b (x + x1) - a1 y1,
-    // b = t / (1 + t), a1 = (t - 1) / (t + 1), `delay` samples late.
+    // Silence, then the 18 kHz low-pass b (x + x1) - a1 y1, b = t / (1 + t),
+    // a1 = (t - 1) / (t + 1), `delay` samples late.
     void ExpectEcho(const Signal& out, size_t delay) const
     {
         const double t = TanSeries(18000.0, GetParam());
@@ -74,7 +69,6 @@ protected:
             EXPECT_NEAR(out[n], y, 2e-3) << "delay " << delay << " at " << n;
         }
     }
-
     CLayerModuleHarness m_h{GetParam(), kModuleDelay};
     Signal m_left, m_right;
 };
@@ -88,8 +82,7 @@ TEST_P(CLayerDelayTest, ImpulseReturnsAfterTheSetTimes)
         float sync, left, right, link, tempo;
         double leftSeconds, rightSeconds;
     };
-    // Synced at 120 BPM: "1/8" (index 5) 0.125 x 240 / 120 = 0.25 s, "1/4" (8) 0.5 s; at 150
-    // BPM 0.2 and 0.4 s. Link gives the right line the left time.
+    // "1/8" (index 5) and "1/4" (8): 0.25 and 0.5 s at 120 BPM, 0.2 and 0.4 s at 150.
     const CASE cases[] = {{"free", 0, 100, 300, 0, 120, 0.1, 0.3},
                           {"synced", 1, 5, 8, 0, 120, 0.25, 0.5},
                           {"synced at 150 BPM", 1, 5, 8, 0, 150, 0.2, 0.4},
@@ -108,7 +101,7 @@ TEST_P(CLayerDelayTest, ImpulseReturnsAfterTheSetTimes)
 
 TEST_P(CLayerDelayTest, TimesBeyondTheLineReadAtItsEnd)
 {
-    // 4/1 at 20 BPM: 48 s, longer than the 10 s line.
+    // 4/1 at 20 BPM: 48 s, beyond the 10 s line.
     m_h.Effect()->SetHostTempo(20.0f);
     Configure(100.0f, 100.0f, 0.0f, {{kDelaySync, 1.0f}, {kDelaySpeedL, 20.0f}});
     const int length = static_cast<CLayerDelay*>(m_h.Module())->GetLineLength();
@@ -119,9 +112,8 @@ TEST_P(CLayerDelayTest, TimesBeyondTheLineReadAtItsEnd)
 
 TEST_P(CLayerDelayTest, PingPongFeedsBothLinesTheMonoSumAndReturnsOnlyTheLeftEcho)
 {
-    // Left 100 ms, right 250 ms, feedback 50 %: loop gain F = 0.999 x 0.5. Left echoes at
-    // (k + 1) x 100 ms and right echoes at 250 + k x 100 ms carry 0.5 F^k of the left impulse
-    // (the low-pass has unit gain at DC, so each echo's area is its gain).
+    // Loop gain F = 0.999 x 0.5: echoes at (k + 1) 100 ms (left) and 250 + k 100 ms (right)
+    // carry 0.5 F^k (an echo's area is its gain: the low-pass has unit DC gain).
     Configure(100.0f, 250.0f, 50.0f, {{kDelayPingPong, 1.0f}});
     Impulse(Samples(0.7), false);
     for (int k = 0; k < 3; ++k)

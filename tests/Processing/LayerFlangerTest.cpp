@@ -1,6 +1,4 @@
-// Flanger and phaser module inside the real effect: the delayed path and the phaser path
-// against their difference equations (which fix the comb's notches too), the tone shelf, and
-// the LFO's delay sweep at free and synced rates with its width.
+// Flanger and phaser module inside the real effect against their difference equations.
 #include "Processing/LayerFlanger.h"
 #include "support/EffectFixture.h"
 #include "support/ProcessingMeasure.h"
@@ -17,9 +15,9 @@ using TestSignals::Signal;
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
+using TestSignals::kPi;
 
-// The flanger of a layer, set with scaled values, sweep at rest unless given, and settled.
+// The flanger of a layer, set with scaled values, the sweep at rest without depth.
 std::unique_ptr<CLayerModuleHarness> Flanger(float rate, int layer, float mode, float feedback,
                                              float depth, float delay, float tone)
 {
@@ -32,15 +30,13 @@ std::unique_ptr<CLayerModuleHarness> Flanger(float rate, int layer, float mode, 
     return h;
 }
 
-// Flanger delay setting (octave curve 1..25 ms) in samples.
 double DelaySamples(double scaled, double rate)
 {
     return std::pow(25.0, scaled) * 0.001 * rate;
 }
 
-// Flanger path at rest, impulse response: the line input is the previous sample's x + 0.93 f
-// y, read back through the all-pass delay z^-m (a + z^-1) / (1 + a z^-1), fraction t in
-// 0.5..1.5, a = (1 - t) / (1 + t).
+// Flanger at rest: line input x + 0.93 f y of the previous sample, read through
+// z^-m (a + z^-1) / (1 + a z^-1), t in 0.5..1.5, a = (1 - t) / (1 + t).
 std::vector<double> FlangerImpulse(double delay, double f, int length)
 {
     const double fraction = delay - std::floor(delay);
@@ -60,11 +56,9 @@ std::vector<double> FlangerImpulse(double delay, double f, int length)
     return y;
 }
 
-// Phaser path at rest, impulse response: stage frequency w = TUNE(base) / rate with base =
-// 64 + 58 delay and TUNE(p) = 8.1777 x 2^(trunc(p x 254999 / 170) x 170 / 254999 / 12); six
-// all-passes a_k = (1 - w_k) / (1 + w_k), w_k = (5.6 k + 1) w (k < 3), w / (5.6 (k - 3) + 2);
-// feedback 0.95 f; output x +- chain (sign of f), cookbook high shelf at 3000 (1 + n) Hz, q 1,
-// 8 (1 - n) dB, then 0.5 x 10^(-4 (1 - n) / 20), with n = (base - 64) / 101.
+// Phaser at rest: w = TUNE(64 + 58 delay) / rate; six all-passes, w_k = (5.6 k + 1) w (k < 3),
+// w / (5.6 (k - 3) + 2); feedback 0.95 f; x +- chain; high shelf at 3000 (1 + n) Hz, q 1,
+// 8 (1 - n) dB; gain 0.5 x 10^(-4 (1 - n) / 20), n = (base - 64) / 101.
 std::vector<double> PhaserImpulse(double delayScaled, double f, double rate, int length)
 {
     const double base = 64.0 + 58.0 * delayScaled;
@@ -107,9 +101,7 @@ class CLayerFlangerTest : public ::testing::TestWithParam<float>
 INSTANTIATE_TEST_SUITE_P(Rates, CLayerFlangerTest, ::testing::Values(44100.0f, 48000.0f, 96000.0f));
 } // namespace
 
-// Mix 100 %: mode 0 (layer A) is the delayed line alone, mode 1 (layer B) the phaser alone.
-// Feedback 50 % (scaled, f = 0) leaves one flanger echo, 1 + delay samples late; other
-// settings add the recirculation; negative feedback subtracts the phaser's all-pass chain.
+// Mix 100 %: mode 0 (layer A) is the line alone, mode 1 (layer B) the phaser alone.
 TEST_P(CLayerFlangerTest, EachModeIsItsPathAlone)
 {
     const float rate = GetParam();
@@ -142,9 +134,8 @@ TEST_P(CLayerFlangerTest, EachModeIsItsPathAlone)
     }
 }
 
-// Tone at 50 % is a 0 dB shelf; elsewhere the cookbook high shelf at 10 kHz + 500 u^2, q 1,
-// 12 u dB (u = 2 tone - 1), or 10 kHz - 4 kHz v^2, q 1 + v / 2, -24 v dB (v = 1 - 2 tone).
-// The flanger path at rest is an all-pass, so the magnitude is the shelf's.
+// High shelf at 10 kHz + 500 u^2, q 1, 12 u dB (u = 2 tone - 1), or 10 kHz - 4 kHz v^2,
+// q 1 + v / 2, -24 v dB (v = 1 - 2 tone); the flanger at rest is an all-pass.
 TEST_P(CLayerFlangerTest, ToneShelf)
 {
     const double rate = GetParam();
@@ -171,16 +162,9 @@ TEST_P(CLayerFlangerTest, ToneShelf)
     }
 }
 
-// The line delay follows D - LOG(lfo) A, A = depth (D - floor), floor = (0.04 + 0.3 delay) ms,
-// with LOG(x) = log10(1 + (10^2.5 - 1) x) / 2.5 at x = trunc(lfo 100002) / 100002, at least
-// 0.5 samples; lfo = (s + 1) / 2 with s the sine table (sin 2 pi i / 1023, i = 0..1023) read
-// with linear interpolation at phase x 1024, the last entry held. With width 100 % the right
-// LFO is half a cycle away. Free: 500 ms per cycle; synced: "1/4" at 150 BPM is 0.4 s, and a
-// new host position sets the phase to position / period (mod 1) before the first sample
-// advances it. A ramp x = c n through the delayed path (mix 100 %, no feedback) comes out as
-// c (n - 1 - delay): the trace of the delay, apart from a few samples after the all-pass read
-// steps to the next line sample. The ramp restarts every 2048 samples to keep its values, and
-// so the float rounding of the filters, small.
+// Delay D - LOG(lfo) A (at least 0.5), A = depth (D - floor), floor = (0.04 + 0.3 delay) ms;
+// lfo = (SINE + 1) / 2, the right half a cycle on at width 100 %. A ramp c n comes out as
+// c (n - 1 - delay) but near the all-pass read's steps; it restarts every 2048 samples.
 TEST_P(CLayerFlangerTest, DelaySweepFollowsTheLfo)
 {
     const double rate = GetParam();

@@ -1,12 +1,9 @@
-// Glitch module inside the real effect, transport started through the engine. The input
-// carries a distinct value per sample, so each output sample names the input sample it plays:
-// the slice of a loop of 2 s (a whole note at 120 BPM) repeats sample-exactly at its length
-// loop / q, q = 2 trunc(2^(scale - 1)), forwards or backwards; freeze holds it; run mode
-// follows each loop's first slice; mode, reverse and mix latch at slice boundaries; "Glitch
-// On" off records and passes; the inactive settings are exact, also when the loop shrinks
-// under the recording; then the loop's size limits and the smooth window.
+// Glitch module inside the real effect, transport started through the engine. A ramp input
+// names each input sample, so the output shows which one it plays: a slice of the 2 s loop
+// (1/1 at 120 BPM) repeats at loop / q, q = 2 trunc(2^(scale - 1)).
 #include "Processing/LayerGlitch.h"
 #include "support/EffectFixture.h"
+#include "support/ProcessingHarness.h"
 #include "support/Signals.h"
 #include "support/Spectrum.h"
 
@@ -14,21 +11,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 using namespace MorvexParam;
 using TestSignals::Signal;
 
 namespace
 {
-// (n + 1) / 2^20: distinct and exact in float far beyond the longest test.
-Signal Ramp(size_t length)
-{
-    Signal s(length);
-    for (size_t n = 0; n < length; ++n)
-        s[n] = static_cast<float>(n + 1) / 1048576.0f;
-    return s;
-}
+using ProcessingHarness::Ramp;
 
 Signal Negated(Signal s)
 {
@@ -44,18 +33,14 @@ protected:
     {
         m_h.SetUnscaled(kGlitchBuffer, 14.0f); // "1/1": scale range 0..9
     }
-
     CLayerGlitch& Glitch() { return *static_cast<CLayerGlitch*>(m_h.Module()); }
-    // A whole note at 120 BPM: 4 beats of 0.5 s.
     size_t Loop() const { return static_cast<size_t>(2.0 * GetParam()); }
-    // The slice length loop / q for the scale value the effect holds.
     size_t Slice()
     {
         const double r = m_h.Effect()->GetParameterUnscaled(kGlitchScale, false, false, 0);
         const double repeats = std::floor(std::exp2(r - 1.0));
         return Loop() / (repeats == 0.0 ? 1 : static_cast<size_t>(2.0 * repeats));
     }
-    // Sets the mode, lets smoothing and ramps settle and starts the transport (a reset).
     void Start(float scale, bool freeze, bool reverse)
     {
         m_h.SetUnscaled(kGlitchScale, scale);
@@ -64,7 +49,6 @@ protected:
         m_h.Settle(0.5f);
         m_h.Effect()->OnTransportStart();
     }
-    // Runs samples from..to-1 of both channels in 16-sample pieces.
     void RunRange(Signal& l, Signal& r, size_t from, size_t to)
     {
         Signal pieceL(l.begin() + from, l.begin() + to), pieceR(r.begin() + from, r.begin() + to);
@@ -83,7 +67,6 @@ protected:
         }
     }
     static size_t BlockStart(size_t n) { return n / 16 * 16; }
-
     CLayerModuleHarness m_h;
 };
 } // namespace
@@ -91,7 +74,7 @@ protected:
 TEST_P(CLayerGlitchTest, InactiveSettingsPassTheSignalUnchanged)
 {
     const size_t loop = Loop();
-    const auto expectPass = [&](uint32_t seed, bool shrink) {
+    const auto expectPass = [&](unsigned seed, bool shrink) {
         const size_t length = 2 * loop + 1000;
         Signal l = TestSignals::Noise(length, seed), r = TestSignals::Noise(length, seed + 1);
         const Signal inL = l, inR = r;
@@ -103,15 +86,13 @@ TEST_P(CLayerGlitchTest, InactiveSettingsPassTheSignalUnchanged)
         EXPECT_EQ(r, inR);
         m_h.SetUnscaled(kGlitchBuffer, 14.0f);
     };
-    // Scale 0 ("off"), stretch 1 ("off"), reverse off: nothing to repeat, in either mode,
-    // also when the loop shrinks under the recording.
+    // Scale, stretch and reverse off, in either mode, also when the loop shrinks.
     for (bool freeze : {true, false})
     {
         Start(0.0f, freeze, false);
         expectPass(1, !freeze);
     }
-    // With the transport stopped the stretcher rests: stretch 1/1.75 only makes the repeat
-    // replay the whole loop, at the very position just recorded.
+    // Transport stopped: stretch 1/1.75 replays the whole loop at the position just recorded.
     m_h.Effect()->OnTransportStop();
     m_h.Set(kGlitchStretch, 0.5f);
     m_h.Settle(0.5f);
@@ -129,14 +110,13 @@ TEST_P(CLayerGlitchTest, FrozenSliceRepeatsAtTheSetLengthAndScaleForwardsOrBackw
             Start(scale, true, reverse);
             const size_t slice = Slice();
             ASSERT_EQ(slice, loop / (scale == 1.0f ? 2u : (scale == 2.5f ? 4u : 8u)));
-            // One loop of the ramp, then silence: a frozen slice must not take it in.
+            // One loop of the ramp, then silence the frozen slice must not take in.
             const Signal x = Ramp(loop);
             Signal l(loop + 3 * slice + 100, 0.0f);
             std::copy(x.begin(), x.end(), l.begin());
             Signal r = Negated(l);
             m_h.Run(l, r);
             EXPECT_EQ(Glitch().GetBufferSize(), static_cast<int>(loop));
-            // The slice plays from the sample that completes the loop on.
             Expect(l, r, 0, l.size(), [&](size_t n) {
                 return n + 1 < loop ? x[n] : x[reverse ? slice - 1 - n % slice : n % slice];
             });
@@ -146,7 +126,7 @@ TEST_P(CLayerGlitchTest, FrozenSliceRepeatsAtTheSetLengthAndScaleForwardsOrBackw
 
 TEST_P(CLayerGlitchTest, RunModeFollowsEachLoopAndModeAndReverseLatchAtSliceBoundaries)
 {
-    // Run mode records on: in loop k the first slice is heard live and then repeated.
+    // Run mode: loop k's first slice is heard live, then repeated.
     Start(3.0f, false, false);
     const size_t loop = Loop(), slice = Slice();
     const size_t switchOn = BlockStart(loop + 3 * slice + slice / 2);     // freeze + reverse on
@@ -154,8 +134,6 @@ TEST_P(CLayerGlitchTest, RunModeFollowsEachLoopAndModeAndReverseLatchAtSliceBoun
     const size_t reverseOff = BlockStart(2 * loop + slice / 2);           // acts at once
     const size_t runAgain = BlockStart(2 * loop + 2 * slice + slice / 2); // freeze off: at once
     const size_t total = 3 * loop + 2 * slice;
-    // The ramp, silence from switchOn (no slice position is recorded then), the ramp again
-    // from runAgain.
     const Signal x = Ramp(total);
     Signal l = x;
     std::fill(l.begin() + static_cast<long>(switchOn), l.begin() + static_cast<long>(runAgain),
@@ -184,8 +162,7 @@ TEST_P(CLayerGlitchTest, RunModeFollowsEachLoopAndModeAndReverseLatchAtSliceBoun
 
 TEST_P(CLayerGlitchTest, MixTurnsTheRepeatOnAtTheNextSliceBoundary)
 {
-    // Mix 0 latched: the repeat is inactive and the block passes exactly. Raised mid-slice,
-    // the blend may start gliding at once, but nothing is repeated before the boundary.
+    // Mix 0 latched passes exactly; raised mid-slice nothing repeats before the boundary.
     m_h.Set(kGlitchMix, 0.0f);
     Start(3.0f, true, false);
     const size_t loop = Loop(), slice = Slice();
@@ -213,7 +190,7 @@ TEST_P(CLayerGlitchTest, OffKeepsRecordingAndPassesTheBlock)
     Signal r = Negated(l);
     RunRange(l, r, 0, switchOn);
     Expect(l, r, 0, switchOn, [&](size_t n) { return x[n]; });
-    // Switched on, the repeat plays loop 1's first slice: it was recorded while off.
+    // Switched on, it plays loop 1's first slice, recorded while off.
     m_h.Set(kGlitchOn, 1.0f);
     RunRange(l, r, switchOn, total);
     Expect(l, r, switchOn, total, [&](size_t n) { return x[loop + n % slice]; });
@@ -231,8 +208,7 @@ TEST_P(CLayerGlitchTest, SmoothFadesBothEndsOfTheSlice)
     m_h.Run(l, r);
     for (size_t n = loop; n < l.size(); ++n)
     {
-        // Gain FASTFADEIN(t) FASTFADEIN(1 - t), t = p / (slice - 1): the fade-in table is 0
-        // at 0 and exactly 1 from entry 50 of 4096 on.
+        // FASTFADEIN(t) FASTFADEIN(1 - t), t = p / (slice - 1): 0 at 0, 1 from entry 50 on.
         const size_t p = (n - loop) % slice;
         const double t = static_cast<double>(p) / static_cast<double>(slice - 1);
         const bool faded = 4096.0 * t < 51.0 || 4096.0 * (1.0 - t) < 51.0;
@@ -247,7 +223,6 @@ TEST_P(CLayerGlitchTest, SmoothFadesBothEndsOfTheSlice)
 TEST_P(CLayerGlitchTest, LoopHoldsTheLongestBufferAtTheTempoFloor)
 {
     const double rate = GetParam();
-    // A whole note at 20 BPM: 12 s.
     const int capacity = static_cast<int>(12.0 * rate);
     EXPECT_EQ(Glitch().GetLoopCapacity(), capacity);
     Signal l(16), r(16);
@@ -259,8 +234,7 @@ TEST_P(CLayerGlitchTest, LoopHoldsTheLongestBufferAtTheTempoFloor)
         m_h.Run(l, r);
         EXPECT_EQ(Glitch().GetBufferSize(), sizes[k]) << tempos[k];
     }
-    // "1/32" at 120 BPM: 1/32 x 2 s; at 1000 BPM (the ceiling, also for faster tempos)
-    // 1/32 x 0.24 s.
+    // "1/32" at 120 BPM: 2 / 32 s; at the 1000 BPM ceiling 0.24 / 32 s.
     m_h.SetUnscaled(kGlitchBuffer, 0.0f);
     m_h.Run(l, r);
     EXPECT_EQ(Glitch().GetBufferSize(), static_cast<int>(2.0 / 32.0 * rate));
@@ -270,9 +244,8 @@ TEST_P(CLayerGlitchTest, LoopHoldsTheLongestBufferAtTheTempoFloor)
 
 TEST_P(CLayerGlitchTest, LoopGrownAfterAResetPlaysSilenceWhereNothingWasRecordedSince)
 {
-    // Loud noise fills the whole 2 s loop; after a reset the loop is 1 s (tempo 240) and
-    // records a quiet ramp; then it grows back to 2 s. The reversed repeat reads the second
-    // second before anything new is written there: it must hear silence, not the noise.
+    // Noise fills the 2 s loop; after a reset at 240 BPM a 1 s loop records a quiet ramp and
+    // grows back to 2 s: the reversed repeat must hear silence there, not the old noise.
     Start(0.0f, false, true); // the reversed whole loop
     Signal l = TestSignals::Noise(5 * Loop() / 4, 11), r = TestSignals::Noise(l.size(), 12);
     m_h.Run(l, r);

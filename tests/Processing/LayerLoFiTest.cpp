@@ -1,5 +1,4 @@
-// Lo-fi module inside the real effect: the tone filters and their level compensation
-// against the cookbook responses, and the layer's parameters reaching the lo-fi stage.
+// Lo-fi module inside the real effect: the tone filters against the cookbook responses.
 #include "Processing/LayerLoFi.h"
 #include "support/EffectFixture.h"
 #include "support/ProcessingMeasure.h"
@@ -13,7 +12,6 @@ using TestSignals::Signal;
 
 namespace
 {
-// The lo-fi module of a layer, set with scaled values (tone 0.5 is flat) and settled.
 void Configure(CLayerModuleHarness& h, float bits, float tone)
 {
     h.Set(kLoFiBitDepth, bits);
@@ -30,10 +28,8 @@ class CLayerLoFiTest : public ::testing::TestWithParam<float>
 INSTANTIATE_TEST_SUITE_P(Rates, CLayerLoFiTest, ::testing::Values(44100.0f, 48000.0f, 96000.0f));
 } // namespace
 
-// Tone v = 1 - 2 tone (darker half): peak +11.52 v, high shelf -20.16 v, low shelf -24 v dB;
-// u = 2 tone - 1 (brighter half): peak -3 u, high shelf +18.72 u, low shelf +8 u dB, then
-// the compensation 1 / (2 tone). Peak at 1073 Hz, 3 octaves; shelves at 2324 and 239 Hz,
-// Q 1. At 50 % all three are 0 dB and nothing is compensated: the output is the input.
+// v = 1 - 2 tone: peak +11.52 v, high shelf -20.16 v, low shelf -24 v dB; u = 2 tone - 1:
+// -3 u, +18.72 u, +8 u dB and 1 / (2 tone). Peak 1073 Hz, 3 octaves; shelves 2324, 239 Hz.
 TEST_P(CLayerLoFiTest, ToneFiltersAndCompensation)
 {
     const double rate = GetParam();

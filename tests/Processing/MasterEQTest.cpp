@@ -1,30 +1,26 @@
 // CMasterEQ driven by the real effect's parameters, against the cookbook formulas in the
 // biquad's conventions (tests/support/CookbookBiquad.h).
 #include "Processing/MasterEQ.h"
-#include "Morvex.h"
+#include "support/ProcessingHarness.h"
 #include "support/ProcessingMeasure.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
-#include <vector>
 
 using namespace MorvexParam;
 using TestSignals::Signal;
 
 namespace
 {
-// The controls in their own units, as the host shows them.
 struct EQ_SETTING
 {
     double bassDb = 0.0, midDb = 0.0, trebleDb = 0.0, bassFreqHz = 20.0, midFreqHz = 1650.0;
 };
 
-// The four sections from the scaled controls b, m, t, bf, mf: a low shelf at 425 + 2000 bf
-// Hz (q 1 + 0.15 bf), peaks at 830 Hz (7.2 octaves, narrowed by 3 (1 - 2m) for a cut) and
-// 2000 + 400 |2m - 1| Hz (4.5 octaves) sharing the mid gain by 1 - mf and mf, and a high
-// shelf at 3 kHz.
+// Low shelf at 425 + 2000 bf Hz (q 1 + 0.15 bf), peaks at 830 Hz (7.2 octaves, 3 (1 - 2m)
+// narrower for a cut) and 2000 + 400 |2m - 1| Hz (4.5) sharing the mid gain by 1 - mf and mf,
+// high shelf at 3 kHz; b, m, t, bf, mf the scaled controls.
 double ExpectedDb(const EQ_SETTING& e, double hz, double rate)
 {
     using namespace CookbookBiquad;
@@ -45,29 +41,15 @@ double ExpectedDb(const EQ_SETTING& e, double hz, double rate)
 class CMasterEQTest : public ::testing::TestWithParam<float>
 {
 protected:
-    void SetUp() override
-    {
-        m_effect->SetSampleRate(GetParam());
-        m_effect->PreProcess(16);
-        m_eq->SetSampleRate(GetParam());
-    }
-    // Sets the controls, lets their smoothing arrive (0.5 s) and clears the filters.
+    // Sets the controls, settled.
     void Apply(const EQ_SETTING& e)
     {
-        m_effect->SetParameterUnscaled(kEqBass, static_cast<float>(e.bassDb));
-        m_effect->SetParameterUnscaled(kEqMid, static_cast<float>(e.midDb));
-        m_effect->SetParameterUnscaled(kEqTreble, static_cast<float>(e.trebleDb));
-        m_effect->SetParameterUnscaled(kEqBassFreq, static_cast<float>(e.bassFreqHz));
-        m_effect->SetParameterUnscaled(kEqMidFreq, static_cast<float>(e.midFreqHz));
-        Signal l(static_cast<size_t>(0.5f * GetParam())), r(l.size());
-        Run(l, r);
-        m_eq->Reset();
-    }
-    void Run(Signal& left, Signal& right)
-    {
-        for (size_t n = 0; n < left.size(); n += 16)
-            m_eq->Process(left.data() + n, right.data() + n,
-                          static_cast<int>(std::min<size_t>(16, left.size() - n)));
+        m_h.Set(kEqBass, static_cast<float>(e.bassDb));
+        m_h.Set(kEqMid, static_cast<float>(e.midDb));
+        m_h.Set(kEqTreble, static_cast<float>(e.trebleDb));
+        m_h.Set(kEqBassFreq, static_cast<float>(e.bassFreqHz));
+        m_h.Set(kEqMidFreq, static_cast<float>(e.midFreqHz));
+        m_h.Settle();
     }
     // Gain on a sine; both channels must agree.
     double MeasuredDb(double hz)
@@ -75,17 +57,15 @@ protected:
         bool same = false;
         const double gainDb = ProcessingMeasure::SineGainDb(
             [&](Signal& l, Signal& r) {
-                m_eq->Reset();
-                Run(l, r);
+                m_h.Module().Reset();
+                m_h.Run(l, r);
                 same = l == r;
             },
             hz, GetParam());
         EXPECT_TRUE(same) << hz << " Hz";
         return gainDb;
     }
-
-    std::unique_ptr<CMorvex> m_effect = std::make_unique<CMorvex>(nullptr);
-    std::unique_ptr<CMasterEQ> m_eq = std::make_unique<CMasterEQ>(m_effect.get());
+    CEffectModule<CMasterEQ> m_h{GetParam()};
 };
 
 INSTANTIATE_TEST_SUITE_P(Rates, CMasterEQTest, ::testing::Values(44100.0f, 48000.0f, 96000.0f));
@@ -99,7 +79,7 @@ TEST_P(CMasterEQTest, CentredGainsPassTheInputExactlyAtEveryFrequencySetting)
         {
             Apply(EQ_SETTING{0.0, 0.0, 0.0, bassFreq, midFreq});
             Signal left = in, right = in;
-            Run(left, right);
+            m_h.Run(left, right);
             EXPECT_EQ(left, in) << bassFreq << ", " << midFreq;
             EXPECT_EQ(right, in) << bassFreq << ", " << midFreq;
         }
@@ -142,10 +122,9 @@ TEST_P(CMasterEQTest, ResponseFollowsTheFormula)
 TEST_P(CMasterEQTest, EqOffLeavesTheBlockAndTheFilterStateUntouched)
 {
     Apply(EQ_SETTING{9.0, -6.0, 4.0, 20.0, 1650.0});
-    CMasterEQ reference(m_effect.get());
+    CMasterEQ reference(m_h.Effect());
     reference.SetSampleRate(GetParam());
-    // The EQ under test runs three thirds with "Eq On" off during the middle one;
-    // `reference` runs the first and the last third back to back.
+    // Off for the middle third: the rest equals a reference running only the outer thirds.
     const Signal in = TestSignals::Noise(16 * 3 * 64, 7);
     const size_t third = in.size() / 3;
     Signal left = in, right = in;
@@ -155,8 +134,8 @@ TEST_P(CMasterEQTest, EqOffLeavesTheBlockAndTheFilterStateUntouched)
     for (size_t n = 0; n < in.size(); n += 16)
     {
         const bool off = n >= third && n < 2 * third;
-        m_effect->SetParameterUnscaled(kEqOn, off ? 0.0f : 1.0f);
-        m_eq->Process(left.data() + n, right.data() + n, 16);
+        m_h.Set(kEqOn, off ? 0.0f : 1.0f);
+        m_h.Module().Process(left.data() + n, right.data() + n, 16);
         const size_t at = n < third ? n : n - third;
         if (!off)
             reference.Process(refLeft.data() + at, refRight.data() + at, 16);

@@ -1,10 +1,9 @@
-// The modulation matrix inside the real effect at 48 kHz, driven like the engine:
-// PreProcess once per host block, Generate per 16-sample sub-block. Routing records and
-// their sums, the editor's routing operations with their undo steps, the per-modulator
-// queries, the generators and the tension parameter.
+// The modulation matrix inside the real effect at 48 kHz, driven like the engine: PreProcess
+// per host block, Generate per 16-sample sub-block.
 #include "Processing/ModulationMatrix.h"
 #include "support/CountingEditor.h"
 #include "support/EffectFixture.h"
+#include "support/ProcessingHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +23,6 @@ protected:
         m_effect->SetEditor(&m_editor);
     }
     ~CModulationMatrixTest() override { m_effect->SetEditor(nullptr); }
-
     void SetUnscaled(int id, float value) { m_effect->SetParameterUnscaled(id, value); }
     float Unscaled(int id) { return m_effect->GetParameterInfo(id)->value; }
     void Route(int slot, int source, int target, float depthPercent)
@@ -41,24 +39,24 @@ protected:
             values.push_back(Unscaled(id));
         return values;
     }
-    // The smoothers of the ids at their targets (each smoothed read is one 16-sample step).
     void SettleSmoothing(std::initializer_list<int> ids)
     {
         for (int id : ids)
             for (int i = 0; i < 2000; ++i)
                 m_effect->GetParameterScaled(id, true, false, 0);
     }
-    // Modulator `mod` as a constant `level`: every step at that level, full gate, no glide.
+    // Every step of modulator `mod` at `level`, full gate, no glide.
     void MakeConstant(int mod, float level)
     {
-        float steps[64];
-        for (int k = 0; k < 32; ++k)
-            steps[2 * k] = static_cast<float>(k + 1), steps[2 * k + 1] = level;
-        m_effect->SetRawParameterBlock(kRawBlockSteps + mod, steps);
+        SetSteps(mod, level);
         SetUnscaled(kModMode + mod, 0.0f);
         SetUnscaled(kModGate + mod, 100.0f);
         SetUnscaled(kModSmooth + mod, 0.0f);
         SettleSmoothing({kModGate + mod, kModSmooth + mod, kModShuffle + mod, kModTension + mod});
+    }
+    void SetSteps(int mod, float level)
+    {
+        ProcessingHarness::SetSteps(m_effect, mod, [level](int) { return level; });
     }
     void HostBlock(int numSamples)
     {
@@ -72,7 +70,6 @@ protected:
             HostBlock(blockSize);
     }
     int Count(int id) { return m_matrix->GetModulation(id)->count; }
-
     CCountingEditor m_editor;
     CEffectInstance m_instance;
     CMorvex* m_effect = m_instance.Effect();
@@ -94,18 +91,15 @@ TEST_F(CModulationMatrixTest, PowerSwitchesGateTheRouting)
     // "Volume" 0 dB is scaled 0.5; buffer 1 x depth 0.5 on top gives 1.0.
     for (int j = 0; j < 16; ++j)
         EXPECT_FLOAT_EQ(m_effect->GetParameterScaled(kVolume, false, true, j), 1.0f);
-
     SetUnscaled(kMtxPower + 0, 0.0f); // slot off
     HostBlock(256);
     EXPECT_EQ(Count(kVolume), 0);
     EXPECT_FLOAT_EQ(m_effect->GetParameterScaled(kVolume, false, true, 3), 0.5f);
-
     SetUnscaled(kMtxPower + 0, 1.0f);
     SetUnscaled(kModMtxPower, 0.0f); // matrix off: no record anywhere
     HostBlock(256);
     for (int id = 0; id < kNumParameters; ++id)
         ASSERT_EQ(Count(id), 0) << id;
-
     SetUnscaled(kModMtxPower, 1.0f);
     HostBlock(256);
     EXPECT_EQ(Count(kVolume), 1);
@@ -151,41 +145,36 @@ TEST_F(CModulationMatrixTest, SlotCanModulateTheDepthOfALaterSlot)
 
 TEST_F(CModulationMatrixTest, AddModulationPointsTheDepthIntoTheRange)
 {
-    // A free slot: the first whose source or target is empty; slot 0 has a target but no
-    // source, so it is free.
+    // Slot 0 has a target but no source: free. The depth points into the range: +15 %, or
+    // -15 % where 0.15 would pass the top; switches go the whole way; no depth gives 0 %.
     SetUnscaled(kMtxTarget + 0, static_cast<float>(kFilterMix));
-    const int undoBefore = m_effect->GetUndoCount();
-
-    m_matrix->AddModulation(kVolume, 2, true); // "Volume" at 0.5: +15 %
-    EXPECT_EQ(Unscaled(kMtxSource + 0), 2.0f);
-    EXPECT_EQ(Unscaled(kMtxTarget + 0), static_cast<float>(kVolume));
-    EXPECT_FLOAT_EQ(Unscaled(kMtxDepth + 0), 15.0f);
-    EXPECT_EQ(m_effect->GetUndoCount(), undoBefore + 1);
-    EXPECT_EQ(m_editor.m_updates, 1);
-
-    SetUnscaled(kDryWet, 90.0f); // scaled 0.9: 0.9 + 0.15 > 1, so -15 %
-    m_matrix->AddModulation(kDryWet, 0, true);
-    EXPECT_FLOAT_EQ(Unscaled(kMtxDepth + 1), -15.0f);
-
-    m_matrix->AddModulation(kLayerBOn, 1, true); // a switch at 0: +100 %
-    EXPECT_FLOAT_EQ(Unscaled(kMtxDepth + 2), 100.0f);
-    m_matrix->AddModulation(kLayerAOn, 1, true); // a switch at 1: -100 %
-    EXPECT_FLOAT_EQ(Unscaled(kMtxDepth + 3), -100.0f);
-    m_matrix->AddModulation(kFilterMode, 1, true); // stepped but not a switch: 15 %
-    EXPECT_FLOAT_EQ(Unscaled(kMtxDepth + 4), 15.0f);
-    m_matrix->AddModulation(kMtxSource + 9, 1, true); // stepped from -1: not a switch
-    EXPECT_FLOAT_EQ(Unscaled(kMtxDepth + 5), 15.0f);
-
+    SetUnscaled(kDryWet, 90.0f);
     SetUnscaled(kMtxPower + 6, 0.0f);
     SetUnscaled(kMtxDepth + 6, 40.0f);
-    m_matrix->AddModulation(kPan, 3, false); // no depth: 0 %; the slot's power stays off
-    EXPECT_FLOAT_EQ(Unscaled(kMtxDepth + 6), 0.0f);
-    EXPECT_EQ(Unscaled(kMtxPower + 6), 0.0f);
+    const int undoBefore = m_effect->GetUndoCount();
+    struct CASE
+    {
+        int target, source;
+        bool depth;
+        float expected;
+    };
+    const CASE cases[] = {{kVolume, 2, true, 15.0f},      {kDryWet, 0, true, -15.0f},
+                          {kLayerBOn, 1, true, 100.0f},   {kLayerAOn, 1, true, -100.0f},
+                          {kFilterMode, 1, true, 15.0f},  {kMtxSource + 9, 1, true, 15.0f},
+                          {kPan, 3, false, 0.0f}};
+    for (int k = 0; k < 7; ++k)
+    {
+        m_matrix->AddModulation(cases[k].target, cases[k].source, cases[k].depth);
+        EXPECT_EQ(Unscaled(kMtxSource + k), static_cast<float>(cases[k].source)) << k;
+        EXPECT_EQ(Unscaled(kMtxTarget + k), static_cast<float>(cases[k].target)) << k;
+        EXPECT_FLOAT_EQ(Unscaled(kMtxDepth + k), cases[k].expected) << k;
+    }
+    EXPECT_EQ(m_effect->GetUndoCount(), undoBefore + 7);
+    EXPECT_EQ(m_editor.m_updates, 7);
+    EXPECT_EQ(Unscaled(kMtxPower + 6), 0.0f); // the slot's power stays off
     MakeConstant(3, 1.0f);
     HostBlock(64);
-    EXPECT_EQ(Count(kPan), 0); // routed, but switched off
-
-    // Undo takes the last routing back out, redo puts it in again.
+    EXPECT_EQ(Count(kPan), 0);
     m_effect->Undo();
     EXPECT_EQ(Unscaled(kMtxSource + 6), -1.0f);
     EXPECT_FLOAT_EQ(Unscaled(kMtxDepth + 6), 40.0f);
@@ -219,7 +208,6 @@ TEST_F(CModulationMatrixTest, ClearModulationsEmptiesOnlyThatTargetAndUndoes)
     Route(23, 7, p, 70.0f);
     Route(2, 3, q, 20.0f);
     const std::vector<float> before = Slots();
-
     m_matrix->ClearModulations(p);
     for (int k : {0, 5, 23})
     {
@@ -231,8 +219,7 @@ TEST_F(CModulationMatrixTest, ClearModulationsEmptiesOnlyThatTargetAndUndoes)
     EXPECT_EQ(Unscaled(kMtxSource + 2), 3.0f);
     EXPECT_EQ(Unscaled(kMtxTarget + 2), static_cast<float>(q));
     EXPECT_FLOAT_EQ(Unscaled(kMtxDepth + 2), 20.0f);
-
-    // Undo restores all four parameters of every cleared slot, the 24th included.
+    // Undo restores every cleared slot, the 24th included.
     m_effect->Undo();
     const std::vector<float> after = Slots();
     for (size_t i = 0; i < after.size(); ++i)
@@ -250,7 +237,6 @@ TEST_F(CModulationMatrixTest, EnableModulationsSwitchesUsedSlotsOfTheTargetAndUn
     Route(2, -1, p, 30.0f); // no source: not a used slot
     SetUnscaled(kMtxPower + 2, 1.0f);
     Route(3, 2, kVolume, 30.0f);
-
     m_matrix->EnableModulations(p, false);
     EXPECT_EQ(Unscaled(kMtxPower + 0), 0.0f);
     EXPECT_EQ(Unscaled(kMtxPower + 1), 0.0f);
@@ -258,7 +244,6 @@ TEST_F(CModulationMatrixTest, EnableModulationsSwitchesUsedSlotsOfTheTargetAndUn
     EXPECT_EQ(Unscaled(kMtxPower + 3), 1.0f);
     ASSERT_EQ(m_editor.m_shown.size(), 2u); // the editor hears of each switched slot
     EXPECT_EQ(m_editor.m_shown.back(), std::make_pair(static_cast<int>(kMtxPower + 1), 0.0f));
-
     m_effect->Undo();
     EXPECT_EQ(Unscaled(kMtxPower + 0), 1.0f);
     EXPECT_EQ(Unscaled(kMtxPower + 1), 1.0f);
@@ -286,7 +271,6 @@ TEST_F(CModulationMatrixTest, QueriesPerModulator)
     EXPECT_EQ(m_matrix->GetSlotIDForMod(3, 3), -1);
     EXPECT_EQ(m_matrix->GetParamsCountForMod(5), 0);
     EXPECT_EQ(m_matrix->GetSlotIDForMod(5, 0), -1);
-
     // The plug-in's AddModulation reports the used slots already aimed at the target.
     EXPECT_EQ(m_effect->AddModulation(kPan, 6, true), 2);
     EXPECT_EQ(m_effect->AddModulation(kEqBass, 6, true), 0);
@@ -301,20 +285,12 @@ TEST_F(CModulationMatrixTest, OnlyTheSelectedGeneratorRunsAndTheBlocksArriveNext
     const float stepperPos = m_matrix->GetCursorPos(0);
     EXPECT_GT(stepperPos, 0.5f); // "1/16" at 120 BPM: 0.8 units in 0.1 s
     EXPECT_EQ(m_matrix->GetMseg(0).GetCursorPosition(), 0.0f);
-
     // A new pattern reaches the stepper at the next host block, from the next step on.
-    float steps[64];
-    for (int k = 0; k < 32; ++k)
-    {
-        steps[2 * k] = static_cast<float>(k + 1);
-        steps[2 * k + 1] = 0.75f;
-    }
-    m_effect->SetRawParameterBlock(kRawBlockSteps, steps);
+    SetSteps(0, 0.75f);
     m_matrix->Generate(16);
     EXPECT_EQ(m_matrix->GetStepper(0).GetTarget(), 0.25f);
     HostBlocks(0.2, 512);
     EXPECT_EQ(buffer[15], 0.75f);
-
     // Curve mode: the envelope runs, the stepper keeps its position.
     SetUnscaled(kModMode, 1.0f);
     const float stepperHeld = m_matrix->GetStepper(0).GetCursorPosition();

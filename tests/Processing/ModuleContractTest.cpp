@@ -1,11 +1,10 @@
-// The rules every audio module of a layer, and the reverb, keeps, whatever it does to the
-// sound: off passes the block; mix 0 passes the input exactly; a module that rests at mix 0
-// wakes up silent; the output does not depend on how the host splits its blocks and repeats
-// after Reset; non-finite input does not latch. One table row per module and setting; what
-// each module does to the sound is tested beside it.
+// The rules every layer module and the reverb keep, whatever they do to the sound: off and
+// mix 0 pass the input; resting at mix 0 wakes up silent; split blocks and Reset reproduce the
+// output; non-finite input does not latch. What each does to the sound is tested beside it.
 #include "Processing/LayerFilter.h"
 #include "Processing/Reverb/Reverb.h"
 #include "support/EffectFixture.h"
+#include "support/ProcessingHarness.h"
 #include "support/Signals.h"
 #include "support/Spectrum.h"
 
@@ -44,53 +43,26 @@ public:
     explicit CSubject(const MODULE_CASE& c)
     {
         if (c.module == kReverb)
-        {
-            m_instance = std::make_unique<CEffectInstance>();
-            m_instance->Effect()->SetSampleRate(kRate);
-            m_instance->Effect()->PreProcess(16);
-            m_reverb = std::make_unique<CReverb>(m_instance->Effect());
-            m_reverb->SetSampleRate(kRate);
-        }
+            m_reverb = std::make_unique<CEffectModule<CReverb>>(kRate);
         else
-        {
             m_layer = std::make_unique<CLayerModuleHarness>(kRate, c.module);
-        }
         for (const auto& setting : c.settings)
             Set(setting.first, setting.second);
     }
-
     void Set(int id, float unscaled)
     {
-        if (m_reverb)
-            m_instance->Set(id, unscaled);
-        else
-            m_layer->SetUnscaled(id, unscaled);
+        m_reverb ? m_reverb->Set(id, unscaled) : m_layer->SetUnscaled(id, unscaled);
     }
-    void Reset() { m_reverb ? m_reverb->Reset() : m_layer->Module()->Reset(); }
+    void Reset() { m_reverb ? m_reverb->Module().Reset() : m_layer->Module()->Reset(); }
     void Run(Signal& l, Signal& r, int piece = 16)
     {
-        const int total = static_cast<int>(l.size());
-        for (int start = 0; start < total; start += piece)
-        {
-            const int count = std::min(piece, total - start);
-            if (m_reverb)
-                m_reverb->Process(l.data() + start, r.data() + start, count);
-            else
-                m_layer->Module()->Process(l.data() + start, r.data() + start, count);
-        }
+        m_reverb ? m_reverb->Run(l, r, piece) : m_layer->Run(l, r, piece);
     }
-    // Parameter smoothing and ramps at their targets, audio history cleared.
-    void Settle()
-    {
-        Signal l(static_cast<size_t>(0.5f * kRate)), r(l.size());
-        Run(l, r);
-        Reset();
-    }
+    void Settle() { m_reverb ? m_reverb->Settle() : m_layer->Settle(); }
 
 private:
     std::unique_ptr<CLayerModuleHarness> m_layer;
-    std::unique_ptr<CEffectInstance> m_instance;
-    std::unique_ptr<CReverb> m_reverb;
+    std::unique_ptr<CEffectModule<CReverb>> m_reverb;
 };
 
 void PrintTo(const MODULE_CASE& c, std::ostream* os)
@@ -158,20 +130,17 @@ TEST_P(CModuleContractTest, RestsAtMixZeroAndWakesUpSilent)
     s.Set(c.mixId, 0.0f);
     Signal fl = TestSignals::Noise(36000, 7), fr = TestSignals::Noise(36000, 8);
     s.Run(fl, fr);
-
     // Resting: exactly the input, also for loud input.
     const Signal inL = TestSignals::Noise(24000, 3), inR = TestSignals::Noise(24000, 4);
     Signal l = inL, r = inR;
     s.Run(l, r);
     EXPECT_EQ(l, inL);
     EXPECT_EQ(r, inR);
-
     // Awake on silence: nothing of what came before the rest comes back.
     s.Set(c.mixId, 100.0f);
     Signal sl(24000, 0.0f), sr(24000, 0.0f);
     s.Run(sl, sr);
     EXPECT_EQ(TestSpectrum::Peak(sl) + TestSpectrum::Peak(sr), 0.0f);
-
     // And it works again: the same input now comes out changed.
     Signal al = TestSignals::Noise(4800, 5), ar = TestSignals::Noise(4800, 6);
     const Signal beforeL = al;
@@ -219,11 +188,9 @@ TEST_P(CModuleContractTest, NonFiniteInputDoesNotLatch)
         // The samples that were not finite may pass through the dry side of the mix.
         if (n == bad[0] || n == bad[1] || n == bad[2])
             continue;
-        ASSERT_TRUE(std::isfinite(l[n])) << n;
-        ASSERT_LT(std::fabs(l[n]), 16.0f) << n;
+        ASSERT_LT(std::fabs(l[n]), 16.0f) << n; // false for NaN and infinity too
         if (n != bad[0] + 3 && n != bad[1] + 3 && n != bad[2] + 3)
         {
-            ASSERT_TRUE(std::isfinite(r[n])) << n;
             ASSERT_LT(std::fabs(r[n]), 16.0f) << n;
         }
     }

@@ -1,6 +1,5 @@
-// The pan flip: gains that follow the side with the one-pole 1 - exp(-1 / (rate 0.001
-// (30 s^2 + 3))), the synced phase taken from the host position, the amount's blend, and the
-// equivalence of advancing with processing.
+// The pan flip: gains following the side with the one-pole 1 - exp(-1 / (rate 0.001
+// (30 s^2 + 3))), the synced phase from the host position, the amount's blend.
 #include "Processing/PanFlip.h"
 #include "support/Signals.h"
 
@@ -21,7 +20,6 @@ class CPanFlipRateTest : public ::testing::TestWithParam<float>
 {
 protected:
     void SetUp() override { m_flip.SetSampleRate(GetParam()); }
-    // One unit sample through the flip at amount 1; the gains.
     std::pair<float, float> Step(float increment, bool synced)
     {
         float left = 1.0f, right = 1.0f;
@@ -38,7 +36,7 @@ TEST_P(CPanFlipRateTest, GainsFadeInOverTheSmoothingTime)
     {
         m_flip.SetSmooth(static_cast<float>(smooth));
         m_flip.Reset();
-        // Phase stays in the first half: the left gain heads for 1 from 0, the right stays 0.
+        // First half of the phase: the left gain heads for 1, the right stays 0.
         const double c = Coefficient(GetParam(), smooth);
         for (int n = 0; n < 4000; ++n)
         {
@@ -53,24 +51,21 @@ TEST_P(CPanFlipRateTest, SyncedFlipTakesItsPhaseFromTheHostPosition)
 {
     const float increment = 0.0001f;
     const double c = Coefficient(GetParam(), 0.0);
-    // Settled on the left side (phase up to 0.3; the left gain within 1e-4 of 1).
+    // Settled on the left side (phase up to 0.3).
     for (int n = 0; n < 3000; ++n)
         Step(increment, false);
-    // Unsynced, a new host position (x 0.0001: phase 0.6, the right side) is ignored.
+    // Unsynced, a host position (phase 0.6: the right side) is ignored.
     m_flip.SetHostSamplePos(12346000.0f);
     auto gains = Step(increment, false);
     EXPECT_GT(gains.first, 0.999f);
     EXPECT_LT(gains.second, 0.001f);
-    // Synced: phase = frac(position x increment) + increment = 0.6001, the right side: the
-    // left gain falls by the factor 1 - c and the right one rises by c. A pre-roll position:
-    // frac(-1234.4) = 0.6 too.
+    // Synced, from the pre-roll position: frac(-1234.4) + increment = 0.6001, the right side.
     const auto before = Step(increment, false);
     m_flip.SetHostSamplePos(-12344000.0f);
     gains = Step(increment, true);
     EXPECT_NEAR(gains.first, before.first * (1.0 - c), 1e-6);
     EXPECT_NEAR(gains.second, before.second + (1.0 - before.second) * c, 1e-6);
-    // The position is taken once: the phase then runs on and wraps to the left at 1.0,
-    // (1 - 0.6001) / 0.0001 = 3999 samples later.
+    // Taken once: the phase runs on and wraps to the left (1 - 0.6001) / 0.0001 samples later.
     int samplesToLeft = 1;
     for (float previous = gains.first; (gains = Step(increment, true)).first <= previous;
          previous = gains.first)
@@ -89,8 +84,7 @@ TEST(CPanFlipTest, AmountBlendsTheFlipWithTheUntouchedSignal)
         float left = 1.0f, right = 1.0f;
         flip.Process(left, right, 1e-6f, false, 1.0f);
     }
-    // Left gain ~1, right gain ~0: amount 0.5 gives left 1, right 0.5 (a float one-pole
-    // stops a few ulps short of its target: 1e-5).
+    // Gains 1 and 0: amount 0.5 gives 1 and 0.5 (the float one-pole stops short by 1e-5).
     float left = 0.8f, right = 0.8f;
     flip.Process(left, right, 1e-6f, false, 0.5f);
     EXPECT_NEAR(left, 0.8f, 1e-5f);
@@ -104,9 +98,8 @@ TEST(CPanFlipTest, AmountBlendsTheFlipWithTheUntouchedSignal)
     EXPECT_EQ(out.right, in.right);
 }
 
-// A flip whose amount is 0 only advances (phase and gains in runs); once the amount rises
-// it must stand where the sample-by-sample run would, through side changes, wraps and
-// resyncs, for increments from slow cycles to the fastest one.
+// A flip at amount 0 only advances; when the amount rises it must stand where the
+// sample-by-sample run would, through side changes, wraps and resyncs.
 TEST(CPanFlipTest, AdvanceFollowsTheSampleBySampleRun)
 {
     std::mt19937 random(7);
@@ -139,7 +132,6 @@ TEST(CPanFlipTest, AdvanceFollowsTheSampleBySampleRun)
                 }
                 if (block % 97 != 0)
                     continue;
-                // Amount 1 on a unit input shows the gains after one more step.
                 float al = 1.0f, ar = 1.0f, sl = 1.0f, sr = 1.0f;
                 advanced.Process(al, ar, increment, synced, 1.0f);
                 stepped.Process(sl, sr, increment, synced, 1.0f);

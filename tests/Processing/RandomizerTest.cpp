@@ -1,6 +1,5 @@
-// The randomizer on the real effect: over many runs, the shapes it invents keep their rules
-// (the numbers come from rand(), so no particular value is checked); each module
-// randomization and reset touches exactly its parameters; every operation undoes and redoes.
+// The randomizer on the real effect: over many runs its shapes keep their rules (the values
+// come from rand()); each operation touches exactly its parameters and undoes.
 #include "Processing/Randomizer.h"
 #include "Preferences.h"
 #include "support/CountingEditor.h"
@@ -27,8 +26,7 @@ struct POINT
     float position, level, tension;
 };
 
-// Parameters each module randomization sets, and those each module reset returns to their
-// defaults (layer-A ids).
+// What each module randomization sets and each reset returns to its default (layer A).
 const std::set<int> kRandomized[7] = {
     {},
     {kFilterMode, kFilterSlope, kFilterCutoff, kFilterRes, kFilterLocut, kFilterHicut},
@@ -56,7 +54,6 @@ class CRandomizerTest : public ::testing::Test
 protected:
     CRandomizerTest() { m_effect->SetEditor(&m_editor); }
     ~CRandomizerTest() override { m_effect->SetEditor(nullptr); }
-
     template <typename RECORD> std::vector<RECORD> Records(int block, int count)
     {
         std::vector<RECORD> records(static_cast<size_t>(count));
@@ -77,7 +74,6 @@ protected:
             values.push_back(m_effect->GetParameterInfo(id)->value);
         return values;
     }
-    // Every parameter (scaled) and every raw block.
     struct STATE
     {
         std::vector<float> values;
@@ -99,7 +95,6 @@ protected:
             EXPECT_NEAR(now.values[id], expected.values[id], 1e-5f) << what << ", parameter " << id;
         EXPECT_TRUE(now.blocks == expected.blocks) << what;
     }
-
     CCountingEditor m_editor;
     CEffectInstance m_instance;
     CMorvex* m_effect = m_instance.Effect();
@@ -110,9 +105,11 @@ protected:
 
 TEST_F(CRandomizerTest, StepPatternsStartLongAndStayOnTheQuarterGrid)
 {
-    for (int run = 0; run < 1000; ++run)
+    for (int run = 0; run < 1200; ++run)
     {
-        m_preferences->SetPreferDense(run < 500);
+        m_preferences->SetPreferDense(run % 1000 < 500);
+        const bool positions = run >= 1000; // "Only Positions": placed steps at full level
+        m_preferences->SetStepRandomizeMode(positions ? 1 : 0);
         const int modulator = run % kNumModulators;
         m_randomizer->RndSteps(modulator);
         const std::vector<STEP> steps = Steps(modulator);
@@ -124,27 +121,16 @@ TEST_F(CRandomizerTest, StepPatternsStartLongAndStayOnTheQuarterGrid)
             EXPECT_EQ(std::floor(step.end * 4.0f), step.end * 4.0f) << step.end;
             EXPECT_TRUE(step.end >= 0.25f && step.end <= 32.0f) << step.end;
             EXPECT_TRUE(step.level >= 0.0f && step.level < 1.0f + 1e-6f) << step.level;
+            EXPECT_TRUE(!positions || step.level == 0.0f || step.level == 1.0f) << step.level;
             // Nothing starts at an odd index: the silent one-unit entry stays.
-            if (k % 2 == 1)
-            {
-                EXPECT_TRUE(step.end == k + 1.0f && step.level == 0.0f) << k;
-            }
+            EXPECT_TRUE(k % 2 == 0 || (step.end == k + 1.0f && step.level == 0.0f)) << k;
         }
+        EXPECT_TRUE(!positions || steps[0].level == 1.0f);
     }
 }
 
-TEST_F(CRandomizerTest, StepLevelModes)
+TEST_F(CRandomizerTest, OnlyLevelsKeepsTheEndsAndTheSilentSteps)
 {
-    // "Only Positions": every placed step at full level, the rest silent.
-    m_preferences->SetStepRandomizeMode(1);
-    for (int run = 0; run < 200; ++run)
-    {
-        m_randomizer->RndSteps(0);
-        for (const STEP& step : Steps(0))
-            EXPECT_TRUE(step.level == 0.0f || step.level == 1.0f) << step.level;
-        EXPECT_EQ(Steps(0)[0].level, 1.0f);
-    }
-    // "Only Levels": ends stay, silent steps stay silent, the others get new levels.
     m_preferences->SetStepRandomizeMode(0);
     m_randomizer->RndSteps(3);
     const std::vector<STEP> before = Steps(3);
@@ -176,7 +162,6 @@ TEST_F(CRandomizerTest, EnvelopesEndOnTheLoopLengthWithAnEndMarker)
         m_preferences->SetCurveLength32(length32);
         m_preferences->SetPreferDense(dense);
         m_preferences->SetCurveRandomizeMode(mode);
-        // Dense 32-unit envelopes run out of points in about 2 % of runs.
         for (int run = length32 && dense ? 3000 : 300; run > 0; --run)
         {
             m_randomizer->Randomize(CRandomizer::kModulator, 0);
@@ -198,18 +183,12 @@ TEST_F(CRandomizerTest, EnvelopesEndOnTheLoopLengthWithAnEndMarker)
                 EXPECT_EQ(point.position, std::floor(point.position));
                 EXPECT_TRUE(point.level >= 0.0f && point.level <= 1.0f) << point.level;
                 EXPECT_TRUE(point.tension <= 0.0f && point.tension >= -1.0f) << point.tension;
-                if (mode == 1)
-                {
-                    EXPECT_TRUE((point.level == 0.0f || point.level == 1.0f) &&
-                                point.tension == 0.0f);
-                }
+                EXPECT_TRUE(mode == 0 || ((point.level == 0.0f || point.level == 1.0f) &&
+                                          point.tension == 0.0f));
                 // A peak falls to 0 over one unit, or two for a double.
-                if (point.level > 0.0f && i + 1 < used)
-                {
-                    EXPECT_TRUE(points[i + 1].level == 0.0f &&
-                                (points[i + 1].position == point.position + 1.0f ||
-                                 points[i + 1].position == point.position + 2.0f));
-                }
+                const float gap = i + 1 < used ? points[i + 1].position - point.position : 1.0f;
+                EXPECT_TRUE(point.level == 0.0f || i + 1 == used ||
+                            (points[i + 1].level == 0.0f && (gap == 1.0f || gap == 2.0f)));
             }
         }
     }
@@ -219,14 +198,13 @@ TEST_F(CRandomizerTest, EnvelopesEndOnTheLoopLengthWithAnEndMarker)
 
 TEST_F(CRandomizerTest, EnvelopeLevelAndTensionModesKeepPositions)
 {
-    // 40 used points, levels alternating 0 and 0.5, tensions -0.5, then the end marker; one
-    // entry beyond it that is never touched.
+    // 40 used points (levels 0, 0.5, ...; tensions -0.5), the end marker, an entry beyond it.
     std::vector<POINT> points(CRandomizer::kNumPoints, POINT{-1.0f, 0.0f, 0.0f});
     for (size_t i = 0; i < 40; ++i)
         points[i] = POINT{static_cast<float>(i / 2), (i % 2) * 0.5f, -0.5f};
     points[50] = POINT{-1.0f, 0.25f, 0.25f};
     m_effect->SetRawParameterBlock(kRawBlockMsegPoints + 2, points.data());
-    // Levels: all 20 peaks get new levels, those past 32 too.
+    // Levels: all 20 peaks get new ones.
     m_preferences->SetCurveRandomizeMode(2);
     m_randomizer->RndCurve(2);
     const std::vector<POINT> levels = Points(2);
@@ -247,14 +225,9 @@ TEST_F(CRandomizerTest, EnvelopeLevelAndTensionModesKeepPositions)
     for (size_t i = 0; i < after.size(); ++i)
     {
         EXPECT_TRUE(after[i].position == levels[i].position && after[i].level == levels[i].level);
-        if (i < 40)
-        {
-            EXPECT_TRUE(after[i].tension <= 0.0f && after[i].tension > -1.0f) << i;
-        }
-        else
-        {
-            EXPECT_EQ(after[i].tension, levels[i].tension) << i;
-        }
+        EXPECT_TRUE(i < 40 ? after[i].tension <= 0.0f && after[i].tension > -1.0f
+                           : after[i].tension == levels[i].tension)
+            << i;
     }
 }
 
@@ -278,8 +251,7 @@ TEST_F(CRandomizerTest, ModuleRandomizationsAndResetsTouchExactlyTheirParameters
                         touched.insert(id);
             }
             EXPECT_EQ(touched, expected);
-            // A reset from everything of both layers away from its default, mixes included:
-            // its parameters return to their defaults, the delay mix among the rest stays.
+            // A reset from everything away from its default: only its parameters return.
             for (int id = 25; id < kNumParameters; ++id)
                 m_effect->SetParameterScaled(id, 0.37f);
             const std::vector<float> before = Unscaled();
@@ -309,10 +281,8 @@ TEST_F(CRandomizerTest, FilterRandomizationFollowsTheMode)
         const auto scaled = [&](int id) {
             return m_effect->GetParameterScaled(id, false, false, 0);
         };
-        if (mode == 1 || mode == 2 || mode == 4 || mode == 5 || mode == 10)
-        {
-            EXPECT_LE(scaled(kFilterCutoff + 1), 0.7f + 1e-5f) << mode;
-        }
+        const bool dark = mode == 1 || mode == 2 || mode == 4 || mode == 5 || mode == 10;
+        EXPECT_LE(scaled(kFilterCutoff + 1), (dark ? 0.7f : 1.0f) + 1e-5f) << mode;
         const bool phaser = mode == 6 || mode == 7;
         EXPECT_LE(scaled(kFilterLocut + 1), (phaser ? 0.2f : 0.6f) + 1e-5f) << mode;
         EXPECT_GE(scaled(kFilterHicut + 1), (phaser ? 0.9f : 0.5f) - 1e-5f) << mode;
@@ -330,7 +300,6 @@ TEST_F(CRandomizerTest, ModulatorResetClearsItsShownBlockAndPresetPath)
     m_randomizer->RndCurve(6);
     m_effect->SetRawParameterBlock(kRawBlockModPresetPath + 6, path.data());
     const std::vector<uint8_t> steps = Block(kRawBlockSteps + 6);
-
     m_randomizer->Reset(CRandomizer::kModulator, 6); // envelope mode: the points
     EXPECT_EQ(Block(kRawBlockMsegPoints + 6), defaultPoints);
     EXPECT_EQ(Block(kRawBlockSteps + 6), steps);

@@ -1,6 +1,4 @@
-// The warm drive: the one-sample Process and the block ProcessSeries agree, the curve passes
-// through 0, the DC blocker's pole is beta = 0.1 rate / (1 + 0.1 rate), and a non-finite
-// sample leaves no lasting trace.
+// The warm drive: Process and ProcessSeries agree; the DC blocker's pole.
 #include "Processing/Dist/WarmDrive.h"
 #include "support/Signals.h"
 
@@ -63,9 +61,7 @@ TEST(CWarmDriveTest, DcIsBlockedByTheBlockersPole)
 
 TEST(CWarmDriveTest, NonFiniteSampleLeavesNoLastingTrace)
 {
-    // A NaN reads as the foot of the curve and an infinity is dropped from the memories: the
-    // output is finite from the next sample on, and what is left of that one sample fades
-    // with the blocker (beta^44100 = e^-10 after a second at 44.1 kHz).
+    // Finite from the next sample on; the rest fades with the blocker (e^-10 after 1 s).
     CWarmDrive warm, fresh;
     warm.SetSampleRate(44100.0f);
     fresh.SetSampleRate(44100.0f);

@@ -1,5 +1,4 @@
-// Lo-fi stage: the resolution grid, the multiplicative noise and the sample hold with its
-// fade-in, against their formulas.
+// Lo-fi stage against its formulas.
 #include "Processing/LoFi/LoFi.h"
 #include "Common/wrappers/dsp/LookupTables.h"
 
@@ -19,7 +18,6 @@ protected:
         LookupTables::Initialize();
         m_lofi.SetSampleRate(kRate);
     }
-    // Left output of a mono run of `input`.
     std::vector<float> Run(const std::vector<float>& input, float bits, float rate, float noise)
     {
         std::vector<float> out(input.size());
@@ -35,8 +33,7 @@ protected:
 };
 } // namespace
 
-// q = 4094 (1 - bits)^6 + 2 levels per unit: trunc(s q +- 0.5) / q, halves away from zero,
-// positive values in (1e-5, 1/q) lifted to 1/q. Bit depth 1: q = 2, multiples of 0.5.
+// q = 4094 (1 - bits)^6 + 2: trunc(s q +- 0.5) / q, values in (1e-5, 1/q) lifted to 1/q.
 TEST_F(CLoFiTest, ResolutionRoundsToTheLevelGrid)
 {
     const std::vector<float> x = {0.3f,  0.2f,   2e-5f, 5e-6f, -0.2f, -0.3f,
@@ -45,7 +42,6 @@ TEST_F(CLoFiTest, ResolutionRoundsToTheLevelGrid)
     const std::vector<float> halfSteps = {0.5f, 0.5f,  0.5f, 0.0f, 0.0f,  -0.5f,
                                           1.0f, -1.0f, 0.5f, 1.0f, -1.5f, 0.0f};
     EXPECT_EQ(halfSteps, Run(x, 1.0f, 0.0f, 0.0f));
-
     const double q = 4094.0 * std::pow(0.5, 6) + 2.0; // bits 0.5: 65.96875
     std::vector<float> y;
     for (int i = 0; i < 2000; ++i)
@@ -65,8 +61,7 @@ TEST_F(CLoFiTest, ResolutionRoundsToTheLevelGrid)
     }
 }
 
-// s + n s with n = NOISE_WHITE_TABLE[trunc(phase * 88199)] * noise, the phase advancing by
-// 1 / rate: silence stays silent, both channels share n, and n is a table entry.
+// s + n s, n = NOISE_WHITE_TABLE[trunc(phase 88199)] noise, shared by both channels.
 TEST_F(CLoFiTest, NoiseMultipliesTheSignal)
 {
     EXPECT_EQ(std::vector<float>(1000, 0.0f), Run(std::vector<float>(1000, 0.0f), 0, 0, 1.0f));
@@ -85,10 +80,8 @@ TEST_F(CLoFiTest, NoiseMultipliesTheSignal)
     }
 }
 
-// Rate r: the hold runs while r^2 x 256 > counter and the held sample is blended in by
-// f = FASTFADEIN at 4096 r. Rate 1: after Reset the held zero plays for 256 samples, then
-// every 257th input sample plays for 257 samples (f = 1). Rate 0.004: 0.0041 lets the hold
-// alternate with taking a sample, f = FASTFADEIN at 16.384 (interpolated).
+// The hold runs while r^2 256 > counter, blended by f = FASTFADEIN at 4096 r. Rate 1: the
+// held zero for 256 samples, then every 257th sample for 257; rate 0.004 alternates.
 TEST_F(CLoFiTest, SampleHoldAndItsFadeIn)
 {
     std::vector<float> ramp(2000);
@@ -97,7 +90,6 @@ TEST_F(CLoFiTest, SampleHoldAndItsFadeIn)
     std::vector<float> out = Run(ramp, 0.0f, 1.0f, 0.0f);
     for (size_t n = 0; n < ramp.size(); ++n)
         ASSERT_EQ(n < 256 ? 0.0f : ramp[256 + 257 * ((n - 256) / 257)], out[n]) << n;
-
     m_lofi.Reset();
     const double f = 0.616 * FASTFADEIN_TABLE[16] + 0.384 * FASTFADEIN_TABLE[17];
     std::vector<float> x(200);

@@ -1,6 +1,6 @@
-// The envelope generator against its published rules: lines between points, the start hold,
-// the rational tension curve, shuffled odd points, host resync, edits while playing.
+// The envelope generator against its published rules.
 #include "Processing/Modulators/Mseg.h"
+#include "support/ProcessingHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +12,7 @@
 
 namespace
 {
-std::vector<float> GenerateSamples(CMseg& mseg, int total)
-{
-    std::vector<float> out(static_cast<size_t>(total));
-    for (int start = 0; start < total; start += 16)
-        mseg.Generate(out.data() + start, std::min(16, total - start));
-    return out;
-}
+using ProcessingHarness::Generate;
 
 void SetList(CMseg& mseg, const std::vector<MSEG_POINT>& used)
 {
@@ -28,8 +22,7 @@ void SetList(CMseg& mseg, const std::vector<MSEG_POINT>& used)
     mseg.SetPoints(points);
 }
 
-// The segment curve: tau = clamp(offset + T, -1, 1), k = (1 - 0.85 tau)(-0.5), g = 1/k + 1,
-// shape(x) = x / ((x - 1) g + x).
+// tau = clamp(offset + T, -1, 1), k = (1 - 0.85 tau)(-0.5), g = 1/k + 1: x / ((x - 1) g + x).
 double Shape(double x, double offset, double tension)
 {
     const double tau = std::fmin(1.0, std::fmax(-1.0, offset + tension));
@@ -37,7 +30,6 @@ double Shape(double x, double offset, double tension)
     return x / ((x - 1.0) * g + x);
 }
 
-// Free time, one step unit = 100 ms, no glide, no shuffle.
 class CMsegRateTest : public ::testing::TestWithParam<float>
 {
 protected:
@@ -52,7 +44,6 @@ protected:
         m_mseg.Reset();
     }
     double Increment() const { return 1.0 / (0.1 * static_cast<double>(m_rate)); }
-
     float m_rate = 48000.0f;
     CMseg m_mseg;
 };
@@ -70,18 +61,16 @@ TEST_P(CMsegRateTest, LinesHoldsJumpsAndShuffleShapeTheCurve)
         std::function<double(double)> level;
     };
     const CASE cases[] = {
-        // The reset list: a jump to 1 at the loop start, held 9 ms, then a fall over a unit.
+        // A jump to 1 at the loop start, held 9 ms, then a fall over a unit.
         {"reset list", {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}}, 9.0f, 0.0f, 1.0, 2.5, {0.0, 0.09, 1.0},
          [](double x) { return x < 0.09 ? 1.0 : 1.0 - x; }},
-        // Segment 0 lasts 5 ms < 9 ms: its start level throughout; segment 1 holds 0.9 for
-        // 9 ms and then falls along the line to 0.4.
+        // Segment 0 (5 ms < 9 ms) holds its start; segment 1 holds 0.9 9 ms, then falls.
         {"segment shorter than the hold", {{0, 0.2f, 0}, {0.05f, 0.9f, 0}, {1, 0.4f, 0}}, 9.0f,
          0.0f, 1.0, 0.999, {0.05, 0.14, 1.0},
          [](double x) { return x < 0.05 ? 0.2 : x < 0.14 ? 0.9 : 0.9 - 0.5 * (x - 0.05) / 0.95; }},
-        // Shuffle 0.5 moves the peak at 1 to 1.5: a rise over 1.5 units, a fall over 0.5.
+        // Shuffle 0.5 moves the peak at 1 to 1.5.
         {"shuffled peak", {{0, 0, 0}, {1, 1, 0}, {2, 0, 0}}, 0.0f, 0.5f, 2.0, 3.0,
          {0.0, 1.5, 2.0}, [](double x) { return x < 1.5 ? x / 1.5 : 1.0 - (x - 1.5) / 0.5; }},
-        // A line to 0.2, a vertical jump to 0.8, then flat.
         {"vertical jump", {{0, 0, 0}, {0.5f, 0.2f, 0}, {0.5f, 0.8f, 0}, {1, 0.8f, 0}}, 0.0f, 0.0f,
          1.0, 0.99, {0.5}, [](double x) { return x < 0.5 ? 0.4 * x : 0.8; }},
     };
@@ -94,7 +83,7 @@ TEST_P(CMsegRateTest, LinesHoldsJumpsAndShuffleShapeTheCurve)
         m_mseg.SetShuffle(c.shuffle);
         m_mseg.Reset();
         const std::vector<float> out =
-            GenerateSamples(m_mseg, static_cast<int>(c.units / increment));
+            Generate(m_mseg, static_cast<int>(c.units / increment));
         for (size_t n = 0; n < out.size(); ++n)
         {
             const double x = std::fmod(static_cast<double>(n) * increment, c.loop);
@@ -112,8 +101,7 @@ TEST_P(CMsegRateTest, LinesHoldsJumpsAndShuffleShapeTheCurve)
 TEST_P(CMsegRateTest, TensionBendsTheSegmentAlongTheRationalCurve)
 {
     const double increment = Increment();
-    // (offset, point tension): the straight line, both extremes, the offsets the matrix
-    // produces, and sums beyond +-1 that clamp.
+    // (offset, tension): straight, both extremes, the matrix's offsets, sums that clamp.
     const double cases[][2] = {{0.0, 0.0},   {0.0, 1.0}, {0.0, -1.0}, {-0.5, 0.0}, {0.5, 0.3},
                                {-1.0, -1.0}, {0.5, 1.0}, {-0.5, 0.8}, {-1.0, 0.4}};
     for (const auto& c : cases)
@@ -122,7 +110,7 @@ TEST_P(CMsegRateTest, TensionBendsTheSegmentAlongTheRationalCurve)
         SetList(m_mseg, {{0.0f, 0.2f, 0.0f}, {1.0f, 0.9f, static_cast<float>(c[1])}});
         m_mseg.SetTensionOffset(static_cast<float>(c[0]));
         m_mseg.Reset();
-        const std::vector<float> out = GenerateSamples(m_mseg, static_cast<int>(1.5 / increment));
+        const std::vector<float> out = Generate(m_mseg, static_cast<int>(1.5 / increment));
         double previous = -1.0;
         for (size_t n = 0; n < out.size(); ++n)
         {
@@ -133,11 +121,11 @@ TEST_P(CMsegRateTest, TensionBendsTheSegmentAlongTheRationalCurve)
             if (n < out.size() * 2 / 3 - 2)
             {
                 ASSERT_GE(out[n], std::exchange(previous, out[n])) << n; // monotonic rise
+            }
         }
     }
     // The anchors: tau = +1 maps x = 0.5 to 0.075, tau = -1 to 0.925.
     EXPECT_NEAR(Shape(0.5, 0.0, 1.0), 0.075, 1e-9);
-            }
     EXPECT_NEAR(Shape(0.5, 0.0, -1.0), 0.925, 1e-9);
 }
 
@@ -149,8 +137,8 @@ TEST(CMsegTest, ShuffleDelaysOddPointsButNeverPastTheNext)
     EXPECT_EQ(mseg.GetNumPoints(), 8);
     EXPECT_FLOAT_EQ(mseg.GetLoopLength(), 7.0f);
     EXPECT_EQ(mseg.GetNextPoint(7), 0); // the loop wraps to point 0
-    // 1.5 stops at the next point; even points, the loop start and the loop end (odd) never
-    // move; 3 + 0.5 with the next point at 5; 5 + 0.5 reaches the next point exactly.
+    // 1.5 stops at the next point; even points, loop start and end never move; 5 + 0.5
+    // reaches the next point exactly.
     const float shuffles[] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 1.0f, 0.0f};
     const int points[] = {1, 3, 4, 5, 0, 7, 4, 4};
     const float positions[] = {1.25f, 2.0f, 3.5f, 5.5f, 0.0f, 7.0f, 4.0f, 3.0f};
@@ -173,7 +161,6 @@ TEST(CMsegTest, ShuffleDelaysOddPointsButNeverPastTheNext)
 
 TEST_P(CMsegRateTest, ResynchronisesToTheHostPosition)
 {
-    // Sync "1/16" at 120 BPM: 0.125 s per unit; a loop of 3 units.
     const double increment = 1.0 / (0.125 * static_cast<double>(m_rate));
     const double loop = 3.0;
     SetList(m_mseg, {{0, 0, 0}, {1, 1, 0}, {2, 0.5f, 0}, {3, 0, 0}});
@@ -186,7 +173,6 @@ TEST_P(CMsegRateTest, ResynchronisesToTheHostPosition)
         m_mseg.SetHostSamplePos(static_cast<float>(hostPos));
         float out = 0.0f;
         m_mseg.Generate(&out, 1);
-        // loop length x frac(host position x increment / loop length)
         const double x = static_cast<float>(hostPos) * increment / loop;
         const double start = loop * (x - std::floor(x));
         const double tolerance = 1e-6 * std::fabs(hostPos * increment) + 1e-5;
@@ -201,7 +187,7 @@ TEST_P(CMsegRateTest, ResynchronisesToTheHostPosition)
     m_mseg.SetSpeed(125.0f);
     const float before = m_mseg.GetCursorPosition();
     m_mseg.SetHostSamplePos(99.0f);
-    GenerateSamples(m_mseg, 16);
+    Generate(m_mseg, 16);
     EXPECT_NEAR(m_mseg.GetCursorPosition(), std::fmod(before + 16.0 * increment, loop), 1e-4);
 }
 
@@ -218,7 +204,7 @@ TEST(CMsegTest, EmptyListHoldsTheFirstLevel)
     mseg.SetPoints(empty);
     EXPECT_EQ(mseg.GetNumPoints(), 0);
     EXPECT_FLOAT_EQ(mseg.GetLoopLength(), 1.0f);
-    for (float value : GenerateSamples(mseg, 10000))
+    for (float value : Generate(mseg, 10000))
         ASSERT_EQ(value, 0.6f);
 }
 
@@ -228,9 +214,9 @@ TEST(CMsegTest, PointsEditedBehindThePlayPositionContinueInsideTheNewLoop)
     mseg.SetSync(false);
     mseg.SetSpeed(10.0f); // 441 samples per unit
     SetList(mseg, {{0, 0, 0}, {1, 1, 0}, {2, 0, 0}, {3, 1, 0}, {4, 0, 0}, {5, 1, 0}});
-    GenerateSamples(mseg, 441 * 4 + 100); // inside segment 4 (4 -> 5)
+    Generate(mseg, 441 * 4 + 100); // inside segment 4 (4 -> 5)
     EXPECT_EQ(mseg.GetCurrentPoint(), 4);
-    // Now a two-unit loop: the play position 4.23 continues at 0.23 of the new loop.
+    // A two-unit loop now: position 4.23 continues at 0.23.
     SetList(mseg, {{0, 0, 0}, {1, 1, 0}, {2, 0, 0}});
     const double pos = std::fmod(mseg.GetCursorPosition(), 2.0);
     float out[16];
@@ -246,15 +232,14 @@ TEST(CMsegTest, NonFiniteInputsNeverLatch)
     CMseg mseg;
     mseg.SetStartHold(9.0f);
     const auto expectFinite = [&] {
-        for (float value : GenerateSamples(mseg, 4410))
+        for (float value : Generate(mseg, 4410))
             ASSERT_TRUE(std::isfinite(value));
         EXPECT_TRUE(std::isfinite(mseg.GetCursorPosition()));
     };
-    // A NaN position ends the list; NaN and infinite levels and tensions become 0.
+    // A NaN position ends the list; non-finite levels and tensions become 0.
     SetList(mseg, {{0.0f, inf, nan}, {0.5f, nan, inf}, {nan, 1.0f, 0.0f}, {2.0f, 1.0f, 0.0f}});
     EXPECT_EQ(mseg.GetNumPoints(), 2);
     expectFinite();
-    // A loop of length 0 and a resync; then degenerate clock settings.
     SetList(mseg, {{0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}});
     mseg.SetHostSamplePos(12345.0f);
     expectFinite();
@@ -262,18 +247,17 @@ TEST(CMsegTest, NonFiniteInputsNeverLatch)
     mseg.SetSpeed(0.0f);
     mseg.SetTensionOffset(nan);
     expectFinite();
-    // A sane list plays normally again: (0, 0.3) -> (1, 0.3) is 0.3 everywhere.
     SetList(mseg, {{0.0f, 0.3f, 0.0f}, {1.0f, 0.3f, 0.0f}});
     mseg.SetSpeed(100.0f);
     mseg.SetTensionOffset(0.0f);
-    const std::vector<float> out = GenerateSamples(mseg, 4410);
+    const std::vector<float> out = Generate(mseg, 4410);
     for (size_t n = 16; n < out.size(); ++n)
         ASSERT_NEAR(out[n], 0.3f, 1e-6f) << n;
-    // A finite level outside 0..1 (a hostile state) counts as the nearer end.
+    // A finite level outside 0..1 counts as the nearer end.
     for (const float level : {3.0e38f, -7.0f})
     {
         SetList(mseg, {{0.0f, level, 0.0f}, {1.0f, level, 0.0f}});
-        for (const float value : GenerateSamples(mseg, 441))
+        for (const float value : Generate(mseg, 441))
             ASSERT_EQ(value, level > 0.0f ? 1.0f : 0.0f) << level;
     }
 }

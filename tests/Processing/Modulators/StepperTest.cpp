@@ -1,7 +1,7 @@
 // The step sequencer against its published rules: gate fraction g = 0.125 + 0.875 gate^1.3,
-// shuffled boundaries, host resync, step unit lengths, the glide's one-pole, and the
-// equivalence of advancing with generating.
+// shuffled boundaries, host resync, step units, the glide's one-pole.
 #include "Processing/Modulators/Stepper.h"
+#include "support/ProcessingHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +11,8 @@
 
 namespace
 {
-// Runs the stepper over `total` samples in engine-sized pieces of 16.
-std::vector<float> GenerateSamples(CStepper& stepper, int total)
-{
-    std::vector<float> out(static_cast<size_t>(total));
-    for (int start = 0; start < total; start += 16)
-        stepper.Generate(out.data() + start, std::min(16, total - start));
-    return out;
-}
+using ProcessingHarness::Generate;
 
-// Steps (end, level) as given, the rest of the 32 unused.
 void SetPattern(CStepper& stepper, const std::vector<double>& ends,
                 const std::vector<double>& levels)
 {
@@ -32,14 +24,6 @@ void SetPattern(CStepper& stepper, const std::vector<double>& ends,
     stepper.SetSteps(steps);
 }
 
-std::vector<double> GridEnds()
-{
-    std::vector<double> ends;
-    for (int k = 0; k < 32; ++k)
-        ends.push_back(k + 1);
-    return ends;
-}
-
 std::vector<double> Levels(double (*level)(int))
 {
     std::vector<double> levels;
@@ -48,9 +32,13 @@ std::vector<double> Levels(double (*level)(int))
     return levels;
 }
 
-// Level of a pattern with smooth 0 at play position pos: step k is the first whose end lies
-// beyond pos; the gate closes u (1 - g) before its end, u the fractional part of its length
-// (1 for a whole length). distanceToEdge: to the step's start, end or gate edge.
+std::vector<double> GridEnds()
+{
+    return Levels([](int k) { return k + 1.0; });
+}
+
+// Level at play position pos (smooth 0): the first step ending beyond pos, its gate closing
+// u (1 - g) before its end, u the fractional part of its length (1 if whole).
 double ExpectedLevel(const std::vector<double>& ends, const std::vector<double>& levels,
                      double gate, double pos, double* distanceToEdge)
 {
@@ -71,7 +59,6 @@ double ExpectedLevel(const std::vector<double>& ends, const std::vector<double>&
     return 0.0;
 }
 
-// Free time, one step unit = 10 ms, no glide or shuffle.
 class CStepperRateTest : public ::testing::TestWithParam<float>
 {
 protected:
@@ -96,7 +83,7 @@ TEST_P(CStepperRateTest, EachStepSoundsForItsGateFractionAtItsShuffledPlace)
     const std::vector<double> fractionalLevels = {1.0, 0.8, 0.6, 0.4, 0.9, 0.7, 0.5};
     const std::vector<double> fourLevels = Levels([](int k) { return (k % 4 + 1) * 0.25; });
     const std::vector<double> loudQuiet = Levels([](int k) { return k % 2 == 0 ? 1.0 : 0.25; });
-    // Shuffle 0.6 moves the even boundaries but the first and last by 0.99 x 0.6.
+    // Shuffle 0.6 moves the even boundaries but the last by 0.99 x 0.6.
     std::vector<double> shuffledEnds = GridEnds();
     for (size_t k = 1; k + 1 < shuffledEnds.size(); k += 2)
         shuffledEnds[k] += 0.99 * 0.6;
@@ -127,8 +114,8 @@ TEST_P(CStepperRateTest, EachStepSoundsForItsGateFractionAtItsShuffledPlace)
         m_stepper.SetShuffle(static_cast<float>(c.shuffle));
         m_stepper.Reset();
         const int total = static_cast<int>(c.cycles * c.numSteps / increment);
-        const std::vector<float> out = GenerateSamples(m_stepper, total);
-        // Samples within 1.5 samples of an edge are left out: float rounding decides those.
+        const std::vector<float> out = Generate(m_stepper, total);
+        // Float rounding decides the samples within 1.5 of an edge.
         int compared = 0;
         for (size_t n = 0; n < out.size(); ++n)
         {
@@ -147,18 +134,17 @@ TEST_P(CStepperRateTest, EachStepSoundsForItsGateFractionAtItsShuffledPlace)
 TEST(CStepperTest, ShuffleMovesEvenBoundariesWhenTheNextStepIsShort)
 {
     CStepper stepper;
-    SetPattern(stepper, GridEnds(), Levels([](int) { return 1.0; }));
+    SetPattern(stepper, GridEnds(), std::vector<double>(32, 1.0));
     const float shuffles[] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0.5f, 0.0f};
     const int steps[] = {1, 3, 0, 2, 31, 1, 1};
-    // 2 + 0.99 x 1; 4.99; the first and the last step and odd ends never move.
+    // 2 + 0.99; 4.99; the first and last steps and odd ends never move.
     const float ends[] = {2.99f, 4.99f, 1.0f, 3.0f, 32.0f, 2.495f, 2.0f};
     for (int i = 0; i < 7; ++i)
     {
         stepper.SetShuffle(shuffles[i]);
         EXPECT_FLOAT_EQ(stepper.GetPosAt(steps[i]), ends[i]) << i;
     }
-    // Ends 1, 2, 4, 5: the step after the boundary at 2 is two units long, no shuffle; a
-    // step ending on 32 before the last one: 32.99 is clamped to the bound 32.
+    // Ends 1, 2, 4, 5: the step after 2 is two units long, no shuffle; 32.99 clamps to 32.
     std::vector<double> sparse(31, -1.0), levels(31, 1.0);
     sparse[0] = 1.0, sparse[1] = 2.0, sparse[2] = 4.0, sparse[3] = 5.0, sparse[30] = 32.0;
     SetPattern(stepper, sparse, levels);
@@ -170,7 +156,7 @@ TEST(CStepperTest, ShuffleMovesEvenBoundariesWhenTheNextStepIsShort)
 
 TEST_P(CStepperRateTest, ResynchronisesToTheHostPosition)
 {
-    // Sync "1/16" at 120 BPM: a step unit of 0.125 s; 16 steps per cycle.
+    // "1/16" at 120 BPM: 0.125 s per unit.
     const double increment = 1.0 / (0.125 * static_cast<double>(m_rate));
     const double numSteps = 16.0;
     m_stepper.SetSync(true);
@@ -179,8 +165,7 @@ TEST_P(CStepperRateTest, ResynchronisesToTheHostPosition)
     m_stepper.SetNumSteps(16);
     m_stepper.SetGate(1.0f);
     SetPattern(m_stepper, GridEnds(), Levels([](int k) { return k / 32.0; }));
-    // At the start of a host block the position is (host position x increment) modulo the
-    // number of steps; the output is the level of the step found there.
+    // A host block starts at (host position x increment) modulo the number of steps.
     for (double hostPos : {1000.0, 123457.0, 5.0e6, -7777.0, 96000.0 * 3.0 + 17.0})
     {
         SCOPED_TRACE(hostPos);
@@ -214,9 +199,8 @@ TEST_P(CStepperRateTest, ResynchronisesToTheHostPosition)
 
 TEST_P(CStepperRateTest, SyncedStepUnitFollowsTheTempo)
 {
-    // Position after half a second. Index 14 (a whole note) at 120 BPM: 2 s per unit; index
-    // 8 ("1/4"): 0.5 s, and a tempo that is not positive and finite counts as 120; index 21
-    // and above: one second at any tempo.
+    // Position after 0.5 s. Index 14 (1/1) at 120 BPM: 2 s per unit; 8 ("1/4"): 0.5 s, a tempo
+    // not positive and finite counting as 120; index 21 and above: 1 s at any tempo.
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const float tempos[] = {120.0f, 120.0f, 0.0f, -30.0f, nan, inf, 60.0f, 133.0f, 200.0f};
@@ -224,13 +208,13 @@ TEST_P(CStepperRateTest, SyncedStepUnitFollowsTheTempo)
     const double positions[] = {0.25, 1.0, 1.0, 1.0, 1.0, 1.0, 0.5, 0.5, 0.5};
     m_stepper.SetSync(true);
     m_stepper.SetGate(1.0f);
-    SetPattern(m_stepper, GridEnds(), Levels([](int) { return 1.0; }));
+    SetPattern(m_stepper, GridEnds(), std::vector<double>(32, 1.0));
     for (int i = 0; i < 9; ++i)
     {
         m_stepper.SetHostTempo(tempos[i]);
         m_stepper.SetSpeed(indices[i]);
         m_stepper.Reset();
-        GenerateSamples(m_stepper, static_cast<int>(m_rate) / 2);
+        Generate(m_stepper, static_cast<int>(m_rate) / 2);
         EXPECT_NEAR(m_stepper.GetCursorPosition(), positions[i], 2e-3)
             << tempos[i] << " " << indices[i];
     }
@@ -238,7 +222,7 @@ TEST_P(CStepperRateTest, SyncedStepUnitFollowsTheTempo)
 
 TEST_P(CStepperRateTest, GlideFollowsTheOnePoleOfTheSmoothSetting)
 {
-    SetPattern(m_stepper, GridEnds(), Levels([](int) { return 1.0; }));
+    SetPattern(m_stepper, GridEnds(), std::vector<double>(32, 1.0));
     m_stepper.SetGate(1.0f);
     for (double smooth : {1.0, 0.5})
     {
@@ -247,7 +231,7 @@ TEST_P(CStepperRateTest, GlideFollowsTheOnePoleOfTheSmoothSetting)
         m_stepper.Reset();
         // c = exp(-1 / (0.001 rate 30 smooth^2)); from 0 towards 1: y[n] = 1 - c^(n + 1).
         const double c = std::exp(-1.0 / (0.001 * m_rate * 30.0 * smooth * smooth));
-        const std::vector<float> out = GenerateSamples(m_stepper, 2000);
+        const std::vector<float> out = Generate(m_stepper, 2000);
         for (size_t n = 0; n < out.size(); ++n) // the float 1 - c: relative error near 1e-4
             ASSERT_NEAR(out[n], 1.0 - std::pow(c, static_cast<double>(n + 1)), 1e-4) << n;
     }
@@ -257,16 +241,14 @@ INSTANTIATE_TEST_SUITE_P(Rates, CStepperRateTest, ::testing::Values(44100.0f, 48
 
 TEST(CStepperTest, EmptyPatternKeepsTheTargetUntilTheGateCloses)
 {
-    // 44.1 kHz, "1/16" at 120 BPM: a step unit of 5512.5 samples.
-    const double increment = 1.0 / 5512.5;
+    const double increment = 1.0 / 5512.5; // "1/16" at 120 BPM, 44.1 kHz
     CStepper stepper;
     stepper.SetGate(1.0f);
-    SetPattern(stepper, GridEnds(), Levels([](int) { return 0.7; }));
-    GenerateSamples(stepper, 4410); // position 0.8, inside step 0
+    SetPattern(stepper, GridEnds(), std::vector<double>(32, 0.7));
+    Generate(stepper, 4410); // position 0.8, inside step 0
     SetPattern(stepper, {}, {});
-    // No step ends beyond the position: the target keeps its level until the gate of the
-    // step that was playing closes at its end (1.0), and nothing opens it again.
-    const std::vector<float> out = GenerateSamples(stepper, 44100);
+    // The target keeps its level until the playing step's gate closes at 1.0.
+    const std::vector<float> out = Generate(stepper, 44100);
     for (size_t m = 0; m < out.size(); ++m)
     {
         const double pos = 0.8 + static_cast<double>(m) * increment;
@@ -278,7 +260,7 @@ TEST(CStepperTest, EmptyPatternKeepsTheTargetUntilTheGateCloses)
     EXPECT_LT(stepper.GetCursorPosition(), 32.0f);
     // After a reset the target is 0 and nothing sets another.
     stepper.Reset();
-    for (float value : GenerateSamples(stepper, 4410))
+    for (float value : Generate(stepper, 4410))
         ASSERT_EQ(value, 0.0f);
 }
 
@@ -289,43 +271,39 @@ TEST(CStepperTest, NonFiniteInputsNeverLatch)
     CStepper stepper;
     stepper.SetSampleRate(48000.0f);
     stepper.SetGate(1.0f);
-    std::vector<double> ends = GridEnds(), levels = Levels([](int) { return 1.0; });
+    std::vector<double> ends = GridEnds(), levels = std::vector<double>(32, 1.0);
     levels[1] = nan, ends[2] = inf, ends[3] = nan, levels[3] = inf;
     SetPattern(stepper, ends, levels);
-    // Degenerate clocks: a free step of 0 ms, then an infinite tempo and a NaN speed.
     stepper.SetSync(false);
     stepper.SetSpeed(0.0f);
-    for (float value : GenerateSamples(stepper, 4800))
+    for (float value : Generate(stepper, 4800))
         ASSERT_TRUE(std::isfinite(value));
     stepper.SetSync(true);
     stepper.SetHostTempo(inf);
     stepper.SetSpeed(nan);
     stepper.SetHostSamplePos(1.0e9f);
-    for (float value : GenerateSamples(stepper, 4800))
+    for (float value : Generate(stepper, 4800))
         ASSERT_TRUE(std::isfinite(value));
     EXPECT_TRUE(std::isfinite(stepper.GetCursorPosition()));
-    // Sane settings again: the full-level pattern plays 1.0 from the next step boundary on
-    // (one unit is 6000 samples here).
-    SetPattern(stepper, GridEnds(), Levels([](int) { return 1.0; }));
+    // Sane again: full level from the next step boundary (6000 samples) on.
+    SetPattern(stepper, GridEnds(), std::vector<double>(32, 1.0));
     stepper.SetHostTempo(120.0f);
     stepper.SetSpeed(2.0f);
-    const std::vector<float> out = GenerateSamples(stepper, 12000);
+    const std::vector<float> out = Generate(stepper, 12000);
     for (size_t n = 6016; n < out.size(); ++n)
         ASSERT_EQ(out[n], 1.0f) << n;
-    // A finite level outside 0..1 (a hostile state) counts as the nearer end: a
-    // modulator's output feeds products where 1e30 would overflow.
+    // A finite level outside 0..1 counts as the nearer end: 1e30 would overflow products.
     for (const double level : {3.0e38, -7.0})
     {
-        SetPattern(stepper, GridEnds(), std::vector<double>(GridEnds().size(), level));
-        const std::vector<float> held = GenerateSamples(stepper, 12000);
+        SetPattern(stepper, GridEnds(), std::vector<double>(32, level));
+        const std::vector<float> held = Generate(stepper, 12000);
         for (size_t n = 6016; n < held.size(); ++n)
             ASSERT_EQ(held[n], level > 0.0 ? 1.0f : 0.0f) << level << " " << n;
     }
 }
 
-// A modulator nobody listens to only advances; when it is heard again it must stand where
-// generating every value would have left it: position, step, gate and glide, through step
-// ends, cycle wraps, shuffled boundaries and resyncs.
+// A modulator nobody listens to only advances; heard again it must stand where generating
+// would have left it, through step ends, wraps, shuffled boundaries and resyncs.
 TEST(CStepperTest, AdvanceLeavesTheSameStateAsGenerate)
 {
     std::vector<double> ends, levels;
@@ -369,7 +347,6 @@ TEST(CStepperTest, AdvanceLeavesTheSameStateAsGenerate)
                 float a = 0.0f, g = 0.0f;
                 advanced.Generate(&a, 1);
                 generated.Generate(&g, 1);
-                // The closed-form glide and the sample-by-sample one round differently.
                 ASSERT_NEAR(a, g, 1e-4f) << "block " << block;
                 ASSERT_EQ(advanced.GetTarget(), generated.GetTarget()) << "block " << block;
                 ASSERT_NEAR(advanced.GetCursorPosition(), generated.GetCursorPosition(), 1e-5f);

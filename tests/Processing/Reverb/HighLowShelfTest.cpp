@@ -1,7 +1,7 @@
-// HighLowShelf against its difference equations, computed here in double from the published
-// coefficients: first-order bilinear shelves, tan replaced by its series x + x^3/3 + 2x^5/15;
-// the high shelf's corner 4000 T Hz, the low shelf's 65 / B Hz, gains T^2 and B^2.
+// HighLowShelf against its difference equations in double: first-order bilinear shelves at
+// 4000 T Hz and 65 / B Hz, gains T^2 and B^2.
 #include "Processing/Reverb/HighLowShelf.h"
+#include "support/ProcessingHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +10,8 @@
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
-
-double TanSeries(double x)
-{
-    return x + x * x * x / 3.0 + 2.0 * std::pow(x, 5) / 15.0;
-}
+using ProcessingHarness::TanSeries;
+using TestSignals::kPi;
 
 std::vector<double> ExpectedImpulse(double b, double t, double rate, int count)
 {
