@@ -58,13 +58,6 @@ public:
     int m_redraws = 0;
 };
 
-// The editor's side of the pop-up's rows.
-class CNullListener : public CControlListener
-{
-public:
-    void valueChanged(CControl*) override {}
-};
-
 const CColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kYellow(255, 255, 0);
 
 class CAimControlTest : public ::testing::Test
@@ -129,7 +122,7 @@ protected:
     CMorvex* m_effect = m_plugin.Effect();
     CFrame m_frame{CRect(0, 0, 400, 400), nullptr};
     CTestAimHost m_host{&m_frame};
-    CNullListener m_rowListener;
+    CModEditorHost m_rowListener; // the editor's side of the pop-up's rows
     CAimControl* m_aim = nullptr;
     CBitmap* m_looks[3] = {}; // disabled, normal, tremolo
     uint32_t m_time = 0;
@@ -282,7 +275,7 @@ TEST(AimControlLifetime, OpenPopupAndItsRowsAreReleasedWithTheFrame)
     {
         CFrame frame(CRect(0, 0, 400, 400), nullptr);
         ASSERT_TRUE(frame.openOffscreen(1.0));
-        CNullListener listener;
+        CModEditorHost listener;
         MOD_POPUP_ART popupArt;
         popupArt.frame = MakeBitmap(300, 116, {});
         popupArt.rowFill = MakeBitmap(300, 23, {});
