@@ -58,13 +58,6 @@ public:
     int m_redraws = 0;
 };
 
-// The editor's side of the pop-up's rows.
-class CNullListener : public CControlListener
-{
-public:
-    void valueChanged(CControl*) override {}
-};
-
 const CColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kYellow(255, 255, 0);
 
 class CAimControlTest : public ::testing::Test
@@ -73,15 +66,14 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_frame.openOffscreen(1.0));
-        m_effect = m_plugin.Effect();
         // A parameter's control inside a nested container (as the editor's pages are).
         auto* page = new CViewContainer(CRect(20, 20, 120, 120));
         page->addView(new CControl(CRect(30, 30, 50, 50), nullptr, kFilterCutoff));
         m_frame.addView(page);
-
         AIM_BUTTON_ART art;
-        for (CBitmap** look : {&art.normal, &art.tremolo, &art.disabled})
-            *look = MakeBitmap(kAimSize, 2 * kAimSize, {});
+        for (CBitmap*& look : m_looks)
+            look = MakeBitmap(kAimSize, 2 * kAimSize, {});
+        art.disabled = m_looks[0], art.normal = m_looks[1], art.tremolo = m_looks[2];
         MOD_POPUP_ART popupArt;
         // Header red, the blank row green, the bottom edge blue; the row fill yellow.
         popupArt.frame = MakeBitmap(300, 116, {{CRect(0, 0, 300, 79), kRed},
@@ -92,21 +84,16 @@ protected:
         popupArt.deleteButton = MakeBitmap(16, 32, {});
         m_aim = new CAimControl(m_effect, &m_host, kAimRect, kModulator, art, popupArt,
                                 &m_rowListener, nullptr);
-        for (CBitmap* bitmap : {art.normal, art.tremolo, art.disabled})
+        for (CBitmap* bitmap : {art.normal, art.tremolo, art.disabled, popupArt.frame,
+                                popupArt.rowFill, popupArt.powerButton, popupArt.deleteButton})
             bitmap->forget();
-        for (CBitmap* bitmap : {popupArt.frame, popupArt.rowFill, popupArt.powerButton,
-                                popupArt.deleteButton})
-            bitmap->forget();
-        m_normal = art.normal;
-        m_tremolo = art.tremolo;
-        m_disabled = art.disabled;
         m_frame.addView(m_aim);
     }
     void TearDown() override { m_frame.close(); }
 
-    void Route(int slot, int source, int target, float depthPercent = 20.0f)
+    void Route(int slot, int source, int target, float depth = 20.0f)
     {
-        GuiTest::Route(m_effect, slot, source, target, depthPercent);
+        GuiTest::Route(m_effect, slot, source, target, depth);
     }
     std::vector<float> Matrix() const
     {
@@ -114,6 +101,11 @@ protected:
         for (int id = kMtxPower; id < kMtxTarget + kNumMatrixSlots; ++id)
             values.push_back(Scaled(m_effect, id));
         return values;
+    }
+    void Click(const CPoint& where, long buttons = kLButton)
+    {
+        m_frame.platformOnMouseDown(where, buttons, m_time += 1000);
+        m_frame.platformOnMouseUp(where, buttons);
     }
     void AimDrag(const CPoint& drop)
     {
@@ -123,17 +115,16 @@ protected:
         m_frame.platformOnMouseMoved(drop, kLButton);
         EXPECT_TRUE(m_aim->IsAiming());
         m_frame.platformOnMouseUp(drop, kLButton);
+        EXPECT_FALSE(m_aim->IsAiming());
     }
 
     CPluginInstance m_plugin;
-    CMorvex* m_effect = nullptr;
+    CMorvex* m_effect = m_plugin.Effect();
     CFrame m_frame{CRect(0, 0, 400, 400), nullptr};
     CTestAimHost m_host{&m_frame};
-    CNullListener m_rowListener;
+    CModEditorHost m_rowListener; // the editor's side of the pop-up's rows
     CAimControl* m_aim = nullptr;
-    CBitmap* m_normal = nullptr;
-    CBitmap* m_tremolo = nullptr;
-    CBitmap* m_disabled = nullptr;
+    CBitmap* m_looks[3] = {}; // disabled, normal, tremolo
     uint32_t m_time = 0;
 };
 } // namespace
@@ -142,7 +133,6 @@ TEST_F(CAimControlTest, ADropRoutesTheModulatorToTheParameterUnderItAndNothingEl
 {
     const std::vector<float> before = Matrix();
     AimDrag(CPoint(250, 350)); // empty background: nothing, and the line is erased
-    EXPECT_FALSE(m_aim->IsAiming());
     EXPECT_EQ(before, Matrix());
     EXPECT_EQ(0, m_effect->GetUndoCount());
     EXPECT_TRUE(m_host.m_shown.empty());
@@ -151,7 +141,6 @@ TEST_F(CAimControlTest, ADropRoutesTheModulatorToTheParameterUnderItAndNothingEl
     // Slot 1 already modulates the cutoff; slot 0 is free and takes the new routing.
     Route(1, 0, kFilterCutoff);
     AimDrag(kKnobCentre);
-    EXPECT_FALSE(m_aim->IsAiming());
     EXPECT_FLOAT_EQ(kModulator, Unscaled(m_effect, kMtxSource + 0));
     EXPECT_FLOAT_EQ(kFilterCutoff, Unscaled(m_effect, kMtxTarget + 0));
     EXPECT_NE(0.0f, Unscaled(m_effect, kMtxDepth + 0));
@@ -185,10 +174,10 @@ TEST_F(CAimControlTest, LookFollowsTheModulatorsUse)
         m_effect->SetParameterScaled(kModTremolo + kModulator, c.tremoloScaled);
         m_aim->Idle();
         EXPECT_EQ(c.look, m_aim->GetLook());
-        CBitmap* expected = c.look == CAimControl::kLookTremolo ? m_tremolo
-                            : c.look == CAimControl::kLookNormal ? m_normal
-                                                                 : m_disabled;
-        EXPECT_EQ(expected, m_aim->getBackground());
+        EXPECT_EQ(m_looks[c.look == CAimControl::kLookDisabled  ? 0
+                          : c.look == CAimControl::kLookNormal ? 1
+                                                               : 2],
+                  m_aim->getBackground());
     }
 }
 
@@ -199,8 +188,7 @@ TEST_F(CAimControlTest, ContextClickOpensThePopupWithOneRowPerSlotOfTheModulator
     Route(5, kModulator, kDelayMix, -50.0f);
     for (const long buttons : {long(kRButton), long(kLButton | kApple)})
     {
-        m_frame.platformOnMouseDown(kAimCentre, buttons, 1000);
-        m_frame.platformOnMouseUp(kAimCentre, buttons);
+        Click(kAimCentre, buttons);
         EXPECT_FALSE(m_aim->IsAiming());
         ASSERT_TRUE(m_aim->IsPopupOpen());
         CModPopup* popup = m_aim->GetPopup();
@@ -230,8 +218,7 @@ TEST_F(CAimControlTest, ContextClickOpensThePopupWithOneRowPerSlotOfTheModulator
         EXPECT_EQ(0x0000ffu, PixelAt(m_frame, x, size.bottom - 5));
 
         // A press on the background closes it.
-        m_frame.platformOnMouseDown(CPoint(x, size.top + 10), kLButton, 5000);
-        m_frame.platformOnMouseUp(CPoint(x, size.top + 10), kLButton);
+        Click(CPoint(x, size.top + 10));
         EXPECT_FALSE(m_aim->IsPopupOpen());
         EXPECT_EQ(0, popup->GetRowCount());
         EXPECT_EQ(nullptr, m_frame.getViewAt(CPoint(size.left + 100, size.top + 85), true));
@@ -244,14 +231,12 @@ TEST_F(CAimControlTest, PopupDeleteEmptiesTheSlotAndUndoBringsItBack)
     Route(5, kModulator, kDelayMix, -50.0f);
     m_effect->SetParameterScaled(kMtxPower + 5, 0.0f);
     const std::vector<float> routed = Matrix();
-    m_frame.platformOnMouseDown(kAimCentre, kRButton, 1000);
+    Click(kAimCentre, kRButton);
     CModPopup* popup = m_aim->GetPopup();
     ASSERT_EQ(2, popup->GetRowCount());
     const int undoBefore = m_effect->GetUndoCount();
 
-    const CPoint erase = popup->GetDeleteButton(1)->getViewSize().getCenter();
-    m_frame.platformOnMouseDown(erase, kLButton, 2000);
-    m_frame.platformOnMouseUp(erase, kLButton);
+    Click(popup->GetDeleteButton(1)->getViewSize().getCenter());
     EXPECT_EQ(undoBefore + 1, m_effect->GetUndoCount());
     EXPECT_FLOAT_EQ(-1.0f, Unscaled(m_effect, kMtxSource + 5));
     EXPECT_FLOAT_EQ(-1.0f, Unscaled(m_effect, kMtxTarget + 5));
@@ -275,9 +260,7 @@ TEST_F(CAimControlTest, PopupDeleteEmptiesTheSlotAndUndoBringsItBack)
     m_aim->Idle();
     Route(2, 6, kFilterCutoff);
     const std::vector<float> before = Matrix();
-    const CPoint eraseFirst = popup->GetDeleteButton(0)->getViewSize().getCenter();
-    m_frame.platformOnMouseDown(eraseFirst, kLButton, 4000);
-    m_frame.platformOnMouseUp(eraseFirst, kLButton);
+    Click(popup->GetDeleteButton(0)->getViewSize().getCenter());
     EXPECT_EQ(before, Matrix());
     m_aim->Idle();
     EXPECT_EQ(1, popup->GetRowCount());
@@ -287,13 +270,12 @@ TEST(AimControlLifetime, OpenPopupAndItsRowsAreReleasedWithTheFrame)
 {
     CPluginInstance plugin;
     CMorvex* effect = plugin.Effect();
-    effect->SetParameterUnscaled(kMtxSource + 7, kModulator);
-    effect->SetParameterUnscaled(kMtxTarget + 7, kFilterCutoff);
+    GuiTest::Route(effect, 7, kModulator, kFilterCutoff, 0.0f);
     const long before = CBaseObject::GetLiveObjectCount();
     {
         CFrame frame(CRect(0, 0, 400, 400), nullptr);
         ASSERT_TRUE(frame.openOffscreen(1.0));
-        CNullListener listener;
+        CModEditorHost listener;
         MOD_POPUP_ART popupArt;
         popupArt.frame = MakeBitmap(300, 116, {});
         popupArt.rowFill = MakeBitmap(300, 23, {});

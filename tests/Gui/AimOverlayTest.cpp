@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 
 using namespace VSTGUI;
 
@@ -25,15 +26,17 @@ protected:
         m_container->addView(m_target);
         m_container->addView(new CControl(CRect(0, 0, 20, 20), nullptr, 100120)); // not a parameter
         m_frame.addView(m_container);
-        m_surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 200, 100);
     }
     void TearDown() override
     {
         cairo_surface_destroy(m_surface);
         m_frame.close();
     }
+    // Draws on a cleared surface.
     void DrawTo(const CPoint& mouse, int pulseCountdownMs)
     {
+        cairo_surface_destroy(m_surface);
+        m_surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 200, 100);
         CDrawContext context(m_surface, 1.0);
         AimOverlay::Draw(&context, &m_frame, m_aim, mouse, pulseCountdownMs);
         cairo_surface_flush(m_surface);
@@ -56,14 +59,9 @@ protected:
 
 TEST(AimOverlay, MarkerGrowsOverEachPulsePeriod)
 {
-    struct CASE
-    {
-        int countdownMs;
-        int radius;
-    };
-    for (const CASE& c : {CASE{500, 2}, CASE{429, 2}, CASE{428, 3}, CASE{250, 5}, CASE{1, 8},
-                          CASE{0, 9}})
-        EXPECT_EQ(c.radius, AimOverlay::MarkerRadius(c.countdownMs)) << c.countdownMs;
+    const std::pair<int, int> cases[] = {{500, 2}, {429, 2}, {428, 3}, {250, 5}, {1, 8}, {0, 9}};
+    for (const auto& [countdownMs, radius] : cases)
+        EXPECT_EQ(radius, AimOverlay::MarkerRadius(countdownMs)) << countdownMs;
 }
 
 TEST(AimOverlay, PulseCountsDownAndRestartsBelowZero)
@@ -118,8 +116,6 @@ TEST_F(CAimOverlayTest, LineSnapsToTheHoveredControlsCentreWithAPulsingMarker)
     // On the way from (15, 45) to (160, 40): at x 87.5 the line is at y 42.5.
     EXPECT_GT(AlphaAt(87, 42) + AlphaAt(87, 43), 150);
 
-    cairo_surface_destroy(m_surface);
-    m_surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 200, 100);
     DrawTo(CPoint(152, 32), 500); // radius 2
     EXPECT_GT(AlphaAt(160, 40), 150);
     EXPECT_EQ(0, AlphaAt(165, 40));

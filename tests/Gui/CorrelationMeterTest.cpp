@@ -28,10 +28,7 @@ TEST(CCorrelationMeterTest, BarGrowsFromTheMiddleUpForPositiveAndDownForNegative
         CCorrelationMeter meter(CRect(10, 20, 18, 100));
         meter.setValue(c.value);
         const CRect bar = meter.GetBarRect();
-        if (c.bar.isEmpty())
-            EXPECT_TRUE(bar.isEmpty()) << c.value;
-        else
-            EXPECT_EQ(c.bar, bar) << c.value;
+        EXPECT_TRUE(c.bar.isEmpty() ? bar.isEmpty() : c.bar == bar) << c.value;
     }
 }
 
@@ -80,8 +77,7 @@ TEST(CCorrelationMeterTest, PaintsOnlyWhenTheBarReachesAnotherPixel)
         meter.setValue(c.to);
         EXPECT_EQ(c.paints, meter.isDirty()) << c.what;
     }
-    // A slow drift is compared with the value shown, so it moves the bar once it has
-    // covered a pixel.
+    // A slow drift is compared with the value shown: it moves the bar once per pixel.
     CCorrelationMeter meter(CRect(0, 0, 10, 40));
     meter.setValue(0.5f);
     meter.setDirty(false);

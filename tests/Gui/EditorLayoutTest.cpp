@@ -9,25 +9,21 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace MorvexParam;
 
 namespace
 {
-std::vector<LAYOUT_CONTROL> Controls(int mode)
+template <typename ROW> std::vector<ROW> Rows(const ROW* (*get)(int, int&), int mode)
 {
     int count = 0;
-    const LAYOUT_CONTROL* controls = GetLayoutControls(mode, count);
-    return std::vector<LAYOUT_CONTROL>(controls, controls + count);
+    const ROW* rows = get(mode, count);
+    return std::vector<ROW>(rows, rows + count);
 }
-
-std::vector<LAYOUT_TEXT> Texts(int mode)
-{
-    int count = 0;
-    const LAYOUT_TEXT* texts = GetLayoutTexts(mode, count);
-    return std::vector<LAYOUT_TEXT>(texts, texts + count);
-}
+std::vector<LAYOUT_CONTROL> Controls(int mode) { return Rows(GetLayoutControls, mode); }
+std::vector<LAYOUT_TEXT> Texts(int mode) { return Rows(GetLayoutTexts, mode); }
 
 std::string Name(const LAYOUT_CONTROL& control)
 {
@@ -39,15 +35,18 @@ std::string Name(const LAYOUT_CONTROL& control)
 // and Tension take turns, and so do the step and MSEG editors.
 bool SharePlaceByDesign(const LAYOUT_CONTROL& a, const LAYOUT_CONTROL& b)
 {
-    auto isPair = [&](auto first, auto second)
-    { return (first(a) && second(b)) || (first(b) && second(a)); };
-    auto aim = [](const LAYOUT_CONTROL& c) { return c.kind == kLayoutAim; };
-    auto tabs = [](const LAYOUT_CONTROL& c) { return c.tag == kTagModSelector; };
-    auto gate = [](const LAYOUT_CONTROL& c) { return c.paramId == kModGate; };
-    auto tension = [](const LAYOUT_CONTROL& c) { return c.paramId == kModTension; };
-    auto step = [](const LAYOUT_CONTROL& c) { return c.kind == kLayoutStepEditor; };
-    auto mseg = [](const LAYOUT_CONTROL& c) { return c.kind == kLayoutMsegEditor; };
-    return isPair(aim, tabs) || isPair(gate, tension) || isPair(step, mseg);
+    // One of the pair's roles, as a small number (0: none).
+    auto role = [](const LAYOUT_CONTROL& c)
+    {
+        return c.kind == kLayoutAim              ? 1
+               : c.tag == kTagModSelector        ? -1
+               : c.paramId == kModGate           ? 2
+               : c.paramId == kModTension        ? -2
+               : c.kind == kLayoutStepEditor     ? 3
+               : c.kind == kLayoutMsegEditor     ? -3
+                                                 : 0;
+    };
+    return role(a) != 0 && role(a) == -role(b);
 }
 
 // Something that takes room on screen: a control's view, its read-out or a caption.
@@ -106,22 +105,16 @@ TEST(CEditorLayoutFixedTest, CompactWindowFitsALowScreenAndShiftsTheWholeHeader)
     const LAYOUT_RECT normal = GetWindowRect(kWindowNormal);
     const LAYOUT_RECT compact = GetWindowRect(kWindowCompact);
     EXPECT_LT(compact.height, 910 - 100) << "fits a screen lower than 910 px with host chrome";
-    const int shift = compact.width - normal.width;
-    auto header = [](int mode)
-    {
-        std::vector<LAYOUT_CONTROL> rows;
+    std::vector<LAYOUT_CONTROL> header[2];
+    for (int mode : {int(kWindowNormal), int(kWindowCompact)})
         for (const LAYOUT_CONTROL& c : Controls(mode))
             if (c.section == kSectionHeader)
-                rows.push_back(c);
-        return rows;
-    };
-    const std::vector<LAYOUT_CONTROL> inNormal = header(kWindowNormal);
-    const std::vector<LAYOUT_CONTROL> inCompact = header(kWindowCompact);
-    ASSERT_EQ(inNormal.size(), inCompact.size());
-    for (size_t i = 0; i < inNormal.size(); ++i)
+                header[mode == kWindowCompact].push_back(c);
+    ASSERT_EQ(header[0].size(), header[1].size());
+    for (size_t i = 0; i < header[0].size(); ++i)
     {
-        EXPECT_EQ(inCompact[i].rect.x, inNormal[i].rect.x + shift) << Name(inNormal[i]);
-        EXPECT_EQ(inCompact[i].rect.y, inNormal[i].rect.y) << Name(inNormal[i]);
+        EXPECT_EQ(header[1][i].rect.x, header[0][i].rect.x + compact.width - normal.width);
+        EXPECT_EQ(header[1][i].rect.y, header[0][i].rect.y) << Name(header[0][i]);
     }
     // The master view opens over the modulator section.
     EXPECT_TRUE(GetSectionRect(kWindowCompact, kSectionModulator)
@@ -229,13 +222,13 @@ TEST_P(CEditorLayoutTest, LookupsMapSharedRowsBackAndKnowNothingElse)
 {
     const int mode = GetParam();
     // Layer B and modulators 1..7 share the rows of layer A and modulator 0.
-    EXPECT_EQ(FindLayoutControl(mode, kFlangerMode + 1), FindLayoutControl(mode, kFlangerMode));
-    EXPECT_EQ(FindLayoutControl(mode, kDelayInput + 1), FindLayoutControl(mode, kDelayInput));
-    EXPECT_EQ(FindLayoutControl(mode, kModShuffle + 7), FindLayoutControl(mode, kModShuffle));
-    EXPECT_EQ(FindLayoutControl(mode, kTagModPrevPreset + 7),
-              FindLayoutControl(mode, kTagModPrevPreset));
-    EXPECT_EQ(FindLayoutControl(mode, kTagModNextPreset + 3),
-              FindLayoutControl(mode, kTagModNextPreset));
+    const std::pair<int, int> shared[] = {{kFlangerMode + 1, kFlangerMode},
+                                          {kDelayInput + 1, kDelayInput},
+                                          {kModShuffle + 7, kModShuffle},
+                                          {kTagModPrevPreset + 7, kTagModPrevPreset},
+                                          {kTagModNextPreset + 3, kTagModNextPreset}};
+    for (const auto& [id, row] : shared)
+        EXPECT_EQ(FindLayoutControl(mode, row), FindLayoutControl(mode, id)) << id;
     // Frame-level pairs are separate rows, not layer rows.
     EXPECT_NE(FindLayoutControl(mode, kLayerBMix), FindLayoutControl(mode, kLayerAMix));
     EXPECT_EQ(FindLayoutControl(mode, kFlangerMode)->section, kSectionLayer);
@@ -273,7 +266,7 @@ TEST_P(CEditorLayoutTest, EveryBitmapIsInTheGeneratorsListWithItsPlacesSize)
     EXPECT_EQ(FindLayoutBitmap("NoSuchBitmap.png"), nullptr);
 }
 
-TEST(CEditorLayoutBitmapTest, NamesAreUniqueAndBackgroundsMatchTheirWindowsAndPages)
+TEST(CEditorLayoutBitmapTest, NamesAreUniqueAndPagesMatchTheirSections)
 {
     int count = 0;
     const LAYOUT_BITMAP* bitmaps = GetLayoutBitmaps(count);
@@ -281,16 +274,9 @@ TEST(CEditorLayoutBitmapTest, NamesAreUniqueAndBackgroundsMatchTheirWindowsAndPa
     for (int i = 0; i < count; ++i)
     {
         EXPECT_TRUE(names.insert(bitmaps[i].name).second) << bitmaps[i].name;
-        EXPECT_GT(bitmaps[i].width, 0);
-        EXPECT_GT(bitmaps[i].height, 0);
-        EXPECT_GT(bitmaps[i].frames, 0);
-        if (bitmaps[i].style == kBitmapBackground)
-        {
-            const LAYOUT_RECT window = GetWindowRect(bitmaps[i].windowMode);
-            EXPECT_EQ(bitmaps[i].width, window.width) << bitmaps[i].name;
-            EXPECT_EQ(bitmaps[i].height, window.height) << bitmaps[i].name;
-        }
+        EXPECT_GT(bitmaps[i].frames, 0) << bitmaps[i].name;
     }
+    // (The backgrounds' sizes are the artwork generator's test.)
     const std::pair<const char*, LAYOUT_RECT> pages[] = {
         {"MatrixView.png", GetSectionRect(kWindowNormal, kSectionMatrix)},
         {"cmpt_master_view.png", GetSectionRect(kWindowCompact, kSectionMaster)}};
@@ -306,38 +292,29 @@ TEST(CEditorLayoutBitmapTest, NamesAreUniqueAndBackgroundsMatchTheirWindowsAndPa
     EXPECT_EQ(kModPopupBottomOffset - kModPopupHeaderHeight, kModPopupRowHeight);
 }
 
-TEST_P(CEditorLayoutTest, EditorsRoutingAndTabsDivideIntoWholeCells)
+TEST_P(CEditorLayoutTest, CellsAreWholePixelsAndEachAimDotsPopupOpensInsideTheWindow)
 {
+    // The pop-up's left edge is its aim dot's centre - 269, its top 30 px above the dot; it
+    // grows one row per matrix slot of the modulator: eight rows fit the compact window,
+    // twelve the normal one.
     const int mode = GetParam();
     EXPECT_EQ(GetModEditorRect(mode).width % 32, 0) << "32 steps of whole pixels";
     EXPECT_EQ(GetRoutingPanelRect(mode).width % 7, 0) << "7 tiles of whole pixels";
     const LAYOUT_CONTROL* tabs = FindLayoutControl(mode, kTagModSelector);
     EXPECT_EQ(tabs->rect.width % kNumModulators, 0);
     const int tabWidth = tabs->rect.width / kNumModulators;
-    for (int m = 0; m < kNumModulators; ++m)
-    {
-        // Each aim dot lies on its own tab.
-        const LAYOUT_RECT tab{tabs->rect.x + tabWidth * m, tabs->rect.y, tabWidth,
-                              tabs->rect.height};
-        EXPECT_TRUE(tab.Contains(FindLayoutControl(mode, kTagAim + m)->rect)) << m;
-    }
-}
-
-TEST_P(CEditorLayoutTest, EveryModulationPopupOpensInsideTheWindow)
-{
-    // The pop-up's left edge is its aim dot's centre - 269; it is kModPopupWidth wide and
-    // its top is 30 px above the dot. It grows one row per matrix slot of the modulator:
-    // eight rows still end inside the compact window (twelve in the normal one).
-    const int mode = GetParam();
     const LAYOUT_RECT window = GetWindowRect(mode);
     const int rows = mode == kWindowNormal ? 12 : 8;
     for (int m = 0; m < kNumModulators; ++m)
     {
         const LAYOUT_RECT aim = FindLayoutControl(mode, kTagAim + m)->rect;
+        const LAYOUT_RECT tab{tabs->rect.x + tabWidth * m, tabs->rect.y, tabWidth,
+                              tabs->rect.height};
+        EXPECT_TRUE(tab.Contains(aim)) << m;
         const int left = aim.x + aim.width / 2 - 269;
-        EXPECT_GE(left, 0) << "modulator " << m;
-        EXPECT_LE(left + kModPopupWidth, window.width) << "modulator " << m;
-        EXPECT_GE(aim.y - 30, 0) << "modulator " << m;
-        EXPECT_LE(aim.y - 30 + kModPopupHeight + rows * kModPopupRowHeight, window.height);
+        EXPECT_GE(left, 0) << m;
+        EXPECT_LE(left + kModPopupWidth, window.width) << m;
+        EXPECT_GE(aim.y - 30, 0) << m;
+        EXPECT_LE(aim.y - 30 + kModPopupHeight + rows * kModPopupRowHeight, window.height) << m;
     }
 }

@@ -56,28 +56,21 @@ TEST_P(CEditorReachabilityTest, EveryParameterButTheStatedOnesHasAReachableContr
 {
     const bool compact = GetParam() == CEditor::kCompactMode;
     std::set<int> reached;
-    for (int matrix = 0; matrix < 2; ++matrix)
+    // Every state: matrix page, master view (compact only), layer, modulator and its mode.
+    for (int state = 0; state < 2 * 2 * 2 * kNumModulators * 2; ++state)
     {
-        for (int master = 0; master < (compact ? 2 : 1); ++master)
-        {
-            for (int layer = 0; layer < 2; ++layer)
-            {
-                for (int mod = 0; mod < kNumModulators; ++mod)
-                {
-                    for (int mode = 0; mode < 2; ++mode)
-                    {
-                        m_plugin.Wrapper()->setParameter(kModMode + mod,
-                                                         static_cast<float>(mode));
-                        Select(kTagMatrixSwitch, static_cast<float>(matrix));
-                        if (compact)
-                            Select(kTagViewSelector, static_cast<float>(master));
-                        Select(kTagLayerSelector, static_cast<float>(layer));
-                        Select(kTagModSelector, mod / 7.0f);
-                        Collect(reached);
-                    }
-                }
-            }
-        }
+        const int mode = state % 2, mod = state / 2 % kNumModulators;
+        const int rest = state / (2 * kNumModulators);
+        const int layer = rest % 2, master = rest / 2 % 2, matrix = rest / 4;
+        if (master && !compact)
+            continue;
+        m_plugin.Wrapper()->setParameter(kModMode + mod, static_cast<float>(mode));
+        Select(kTagMatrixSwitch, static_cast<float>(matrix));
+        if (compact)
+            Select(kTagViewSelector, static_cast<float>(master));
+        Select(kTagLayerSelector, static_cast<float>(layer));
+        Select(kTagModSelector, mod / 7.0f);
+        Collect(reached);
     }
     const std::set<int> without = ParametersWithoutControl();
     for (int id = 0; id < kNumParameters; ++id)

@@ -7,6 +7,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <string>
 
 using namespace VSTGUI;
@@ -20,8 +21,7 @@ CHostRecorder* g_recorder = nullptr;
 struct TEST_IMAGE
 {
     const char* name;
-    int width;
-    int height;
+    int width, height;
     double red, green, blue;
 };
 
@@ -103,10 +103,7 @@ void RegisterTestArtwork()
     RegisterResources(s_entries, kCount);
 }
 
-CHostRecorder::CHostRecorder()
-{
-    g_recorder = this;
-}
+CHostRecorder::CHostRecorder() { g_recorder = this; }
 
 CHostRecorder::~CHostRecorder()
 {
@@ -118,21 +115,17 @@ std::vector<HOST_CALL> CHostRecorder::EditCalls(int id) const
 {
     std::vector<HOST_CALL> edits;
     for (const HOST_CALL& call : m_calls)
-    {
-        const bool edit = call.opcode == audioMasterBeginEdit ||
-                          call.opcode == audioMasterEndEdit || call.opcode == audioMasterAutomate;
-        if (edit && call.index == id)
+        if (call.index == id && (call.opcode == audioMasterBeginEdit ||
+                                 call.opcode == audioMasterEndEdit ||
+                                 call.opcode == audioMasterAutomate))
             edits.push_back(call);
-    }
     return edits;
 }
 
 int CHostRecorder::Count(int opcode) const
 {
-    int count = 0;
-    for (const HOST_CALL& call : m_calls)
-        count += call.opcode == opcode ? 1 : 0;
-    return count;
+    auto matches = [opcode](const HOST_CALL& call) { return call.opcode == opcode; };
+    return static_cast<int>(std::count_if(m_calls.begin(), m_calls.end(), matches));
 }
 
 VstIntPtr CHostRecorder::Callback(AEffect* /*effect*/, VstInt32 opcode, VstInt32 index,
@@ -159,10 +152,7 @@ CPluginInstance::CPluginInstance()
     m_host.Clear();
 }
 
-CPluginInstance::~CPluginInstance()
-{
-    delete m_wrapper;
-}
+CPluginInstance::~CPluginInstance() { delete m_wrapper; }
 
 float Scaled(CBaseEffect* effect, int id)
 {
@@ -224,10 +214,7 @@ CAlertRecorder::CAlertRecorder() : m_previous(SetAlertHandler(RecordAlert))
     s_alerts.clear();
 }
 
-CAlertRecorder::~CAlertRecorder()
-{
-    SetAlertHandler(m_previous);
-}
+CAlertRecorder::~CAlertRecorder() { SetAlertHandler(m_previous); }
 
 CBaseTestEditor::CBaseTestEditor(CBaseEffect* effect) : CBaseEditor(effect)
 {
@@ -255,9 +242,8 @@ bool CBaseTestEditor::OpenFrame(void* parent, double scale)
     AddOnOffButton(m_frame, 170, 10, kLimiter, button, COnOffButton::kPreListenerUpdate);
     AddListControl(m_frame, CRect(200, 14, 240, 26), kDistMode + 1, false, nullptr, kWhiteCColor,
                    nullptr);
-    knob->forget();
-    selector->forget();
-    button->forget();
+    for (CBitmap* bitmap : {knob, selector, button})
+        bitmap->forget();
     return true;
 }
 

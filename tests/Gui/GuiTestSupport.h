@@ -39,8 +39,7 @@ void RegisterTestArtwork();
 
 struct HOST_CALL
 {
-    int opcode;
-    int index;
+    int opcode, index;
     float value;
 };
 
@@ -172,12 +171,8 @@ protected:
     void SetUp() override { CreateEditor(CEditor::kNormalMode); }
     void TearDown() override
     {
-        if (m_editor)
-        {
-            m_effect->SetEditor(nullptr);
-            delete m_editor;
-            m_editor = nullptr;
-        }
+        m_effect->SetEditor(nullptr);
+        delete m_editor;
         unsetenv("MORVEX_UI_SCALE");
     }
 

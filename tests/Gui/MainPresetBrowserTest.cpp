@@ -3,13 +3,13 @@
 // never looks like a preset.
 #include "Gui/GuiTestSupport.h"
 #include "Gui/MainPresetBrowser.h"
+#include "support/StateBytes.h"
 #include "utilities/BasePresetManager.h"
 #include "utilities/PresetFileWriter.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -35,10 +35,6 @@ void ScanDuringSave(const std::string& tempPath)
 class CMainPresetBrowserTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_browser = new CMainPresetBrowser(CRect(0, 0, 200, 20), nullptr, m_effect);
-    }
     void TearDown() override { m_browser->forget(); }
     std::string UserFile(const char* name)
     {
@@ -49,7 +45,8 @@ protected:
     CAlertRecorder m_alerts;
     CPluginInstance m_plugin;
     CMorvex* m_effect = m_plugin.Effect();
-    CMainPresetBrowser* m_browser = nullptr;
+    CMainPresetBrowser* m_browser =
+        new CMainPresetBrowser(CRect(0, 0, 200, 20), nullptr, m_effect);
 };
 } // namespace
 
@@ -86,10 +83,7 @@ TEST_F(CMainPresetBrowserTest, AFileThatCannotBeReadOrWrittenChangesNothingAndAl
     m_effect->SetParameterScaled(kVolume, 0.3f);
     const int undoBefore = m_effect->GetUndoCount();
     const std::string foreign = UserFile("Foreign.prg");
-    std::FILE* file = std::fopen(foreign.c_str(), "wb");
-    ASSERT_NE(nullptr, file);
-    std::fputs("not a preset", file);
-    std::fclose(file);
+    StateBytes::WriteFile(foreign, {'n', 'o', 't', ' ', 'a', ' ', 'p', 'r', 'e', 's', 'e', 't'});
     for (const std::string& path : {foreign, UserFile("Missing.prg")})
     {
         CAlertRecorder::s_alerts.clear();

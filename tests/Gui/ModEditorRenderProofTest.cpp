@@ -1,15 +1,10 @@
-// The pattern editors edit what plays: a step pattern and an envelope drawn with the
-// mouse on the offscreen editor, then rendered through the effect with the host playing
-// from the song start at 120 BPM, 48 kHz. Modulator 1 gates the master as a full-depth
-// tremolo on a constant input, so the output over the input is the modulator's value
-// times the tremolo's fixed makeup gain.
-//
-// Tolerances: a drawn level is one pixel of a 182-pixel square-root scale away from the
-// mouse (0.011 stored at full level); a measured level is within 0.01 of the stored one
-// in the middle of a step or at a quarter, half and three quarters of a segment (the
-// 10 % smoothing glides with a 0.3 ms time constant, so it has settled there); a step
-// boundary is where the output passes halfway between the two levels, no earlier than
-// the boundary sample and at most 24 samples (0.5 ms) after it.
+// The pattern editors edit what plays: a step pattern and an envelope drawn with the mouse on
+// the offscreen editor, rendered with the host playing from the song start at 120 BPM, 48 kHz.
+// Modulator 1 drives the master as a full-depth tremolo on a constant input, so the output
+// over the input is the modulator's value times the tremolo's makeup gain. A played level is
+// within 0.01 of the stored one in the middle of a step or at a quarter, half and three
+// quarters of a segment (the 0.3 ms smoothing has settled there); a step boundary (the output
+// halfway between two levels) falls 0..24 samples after its sample.
 #include "Common/wrappers/VSTwrapper/VstWrapper.h"
 #include "Common/wrappers/dsp/TimeScaling.h"
 #include "Gui/GuiTestSupport.h"
@@ -21,7 +16,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 using namespace MorvexParam;
@@ -34,7 +28,7 @@ constexpr float kTempo = 120.0f;
 constexpr int kBlock = 256;
 constexpr float kInput = 0.5f;
 constexpr float kLevelTolerance = 0.01f;
-constexpr float kPixelTolerance = 0.011f;
+constexpr float kPixelTolerance = 0.011f; // one pixel of the 182-pixel square-root scale
 constexpr int kBoundaryLate = 24;
 
 class CModEditorRenderProofTest : public GuiTest::CEditorFixture<>
@@ -133,16 +127,12 @@ TEST_F(CModEditorRenderProofTest, TheTremoloFollowsTheDrawnSteps)
     const float shown[8] = {1.0f, 0.5f, 0.8f, 0.3f, 0.0f, 0.9f, 0.6f, 0.7f};
     for (int k = 0; k < 8; ++k)
         Click(CPoint(cellX(k), levelY(shown[k])));
-    EXPECT_EQ(8, static_cast<int>(m_effect->GetParameterUnscaled(kModNumSteps, false, false, 0)));
+    EXPECT_EQ(8.0f, GuiTest::Unscaled(m_effect, kModNumSteps));
     std::vector<uint8_t> block(kRawBlockStepsSize);
     steps->StoreBlock(block.data());
-    EXPECT_EQ(0, std::memcmp(block.data(), m_effect->GetRawParameterBlock(kRawBlockSteps),
-                             block.size()));
+    EXPECT_EQ(block, GuiTest::Block(m_effect, kRawBlockSteps));
     for (int k = 0; k < 8; ++k)
-    {
-        EXPECT_FLOAT_EQ(static_cast<float>(k + 1), steps->GetPosition(k)) << k;
         EXPECT_NEAR(shown[k] * shown[k], steps->GetLevel(k), kPixelTolerance) << k;
-    }
 
     const double unit = SamplesPerUnit();
     ASSERT_DOUBLE_EQ(6000.0, unit); // a sixteenth at 120 BPM, 48 kHz
@@ -179,9 +169,6 @@ TEST_F(CModEditorRenderProofTest, TheTremoloFollowsTheDrawnEnvelope)
     auto at = [&](double units, float shown) {
         return CPoint(area.left + units * px, std::round(area.bottom - shown * area.getHeight()));
     };
-    auto shownAt = [&](const CPoint& where) {
-        return static_cast<float>((area.bottom - where.y) / area.getHeight());
-    };
 
     // The end point dragged seven steps right and up; three points added with the right
     // button (on the half-step grid, rounded down); one segment bent with a drag.
@@ -202,17 +189,13 @@ TEST_F(CModEditorRenderProofTest, TheTremoloFollowsTheDrawnEnvelope)
     EXPECT_NE(0.0f, envelope->GetTension(3));
     std::vector<uint8_t> block(kRawBlockMsegPointsSize);
     envelope->StoreBlock(block.data());
-    EXPECT_EQ(0, std::memcmp(block.data(), m_effect->GetRawParameterBlock(kRawBlockMsegPoints),
-                             block.size()));
+    EXPECT_EQ(block, GuiTest::Block(m_effect, kRawBlockMsegPoints));
     EXPECT_FLOAT_EQ(8.0f, envelope->GetPosition(5));
     EXPECT_NEAR(0.45f * 0.45f, envelope->GetLevel(5), kPixelTolerance);
     for (int k = 0; k < 3; ++k)
     {
-        const ADDED& a = added[k];
-        EXPECT_FLOAT_EQ(a.position, envelope->GetPosition(k + 2)) << k;
-        const float drawn = shownAt(at(a.mouseUnits, a.shown));
-        EXPECT_FLOAT_EQ(drawn * drawn, envelope->GetLevel(k + 2)) << k;
-        EXPECT_NEAR(a.shown * a.shown, envelope->GetLevel(k + 2), kPixelTolerance) << k;
+        EXPECT_FLOAT_EQ(added[k].position, envelope->GetPosition(k + 2)) << k;
+        EXPECT_NEAR(added[k].shown * added[k].shown, envelope->GetLevel(k + 2), kPixelTolerance);
     }
 
     // Two loops of eight steps. The 9 ms start hold keeps the jump's full level at the

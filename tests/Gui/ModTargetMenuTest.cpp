@@ -9,6 +9,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 
 using namespace VSTGUI;
 
@@ -60,8 +61,6 @@ TEST_F(CModTargetMenuTest, EveryParameterIsOfferedOnceUnderItsName)
     ASSERT_EQ(312u, offered.size());
     for (int id = 0; id < 312; ++id)
         EXPECT_EQ(1u, offered.count(id)) << Name(id);
-    EXPECT_STREQ("   Flanger/Phaser", CModTargetMenu::sGroups[8].title);
-    EXPECT_NE(std::string::npos, Name(307).find("Flang")) << Name(307);
 }
 
 TEST_F(CModTargetMenuTest, TheCurrentTargetAndItsGroupAreChecked)
@@ -92,7 +91,7 @@ TEST_F(CModTargetMenuTest, TheSourceMenuListsNoSourceAndTheEightModulators)
         EXPECT_EQ(m == 2, m_menu->getEntry(2 + m)->isChecked()) << m;
     }
     // Indices without the separator: 0 is "---" (-1), 1..8 the modulators 0..7.
-    EXPECT_EQ(-1.0f, m_sources.GetResult(0, 0));
-    EXPECT_EQ(0.0f, m_sources.GetResult(0, 1));
-    EXPECT_EQ(7.0f, m_sources.GetResult(0, 8));
+    const std::pair<int, float> results[] = {{0, -1.0f}, {1, 0.0f}, {8, 7.0f}};
+    for (const auto& [index, source] : results)
+        EXPECT_EQ(source, m_sources.GetResult(0, index)) << index;
 }

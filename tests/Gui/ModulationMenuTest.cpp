@@ -32,16 +32,15 @@ protected:
     void TearDown() override { m_knob->forget(); }
 
     std::vector<std::string> Entries() { return MenuTitles(m_menu.Build(m_knob)); }
-    // Chooses an entry the menu offers, by its title.
-    bool Choose(const char* title)
+    // Chooses an entry the menu offers (checked or not), by its title.
+    bool Choose(const std::string& title)
     {
         const std::vector<std::string> entries = Entries();
-        const bool offered = std::find(entries.begin(), entries.end(), title) != entries.end() ||
-                             std::find(entries.begin(), entries.end(), "*" + std::string(title)) !=
-                                 entries.end();
-        return offered && m_menu.Apply(m_knob, 0, 0, title);
+        return std::count(entries.begin(), entries.end(), title) +
+                       std::count(entries.begin(), entries.end(), "*" + title) >
+                   0 &&
+               m_menu.Apply(m_knob, 0, 0, title.c_str());
     }
-    float Power(int slot) { return Scaled(m_effect, kMtxPower + slot); }
 
     CPluginInstance m_plugin;
     CMorvex* m_effect = m_plugin.Effect();
@@ -125,9 +124,9 @@ TEST_F(CModulationMenuTest, EachChoiceActsOnTheControlsParameter)
 
     m_effect->SetParameterScaled(kMtxPower + 0, 0.0f);
     EXPECT_TRUE(Choose("Enable All Modulations"));
-    EXPECT_EQ(1.0f, Power(0));
+    EXPECT_EQ(1.0f, Scaled(m_effect, kMtxPower));
     EXPECT_TRUE(Choose("Disable All Modulations"));
-    EXPECT_EQ(0.0f, Power(0));
+    EXPECT_EQ(0.0f, Scaled(m_effect, kMtxPower));
     EXPECT_TRUE(Choose("Remove All Modulations"));
     EXPECT_EQ(-1.0f, Unscaled(m_effect, kMtxSource + 0));
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace VSTGUI;
@@ -67,7 +68,6 @@ protected:
         m_panel->GetNodeOrder(order.data());
         return order;
     }
-    // Frame x of the centre of slot `slot`.
     static CCoord SlotCentre(int slot) { return kPanelX + slot * kTile + kTile / 2; }
     // Presses the tile in slot `from`, moves by dx and releases.
     void Drag(int from, CCoord dx, long buttons = kLButton)
@@ -77,7 +77,6 @@ protected:
         m_frame.platformOnMouseMoved(CPoint(SlotCentre(from) + dx, y), buttons);
         m_frame.platformOnMouseUp(CPoint(SlotCentre(from) + dx, y), buttons);
     }
-    // The grey level drawn at (x, y).
     uint32_t GreyAt(CCoord x, CCoord y) { return GuiTest::PixelAt(m_frame, x, y) & 0xff; }
 
     CRecordingListener m_listener;
@@ -131,41 +130,30 @@ TEST_F(CNodePanelTest, DropsReorderAndReportTheNewOrderOnce)
     EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6}), Order());
 }
 
-TEST_F(CNodePanelTest, OnlyTheTileUnderTheDraggedCentreIsShaded)
+TEST_F(CNodePanelTest, OnlyTheTileUnderTheDraggedCentreIsShadedAndTheTileStaysInside)
 {
     const CCoord y = kPanelY + kTile / 2;
     m_frame.platformOnMouseDown(CPoint(SlotCentre(0), y), kLButton, 1000);
     CNodeView* dragged = m_panel->GetNode(0);
     ASSERT_TRUE(dragged->IsDragging());
-    struct STEP
+    // Steps of the mouse and the list index shaded (-1: none, over its own slot).
+    const std::pair<CCoord, int> steps[] = {
+        {3, -1}, {kTile / 2 + 1, 1}, {2 * kTile, 2}, {5 * kTile + kTile / 2 + 2, 6}};
+    for (const auto& [dx, shaded] : steps)
     {
-        CCoord dx;
-        int shaded; // list index, -1: none (over its own slot)
-    };
-    for (const STEP& step : {STEP{3, -1}, STEP{kTile / 2 + 1, 1}, STEP{2 * kTile, 2},
-                             STEP{5 * kTile + kTile / 2 + 2, 6}})
-    {
-        m_frame.platformOnMouseMoved(CPoint(SlotCentre(0) + step.dx, y), kLButton);
+        m_frame.platformOnMouseMoved(CPoint(SlotCentre(0) + dx, y), kLButton);
         for (int k = 0; k < kNodes; ++k)
-            EXPECT_EQ(k == step.shaded, m_panel->GetNode(k)->IsDropTarget()) << step.dx << " " << k;
+            EXPECT_EQ(k == shaded, m_panel->GetNode(k)->IsDropTarget()) << dx << " " << k;
     }
-    // The shade darkens the tile under it; the others keep their own colour.
-    const CCoord probeY = kPanelY + 2;
-    // Beside the dragged tile, which covers the left part of the shaded one.
-    EXPECT_LT(GreyAt(kPanelX + 7 * kTile - 2, probeY), 20u + 30u * 6u);
-    EXPECT_EQ(20u + 30u * 4u, GreyAt(kPanelX + 4 * kTile + 1, probeY));
-    m_frame.platformOnMouseUp(CPoint(SlotCentre(6), y), kLButton);
-}
-
-TEST_F(CNodePanelTest, TheDraggedTileStaysInsideThePanelAndShowsItsDraggedLook)
-{
-    const CCoord y = kPanelY + kTile / 2;
-    m_frame.platformOnMouseDown(CPoint(SlotCentre(3), y), kLButton, 1000);
-    CNodeView* dragged = m_panel->GetNode(3);
+    // The shade darkens the tile under it (beside the dragged tile, which covers its left
+    // part); the others keep their own colour.
+    EXPECT_LT(GreyAt(kPanelX + 7 * kTile - 2, kPanelY + 2), 20u + 30u * 6u);
+    EXPECT_EQ(20u + 30u * 4u, GreyAt(kPanelX + 4 * kTile + 1, kPanelY + 2));
+    // Far beyond either end the tile stops at the panel's edge, in its dragged look.
     m_frame.platformOnMouseMoved(CPoint(-100, y), kLButton);
     EXPECT_EQ(0, dragged->getViewSize().left);
     m_frame.platformOnMouseMoved(CPoint(500, y), kLButton);
-    EXPECT_EQ((kNodes - 1) * kTile, dragged->getViewSize().right - kTile);
+    EXPECT_EQ((kNodes - 1) * kTile, dragged->getViewSize().left);
     EXPECT_EQ(255u, GreyAt(kPanelX + (kNodes - 1) * kTile + 5, kPanelY + 5));
     m_frame.platformOnMouseUp(CPoint(500, y), kLButton);
 }

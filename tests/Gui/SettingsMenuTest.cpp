@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace GuiTest;
@@ -62,8 +63,7 @@ TEST_F(CSettingsMenuTest, AModulatorCopiedInOneInstancePastesIntoAnother)
     m_a->SetParameterScaled(kModTension + 2, 0.8f);
     m_a->SetParameterScaled(kModShuffle + 2, 0.3f);
     std::vector<float> points(192, -1.0f);
-    points[0] = 0.0f, points[1] = 0.5f, points[2] = 0.0f;
-    points[3] = 6.0f, points[4] = 1.0f, points[5] = 0.25f;
+    std::copy_n(std::vector<float>{0, 0.5f, 0, 6, 1, 0.25f}.begin(), 6, points.begin());
     m_a->SetRawParameterBlock(kRawBlockMsegPoints + 2, points.data());
     std::vector<char> path(kRawBlockModPresetPathSize, 0);
     std::strcpy(path.data(), "/presets/User/Wobble.mprg");
@@ -91,9 +91,10 @@ TEST_F(CSettingsMenuTest, AModulatorCopiedInOneInstancePastesIntoAnother)
 TEST_F(CSettingsMenuTest, CopyingALayerAddsOneUndoStepAndPastesIntoTheOtherLayer)
 {
     m_hostB.layer = 1;
-    m_a->SetParameterScaled(kFilterCutoff, 0.3f);
-    m_a->SetParameterScaled(kFlangerMode, 1.0f);
-    m_a->SetParameterScaled(kDelayInput, 1.0f);
+    const std::pair<int, float> values[] = {
+        {kFilterCutoff, 0.3f}, {kFlangerMode, 1.0f}, {kDelayInput, 1.0f}};
+    for (const auto& [id, value] : values)
+        m_a->SetParameterScaled(id, value);
 
     const int undos = m_a->GetUndoCount();
     ASSERT_TRUE(CSettingsMenu::Perform(&m_hostA, "Copy Layer Settings"));
@@ -172,13 +173,14 @@ TEST_F(CSettingsMenuTest, TheMidiMapIsSavedAndLoadedThroughThePlatformDialogs)
 TEST_F(CSettingsMenuTest, CompactModeIsSavedAndSwitchesTheWindow)
 {
     // The target instance's data folder is the one in use.
-    ASSERT_TRUE(CSettingsMenu::Perform(&m_hostB, "Compact GUI Mode"));
-    EXPECT_EQ(std::vector<int>{1}, m_hostB.modes);
-    EXPECT_EQ(1, CPreferences(m_b).GetCompactGuiMode()) << "saved";
-    EXPECT_EQ("*Compact GUI Mode", MenuTitles(CSettingsMenu::Build(&m_hostB)).back());
-    ASSERT_TRUE(CSettingsMenu::Perform(&m_hostB, "Compact GUI Mode"));
-    EXPECT_EQ((std::vector<int>{1, 0}), m_hostB.modes);
-    EXPECT_EQ(0, CPreferences(m_b).GetCompactGuiMode());
+    for (const int mode : {1, 0})
+    {
+        ASSERT_TRUE(CSettingsMenu::Perform(&m_hostB, "Compact GUI Mode"));
+        EXPECT_EQ(mode, m_hostB.modes.back());
+        EXPECT_EQ(mode, CPreferences(m_b).GetCompactGuiMode()) << "saved";
+        EXPECT_EQ(mode ? "*Compact GUI Mode" : "Compact GUI Mode",
+                  MenuTitles(CSettingsMenu::Build(&m_hostB)).back());
+    }
 }
 
 TEST_F(CSettingsMenuTest, RunShowsTheMenuAtTheButtonAndPerformsTheChoice)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -38,10 +39,7 @@ protected:
 TEST_F(CStepperControlTest, AnEndPositionOfMinusOneEndsThePattern)
 {
     std::vector<float> positions(32, 7.0f), levels(32, 0.5f);
-    positions[0] = 1.0f;
-    positions[1] = 2.5f;
-    positions[2] = 3.0f;
-    positions[3] = -1.0f;
+    std::copy_n(std::vector<float>{1.0f, 2.5f, 3.0f, -1.0f}.begin(), 4, positions.begin());
     m_control->Load(positions.data(), levels.data());
     for (int i = 0; i < 32; ++i)
     {
@@ -62,10 +60,12 @@ TEST_F(CStepperControlTest, AQuarterLevelIsDrawnAtHalfHeightAndAHalfHeightDragSt
     const CCoord top = Y(0.5); // y 128
     EXPECT_GT(GuiTest::PixelAt(m_frame, CellX(4), top + 3) >> 16, 60u) << "filled below the top";
     EXPECT_LT(GuiTest::PixelAt(m_frame, CellX(4), top - 3) >> 16, 10u) << "empty above it";
-    // Step 9's handle (end 10) dragged to half height.
-    Drag(CPoint(X(10), Y(0.5)), CPoint(X(10), Y(0.5)));
+    // Step 9's handle (end 10) dragged to half height: one undo step for the press.
+    LoadEvenSteps(1.0f);
+    Drag(CPoint(X(10), Y(1.0)), CPoint(X(10), Y(0.5)));
     EXPECT_NEAR(0.25f, m_control->GetLevel(9), 1e-4f);
     EXPECT_FLOAT_EQ(10.0f, m_control->GetPosition(9));
+    EXPECT_EQ(1, m_host.stepperUndos);
 }
 
 TEST_F(CStepperControlTest, AFastMoveAcrossFiveCellsPaintsAStraightRampErasableByContextDrags)
@@ -95,24 +95,16 @@ TEST_F(CStepperControlTest, AFastMoveAcrossFiveCellsPaintsAStraightRampErasableB
 
 TEST_F(CStepperControlTest, HandlesStayOnTheQuarterGridBetweenTheirPredecessorAndTheLength)
 {
-    struct CASE
-    {
-        const char* what;
-        CCoord toUnits; // mouse x, in step units from the left
-        float end;
-    };
-    const CASE cases[] = {
-        {"far left: predecessor's end + 0.25", -5.0, 5.25f},
-        {"onto the predecessor", 5.1, 5.25f},
-        {"quarter grid, rounded down", 7.6, 7.5f},
-        {"far right: the length", 40.0, 20.0f},
-    };
-    for (const CASE& c : cases)
+    // Step 5's handle (end 6) dragged to a mouse x in step units: far left stops at the
+    // predecessor's end + 0.25, the grid rounds down, far right stops at the length.
+    const std::pair<CCoord, float> cases[] = {{-5.0, 5.25f}, {5.1, 5.25f}, {7.6, 7.5f},
+                                              {40.0, 20.0f}};
+    for (const auto& [toUnits, end] : cases)
     {
         LoadEvenSteps(1.0f);
         m_control->SetLength(20);
-        Drag(CPoint(X(6), Y(1.0)), CPoint(X(c.toUnits), Y(1.0))); // step 5 (end 6)
-        EXPECT_FLOAT_EQ(c.end, m_control->GetPosition(5)) << c.what;
+        Drag(CPoint(X(6), Y(1.0)), CPoint(X(toUnits), Y(1.0)));
+        EXPECT_FLOAT_EQ(end, m_control->GetPosition(5)) << toUnits;
     }
 }
 
