@@ -38,8 +38,9 @@ namespace
 class CEditorTest : public CEditorFixture<>
 {
 protected:
-    // Plays `blocks` blocks of a 256-sample sine of `amplitude` through the plug-in.
-    void Play(float amplitude, int blocks = 8)
+    // Plays `blocks` blocks of a 256-sample sine of `amplitude` through the plug-in; from
+    // `samplePos` >= 0 on, the host's transport runs at 120 BPM.
+    void Play(float amplitude, int blocks = 8, double samplePos = -1.0)
     {
         CVstWrapper* wrapper = m_plugin.Wrapper();
         if (!m_resumed)
@@ -55,7 +56,19 @@ protected:
         float* inputs[2] = {left.data(), right.data()};
         float* outputs[2] = {outLeft.data(), outRight.data()};
         for (int block = 0; block < blocks; ++block)
+        {
+            if (samplePos >= 0.0)
+            {
+                m_effect->SetHostTempo(120.0f);
+                m_effect->SetHostSamplePos(static_cast<float>(samplePos + 256.0 * block));
+            }
             wrapper->processReplacing(inputs, outputs, 256);
+        }
+    }
+    void PlayAndIdle(float amplitude)
+    {
+        Play(amplitude);
+        Idle();
     }
     std::vector<int32_t> Order(int layer)
     {
@@ -74,22 +87,6 @@ protected:
     bool m_resumed = false;
 };
 } // namespace
-
-TEST_F(CEditorTest, WindowSizeFollowsTheLayoutOfEachModeAndTheScaleBeforeOpening)
-{
-    for (int mode : {CEditor::kCompactMode, CEditor::kNormalMode})
-    {
-        m_editor->SetEditorViewMode(mode);
-        ERect* rect = nullptr;
-        ASSERT_TRUE(m_editor->getRect(&rect));
-        EXPECT_EQ(GetWindowRect(mode).width, rect->right - rect->left) << mode;
-        EXPECT_EQ(GetWindowRect(mode).height, rect->bottom - rect->top) << mode;
-    }
-    setenv("MORVEX_UI_SCALE", "2", 1);
-    ERect* rect = nullptr;
-    ASSERT_TRUE(m_editor->getRect(&rect));
-    EXPECT_EQ(2 * GetWindowRect(CEditor::kNormalMode).width, rect->right - rect->left);
-}
 
 TEST_F(CEditorTest, CompactModeRebuildsInPlaceWithTheMasterViewAndReopensInIt)
 {
@@ -152,21 +149,7 @@ TEST_F(CEditorTest, KnobTurnAndSwitchClickAreOneHostGestureEachAndLightTheUndoBu
     ExpectOneGesture(m_plugin.Host().EditCalls(kPower));
 }
 
-TEST_F(CEditorTest, MetersShowTheEffectsLevelsAfterIdle)
-{
-    Open();
-    Play(0.5f);
-    Idle();
-    CDecibelMeter* meter = m_editor->GetMeter(0);
-    ASSERT_NE(nullptr, meter);
-    EXPECT_GT(m_effect->GetPeakLeft(), 0.0f);
-    EXPECT_GT(meter->getValue(), 0.0f);
-    EXPECT_FLOAT_EQ(meter->LevelToPosition(m_effect->GetPeakLeft()), meter->getValue());
-    EXPECT_FLOAT_EQ(m_effect->GetCorrelation(), m_editor->GetCorrelationMeter()->getValue());
-    EXPECT_NE(nullptr, m_editor->GetMeter(1));
-}
-
-TEST_F(CEditorTest, IdlePaintsNothingInSilenceAndOnlyTheMetersForATone)
+TEST_F(CEditorTest, IdleShowsTheLevelsAndPaintsNothingInSilenceAndOnlyTheMetersForATone)
 {
     Open();
     Play(0.0f);
@@ -174,10 +157,7 @@ TEST_F(CEditorTest, IdlePaintsNothingInSilenceAndOnlyTheMetersForATone)
         Idle(); // the first paint
     m_frame->resetPaintStatistics();
     for (int i = 0; i < 20; ++i)
-    {
-        Play(0.0f);
-        Idle();
-    }
+        PlayAndIdle(0.0f);
     EXPECT_EQ(0, m_frame->getPaintStatistics().paintCount);
     EXPECT_EQ(0, m_frame->getPaintStatistics().viewWalks);
 
@@ -191,21 +171,22 @@ TEST_F(CEditorTest, IdlePaintsNothingInSilenceAndOnlyTheMetersForATone)
     }
     Play(0.5f);
     Idle();
+    CDecibelMeter* meter = m_editor->GetMeter(0);
+    ASSERT_NE(nullptr, meter);
+    EXPECT_NE(nullptr, m_editor->GetMeter(1));
+    EXPECT_GT(m_effect->GetPeakLeft(), 0.0f);
+    EXPECT_GT(meter->getValue(), 0.0f);
+    EXPECT_FLOAT_EQ(meter->LevelToPosition(m_effect->GetPeakLeft()), meter->getValue());
+    EXPECT_FLOAT_EQ(m_effect->GetCorrelation(), m_editor->GetCorrelationMeter()->getValue());
     EXPECT_GE(m_frame->getPaintStatistics().paintCount, 1);
     EXPECT_GT(m_frame->getPaintStatistics().paintedArea, 0.0);
     EXPECT_LE(m_frame->getPaintStatistics().paintedArea, meters.getWidth() * meters.getHeight());
     // A steady tone, once the correlation has settled: the meters already show it.
     for (int i = 0; i < 40; ++i)
-    {
-        Play(0.5f);
-        Idle();
-    }
+        PlayAndIdle(0.5f);
     m_frame->resetPaintStatistics();
     for (int i = 0; i < 10; ++i)
-    {
-        Play(0.5f);
-        Idle();
-    }
+        PlayAndIdle(0.5f);
     EXPECT_EQ(0, m_frame->getPaintStatistics().paintCount);
 }
 
@@ -215,15 +196,9 @@ namespace
 class CScreenEditor : public CEditor
 {
 public:
-    CScreenEditor(CMorvex* effect, int screenHeight) : CEditor(effect), m_screenHeight(screenHeight)
-    {
-    }
-
-protected:
-    int GetScreenHeight() const override { return m_screenHeight; }
-
-private:
-    int m_screenHeight;
+    CScreenEditor(CMorvex* effect, int height) : CEditor(effect), m_height(height) {}
+    int GetScreenHeight() const override { return m_height; }
+    int m_height;
 };
 } // namespace
 
@@ -231,10 +206,7 @@ TEST(CEditorWindowModeTest, LowScreenWithoutStoredChoiceOpensCompactAndStoresIt)
 {
     struct CASE
     {
-        int stored;
-        int screenHeight;
-        int mode;
-        int storedAfter;
+        int stored, screenHeight, mode, storedAfter;
     };
     const CASE cases[] = {
         {-1, 800, CEditor::kCompactMode, CEditor::kCompactMode},
@@ -252,14 +224,12 @@ TEST(CEditorWindowModeTest, LowScreenWithoutStoredChoiceOpensCompactAndStoresIt)
         CScreenEditor editor(plugin.Effect(), c.screenHeight);
         ERect* rect = nullptr;
         ASSERT_TRUE(editor.getRect(&rect));
-        EXPECT_EQ(c.mode, editor.GetEditorViewMode()) << c.stored << " " << c.screenHeight;
-        EXPECT_EQ(c.storedAfter, preferences->GetCompactGuiMode())
-            << c.stored << " " << c.screenHeight;
-        if (c.storedAfter != c.stored)
+        SCOPED_TRACE(::testing::Message() << c.stored << " " << c.screenHeight);
+        EXPECT_EQ(c.mode, editor.GetEditorViewMode());
+        EXPECT_EQ(c.storedAfter, preferences->GetCompactGuiMode());
+        if (c.storedAfter != c.stored) // stored on disk too: a fresh read finds it
         {
-            // Stored on disk too: a fresh read finds it.
-            CPreferences reread(plugin.Effect());
-            EXPECT_EQ(c.storedAfter, reread.GetCompactGuiMode());
+            EXPECT_EQ(c.storedAfter, CPreferences(plugin.Effect()).GetCompactGuiMode());
         }
     }
 }
@@ -372,9 +342,7 @@ TEST_F(CEditorTest, LinkedDelaySpeedsMoveTogether)
     Open();
     struct CASE
     {
-        int layer;
-        int turned;
-        int follower;
+        int layer, turned, follower;
     };
     const CASE cases[] = {{0, kDelaySpeedL, kDelaySpeedR}, {1, kDelaySpeedR + 1, kDelaySpeedL + 1}};
     for (const CASE& c : cases)
@@ -518,24 +486,10 @@ TEST_F(CEditorTest, ContextClickOnAKnobRunsItsModulationMenuADepthDragDoesNot)
 TEST_F(CEditorTest, PlayCursorFollowsTheModulatorOnlyWhileTheHostPlays)
 {
     Open();
-    CVstWrapper* wrapper = m_plugin.Wrapper();
-    wrapper->setSampleRate(44100.0f);
-    wrapper->setBlockSize(512);
-    wrapper->resume();
-    std::vector<float> left(512), right(512);
-    float* channels[2] = {left.data(), right.data()};
-    auto play = [&](int blocks, double startSample) {
-        for (int block = 0; block < blocks; ++block)
-        {
-            m_effect->SetHostTempo(120.0f);
-            m_effect->SetHostSamplePos(static_cast<float>(startSample + 512.0 * block));
-            wrapper->processReplacing(channels, channels, 512);
-        }
-    };
     CModulationMatrix* matrix = m_effect->GetModulationMatrix();
     CStepperControl* steps = m_editor->GetStepEditor();
     m_effect->OnTransportStart();
-    play(20, 44100.0 * 0.6); // a little over a beat in
+    Play(0.0f, 40, 44100.0 * 0.6); // a little over a beat in
     Idle();
     const float playing = matrix->GetCursorPos(0);
     EXPECT_GE(playing, 1.0f);
@@ -543,7 +497,7 @@ TEST_F(CEditorTest, PlayCursorFollowsTheModulatorOnlyWhileTheHostPlays)
 
     // Stopped: the modulator still runs on, the editor's cursor stays.
     m_effect->OnTransportStop();
-    play(20, 44100.0 * 1.7);
+    Play(0.0f, 40, 44100.0 * 1.7);
     Idle();
     ASSERT_NE(std::trunc(playing), std::trunc(matrix->GetCursorPos(0)));
     EXPECT_FLOAT_EQ(std::trunc(playing), std::trunc(steps->GetCursor()));
