@@ -38,9 +38,8 @@ namespace
 class CEditorTest : public CEditorFixture<>
 {
 protected:
-    // Plays `blocks` blocks of a 256-sample sine of `amplitude` through the plug-in; from
-    // `samplePos` >= 0 on, the host's transport runs at 120 BPM.
-    void Play(float amplitude, int blocks = 8, double samplePos = -1.0)
+    // Plays `blocks` blocks of a 256-sample sine of `amplitude` through the plug-in.
+    void Play(float amplitude, int blocks = 8)
     {
         CVstWrapper* wrapper = m_plugin.Wrapper();
         if (!m_resumed)
@@ -56,14 +55,7 @@ protected:
         float* inputs[2] = {left.data(), right.data()};
         float* outputs[2] = {outLeft.data(), outRight.data()};
         for (int block = 0; block < blocks; ++block)
-        {
-            if (samplePos >= 0.0)
-            {
-                m_effect->SetHostTempo(120.0f);
-                m_effect->SetHostSamplePos(static_cast<float>(samplePos + 256.0 * block));
-            }
             wrapper->processReplacing(inputs, outputs, 256);
-        }
     }
     void PlayAndIdle(float amplitude)
     {
@@ -87,6 +79,18 @@ protected:
     bool m_resumed = false;
 };
 } // namespace
+
+TEST_F(CEditorTest, WindowSizeFollowsTheLayoutOfEachModeBeforeOpening)
+{
+    for (int mode : {CEditor::kCompactMode, CEditor::kNormalMode})
+    {
+        m_editor->SetEditorViewMode(mode);
+        ERect* rect = nullptr;
+        ASSERT_TRUE(m_editor->getRect(&rect));
+        EXPECT_EQ(GetWindowRect(mode).width, rect->right - rect->left) << mode;
+        EXPECT_EQ(GetWindowRect(mode).height, rect->bottom - rect->top) << mode;
+    }
+}
 
 TEST_F(CEditorTest, CompactModeRebuildsInPlaceWithTheMasterViewAndReopensInIt)
 {
@@ -149,7 +153,21 @@ TEST_F(CEditorTest, KnobTurnAndSwitchClickAreOneHostGestureEachAndLightTheUndoBu
     ExpectOneGesture(m_plugin.Host().EditCalls(kPower));
 }
 
-TEST_F(CEditorTest, IdleShowsTheLevelsAndPaintsNothingInSilenceAndOnlyTheMetersForATone)
+TEST_F(CEditorTest, MetersShowTheEffectsLevelsAfterIdle)
+{
+    Open();
+    Play(0.5f);
+    Idle();
+    CDecibelMeter* meter = m_editor->GetMeter(0);
+    ASSERT_NE(nullptr, meter);
+    EXPECT_GT(m_effect->GetPeakLeft(), 0.0f);
+    EXPECT_GT(meter->getValue(), 0.0f);
+    EXPECT_FLOAT_EQ(meter->LevelToPosition(m_effect->GetPeakLeft()), meter->getValue());
+    EXPECT_FLOAT_EQ(m_effect->GetCorrelation(), m_editor->GetCorrelationMeter()->getValue());
+    EXPECT_NE(nullptr, m_editor->GetMeter(1));
+}
+
+TEST_F(CEditorTest, IdlePaintsNothingInSilenceAndOnlyTheMetersForATone)
 {
     Open();
     Play(0.0f);
@@ -171,13 +189,6 @@ TEST_F(CEditorTest, IdleShowsTheLevelsAndPaintsNothingInSilenceAndOnlyTheMetersF
     }
     Play(0.5f);
     Idle();
-    CDecibelMeter* meter = m_editor->GetMeter(0);
-    ASSERT_NE(nullptr, meter);
-    EXPECT_NE(nullptr, m_editor->GetMeter(1));
-    EXPECT_GT(m_effect->GetPeakLeft(), 0.0f);
-    EXPECT_GT(meter->getValue(), 0.0f);
-    EXPECT_FLOAT_EQ(meter->LevelToPosition(m_effect->GetPeakLeft()), meter->getValue());
-    EXPECT_FLOAT_EQ(m_effect->GetCorrelation(), m_editor->GetCorrelationMeter()->getValue());
     EXPECT_GE(m_frame->getPaintStatistics().paintCount, 1);
     EXPECT_GT(m_frame->getPaintStatistics().paintedArea, 0.0);
     EXPECT_LE(m_frame->getPaintStatistics().paintedArea, meters.getWidth() * meters.getHeight());
@@ -486,10 +497,24 @@ TEST_F(CEditorTest, ContextClickOnAKnobRunsItsModulationMenuADepthDragDoesNot)
 TEST_F(CEditorTest, PlayCursorFollowsTheModulatorOnlyWhileTheHostPlays)
 {
     Open();
+    CVstWrapper* wrapper = m_plugin.Wrapper();
+    wrapper->setSampleRate(44100.0f);
+    wrapper->setBlockSize(512);
+    wrapper->resume();
+    std::vector<float> left(512), right(512);
+    float* channels[2] = {left.data(), right.data()};
+    auto play = [&](int blocks, double startSample) {
+        for (int block = 0; block < blocks; ++block)
+        {
+            m_effect->SetHostTempo(120.0f);
+            m_effect->SetHostSamplePos(static_cast<float>(startSample + 512.0 * block));
+            wrapper->processReplacing(channels, channels, 512);
+        }
+    };
     CModulationMatrix* matrix = m_effect->GetModulationMatrix();
     CStepperControl* steps = m_editor->GetStepEditor();
     m_effect->OnTransportStart();
-    Play(0.0f, 40, 44100.0 * 0.6); // a little over a beat in
+    play(20, 44100.0 * 0.6); // a little over a beat in
     Idle();
     const float playing = matrix->GetCursorPos(0);
     EXPECT_GE(playing, 1.0f);
@@ -497,7 +522,7 @@ TEST_F(CEditorTest, PlayCursorFollowsTheModulatorOnlyWhileTheHostPlays)
 
     // Stopped: the modulator still runs on, the editor's cursor stays.
     m_effect->OnTransportStop();
-    Play(0.0f, 40, 44100.0 * 1.7);
+    play(20, 44100.0 * 1.7);
     Idle();
     ASSERT_NE(std::trunc(playing), std::trunc(matrix->GetCursorPos(0)));
     EXPECT_FLOAT_EQ(std::trunc(playing), std::trunc(steps->GetCursor()));

@@ -14,9 +14,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace MorvexParam;
@@ -82,6 +84,29 @@ bool RecordAlert(const char* title, const char* message, bool)
     g_alerts.push_back(std::string(title) + "|" + message);
     return true;
 }
+
+// Limits the size of any file this process writes (a full disk, also for root).
+class CFileSizeLimit
+{
+public:
+    explicit CFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~CFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_previousHandler)(int) = nullptr;
+};
 
 class CMorvexStateTest : public ::testing::Test
 {
@@ -450,11 +475,11 @@ TEST_F(CMorvexStateTest, MismatchedBlockRecordsAreSkippedBySize)
     }
 }
 
-TEST_F(CMorvexStateTest, FailedSaveIsReportedAndKeepsThePresetPath)
+TEST_F(CMorvexStateTest, FailedSaveKeepsTheOldFileAndThePresetPath)
 {
-    // (A write failing half-way keeps the old file: the file writer's own suite.)
     const std::string beat = m_folder.GetPath() + "/My Beat.prg";
     ASSERT_TRUE(m_effect->SavePreset(beat.c_str()));
+    const Bytes oldFile = ReadFile(beat);
     EXPECT_TRUE(g_alerts.empty());
     m_wrapper->setParameter(kVolume, 0.1f);
     EXPECT_FALSE(m_effect->SavePreset((m_folder.GetPath() + "/none/x.prg").c_str()));
@@ -462,6 +487,18 @@ TEST_F(CMorvexStateTest, FailedSaveIsReportedAndKeepsThePresetPath)
     EXPECT_EQ(g_alerts[0], "File cannot be saved|The file has not been saved, please check if "
                            "you have sufficient permissions to create files in the specified "
                            "location");
+    // A write that fails half-way over the existing file (a full disk): the old file stays
+    // and no temporary file is left behind.
+    {
+        CFileSizeLimit limit(4096);
+        EXPECT_FALSE(m_effect->SavePreset(beat.c_str()));
+    }
+    EXPECT_EQ(g_alerts.size(), 2u);
+    EXPECT_EQ(ReadFile(beat), oldFile);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder.GetPath()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"My Beat.prg"});
     EXPECT_EQ(ProgramName(), "My Beat");
 }
 
