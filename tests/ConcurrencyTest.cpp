@@ -29,13 +29,17 @@ namespace
 constexpr int kFrames = 256;
 constexpr int kStepRecords = 32;
 
-// A host's event list of six control changes, built before the audio starts.
+// A host's event list of six control changes, built before the audio starts: the header of
+// VstEvents with its pointer array grown past the SDK's two.
 struct EVENT_LIST
 {
-    VstMidiEvent midi[6];
-    VstEvents* Events() { return reinterpret_cast<VstEvents*>(storage.data()); }
-    std::vector<uint8_t> storage;
+    VstInt32 numEvents = 6;
+    VstIntPtr reserved = 0;
+    VstEvent* events[6] = {};
+    VstMidiEvent midi[6] = {};
+    VstEvents* Events() { return reinterpret_cast<VstEvents*>(this); }
 };
+static_assert(offsetof(EVENT_LIST, events) == offsetof(VstEvents, events));
 
 // Step blocks are only ever written whole with one level on every step, and layer
 // orders only as permutations of the seven codes: a snapshot that breaks either rule
@@ -88,22 +92,16 @@ TEST(CConcurrencyTest, UserInterfaceAndAudioThreadsShareTheEffectSafely)
     for (int variant = 0; variant < 8; ++variant)
     {
         EVENT_LIST& list = lists[static_cast<size_t>(variant)];
-        list.storage.assign(offsetof(VstEvents, events) + 6 * sizeof(VstEvent*), 0);
-        list.Events()->numEvents = 6;
         for (int i = 0; i < 6; ++i)
         {
             VstMidiEvent& event = list.midi[i];
-            event = VstMidiEvent{};
             event.type = kVstMidiType;
             event.byteSize = sizeof(VstMidiEvent);
             event.deltaFrames = i * 37 % kFrames;
             event.midiData[0] = static_cast<char>(0xB0);
             event.midiData[1] = static_cast<char>(20 + (variant + i) % 7);
             event.midiData[2] = static_cast<char>((variant * 41 + i * 23) % 128);
-            // Past the SDK's two-pointer array: copied into the storage sized for six.
-            const VstEvent* pointer = reinterpret_cast<VstEvent*>(&event);
-            std::memcpy(list.storage.data() + offsetof(VstEvents, events) + i * sizeof(pointer),
-                        &pointer, sizeof(pointer));
+            list.events[i] = reinterpret_cast<VstEvent*>(&event);
         }
     }
     std::vector<float> input(2 * kFrames), output(2 * kFrames);

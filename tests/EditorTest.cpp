@@ -57,6 +57,11 @@ protected:
         for (int block = 0; block < blocks; ++block)
             wrapper->processReplacing(inputs, outputs, 256);
     }
+    void PlayAndIdle(float amplitude)
+    {
+        Play(amplitude);
+        Idle();
+    }
     std::vector<int32_t> Order(int layer)
     {
         std::vector<int32_t> order(CEditor::kRoutingNodes);
@@ -75,7 +80,7 @@ protected:
 };
 } // namespace
 
-TEST_F(CEditorTest, WindowSizeFollowsTheLayoutOfEachModeAndTheScaleBeforeOpening)
+TEST_F(CEditorTest, WindowSizeFollowsTheLayoutOfEachModeBeforeOpening)
 {
     for (int mode : {CEditor::kCompactMode, CEditor::kNormalMode})
     {
@@ -85,10 +90,6 @@ TEST_F(CEditorTest, WindowSizeFollowsTheLayoutOfEachModeAndTheScaleBeforeOpening
         EXPECT_EQ(GetWindowRect(mode).width, rect->right - rect->left) << mode;
         EXPECT_EQ(GetWindowRect(mode).height, rect->bottom - rect->top) << mode;
     }
-    setenv("MORVEX_UI_SCALE", "2", 1);
-    ERect* rect = nullptr;
-    ASSERT_TRUE(m_editor->getRect(&rect));
-    EXPECT_EQ(2 * GetWindowRect(CEditor::kNormalMode).width, rect->right - rect->left);
 }
 
 TEST_F(CEditorTest, CompactModeRebuildsInPlaceWithTheMasterViewAndReopensInIt)
@@ -174,10 +175,7 @@ TEST_F(CEditorTest, IdlePaintsNothingInSilenceAndOnlyTheMetersForATone)
         Idle(); // the first paint
     m_frame->resetPaintStatistics();
     for (int i = 0; i < 20; ++i)
-    {
-        Play(0.0f);
-        Idle();
-    }
+        PlayAndIdle(0.0f);
     EXPECT_EQ(0, m_frame->getPaintStatistics().paintCount);
     EXPECT_EQ(0, m_frame->getPaintStatistics().viewWalks);
 
@@ -196,16 +194,10 @@ TEST_F(CEditorTest, IdlePaintsNothingInSilenceAndOnlyTheMetersForATone)
     EXPECT_LE(m_frame->getPaintStatistics().paintedArea, meters.getWidth() * meters.getHeight());
     // A steady tone, once the correlation has settled: the meters already show it.
     for (int i = 0; i < 40; ++i)
-    {
-        Play(0.5f);
-        Idle();
-    }
+        PlayAndIdle(0.5f);
     m_frame->resetPaintStatistics();
     for (int i = 0; i < 10; ++i)
-    {
-        Play(0.5f);
-        Idle();
-    }
+        PlayAndIdle(0.5f);
     EXPECT_EQ(0, m_frame->getPaintStatistics().paintCount);
 }
 
@@ -215,15 +207,9 @@ namespace
 class CScreenEditor : public CEditor
 {
 public:
-    CScreenEditor(CMorvex* effect, int screenHeight) : CEditor(effect), m_screenHeight(screenHeight)
-    {
-    }
-
-protected:
-    int GetScreenHeight() const override { return m_screenHeight; }
-
-private:
-    int m_screenHeight;
+    CScreenEditor(CMorvex* effect, int height) : CEditor(effect), m_height(height) {}
+    int GetScreenHeight() const override { return m_height; }
+    int m_height;
 };
 } // namespace
 
@@ -231,10 +217,7 @@ TEST(CEditorWindowModeTest, LowScreenWithoutStoredChoiceOpensCompactAndStoresIt)
 {
     struct CASE
     {
-        int stored;
-        int screenHeight;
-        int mode;
-        int storedAfter;
+        int stored, screenHeight, mode, storedAfter;
     };
     const CASE cases[] = {
         {-1, 800, CEditor::kCompactMode, CEditor::kCompactMode},
@@ -252,14 +235,12 @@ TEST(CEditorWindowModeTest, LowScreenWithoutStoredChoiceOpensCompactAndStoresIt)
         CScreenEditor editor(plugin.Effect(), c.screenHeight);
         ERect* rect = nullptr;
         ASSERT_TRUE(editor.getRect(&rect));
-        EXPECT_EQ(c.mode, editor.GetEditorViewMode()) << c.stored << " " << c.screenHeight;
-        EXPECT_EQ(c.storedAfter, preferences->GetCompactGuiMode())
-            << c.stored << " " << c.screenHeight;
-        if (c.storedAfter != c.stored)
+        SCOPED_TRACE(::testing::Message() << c.stored << " " << c.screenHeight);
+        EXPECT_EQ(c.mode, editor.GetEditorViewMode());
+        EXPECT_EQ(c.storedAfter, preferences->GetCompactGuiMode());
+        if (c.storedAfter != c.stored) // stored on disk too: a fresh read finds it
         {
-            // Stored on disk too: a fresh read finds it.
-            CPreferences reread(plugin.Effect());
-            EXPECT_EQ(c.storedAfter, reread.GetCompactGuiMode());
+            EXPECT_EQ(c.storedAfter, CPreferences(plugin.Effect()).GetCompactGuiMode());
         }
     }
 }
@@ -372,9 +353,7 @@ TEST_F(CEditorTest, LinkedDelaySpeedsMoveTogether)
     Open();
     struct CASE
     {
-        int layer;
-        int turned;
-        int follower;
+        int layer, turned, follower;
     };
     const CASE cases[] = {{0, kDelaySpeedL, kDelaySpeedR}, {1, kDelaySpeedR + 1, kDelaySpeedL + 1}};
     for (const CASE& c : cases)

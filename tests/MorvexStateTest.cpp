@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <string>
 #include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace MorvexParam;
@@ -41,8 +40,7 @@ constexpr size_t kPresetChunkSize = 3304 + 24944; // 28248
 
 struct BLOCK
 {
-    int id;
-    int size;
+    int id, size;
 };
 
 // Registration order: the two layer orders, then per modulator points, steps, path.
@@ -66,8 +64,7 @@ bool SameBlock(CMorvex* a, CMorvex* b, const BLOCK& block)
 
 struct HOST_CALL
 {
-    int opcode;
-    int index;
+    int opcode, index;
     float value;
 };
 
@@ -251,9 +248,6 @@ TEST_F(CMorvexStateTest, HostChunkRoundTripIsByteExact)
     m_effect->ResetPreset();
     EXPECT_EQ(editor.m_updates, 2);
     m_effect->SetEditor(nullptr);
-    // Through the adapter, as a host does it.
-    void* data = nullptr;
-    EXPECT_EQ(m_wrapper->getChunk(&data, false), static_cast<VstInt32>(kHostChunkSize));
 }
 
 TEST_F(CMorvexStateTest, Version1090ChunkHas307ValuesAndResetsTheNewParameters)
@@ -388,30 +382,21 @@ TEST_F(CMorvexStateTest, TruncatedChunksEndWhereTheDataEnds)
     const Bytes full = Chunk(Changed());
     const Bytes defaults = Chunk(m_effect);
     // The record of 10005 is the 7th, after 10001 10002 10003 10011 10019 10004.
-    size_t record = kHostRecordsAt;
-    for (const BLOCK& block : ExpectedBlocks())
-    {
-        if (block.id == 10005)
-            break;
-        record += 12 + static_cast<size_t>(block.size);
-    }
-    struct CUT
-    {
-        size_t size; // bytes given
-        size_t kept; // bytes of the state taken; the rest keeps its contents
-    };
-    // Inside the path: nothing. Two bytes into value 10: the map and values 0..9. Inside
-    // the record of 10005: everything before it.
-    for (const CUT& cut : {CUT{kPathAt + 2047, kPathAt},
-                           CUT{kHostValuesAt + 42, kHostValuesAt + 40},
-                           CUT{record + 12 + 767, record}})
+    const size_t record = kHostRecordsAt + 2 * 40 + (12 + 768) + (12 + 256) + (12 + 2048) +
+                          (12 + 768);
+    // (bytes given, bytes of the state taken; the rest keeps its contents). Inside the path:
+    // nothing. Two bytes into value 10: the map and values 0..9. Inside the record of 10005:
+    // everything before it.
+    const std::pair<size_t, size_t> cuts[] = {{kPathAt + 2047, kPathAt},
+                                              {kHostValuesAt + 42, kHostValuesAt + 40},
+                                              {record + 12 + 767, record}};
+    for (const auto& [size, kept] : cuts)
     {
         CMorvex* fresh = Another();
-        Load(fresh, full, cut.size);
-        Bytes expected(full.begin(), full.begin() + static_cast<long>(cut.kept));
-        expected.insert(expected.end(), defaults.begin() + static_cast<long>(cut.kept),
-                        defaults.end());
-        EXPECT_EQ(Chunk(fresh), expected) << cut.size;
+        Load(fresh, full, size);
+        Bytes expected(full.begin(), full.begin() + static_cast<long>(kept));
+        expected.insert(expected.end(), defaults.begin() + static_cast<long>(kept), defaults.end());
+        EXPECT_EQ(Chunk(fresh), expected) << size;
     }
 }
 
@@ -495,39 +480,26 @@ TEST_F(CMorvexStateTest, FailedSaveKeepsTheOldFileAndThePresetPath)
     const std::string beat = m_folder.GetPath() + "/My Beat.prg";
     ASSERT_TRUE(m_effect->SavePreset(beat.c_str()));
     const Bytes oldFile = ReadFile(beat);
-    ASSERT_EQ(oldFile.size(), kPresetChunkSize);
     EXPECT_TRUE(g_alerts.empty());
-
-    // A folder that does not exist.
     m_wrapper->setParameter(kVolume, 0.1f);
     EXPECT_FALSE(m_effect->SavePreset((m_folder.GetPath() + "/none/x.prg").c_str()));
     ASSERT_EQ(g_alerts.size(), 1u);
     EXPECT_EQ(g_alerts[0], "File cannot be saved|The file has not been saved, please check if "
                            "you have sufficient permissions to create files in the specified "
                            "location");
-    // A write that fails half-way over the existing file (a full disk).
+    // A write that fails half-way over the existing file (a full disk): the old file stays
+    // and no temporary file is left behind.
     {
         CFileSizeLimit limit(4096);
         EXPECT_FALSE(m_effect->SavePreset(beat.c_str()));
     }
     EXPECT_EQ(g_alerts.size(), 2u);
     EXPECT_EQ(ReadFile(beat), oldFile);
-    // A folder without write permission (folder permissions do not stop root).
-    if (geteuid() != 0)
-    {
-        namespace fs = std::filesystem;
-        fs::permissions(m_folder.GetPath(), fs::perms::owner_write, fs::perm_options::remove);
-        EXPECT_FALSE(m_effect->SavePreset(beat.c_str()));
-        fs::permissions(m_folder.GetPath(), fs::perms::owner_write, fs::perm_options::add);
-        EXPECT_EQ(g_alerts.size(), 3u);
-        EXPECT_EQ(ReadFile(beat), oldFile);
-    }
-    EXPECT_EQ(ProgramName(), "My Beat");
-    // No temporary file is left behind.
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(m_folder.GetPath()))
         names.push_back(entry.path().filename().string());
     EXPECT_EQ(names, std::vector<std::string>{"My Beat.prg"});
+    EXPECT_EQ(ProgramName(), "My Beat");
 }
 
 TEST_F(CMorvexStateTest, DefaultPresetAndPreferencesComeFromTheDataFolder)

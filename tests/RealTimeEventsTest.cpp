@@ -11,73 +11,54 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <functional>
-#include <string>
+#include <utility>
 #include <vector>
 
 using namespace MorvexParam;
 
-namespace
-{
-// Sizes in the order a host's device changes bring them: whether storage is allocated
-// (only when it grows past what the buffer ever held) and whether it moved.
-struct RESIZE_STEP
-{
-    int count;
-    bool allocates;
-};
-
-const RESIZE_STEP kResizeSteps[] = {
-    {480, true}, {441, false}, {480, false}, {480, false}, {960, true}, {16, false},
-};
-
 TEST(RealTimeEventsTest, BuffersAllocateOnlyWhenTheyGrowPastTheirStorage)
 {
+    // Sizes in the order a host's device changes bring them, and whether storage is allocated.
+    const std::pair<int, bool> steps[] = {{480, true},  {441, false}, {480, false},
+                                          {480, false}, {960, true},  {16, false}};
     CStereoBuffer stereo;
     CMonoBuffer mono;
     const float* stereoBefore = nullptr;
     const float* monoBefore = nullptr;
-    for (const RESIZE_STEP& step : kResizeSteps)
+    for (const auto& [count, allocates] : steps)
     {
-        EXPECT_EQ(stereo.SetSamplesCount(step.count), step.allocates) << step.count;
-        EXPECT_EQ(mono.SetSamplesCount(step.count), step.allocates) << step.count;
-        EXPECT_EQ(stereo.GetSamplesCount(), step.count);
-        EXPECT_EQ(mono.GetSamplesCount(), step.count);
-        if (!step.allocates)
+        EXPECT_EQ(stereo.SetSamplesCount(count), allocates) << count;
+        EXPECT_EQ(mono.SetSamplesCount(count), allocates) << count;
+        EXPECT_EQ(stereo.GetSamplesCount(), count);
+        EXPECT_EQ(mono.GetSamplesCount(), count);
+        if (!allocates)
         {
-            EXPECT_EQ(stereo.GetLeftBuffer(), stereoBefore) << step.count;
-            EXPECT_EQ(mono.GetBuffer(), monoBefore) << step.count;
+            EXPECT_EQ(stereo.GetLeftBuffer(), stereoBefore) << count;
+            EXPECT_EQ(mono.GetBuffer(), monoBefore) << count;
         }
         // Every sample of the count is usable storage (the right channel behind the left).
         stereo.Clear();
         mono.Clear();
-        EXPECT_EQ(stereo.GetRightBuffer(), stereo.GetLeftBuffer() + step.count);
+        EXPECT_EQ(stereo.GetRightBuffer(), stereo.GetLeftBuffer() + count);
         stereoBefore = stereo.GetLeftBuffer();
         monoBefore = mono.GetBuffer();
     }
 }
 
-// A delay line of each kind, filled with sound and then resized the way a device change
-// resizes it: every delay it can read is silence afterwards, whether the storage was kept
-// or not, and kept storage stays where it was.
-struct LINE_CASE
+namespace
 {
-    const char* name;
-    // Sizes the line to n, fills it with 1.0, resizes it to m and returns the largest
-    // magnitude any delay then reads; `kept` tells whether the storage stayed.
-    std::function<float(int n, int m, bool& kept)> fillResizeRead;
-};
-
+// Each sizes a line to n, fills it with 1.0, resizes it to m as a device change does and
+// returns the loudest sample any delay then reads; `kept` tells whether the storage stayed.
 float HermiteLine(int n, int m, bool& kept, bool clearFirst)
 {
     CHermiteDelayLine line;
     line.SetLength(n);
     for (int i = 0; i < 2 * n; ++i)
         line.Push(1.0f);
-    // A reset before the device change leaves the sound in memory, unread.
-    if (clearFirst)
+    if (clearFirst) // a reset before the change leaves the sound in memory, unread
         line.Clear();
     const float* before = line.Data();
     line.SetLength(m);
@@ -97,17 +78,7 @@ float HermiteLine(int n, int m, bool& kept, bool clearFirst)
     return loudest;
 }
 
-float HermiteCase(int n, int m, bool& kept)
-{
-    return HermiteLine(n, m, kept, false);
-}
-
-float HermiteClearedCase(int n, int m, bool& kept)
-{
-    return HermiteLine(n, m, kept, true);
-}
-
-float AllPassCase(int n, int m, bool& kept)
+float AllPassLine(int n, int m, bool& kept)
 {
     CDelayAp line;
     line.SetSize(n);
@@ -121,7 +92,7 @@ float AllPassCase(int n, int m, bool& kept)
     return loudest;
 }
 
-float ReverbCase(int n, int m, bool& kept)
+float ReverbLine(int n, int m, bool& kept)
 {
     CReverbDelayLine line;
     line.SetSize(n);
@@ -135,36 +106,29 @@ float ReverbCase(int n, int m, bool& kept)
         loudest = std::max(loudest, std::fabs(line.GetData()[i]));
     return loudest;
 }
+} // namespace
 
-class RealTimeLineTest : public ::testing::TestWithParam<LINE_CASE>
+TEST(RealTimeEventsTest, ResizedLinesAreSilentAndKeepStorageThatFits)
 {
-};
-
-TEST_P(RealTimeLineTest, ResizedLineIsSilentAndKeepsStorageThatFits)
-{
-    const LINE_CASE& c = GetParam();
+    const std::pair<const char*, float (*)(int, int, bool&)> lines[] = {
+        {"Hermite", [](int n, int m, bool& kept) { return HermiteLine(n, m, kept, false); }},
+        {"HermiteCleared", [](int n, int m, bool& kept) { return HermiteLine(n, m, kept, true); }},
+        {"AllPass", AllPassLine},
+        {"Reverb", ReverbLine},
+    };
     // (from, to): shrink (48 -> 44.1 kHz), grow back within the storage, the same size.
     const int sizes[][2] = {{480, 441}, {441, 480}, {480, 480}};
-    for (const auto& size : sizes)
+    for (const auto& [name, fillResizeRead] : lines)
     {
-        bool kept = false;
-        EXPECT_EQ(c.fillResizeRead(size[0], size[1], kept), 0.0f)
-            << c.name << " " << size[0] << " -> " << size[1];
-        EXPECT_TRUE(kept || size[1] > size[0]) << c.name << " " << size[0] << " -> " << size[1];
+        for (const auto& size : sizes)
+        {
+            SCOPED_TRACE(::testing::Message() << name << " " << size[0] << " -> " << size[1]);
+            bool kept = false;
+            EXPECT_EQ(fillResizeRead(size[0], size[1], kept), 0.0f);
+            EXPECT_TRUE(kept || size[1] > size[0]);
+        }
     }
 }
-
-std::string LineCaseName(const ::testing::TestParamInfo<LINE_CASE>& param)
-{
-    return param.param.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Lines, RealTimeLineTest,
-                         ::testing::Values(LINE_CASE{"Hermite", HermiteCase},
-                                           LINE_CASE{"HermiteCleared", HermiteClearedCase},
-                                           LINE_CASE{"AllPass", AllPassCase},
-                                           LINE_CASE{"Reverb", ReverbCase}),
-                         LineCaseName);
 
 TEST(RealTimeEventsTest, ResumeTakesAStateLoadedWhileSuspended)
 {
@@ -185,4 +149,3 @@ TEST(RealTimeEventsTest, ResumeTakesAStateLoadedWhileSuspended)
     instance.Wrapper()->resume();
     EXPECT_EQ(effect->GetAudioScaled(kVolume), 0.25f); // before any block
 }
-} // namespace

@@ -15,113 +15,107 @@ using namespace MorvexParam;
 
 namespace
 {
-// The state to load: a copy of the instance's chunk with `changes` applied (scaled values).
 struct CHANGE
 {
     int id;
     float scaled;
 };
 
-std::vector<uint8_t> ChunkWith(CEffectInstance& instance, std::initializer_list<CHANGE> changes,
-                               int32_t firstOrderCode)
+class StateHandoverTest : public ::testing::Test
 {
-    CMorvex* effect = instance.Effect();
-    std::vector<float> before;
-    for (const CHANGE& change : changes)
+protected:
+    // A copy of the instance's chunk with `changes` applied and `firstOrderCode` first in
+    // layer A's order; the instance, audio thread included, is left as it was.
+    std::vector<uint8_t> ChunkWith(std::initializer_list<CHANGE> changes, int32_t firstOrderCode)
     {
-        before.push_back(effect->GetParameterScaled(change.id, false, false, 0));
-        instance.SetScaled(change.id, change.scaled);
+        std::vector<float> before;
+        for (const CHANGE& change : changes)
+        {
+            before.push_back(m_effect->GetParameterScaled(change.id, false, false, 0));
+            m_instance.SetScaled(change.id, change.scaled);
+        }
+        int32_t order[kModulesPerLayer];
+        std::memcpy(order, m_effect->GetRawParameterBlock(kRawBlockLayerOrder), sizeof(order));
+        const int32_t oldFirst = order[0];
+        order[0] = firstOrderCode;
+        m_effect->SetRawParameterBlock(kRawBlockLayerOrder, order);
+        const std::vector<uint8_t> chunk = StateBytes::Chunk(m_effect);
+        size_t i = 0;
+        for (const CHANGE& change : changes)
+            m_instance.SetScaled(change.id, before[i++]);
+        order[0] = oldFirst;
+        m_effect->SetRawParameterBlock(kRawBlockLayerOrder, order);
+        m_effect->ApplyPendingState();
+        m_effect->GetRawParameterBlockSnapshot(kRawBlockLayerOrder);
+        return chunk;
     }
-    std::vector<int32_t> order(kModulesPerLayer);
-    std::memcpy(order.data(), effect->GetRawParameterBlock(kRawBlockLayerOrder), 28);
-    const std::vector<int32_t> oldOrder = order;
-    order[0] = firstOrderCode;
-    effect->SetRawParameterBlock(kRawBlockLayerOrder, order.data());
-    const std::vector<uint8_t> chunk = StateBytes::Chunk(effect);
-    // Back to where it was, and the audio thread with it.
-    size_t i = 0;
-    for (const CHANGE& change : changes)
-        instance.SetScaled(change.id, before[i++]);
-    effect->SetRawParameterBlock(kRawBlockLayerOrder, oldOrder.data());
-    effect->ApplyPendingState();
-    effect->GetRawParameterBlockSnapshot(kRawBlockLayerOrder);
-    return chunk;
-}
+    void Load(const std::vector<uint8_t>& chunk)
+    {
+        m_effect->SetChunk(chunk.data(), static_cast<int>(chunk.size()), false);
+    }
+    int32_t AudioFirstOrderCode()
+    {
+        int32_t code = 0;
+        std::memcpy(&code, m_effect->GetRawParameterBlockSnapshot(kRawBlockLayerOrder), 4);
+        return code;
+    }
+    float AudioValue(int id) { return m_effect->GetParameterScaled(id, false, true, 0); }
 
-int32_t AudioFirstOrderCode(CMorvex* effect)
-{
-    int32_t code = 0;
-    std::memcpy(&code, effect->GetRawParameterBlockSnapshot(kRawBlockLayerOrder), 4);
-    return code;
-}
-
-float AudioValue(CMorvex* effect, int id)
-{
-    return effect->GetParameterScaled(id, false, true, 0);
-}
+    CEffectInstance m_instance;
+    CMorvex* m_effect = m_instance.Effect();
+};
 } // namespace
 
-TEST(StateHandoverTest, LoadIsSeenAtOnceByTheHostAndAtTheNextBlockByTheAudioThread)
+TEST_F(StateHandoverTest, LoadIsSeenAtOnceByTheHostAndAtTheNextBlockByTheAudioThread)
 {
-    CEffectInstance instance;
-    CMorvex* effect = instance.Effect();
-    const std::vector<uint8_t> chunk =
-        ChunkWith(instance, {{kVolume, 0.75f}, {kReverbMix, 0.5f}}, kModuleGlitch);
-    const float oldVolume = AudioValue(effect, kVolume);
+    const auto chunk = ChunkWith({{kVolume, 0.75f}, {kReverbMix, 0.5f}}, kModuleGlitch);
+    const float oldVolume = AudioValue(kVolume);
     ASSERT_NE(oldVolume, 0.75f);
-
-    effect->SetChunk(chunk.data(), static_cast<int>(chunk.size()), false);
-    EXPECT_FLOAT_EQ(effect->GetParameterScaled(kVolume, false, false, 0), 0.75f);
-    EXPECT_EQ(reinterpret_cast<const int32_t*>(effect->GetRawParameterBlock(kRawBlockLayerOrder))[0],
-              kModuleGlitch);
+    Load(chunk);
+    EXPECT_FLOAT_EQ(m_effect->GetParameterScaled(kVolume, false, false, 0), 0.75f);
+    EXPECT_EQ(
+        reinterpret_cast<const int32_t*>(m_effect->GetRawParameterBlock(kRawBlockLayerOrder))[0],
+        kModuleGlitch);
     // Before the block start: the audio thread's state is the old one, all of it.
-    EXPECT_EQ(AudioValue(effect, kVolume), oldVolume);
-    EXPECT_EQ(AudioValue(effect, kReverbMix), 0.0f);
-    EXPECT_EQ(AudioFirstOrderCode(effect), kModuleFilter);
-
-    effect->ApplyPendingState();
-    EXPECT_FLOAT_EQ(AudioValue(effect, kVolume), 0.75f);
-    EXPECT_FLOAT_EQ(AudioValue(effect, kReverbMix), 0.5f);
-    EXPECT_EQ(AudioFirstOrderCode(effect), kModuleGlitch);
+    EXPECT_EQ(AudioValue(kVolume), oldVolume);
+    EXPECT_EQ(AudioValue(kReverbMix), 0.0f);
+    EXPECT_EQ(AudioFirstOrderCode(), kModuleFilter);
+    m_effect->ApplyPendingState();
+    EXPECT_FLOAT_EQ(AudioValue(kVolume), 0.75f);
+    EXPECT_FLOAT_EQ(AudioValue(kReverbMix), 0.5f);
+    EXPECT_EQ(AudioFirstOrderCode(), kModuleGlitch);
 }
 
-TEST(StateHandoverTest, OfTwoLoadsBeforeABlockTheLastArrivesWhole)
+TEST_F(StateHandoverTest, OfTwoLoadsBeforeABlockTheLastArrivesWhole)
 {
-    CEffectInstance instance;
-    CMorvex* effect = instance.Effect();
-    const std::vector<uint8_t> first =
-        ChunkWith(instance, {{kVolume, 0.75f}, {kPan, 0.25f}}, kModuleGlitch);
-    const std::vector<uint8_t> second = ChunkWith(instance, {{kVolume, 0.25f}}, kModuleDelay);
-
-    effect->SetChunk(first.data(), static_cast<int>(first.size()), false);
-    effect->SetChunk(second.data(), static_cast<int>(second.size()), false);
-    effect->ApplyPendingState();
-    EXPECT_FLOAT_EQ(AudioValue(effect, kVolume), 0.25f);
-    EXPECT_FLOAT_EQ(AudioValue(effect, kPan), 0.5f); // the second state's, not the first's
-    EXPECT_EQ(AudioFirstOrderCode(effect), kModuleDelay);
+    const auto first = ChunkWith({{kVolume, 0.75f}, {kPan, 0.25f}}, kModuleGlitch);
+    const auto second = ChunkWith({{kVolume, 0.25f}}, kModuleDelay);
+    Load(first);
+    Load(second);
+    m_effect->ApplyPendingState();
+    EXPECT_FLOAT_EQ(AudioValue(kVolume), 0.25f);
+    EXPECT_FLOAT_EQ(AudioValue(kPan), 0.5f); // the second state's, not the first's
+    EXPECT_EQ(AudioFirstOrderCode(), kModuleDelay);
     // Nothing further is pending: a second block start changes nothing.
-    instance.SetScaled(kVolume, 0.5f);
-    effect->ApplyPendingState();
-    EXPECT_FLOAT_EQ(AudioValue(effect, kVolume), 0.5f);
+    m_instance.SetScaled(kVolume, 0.5f);
+    m_effect->ApplyPendingState();
+    EXPECT_FLOAT_EQ(AudioValue(kVolume), 0.5f);
 }
 
-TEST(StateHandoverTest, SingleWritesAfterALoadSurviveItsSnapshotAndAResetIsOneState)
+TEST_F(StateHandoverTest, SingleWritesAfterALoadSurviveItsSnapshotAndAResetIsOneState)
 {
-    CEffectInstance instance;
-    CMorvex* effect = instance.Effect();
-    const std::vector<uint8_t> chunk = ChunkWith(instance, {{kVolume, 0.75f}}, kModuleGlitch);
-    effect->SetChunk(chunk.data(), static_cast<int>(chunk.size()), false);
-    instance.SetScaled(kVolume, 0.25f); // automation right after the load
+    Load(ChunkWith({{kVolume, 0.75f}}, kModuleGlitch));
+    m_instance.SetScaled(kVolume, 0.25f); // automation right after the load
     const int32_t order[kModulesPerLayer] = {kModuleDist, 0, 2, 3, 5, 4, 6};
-    effect->SetRawParameterBlock(kRawBlockLayerOrder, order);
-    effect->ApplyPendingState();
-    EXPECT_FLOAT_EQ(AudioValue(effect, kVolume), 0.25f);
-    EXPECT_EQ(AudioFirstOrderCode(effect), kModuleDist);
+    m_effect->SetRawParameterBlock(kRawBlockLayerOrder, order);
+    m_effect->ApplyPendingState();
+    EXPECT_FLOAT_EQ(AudioValue(kVolume), 0.25f);
+    EXPECT_EQ(AudioFirstOrderCode(), kModuleDist);
     // A preset reset reaches the audio thread at the next block, as one state.
-    effect->ResetPreset();
-    EXPECT_FLOAT_EQ(AudioValue(effect, kVolume), 0.25f);
-    effect->ApplyPendingState();
-    EXPECT_FLOAT_EQ(AudioValue(effect, kVolume), 0.5f); // 0 dB of -24..24
+    m_effect->ResetPreset();
+    EXPECT_FLOAT_EQ(AudioValue(kVolume), 0.25f);
+    m_effect->ApplyPendingState();
+    EXPECT_FLOAT_EQ(AudioValue(kVolume), 0.5f); // 0 dB of -24..24
 }
 
 TEST(TripleBufferTest, ReaderTakesOnlyTheNewestPublication)

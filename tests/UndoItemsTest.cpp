@@ -1,10 +1,7 @@
 #include "support/CountingEditor.h"
+#include "support/EffectFixture.h"
 #include "support/StateBytes.h"
-#include "support/TempDataFolder.h"
 
-#include "Common/wrappers/EffectEditor.h"
-#include "Common/wrappers/VSTwrapper/VstWrapper.h"
-#include "Morvex.h"
 #include "UndoItems.h"
 
 #include <gtest/gtest.h>
@@ -24,17 +21,8 @@ using StateBytes::Bytes;
 class CUndoItemsTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_wrapper = static_cast<CVstWrapper*>(createEffectInstance(nullptr));
-        m_effect = static_cast<CMorvex*>(m_wrapper->GetBaseEffect());
-        m_effect->SetEditor(&m_editor);
-    }
-    void TearDown() override
-    {
-        m_effect->SetEditor(nullptr);
-        delete m_wrapper;
-    }
+    void SetUp() override { m_effect->SetEditor(&m_editor); }
+    void TearDown() override { m_effect->SetEditor(nullptr); }
 
     // Every unscaled value.
     Values State()
@@ -66,14 +54,12 @@ protected:
                 << what << " id " << id << " " << info->name;
         }
     }
-    std::vector<int> AllIdsBut(const std::vector<int>& ids)
+    static std::vector<int> AllIdsBut(const std::vector<int>& ids)
     {
         std::vector<int> others;
         for (int id = 0; id < kNumParameters; ++id)
-        {
             if (std::find(ids.begin(), ids.end(), id) == ids.end())
                 others.push_back(id);
-        }
         return others;
     }
     std::string Text(int id)
@@ -108,10 +94,10 @@ protected:
         EXPECT_EQ(m_editor.m_updates, updates + 2) << what;
     }
 
-    CTempDataFolder m_folder;
     CCountingEditor m_editor;
-    CVstWrapper* m_wrapper = nullptr;
-    CMorvex* m_effect = nullptr;
+    CEffectInstance m_instance;
+    CVstWrapper* m_wrapper = m_instance.Wrapper();
+    CMorvex* m_effect = m_instance.Effect();
 };
 } // namespace
 
