@@ -177,8 +177,9 @@ TEST_F(CPluginTest, SingleProgramClosedEditorAndUnhandledOpcodesAnswerZero)
     std::vector<unsigned char> buffer(256, 0);
     // Program changes are ignored; the closed editor leaves idle, close and keys to the host.
     const std::tuple<VstInt32, VstInt32, VstIntPtr, void*> calls[] = {
-        {effSetProgramName, 0, 0, name},   {effSetProgram, 0, 3, nullptr},
-        {effGetProgram, 0, 0, nullptr},    {effEditGetRect, 0, 0, nullptr},
+        {effSetProgramName, 0, 0, name},   {effSetProgram, 0, 0, nullptr},
+        {effSetProgram, 0, 3, nullptr},    {effGetProgram, 0, 0, nullptr},
+        {effEditGetRect, 0, 0, nullptr},
         {effEditIdle, 0, 0, nullptr},      {effEditClose, 0, 0, nullptr},
         {effEditKeyDown, 'a', 0, nullptr}, {effEditKeyUp, 'a', 0, nullptr},
     };
