@@ -28,10 +28,10 @@ namespace
 
 struct SINK_CALL
 {
-    enum Kind { kDown, kMoved, kUp, kWheel, kExited, kGone, kKey, kModalIdle };
+    enum Kind { kDown, kMoved, kUp, kWheel, kExited, kGone, kModalIdle };
     Kind kind;
     CPoint where;
-    long buttons = 0; // kKey: the virtual key
+    long buttons = 0;
     float distance = 0.0f;
     bool horizontal = false;
 };
@@ -58,11 +58,7 @@ public:
     }
     void OnMouseExited() override { m_calls.push_back({SINK_CALL::kExited, {}}); }
     void OnWindowGone() override { m_calls.push_back({SINK_CALL::kGone, {}}); }
-    bool OnKeyDown(int virtualKey) override
-    {
-        m_calls.push_back({SINK_CALL::kKey, {}, virtualKey});
-        return true;
-    }
+    bool OnKeyDown(int) override { return false; } // keys: through the plug-in's menus
     void OnModalIdle() override { m_calls.push_back({SINK_CALL::kModalIdle, {}}); }
 
 private:
@@ -275,7 +271,9 @@ TEST_F(CX11PlatformFrameTest, LeavingReportsExitButADragOutsideKeepsReportingUnt
     m_input.Press(1);
     m_input.Press(3);
     m_input.Release(1);
+    m_input.MoveTo(60, 50);
     Pump();
+    EXPECT_EQ(CallsOf(SINK_CALL::kMoved).back().buttons & kRButton, kRButton);
     EXPECT_EQ(XGrabPointer(m_host, m_parent, False, ButtonPressMask, GrabModeAsync, GrabModeAsync,
                            None, None, CurrentTime),
               AlreadyGrabbed);
@@ -292,6 +290,8 @@ TEST_F(CX11PlatformFrameTest, ParentDestroyedFirstIsReportedOnceAndCloseStaysQui
 {
     OpenFrame(1.0, 100, 100);
     cairo_surface_t* backBuffer = BackBuffer(100, 100);
+    m_frame->setCursor(kCursorVSize); // the server's shapes: no error while the window lives
+    m_frame->setCursor(kCursorHand);
     XDestroyWindow(m_host, m_parent);
     XSync(m_host, False);
     m_parent = 0;
