@@ -1,5 +1,6 @@
-// The built plug-in's editor as a DAW shows it: drawn whole at its size at scale 1 and 2, a drag
-// as one gesture of automation, host automation without echo, hosts' orders of close and reopen.
+// The built plug-in's editor as a DAW shows it: drawn whole at its size at scale 1 and 2, a real
+// drag as one gesture of automation (through every frame of the knob's strip), host automation
+// without echo, hosts' orders of close and reopen.
 #include "E2EFixture.h"
 
 #include "Platform/Linux/ScopedEnv.h"

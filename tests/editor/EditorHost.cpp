@@ -3,6 +3,7 @@
 #include <X11/Xutil.h>
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -38,14 +39,7 @@ void FillTimeInfo(VstTimeInfo& info, double samplePosition)
 
 } // namespace
 
-CEditorHost::CEditorHost(std::string pluginPath) : m_pluginPath(std::move(pluginPath))
-{
-    for (int channel = 0; channel < 2; ++channel)
-    {
-        m_input[channel].assign(kBlockSize, 0.0f);
-        m_output[channel].assign(kBlockSize, 0.0f);
-    }
-}
+CEditorHost::CEditorHost(std::string pluginPath) : m_pluginPath(std::move(pluginPath)) {}
 
 CEditorHost::~CEditorHost()
 {
@@ -166,7 +160,7 @@ void CEditorHost::ResizeHostWindow(int width, int height)
     }
 }
 
-bool CEditorHost::OpenEditor(std::string& error, double* openMs)
+bool CEditorHost::OpenEditor(std::string& error)
 {
     if (m_effect == nullptr || (m_effect->flags & effFlagsHasEditor) == 0)
     {
@@ -188,15 +182,8 @@ bool CEditorHost::OpenEditor(std::string& error, double* openMs)
         XSync(m_display, False);
     }
     ResizeHostWindow(width, height);
-    const auto start = std::chrono::steady_clock::now();
     void* parent = reinterpret_cast<void*>(static_cast<std::uintptr_t>(m_window));
     Dispatch(effEditOpen, 0, reinterpret_cast<VstIntPtr>(m_display), parent);
-    if (openMs != nullptr)
-    {
-        *openMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                            start)
-                      .count();
-    }
     m_editorOpen = true;
     if (!QueryEditorRect(width, height))
     {
@@ -324,40 +311,14 @@ std::string CEditorHost::ProgramName()
     return buffer;
 }
 
-std::vector<unsigned char> CEditorHost::Chunk()
-{
-    void* data = nullptr;
-    const VstIntPtr size = Dispatch(effGetChunk, 0, 0, &data);
-    if (data == nullptr || size <= 0)
-        return {};
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    return std::vector<unsigned char>(bytes, bytes + size);
-}
-
-void CEditorHost::Record(const HOST_EDIT_EVENT& event)
-{
-    std::lock_guard<std::mutex> lock(m_eventMutex);
-    m_events.push_back(event);
-}
-
-std::vector<HOST_EDIT_EVENT> CEditorHost::Events()
-{
-    std::lock_guard<std::mutex> lock(m_eventMutex);
-    return m_events;
-}
-
-void CEditorHost::ClearEvents()
-{
-    std::lock_guard<std::mutex> lock(m_eventMutex);
-    m_events.clear();
-}
-
 int CEditorHost::CountEvents(HOST_EDIT_EVENT::Kind kind, int index)
 {
-    int count = 0;
-    for (const HOST_EDIT_EVENT& event : Events())
-        count += event.kind == kind && (index < 0 || event.index == index) ? 1 : 0;
-    return count;
+    const std::vector<HOST_EDIT_EVENT> events = Events();
+    return static_cast<int>(std::count_if(events.begin(), events.end(),
+                                          [&](const HOST_EDIT_EVENT& event) {
+                                              return event.kind == kind &&
+                                                     (index < 0 || event.index == index);
+                                          }));
 }
 
 void CEditorHost::ProcessBlock()
@@ -367,15 +328,15 @@ void CEditorHost::ProcessBlock()
     for (int i = 0; i < kBlockSize; ++i)
     {
         const auto sample = static_cast<float>(amplitude * std::sin(m_phase));
-        m_input[0][static_cast<std::size_t>(i)] = sample;
-        m_input[1][static_cast<std::size_t>(i)] = sample;
+        m_input[0][i] = sample;
+        m_input[1][i] = sample;
         m_phase += step;
     }
     m_phase = std::fmod(m_phase, 2.0 * M_PI);
     const long block = m_blocks.load(std::memory_order_relaxed);
     FillTimeInfo(m_audioTimeInfo, static_cast<double>(block) * kBlockSize);
-    float* inputs[2] = {m_input[0].data(), m_input[1].data()};
-    float* outputs[2] = {m_output[0].data(), m_output[1].data()};
+    float* inputs[2] = {m_input[0], m_input[1]};
+    float* outputs[2] = {m_output[0], m_output[1]};
     m_effect->processReplacing(m_effect, inputs, outputs, kBlockSize);
     m_blocks.store(block + 1, std::memory_order_relaxed);
 }
@@ -406,13 +367,12 @@ VstIntPtr CEditorHost::HandleCallback(VstInt32 opcode, VstInt32 index, VstIntPtr
     case audioMasterGetBlockSize:
         return kBlockSize;
     case audioMasterAutomate:
-        Record(HOST_EDIT_EVENT{HOST_EDIT_EVENT::kAutomate, index, opt, 0});
-        return 1;
     case audioMasterBeginEdit:
     case audioMasterEndEdit:
-        Record(HOST_EDIT_EVENT{opcode == audioMasterBeginEdit ? HOST_EDIT_EVENT::kBeginEdit
-                                                              : HOST_EDIT_EVENT::kEndEdit,
-                               index, 0.0f, 0});
+        Record({opcode == audioMasterAutomate    ? HOST_EDIT_EVENT::kAutomate
+                : opcode == audioMasterBeginEdit ? HOST_EDIT_EVENT::kBeginEdit
+                                                 : HOST_EDIT_EVENT::kEndEdit,
+                index, opcode == audioMasterAutomate ? opt : 0.0f, 0});
         return 1;
     case audioMasterSizeWindow:
         if (index <= 0 || value <= 0)

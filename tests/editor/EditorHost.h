@@ -48,8 +48,8 @@ public:
     // effEditGetRect; false (and 0 x 0) when the plug-in answers no size.
     bool QueryEditorRect(int& width, int& height);
     // Creates and sizes the host window, calls effEditOpen with its id, sizes it again from the
-    // rect (asked again after 100 ms if empty) and maps it; `openMs`: effEditOpen's time.
-    bool OpenEditor(std::string& error, double* openMs = nullptr);
+    // rect (asked again after 100 ms if empty) and maps it.
+    bool OpenEditor(std::string& error);
     // effEditClose; the host window stays.
     void CloseEditor();
     // Destroys the host window, the editor possibly still open (as some hosts do).
@@ -73,12 +73,18 @@ public:
     int FindParameter(const std::string& name);
     // The current program's name as a host's preset field shows it (effGetProgramName).
     std::string ProgramName();
-    // The state a host stores with its project (effGetChunk); empty without one.
-    std::vector<unsigned char> Chunk();
 
     // What the plug-in told the host since the last ClearEvents.
-    std::vector<HOST_EDIT_EVENT> Events();
-    void ClearEvents();
+    std::vector<HOST_EDIT_EVENT> Events()
+    {
+        std::lock_guard<std::mutex> lock(m_eventMutex);
+        return m_events;
+    }
+    void ClearEvents()
+    {
+        std::lock_guard<std::mutex> lock(m_eventMutex);
+        m_events.clear();
+    }
     int CountEvents(HOST_EDIT_EVENT::Kind kind, int index = -1);
 
     // X errors of any connection of this process (our handler sees those that a plug-in does
@@ -93,7 +99,11 @@ private:
                              float opt);
     VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
-    void Record(const HOST_EDIT_EVENT& event);
+    void Record(const HOST_EDIT_EVENT& event)
+    {
+        std::lock_guard<std::mutex> lock(m_eventMutex);
+        m_events.push_back(event);
+    }
     void ResizeHostWindow(int width, int height);
     void ProcessBlock();
 
@@ -108,8 +118,8 @@ private:
     std::vector<HOST_EDIT_EVENT> m_events;
 
     // Audio: a stereo 440 Hz tone at -12 dBFS.
-    std::vector<float> m_input[2];
-    std::vector<float> m_output[2];
+    float m_input[2][kBlockSize] = {};
+    float m_output[2][kBlockSize] = {};
     double m_phase = 0.0;
     std::atomic<bool> m_toneOn{true};
     std::atomic<long> m_blocks{0};

@@ -16,6 +16,11 @@ std::uint32_t Channel(unsigned long pixel, unsigned long mask)
         ++shift;
     return static_cast<std::uint32_t>(((pixel & mask) >> shift) * 255UL / (mask >> shift));
 }
+
+bool Inside(const PIXEL_RECT& rect, int x, int y)
+{
+    return x >= rect.x && x < rect.x + rect.width && y >= rect.y && y < rect.y + rect.height;
+}
 } // namespace
 
 template <typename VISIT>
@@ -78,9 +83,25 @@ double CScreenshot::NonBlackShare(PIXEL_RECT rect) const
     return total > 0 ? static_cast<double>(nonBlack) / static_cast<double>(total) : 0.0;
 }
 
-int CScreenshot::ChangedPixels(const CScreenshot& other, PIXEL_RECT rect) const
+int CScreenshot::ChangedPixels(const CScreenshot& other, PIXEL_RECT rect, PIXEL_RECT skip) const
 {
     int changed = 0;
-    Visit(rect, [&](int x, int y) { changed += Pixel(x, y) != other.Pixel(x, y) ? 1 : 0; });
+    Visit(rect,
+          [&](int x, int y)
+          { changed += Pixel(x, y) != other.Pixel(x, y) && !Inside(skip, x, y) ? 1 : 0; });
     return changed;
+}
+
+PIXEL_RECT CScreenshot::ChangedBox(const CScreenshot& other, PIXEL_RECT skip) const
+{
+    int left = m_width, top = m_height, right = -1, bottom = -1;
+    Visit({},
+          [&](int x, int y)
+          {
+              if (Pixel(x, y) == other.Pixel(x, y) || Inside(skip, x, y))
+                  return;
+              left = std::min(left, x), right = std::max(right, x);
+              top = std::min(top, y), bottom = std::max(bottom, y);
+          });
+    return right < 0 ? PIXEL_RECT{} : PIXEL_RECT{left, top, right - left + 1, bottom - top + 1};
 }

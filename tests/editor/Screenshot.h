@@ -28,8 +28,10 @@ public:
 
     // Share (0..1) of pixels in `rect` (the whole image when empty) that are not black.
     double NonBlackShare(PIXEL_RECT rect = {}) const;
-    // Pixels in `rect` that differ from the same place of `other`.
-    int ChangedPixels(const CScreenshot& other, PIXEL_RECT rect = {}) const;
+    // Pixels in `rect` (whole image when empty) but not in `skip` that differ from `other`.
+    int ChangedPixels(const CScreenshot& other, PIXEL_RECT rect = {}, PIXEL_RECT skip = {}) const;
+    // Bounding box of the pixels outside `skip` that differ from `other`; empty if none.
+    PIXEL_RECT ChangedBox(const CScreenshot& other, PIXEL_RECT skip = {}) const;
 
 private:
     PIXEL_RECT Clip(PIXEL_RECT rect) const;

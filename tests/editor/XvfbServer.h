@@ -20,9 +20,6 @@ public:
     // Stops the server (SIGTERM, then SIGKILL after 2 s).
     void Stop();
 
-    // The server's process id while it runs, else -1.
-    pid_t Pid() const { return m_pid; }
-
 private:
     pid_t m_pid = -1;
 };

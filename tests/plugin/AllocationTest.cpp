@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <new>
 #include <string>
@@ -49,7 +50,8 @@ VstIntPtr VSTCALLBACK HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPt
     return opcode == audioMasterVersion ? kVstVersion : opcode == audioMasterWantMidi ? 1 : 0;
 }
 
-// A host's event list for one effProcessEvents call, built before counting.
+// A host's event list for one effProcessEvents call, built before counting: control changes
+// on channels 1..16 in turn.
 class CEventList
 {
 public:
@@ -60,26 +62,23 @@ public:
         int deltaFrames;
     };
 
-    explicit CEventList(const std::vector<CC>& changes) : m_midi(changes.size())
+    explicit CEventList(const std::vector<CC>& changes)
+        : m_midi(changes.size()),
+          m_storage(offsetof(VstEvents, events) + (changes.size() + 2) * sizeof(VstEvent*))
     {
-        const std::size_t count = changes.size();
-        m_storage.assign(offsetof(VstEvents, events) + (count + 2) * sizeof(VstEvent*), 0);
-        for (std::size_t i = 0; i < count; ++i)
+        for (std::size_t i = 0; i < changes.size(); ++i)
         {
-            VstMidiEvent& event = m_midi[i];
-            std::memset(&event, 0, sizeof(event));
-            event.type = kVstMidiType;
-            event.byteSize = sizeof(VstMidiEvent);
-            event.deltaFrames = changes[i].deltaFrames;
-            event.midiData[0] = static_cast<char>(0xB0 | (i % 16));
-            event.midiData[1] = static_cast<char>(changes[i].controller);
-            event.midiData[2] = static_cast<char>(changes[i].value);
-            VstEvent* pointer = reinterpret_cast<VstEvent*>(&event);
-            std::memcpy(m_storage.data() + offsetof(VstEvents, events) + i * sizeof(VstEvent*),
-                        &pointer, sizeof(pointer));
+            m_midi[i] = {kVstMidiType, sizeof(VstMidiEvent), changes[i].deltaFrames, 0, 0, 0,
+                         {static_cast<char>(0xB0 | (i % 16)),
+                          static_cast<char>(changes[i].controller),
+                          static_cast<char>(changes[i].value), 0},
+                         0, 0, 0, 0};
+            VstEvent* pointer = reinterpret_cast<VstEvent*>(&m_midi[i]);
+            std::memcpy(&m_storage[offsetof(VstEvents, events) + i * sizeof(VstEvent*)], &pointer,
+                        sizeof(pointer));
         }
-        const VstInt32 numEvents = static_cast<VstInt32>(count);
-        std::memcpy(m_storage.data(), &numEvents, sizeof(numEvents));
+        reinterpret_cast<VstEvents*>(m_storage.data())->numEvents =
+            static_cast<VstInt32>(changes.size());
     }
 
     void* Events() { return m_storage.data(); }
@@ -102,13 +101,10 @@ protected:
         ASSERT_NE(nullptr, m_engine);
         for (int channel = 0; channel < 2; ++channel)
         {
-            m_input[channel].assign(kMaxBlock, 0.0f);
-            m_output[channel].assign(kMaxBlock, 0.0f);
             for (int i = 0; i < kMaxBlock; ++i)
-                m_input[channel][static_cast<std::size_t>(i)] =
-                    0.001f * static_cast<float>((i * (channel + 3)) % 997) - 0.4f;
-            m_inputs[channel] = m_input[channel].data();
-            m_outputs[channel] = m_output[channel].data();
+                m_input[channel][i] = 0.001f * static_cast<float>((i * (channel + 3)) % 997) - 0.4f;
+            m_inputs[channel] = m_input[channel];
+            m_outputs[channel] = m_output[channel];
         }
     }
 
@@ -139,8 +135,8 @@ protected:
     AudioEffect* m_instance = nullptr;
     AEffect* m_effect = nullptr;
     CBaseEffect* m_engine = nullptr;
-    std::vector<float> m_input[2];
-    std::vector<float> m_output[2];
+    float m_input[2][kMaxBlock] = {};
+    float m_output[2][kMaxBlock] = {};
     float* m_inputs[2] = {};
     float* m_outputs[2] = {};
 };
@@ -249,8 +245,7 @@ TEST_F(CAllocationTest, AudioPathAllocatesAndLocksNothingWithEverythingOn)
     for (const LEARNED& learned : kLearned)
         ASSERT_NO_FATAL_FAILURE(Learn(learned.id, learned.controller));
 
-    std::vector<CEventList> lists;
-    lists.reserve(8);
+    std::deque<CEventList> lists;
     for (int variant = 0; variant < 8; ++variant)
     {
         std::vector<CEventList::CC> changes;
@@ -299,20 +294,18 @@ TEST_F(CAllocationTest, AudioPathAllocatesAndLocksNothingWithEverythingOn)
         if (block == kBlocks / 2)
             Dispatch(effProcessEvents, 0, 0, floodList.Events(), 0.0f);
         else if (block % 3 == 0)
-            Dispatch(effProcessEvents, 0, 0, lists[static_cast<std::size_t>(block / 3) % 8].Events(),
-                     0.0f);
+            Dispatch(effProcessEvents, 0, 0, lists[(block / 3) % 8].Events(), 0.0f);
         Process(frames);
         const AllocationCounter::COUNTS counts = AllocationCounter::Stop();
         allocations += counts.allocations;
         releases += counts.releases;
         locks += counts.locks;
-        for (int channel = 0; channel < 2; ++channel)
+        for (const float* channel : m_outputs)
         {
             for (int i = 0; i < frames; ++i)
             {
-                const float y = m_output[channel][static_cast<std::size_t>(i)];
-                nonFinite += !std::isfinite(y);
-                peak = std::max(peak, std::fabs(y));
+                nonFinite += !std::isfinite(channel[i]);
+                peak = std::max(peak, std::fabs(channel[i]));
             }
         }
         position += frames;

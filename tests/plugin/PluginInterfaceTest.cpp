@@ -1,13 +1,14 @@
 // The plug-in as a host sees it right after loading: entry points, the AEffect record, the
-// constant answers of the dispatcher, programs, the closed editor, the opcodes it does not
-// handle, and the parameters' names and text bounds. What the texts say and how the parameters
-// reshape is tested in-process, beside the parameter table.
+// dispatcher's constant answers, and the parameters' names and text bounds. What the texts say
+// and how the parameters reshape is tested in-process, beside the parameter table.
 #include "TestHost.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #ifndef MORVEX_PARAMETER_NAMES
@@ -50,11 +51,7 @@ TEST_F(CPluginTest, EntryPointsAskTheHostVersionFirstAndRefuseVersionZero)
         const HOST_CALL& first = host.Calls().front();
         EXPECT_EQ(audioMasterVersion, first.opcode);
         EXPECT_FALSE(first.hasEffect);
-        EXPECT_EQ(0, first.index);
-        EXPECT_EQ(0, first.value);
-        EXPECT_FALSE(first.hasPtr);
-        EXPECT_EQ(0.0f, first.opt);
-        // The host's vendor and product strings are asked into a buffer.
+        EXPECT_TRUE(first.index == 0 && first.value == 0 && !first.hasPtr && first.opt == 0.0f);
         for (VstInt32 opcode : {audioMasterGetVendorString, audioMasterGetProductString})
         {
             ASSERT_EQ(1u, host.CallsWith(opcode).size());
@@ -68,14 +65,8 @@ TEST_F(CPluginTest, EntryPointsAskTheHostVersionFirstAndRefuseVersionZero)
         EXPECT_EQ(nullptr, host.Instantiate(entry));
         EXPECT_EQ(host.Calls().size(), host.CallsWith(audioMasterVersion).size());
     }
-}
-
-TEST_F(CPluginTest, ModuleExportsOnlyTheEntryPoints)
-{
-    EXPECT_NE(nullptr, m_host.FindSymbol("VSTPluginMain"));
-    EXPECT_NE(nullptr, m_host.FindSymbol("main"));
-    // Internal symbols stay hidden, so that two plug-ins built from the same shell code cannot
-    // bind to each other's functions inside one host.
+    // Internal symbols stay hidden: two plug-ins built from the same shell code must not bind
+    // to each other's functions inside one host.
     for (const char* name : {"createEffectInstance", "_Z20createEffectInstancePFlP7AEffectiilPvfE",
                              "_Z16createBaseEffectP11CVstWrapper", "main_plugin"})
         EXPECT_EQ(nullptr, m_host.FindSymbol(name)) << name;
@@ -102,54 +93,42 @@ TEST_F(CPluginTest, InstancesAreIndependent)
     EXPECT_EQ(0.25f, second.GetParameter(3));
 }
 
-TEST_F(CPluginTest, EffectRecordDescribesStereoChunkEffect)
+TEST_F(CPluginTest, RecordAndDispatcherDescribeAStereoChunkEffect)
 {
-    EXPECT_EQ(0x56737450, m_effect->magic);
-    EXPECT_EQ(kUniqueId, m_effect->uniqueID);
-    EXPECT_EQ(kVendorVersion, m_effect->version);
-    EXPECT_EQ(1, m_effect->numPrograms);
-    EXPECT_EQ(kNumParams, m_effect->numParams);
-    EXPECT_EQ(2, m_effect->numInputs);
-    EXPECT_EQ(2, m_effect->numOutputs);
-    EXPECT_EQ(0, m_effect->initialDelay);
+    const std::vector<VstInt32> record = {
+        m_effect->magic,     m_effect->uniqueID,  m_effect->version,    m_effect->numPrograms,
+        m_effect->numParams, m_effect->numInputs, m_effect->numOutputs, m_effect->initialDelay};
+    const std::vector<VstInt32> expected = {0x56737450, kUniqueId, kVendorVersion, 1, kNumParams,
+                                            2,          2,         0};
+    EXPECT_EQ(expected, record);
     // Replacing processing, chunk programs and an editor; no synth and no double precision.
     EXPECT_EQ(effFlagsCanReplacing | effFlagsProgramChunks | effFlagsHasEditor, m_effect->flags);
-    // The host-reserved fields are left to the host.
-    EXPECT_EQ(0, m_effect->resvd1);
-    EXPECT_EQ(0, m_effect->resvd2);
-    ASSERT_NE(nullptr, m_effect->setParameter);
-    ASSERT_NE(nullptr, m_effect->getParameter);
-    ASSERT_NE(nullptr, m_effect->processReplacing);
+    EXPECT_EQ(0, m_effect->resvd1 | m_effect->resvd2); // the host's own fields
+    ASSERT_TRUE(m_effect->setParameter && m_effect->getParameter && m_effect->processReplacing);
     // Some hosts use processReplacing only when it differs from the accumulating call.
     EXPECT_NE(reinterpret_cast<void*>(m_effect->process),
               reinterpret_cast<void*>(m_effect->processReplacing));
-}
 
-TEST_F(CPluginTest, DispatcherAnswersIdentityQueriesInsideHostBuffers)
-{
-    struct ROW
-    {
-        VstInt32 opcode;
-        std::size_t limit; // bytes the plug-in may write, terminator included
-        const char* text;
-    };
-    const ROW rows[] = {
+    // Texts within the host's buffer (the limit counts the terminator), then plain answers.
+    const std::tuple<VstInt32, std::size_t, const char*> texts[] = {
         {effGetEffectName, kVstMaxEffectNameLen, "Morvex"},
         {effGetProductString, kVstMaxProductStrLen, "Morvex"},
         {effGetVendorString, kVstMaxVendorStrLen, "Brenwick"},
     };
-    for (const ROW& row : rows)
+    for (const auto& [opcode, limit, text] : texts)
     {
         VstIntPtr result = 0;
-        EXPECT_EQ(row.text, m_host.GetString(row.opcode, 0, row.limit, &result));
+        EXPECT_EQ(text, m_host.GetString(opcode, 0, limit, &result));
         EXPECT_EQ(1, result);
-        EXPECT_TRUE(StaysWithin(m_host, row.opcode, 0, row.limit)) << "opcode " << row.opcode;
+        EXPECT_TRUE(StaysWithin(m_host, opcode, 0, limit)) << "opcode " << opcode;
     }
-    EXPECT_EQ(kVendorVersion, m_host.Dispatch(effGetVendorVersion));
-    EXPECT_EQ(kPlugCategEffect, m_host.Dispatch(effGetPlugCategory));
-    EXPECT_EQ(1, m_host.Dispatch(effGetNumMidiInputChannels));
-    EXPECT_EQ(0, m_host.Dispatch(effGetNumMidiOutputChannels));
-    EXPECT_EQ(kVstVersion, m_host.Dispatch(effGetVstVersion));
+    const std::pair<VstInt32, VstIntPtr> answers[] = {
+        {effGetVendorVersion, kVendorVersion}, {effGetPlugCategory, kPlugCategEffect},
+        {effGetNumMidiInputChannels, 1},       {effGetNumMidiOutputChannels, 0},
+        {effGetVstVersion, kVstVersion},       {effSetEditKnobMode, 1},
+    };
+    for (const auto& [opcode, answer] : answers)
+        EXPECT_EQ(answer, m_host.Dispatch(opcode, 0, 2)) << "opcode " << opcode;
 }
 
 TEST_F(CPluginTest, PinPropertiesNameTwoStereoPins)
@@ -192,13 +171,33 @@ TEST_F(CPluginTest, CanDoAnswersTheFeatureTable)
         EXPECT_EQ(answer, m_host.CanDo(text)) << '"' << text << '"';
 }
 
-TEST_F(CPluginTest, SingleProgramIsTheDefaultPresetAndIgnoresChanges)
+TEST_F(CPluginTest, SingleProgramClosedEditorAndUnhandledOpcodesAnswerZero)
 {
     char name[] = "Renamed";
-    EXPECT_EQ(0, m_host.Dispatch(effSetProgramName, 0, 0, name));
-    EXPECT_EQ(0, m_host.Dispatch(effSetProgram, 0, 0));
-    EXPECT_EQ(0, m_host.Dispatch(effSetProgram, 0, 3));
-    EXPECT_EQ(0, m_host.Dispatch(effGetProgram));
+    std::vector<unsigned char> buffer(256, 0);
+    // Program changes are ignored; the closed editor leaves idle, close and keys to the host.
+    const std::tuple<VstInt32, VstInt32, VstIntPtr, void*> calls[] = {
+        {effSetProgramName, 0, 0, name},   {effSetProgram, 0, 0, nullptr},
+        {effSetProgram, 0, 3, nullptr},    {effGetProgram, 0, 0, nullptr},
+        {effEditGetRect, 0, 0, nullptr},
+        {effEditIdle, 0, 0, nullptr},      {effEditClose, 0, 0, nullptr},
+        {effEditKeyDown, 'a', 0, nullptr}, {effEditKeyUp, 'a', 0, nullptr},
+    };
+    for (const auto& [opcode, index, value, ptr] : calls)
+        EXPECT_EQ(0, m_host.Dispatch(opcode, index, value, ptr)) << "opcode " << opcode;
+    const VstInt32 unhandled[] = {effGetTailSize,        effSetBypass,
+                                  effVendorSpecific,     effGetParameterProperties,
+                                  effString2Parameter,   effGetMidiKeyName,
+                                  effGetSpeakerArrangement, effShellGetNextPlugin,
+                                  effGetVu,              effGetErrorText,
+                                  80,                    200,
+                                  -1};
+    for (VstInt32 opcode : unhandled)
+        EXPECT_EQ(0, m_host.Dispatch(opcode, 0, 0, buffer.data())) << "opcode " << opcode;
+    EXPECT_EQ("", m_host.GetString(effGetParamLabel, 2));
+    for (VstInt32 id : {0, 45, 311})
+        EXPECT_EQ(1, m_host.Dispatch(effCanBeAutomated, id)) << "id " << id;
+
     EXPECT_EQ("Default Preset", m_host.GetString(effGetProgramName, 0, kVstMaxProgNameLen + 1));
     EXPECT_TRUE(StaysWithin(m_host, effGetProgramName, 0, kVstMaxProgNameLen + 1));
     for (VstInt32 index : {0, 1, 7})
@@ -214,8 +213,8 @@ TEST_F(CPluginTest, SingleProgramIsTheDefaultPresetAndIgnoresChanges)
 
 TEST_F(CPluginTest, EditorReportsItsWindowSizeWithoutOpening)
 {
-    // One of the two window backgrounds at scale 1 (which one depends on the screen and the
-    // stored preference); nothing of the window system is needed for it.
+    // One of the two backgrounds at scale 1 (screen and stored preference decide), with no
+    // window system needed.
     setenv("MORVEX_UI_SCALE", "1", 1);
     ERect* rect = nullptr;
     EXPECT_EQ(1, m_host.Dispatch(effEditGetRect, 0, 0, &rect));
@@ -225,33 +224,6 @@ TEST_F(CPluginTest, EditorReportsItsWindowSizeWithoutOpening)
     const int height = rect->bottom - rect->top;
     EXPECT_TRUE((width == 1080 && height == 790) || (width == 1098 && height == 700))
         << width << " x " << height;
-    EXPECT_EQ(0, m_host.Dispatch(effEditGetRect, 0, 0, nullptr));
-    // Closed: idle and close do nothing, keys are left to the host.
-    EXPECT_EQ(0, m_host.Dispatch(effEditIdle));
-    EXPECT_EQ(0, m_host.Dispatch(effEditClose));
-    EXPECT_EQ(0, m_host.Dispatch(effEditKeyDown, 'a', 0, nullptr, 0.0f));
-    EXPECT_EQ(0, m_host.Dispatch(effEditKeyUp, 'a', 0, nullptr, 0.0f));
-    EXPECT_EQ(1, m_host.Dispatch(effSetEditKnobMode, 0, 2));
-}
-
-TEST_F(CPluginTest, UnhandledOpcodesAnswerZero)
-{
-    const VstInt32 unhandled[] = {effGetTailSize,           effSetBypass,
-                                  effVendorSpecific,        effGetParameterProperties,
-                                  effString2Parameter,      effGetMidiKeyName,
-                                  effGetSpeakerArrangement, effShellGetNextPlugin,
-                                  effGetVu,                 effGetErrorText,
-                                  80,                       200,
-                                  -1};
-    for (VstInt32 opcode : unhandled)
-    {
-        std::vector<unsigned char> buffer(256, 0);
-        EXPECT_EQ(0, m_host.Dispatch(opcode, 0, 0, buffer.data())) << "opcode " << opcode;
-    }
-    EXPECT_EQ("", m_host.GetString(effGetParamLabel, 2));
-    // Every parameter can be automated.
-    for (VstInt32 id : {0, 45, 311})
-        EXPECT_EQ(1, m_host.Dispatch(effCanBeAutomated, id)) << "id " << id;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -290,13 +262,4 @@ TEST_F(CPluginTest, ParameterTextsWriteAtMost24BytesAndIdsOutsideTheTableAreIgno
     }
     for (int id = 0; id < kNumParams; ++id)
         EXPECT_EQ(before[static_cast<size_t>(id)], m_host.GetParameter(id)) << id;
-}
-
-TEST_F(CPluginTest, HostParameterChangesAreNotEchoedToTheHost)
-{
-    m_host.ClearCalls();
-    for (int id : {2, 3, 5, 73}) // Volume, Pan, Layer A Mix, a distortion mode
-        m_host.SetParameter(id, 0.4f);
-    for (VstInt32 opcode : {audioMasterAutomate, audioMasterBeginEdit, audioMasterEndEdit})
-        EXPECT_EQ(0u, m_host.CallsWith(opcode).size()) << opcode;
 }

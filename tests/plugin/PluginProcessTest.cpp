@@ -93,12 +93,8 @@ TEST_F(CPluginProcessTest, BypassPassesAudioThroughAndAsksTempoOncePerBlock)
     // The host gives no time information here; each block asks once.
     const auto asks = m_host.CallsWith(audioMasterGetTime);
     ASSERT_EQ(std::size(sizes), asks.size());
-    for (const HOST_CALL& call : asks)
-    {
-        EXPECT_EQ(kVstTempoValid | kVstTransportPlaying, call.value); // 0x402
-        EXPECT_EQ(0, call.index);
-        EXPECT_TRUE(call.hasEffect);
-    }
+    for (const HOST_CALL& call : asks) // tempo valid and transport playing: 0x402
+        EXPECT_TRUE(call.value == 0x402 && call.index == 0 && call.hasEffect);
 }
 
 TEST_F(CPluginProcessTest, ProcessesBeforeResumeAndInPlace)
@@ -107,11 +103,9 @@ TEST_F(CPluginProcessTest, ProcessesBeforeResumeAndInPlace)
     STEREO_BLOCK block(64, 7);
     m_host.ProcessReplacing(block.inputs, block.outputs, 64);
     EXPECT_TRUE(block.GuardsIntact());
-    for (int channel = 0; channel < 2; ++channel)
-    {
-        for (int i = 0; i < 64; ++i)
-            ASSERT_TRUE(std::isfinite(block.output[channel][i])) << channel << ":" << i;
-    }
+    for (const std::vector<float>& output : block.output)
+        EXPECT_TRUE(std::all_of(output.begin(), output.end(),
+                                [](float v) { return std::isfinite(v); }));
 
     m_host.Resume();
     m_host.SetParameter(kPower, 0.0f);
@@ -198,17 +192,14 @@ TEST_F(CPluginProcessTest, ControlChangeFromTheChunkMapLandsOnItsSubBlock)
     ASSERT_GE(size, static_cast<VstIntPtr>(kMapOffset + 512));
     std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
     EXPECT_EQ(0xFF, chunk[kMapOffset + 28]); // controller 7 unbound: -1
-    chunk[kMapOffset + 28] = kPower;
-    for (size_t i = 1; i < 4; ++i)
-        chunk[kMapOffset + 28 + i] = 0;
+    const std::int32_t power = kPower;
+    std::memcpy(&chunk[kMapOffset + 28], &power, sizeof(power)); // int32 of the map
     m_host.Dispatch(effSetChunk, 0, size, chunk.data());
     ASSERT_EQ(1.0f, m_host.GetParameter(kPower));
 
     VstMidiEvent note = MidiEvent(0x90, 7, 0);
     VstMidiEvent bend = MidiEvent(0xE0, 7, 0);
-    VstEvent sysex{};
-    sysex.type = kVstSysExType;
-    sysex.byteSize = sizeof(sysex);
+    VstEvent sysex{kVstSysExType, sizeof(VstEvent), 0, 0, {}};
     EXPECT_EQ(1, m_host.SendEvents({reinterpret_cast<VstEvent*>(&note),
                                     reinterpret_cast<VstEvent*>(&bend), &sysex}));
     EXPECT_EQ(1, m_host.SendEvents({}));
@@ -221,9 +212,7 @@ TEST_F(CPluginProcessTest, ControlChangeFromTheChunkMapLandsOnItsSubBlock)
     STEREO_BLOCK block(64, 5);
     m_host.ProcessReplacing(block.inputs, block.outputs, 64);
     for (int channel = 0; channel < 2; ++channel)
-    {
         for (int i = 0; i < 64; ++i)
             EXPECT_EQ(i >= 16, block.output[channel][i] == block.input[channel][i]) << i;
-    }
     EXPECT_EQ(0.0f, m_host.GetParameter(kPower));
 }
