@@ -83,23 +83,7 @@ TEST_P(CBackgroundArtworkTest, EveryCaptionAndTextIsDrawnAndFits)
     EXPECT_GT(captions, 0);
 }
 
-TEST(CBackgroundArtworkSizeTest, BackgroundsHaveTheWindowSizeAtBothScales)
-{
-    for (int mode : {int(kWindowNormal), int(kWindowCompact)})
-        for (int scale = 1; scale <= 2; ++scale)
-        {
-            std::vector<std::string> warnings;
-            auto canvas = CBackgroundArtwork::Render(
-                *FindLayoutBitmap(mode == kWindowNormal ? "Background.png" : "cmpt_background.png"),
-                scale, warnings);
-            EXPECT_EQ(cairo_image_surface_get_width(canvas->Surface()),
-                      GetWindowRect(mode).width * scale);
-            EXPECT_EQ(cairo_image_surface_get_height(canvas->Surface()),
-                      GetWindowRect(mode).height * scale);
-        }
-}
-
-TEST(CBackgroundArtworkSizeTest, ModuleTitlesAreInTheirAccentColours)
+TEST(CBackgroundArtworkColourTest, ModuleTitlesAreInTheirAccentColours)
 {
     std::vector<std::string> warnings;
     auto canvas = Render("Background.png", warnings);
@@ -129,7 +113,7 @@ TEST(CBackgroundArtworkSizeTest, ModuleTitlesAreInTheirAccentColours)
     }
 }
 
-TEST(CBackgroundArtworkSizeTest, ContrastFollowsWcag)
+TEST(CBackgroundArtworkColourTest, ContrastFollowsWcag)
 {
     // White on black is 21 : 1; a colour on itself 1 : 1.
     EXPECT_NEAR(Contrast(LAYOUT_COLOUR{255, 255, 255, 255}, LAYOUT_COLOUR{0, 0, 0, 255}), 21.0,
