@@ -83,6 +83,23 @@ TEST_P(CBackgroundArtworkTest, EveryCaptionAndTextIsDrawnAndFits)
     EXPECT_GT(captions, 0);
 }
 
+// The background is the window, at both scales.
+TEST(CBackgroundArtworkSizeTest, BackgroundsHaveTheWindowSizeAtBothScales)
+{
+    for (int mode : {int(kWindowNormal), int(kWindowCompact)})
+        for (int scale = 1; scale <= 2; ++scale)
+        {
+            std::vector<std::string> warnings;
+            auto canvas = CBackgroundArtwork::Render(
+                *FindLayoutBitmap(mode == kWindowNormal ? "Background.png" : "cmpt_background.png"),
+                scale, warnings);
+            EXPECT_EQ(cairo_image_surface_get_width(canvas->Surface()),
+                      GetWindowRect(mode).width * scale);
+            EXPECT_EQ(cairo_image_surface_get_height(canvas->Surface()),
+                      GetWindowRect(mode).height * scale);
+        }
+}
+
 TEST(CBackgroundArtworkColourTest, ModuleTitlesAreInTheirAccentColours)
 {
     std::vector<std::string> warnings;
