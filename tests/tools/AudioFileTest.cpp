@@ -86,7 +86,7 @@ TEST_F(CAudioFileTest, FloatWavRoundTripIsExactAndPcmFormatsClipAndZeroNonFinite
     }
 }
 
-TEST_F(CAudioFileTest, FormatByExtension)
+TEST_F(CAudioFileTest, FormatByExtensionAndInputsThatCannotBeReadSayWhy)
 {
     int format = 0;
     std::string error;
@@ -94,13 +94,8 @@ TEST_F(CAudioFileTest, FormatByExtension)
     EXPECT_EQ(format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
     ASSERT_TRUE(CAudioFile::OutputFormat("x.wav", format, error));
     EXPECT_EQ(format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    EXPECT_FALSE(CAudioFile::OutputFormat("x.mp3", format, error));
-    EXPECT_NE(error.find(".wav, .flac, .aif or .aiff"), std::string::npos) << error;
     EXPECT_FALSE(CAudioFile::OutputFormat("dir.wav/file", format, error));
-}
 
-TEST_F(CAudioFileTest, MissingUnreadableAndEmptyInputsSayWhy)
-{
     std::ofstream(Path("text.wav")) << "this is not a sound file\n";
     WriteRaw(Path("empty.wav"), 2, 44100, {});
     const std::pair<const char*, const char*> rows[] = {
@@ -112,7 +107,6 @@ TEST_F(CAudioFileTest, MissingUnreadableAndEmptyInputsSayWhy)
     {
         AUDIO_BUFFER buffer;
         int channels = 0;
-        std::string error;
         EXPECT_FALSE(CAudioFile::Read(Path(name), buffer, channels, error)) << name;
         EXPECT_NE(error.find(message), std::string::npos) << error;
     }

@@ -1,5 +1,4 @@
 #include "PluginHost.h"
-#include "ParameterSearch.h"
 #include "PassThroughPluginLog.h"
 #include "support/TempDataFolder.h"
 
@@ -15,60 +14,32 @@ using namespace morvex::render;
 class CPluginHostTest : public ::testing::Test
 {
 protected:
-    void LoadAndOpen(CPluginHost& host, int sampleRate, int blockSize,
-                     const char* path = PASSTHROUGH_PLUGIN_PATH)
+    void Open(CPluginHost& host, int sampleRate, int blockSize,
+              const char* path = PASSTHROUGH_PLUGIN_PATH)
     {
         std::string error;
         ASSERT_TRUE(host.Load(path, error)) << error;
         ASSERT_TRUE(host.Open(sampleRate, blockSize, error)) << error;
     }
 
-    void ProcessBlocks(CPluginHost& host, int blockSize, int numBlocks)
+    // Starts playing and processes three blocks of silence.
+    static void PlayThreeBlocks(CPluginHost& host, double tempoBpm, bool playing, int blockSize)
     {
-        std::vector<float> left(static_cast<std::size_t>(blockSize), 0.0f);
-        std::vector<float> right(static_cast<std::size_t>(blockSize), 0.0f);
-        std::vector<float> outLeft(left.size());
-        std::vector<float> outRight(left.size());
-        float* inputs[] = {left.data(), right.data()};
-        float* outputs[] = {outLeft.data(), outRight.data()};
-        for (int block = 0; block < numBlocks; ++block)
-            host.Process(inputs, outputs, blockSize, static_cast<std::int64_t>(block) * blockSize);
-    }
-
-    std::vector<VstInt32> LoggedOpcodes() const
-    {
-        std::vector<VstInt32> opcodes;
-        for (int i = 0; i < m_log->numCalls; ++i)
-            opcodes.push_back(m_log->calls[i].opcode);
-        return opcodes;
+        host.SetTransport(tempoBpm, playing);
+        host.StartProcessing(); // resumes first when needed
+        std::vector<float> in(static_cast<std::size_t>(blockSize)), out(in.size());
+        float* inputs[] = {in.data(), in.data()};
+        float* outputs[] = {out.data(), out.data()};
+        for (int block = 0; block < 3; ++block)
+            host.Process(inputs, outputs, blockSize, std::int64_t{block} * blockSize);
     }
 
     CFixtureLog m_log;
 };
 
-TEST_F(CPluginHostTest, CallbackAnswersLikeADaw)
-{
-    CPluginHost host;
-    LoadAndOpen(host, 48000, 256);
-    host.Resume();
-    EXPECT_EQ(m_log->hostVersion, 2400);
-    EXPECT_STREQ(m_log->hostVendor, "Morvex");
-    EXPECT_STREQ(m_log->hostProduct, "Morvex Render");
-    EXPECT_EQ(m_log->canDoSendVstEvents, 1);
-    EXPECT_EQ(m_log->canDoSendVstMidiEvent, 1);
-    EXPECT_EQ(m_log->canDoSendVstTimeInfo, 1);
-    EXPECT_EQ(m_log->canDoSizeWindow, -1);
-    EXPECT_EQ(m_log->hostSampleRate, 48000);
-    EXPECT_EQ(m_log->hostBlockSize, 256);
-    EXPECT_EQ(host.Effect().resvd1, reinterpret_cast<VstIntPtr>(&host));
-    EXPECT_EQ(CPluginHost::HostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f), 2400);
-    EXPECT_EQ(CPluginHost::HostCallback(const_cast<AEffect*>(&host.Effect()), audioMasterCurrentId,
-                                        0, 0, nullptr, 0.0f),
-              CCONST('M', 'v', 'P', 't'));
-}
-
-// Played through and wound down step by step, or destroyed while playing: the same calls.
-TEST_F(CPluginHostTest, CallOrderFromOpenToClose)
+// What a plug-in asks its host, answered as a DAW does; played through and wound down step by
+// step, or destroyed while playing: the same calls in the same order.
+TEST_F(CPluginHostTest, CallbackAnswersAndCallOrderFromOpenToClose)
 {
     const std::vector<VstInt32> expected{
         effOpen,         effSetSampleRate, effSetBlockSize,       effSetProcessPrecision,
@@ -79,12 +50,14 @@ TEST_F(CPluginHostTest, CallOrderFromOpenToClose)
         SCOPED_TRACE(windDown ? "wound down" : "destroyed while playing");
         {
             CPluginHost host;
-            LoadAndOpen(host, 44100, 128);
+            Open(host, 44100, 128);
             if (windDown)
                 host.Resume();
-            host.SetTransport(120.0, true);
-            host.StartProcessing(); // resumes first when needed
-            ProcessBlocks(host, 128, 3);
+            PlayThreeBlocks(host, 120.0, true, 128);
+            EXPECT_EQ(host.Effect().resvd1, reinterpret_cast<VstIntPtr>(&host));
+            EXPECT_EQ(CPluginHost::HostCallback(const_cast<AEffect*>(&host.Effect()),
+                                                audioMasterCurrentId, 0, 0, nullptr, 0.0f),
+                      CCONST('M', 'v', 'P', 't'));
             if (windDown)
             {
                 host.StopProcessing();
@@ -92,13 +65,26 @@ TEST_F(CPluginHostTest, CallOrderFromOpenToClose)
                 host.Unload();
             }
         }
-        EXPECT_EQ(LoggedOpcodes(), expected);
+        std::vector<VstInt32> opcodes;
+        for (int i = 0; i < m_log->numCalls; ++i)
+            opcodes.push_back(m_log->calls[i].opcode);
+        EXPECT_EQ(opcodes, expected);
         EXPECT_FLOAT_EQ(m_log->calls[1].opt, 44100.0f);
         EXPECT_EQ(m_log->calls[2].value, 128);
         EXPECT_EQ(m_log->calls[4].value, 1);
         EXPECT_EQ(m_log->calls[8].value, 0);
         EXPECT_EQ(m_log->numProcessCalls, 3);
     }
+    EXPECT_EQ(m_log->hostVersion, 2400);
+    EXPECT_STREQ(m_log->hostVendor, "Morvex");
+    EXPECT_STREQ(m_log->hostProduct, "Morvex Render");
+    EXPECT_EQ(m_log->canDoSendVstEvents, 1);
+    EXPECT_EQ(m_log->canDoSendVstMidiEvent, 1);
+    EXPECT_EQ(m_log->canDoSendVstTimeInfo, 1);
+    EXPECT_EQ(m_log->canDoSizeWindow, -1);
+    EXPECT_EQ(m_log->hostSampleRate, 44100);
+    EXPECT_EQ(m_log->hostBlockSize, 128);
+    EXPECT_EQ(CPluginHost::HostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f), 2400);
 }
 
 // Playing, the position advances block by block; stopped, it stays at zero.
@@ -108,17 +94,14 @@ TEST_F(CPluginHostTest, TransportPositionAndFlags)
     {
         SCOPED_TRACE(playing ? "playing" : "stopped");
         CPluginHost host;
-        LoadAndOpen(host, 48000, 256);
-        host.SetTransport(90.0, playing);
-        host.StartProcessing();
-        ProcessBlocks(host, 256, 3);
+        Open(host, 48000, 256);
+        PlayThreeBlocks(host, 90.0, playing, 256);
         ASSERT_EQ(m_log->numProcessCalls, 3);
         const VstInt32 always = kVstTempoValid | kVstPpqPosValid | kVstTimeSigValid;
         for (int call = 0; call < 3; ++call)
         {
-            const FIXTURE_PROCESS& process = m_log->processCalls[call];
-            ASSERT_EQ(process.hasTimeInfo, 1);
-            const VstTimeInfo& time = process.timeInfo;
+            ASSERT_EQ(m_log->processCalls[call].hasTimeInfo, 1);
+            const VstTimeInfo& time = m_log->processCalls[call].timeInfo;
             const double at = playing ? call : 0.0;
             EXPECT_DOUBLE_EQ(time.samplePos, 256.0 * at);
             EXPECT_DOUBLE_EQ(time.sampleRate, 48000.0);
@@ -133,10 +116,10 @@ TEST_F(CPluginHostTest, TransportPositionAndFlags)
     }
 }
 
-TEST_F(CPluginHostTest, ParametersByNameOrId)
+TEST_F(CPluginHostTest, ParametersByNameOrIdAndTheChunkRoundTrip)
 {
     CPluginHost host;
-    LoadAndOpen(host, 44100, 64);
+    Open(host, 44100, 64);
     ASSERT_EQ(host.NumParameters(), 3);
     EXPECT_EQ(host.FindParameter("gain"), 0);
     EXPECT_EQ(host.FindParameter("  MIX "), 2);
@@ -149,12 +132,7 @@ TEST_F(CPluginHostTest, ParametersByNameOrId)
     // Mix reports its unit as a separate label.
     EXPECT_EQ(host.ParameterDisplay(2), "100");
     EXPECT_EQ(host.ParameterText(2), "100 %");
-}
 
-TEST_F(CPluginHostTest, ChunkRoundTrip)
-{
-    CPluginHost host;
-    LoadAndOpen(host, 44100, 64);
     host.SetParameter(0, 0.25f);
     host.SetParameter(1, 0.6f);
     std::vector<char> chunk;
@@ -174,7 +152,7 @@ TEST_F(CPluginHostTest, ChunkRoundTrip)
 TEST_F(CPluginHostTest, LegacyEntryLoadsAndLoadErrorsSayWhatWentWrong)
 {
     CPluginHost legacy;
-    LoadAndOpen(legacy, 44100, 64, LEGACY_ENTRY_PLUGIN_PATH);
+    Open(legacy, 44100, 64, LEGACY_ENTRY_PLUGIN_PATH);
     EXPECT_EQ(legacy.NumParameters(), 3);
 
     const CTempDataFolder folder;
@@ -196,7 +174,7 @@ TEST_F(CPluginHostTest, LegacyEntryLoadsAndLoadErrorsSayWhatWentWrong)
         EXPECT_NE(error.find(message), std::string::npos) << error;
         if (path == text)
         {
-            EXPECT_GT(error.size(), message.size()) << error; // with dlopen's reason
+            EXPECT_GT(error.size(), message.size()) << "with dlopen's reason";
         }
     }
 }

@@ -70,9 +70,7 @@ AUDIO_BUFFER Render(const std::string& presetPath)
     input.Resize(4 * kSampleRate); // two bars
     AUDIO_BUFFER output;
     CPluginHost host;
-    std::vector<char> preset;
-    std::vector<char> current;
-    std::vector<char> chunk;
+    std::vector<char> preset, current, chunk;
     std::string error;
     bool loaded =
         host.Load(MORVEX_PLUGIN_PATH, error) && host.Open(kSampleRate, kBlockSize, error);
@@ -92,8 +90,6 @@ AUDIO_BUFFER Render(const std::string& presetPath)
     host.StartProcessing();
     CMidiSchedule midi;
     CRenderer(host, kBlockSize).Render(input, output, midi, nullptr);
-    host.StopProcessing();
-    host.Suspend();
     return output;
 }
 
@@ -104,12 +100,16 @@ struct MODULATOR_FILE
     int32_t numSteps = 0;
     std::vector<uint8_t> body;
     std::string error;
-
-    bool Read(const std::string& path)
-    {
-        return MorvexStateFile::ReadModulatorPreset(path, mode, numSteps, body, error);
-    }
 };
+
+MODULATOR_FILE ReadModulator(const std::string& path)
+{
+    MODULATOR_FILE file;
+    EXPECT_TRUE(MorvexStateFile::ReadModulatorPreset(path, file.mode, file.numSteps, file.body,
+                                                     file.error))
+        << path << ": " << file.error;
+    return file;
+}
 
 VstIntPtr SilentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
@@ -136,10 +136,7 @@ TEST(PresetLibraryTest, EveryFactoryPresetRendersTheLoopAudiblyAndDifferently)
         FilesIn(root / CPresetCompiler::kModulatorFolder, ".mprg");
     EXPECT_GE(modulators.size(), 24u);
     for (const std::string& path : modulators)
-    {
-        MODULATOR_FILE preset;
-        EXPECT_TRUE(preset.Read(path)) << path << ": " << preset.error;
-    }
+        ReadModulator(path);
 
     const std::vector<std::string> presets = FilesIn(root / CPresetCompiler::kPluginFolder, ".prg");
     ASSERT_GE(presets.size(), 40u);
@@ -187,6 +184,13 @@ protected:
         return text;
     }
 
+    template <typename T>
+    std::vector<T> Block(int block, std::size_t count)
+    {
+        const auto* values = reinterpret_cast<const T*>(m_effect->GetRawParameterBlock(block));
+        return std::vector<T>(values, values + count);
+    }
+
     CTempDataFolder m_data;
     ALERT_HANDLER m_previousAlert = nullptr;
     CVstWrapper* m_wrapper = nullptr;
@@ -225,23 +229,14 @@ TEST_F(PresetCompilerTest, CompiledPresetsLoadBackWithEverySetting)
     EXPECT_EQ(Text(MorvexParam::kMtxTarget), "LayerA Filter Cutoff");
     EXPECT_EQ(Text(MorvexParam::kModMode + 1), "Curve");
     EXPECT_EQ(Text(MorvexParam::kDelayFeedback), "0%"); // not named: the default
-    const auto* steps =
-        reinterpret_cast<const float*>(m_effect->GetRawParameterBlock(kRawBlockSteps));
-    // Then one unit each, silent.
-    EXPECT_EQ(std::vector<float>(steps, steps + 8),
-              (std::vector<float>{1, 1, 2.5f, 0, 4, 0.25f, 5, 0}));
-    const auto* points =
-        reinterpret_cast<const float*>(m_effect->GetRawParameterBlock(kRawBlockMsegPoints + 1));
-    // -1: the list ends.
-    EXPECT_EQ(std::vector<float>(points, points + 9),
+    // Steps: then one unit each, silent. Points: -1 ends the list.
+    EXPECT_EQ(Block<float>(kRawBlockSteps, 8), (std::vector<float>{1, 1, 2.5f, 0, 4, 0.25f, 5, 0}));
+    EXPECT_EQ(Block<float>(kRawBlockMsegPoints + 1, 9),
               (std::vector<float>{0, 0, 0, 3, 1, -0.5f, -1, 0, 0}));
-    const auto* order =
-        reinterpret_cast<const int32_t*>(m_effect->GetRawParameterBlock(kRawBlockLayerOrder + 1));
-    EXPECT_EQ(std::vector<int32_t>(order, order + kModulesPerLayer),
+    EXPECT_EQ(Block<int32_t>(kRawBlockLayerOrder + 1, kModulesPerLayer),
               (std::vector<int32_t>{6, 5, 4, 3, 2, 1, 0}));
 
-    MODULATOR_FILE modulator;
-    ASSERT_TRUE(modulator.Read((m_folder / "Eighths.mprg").string())) << modulator.error;
+    const MODULATOR_FILE modulator = ReadModulator((m_folder / "Eighths.mprg").string());
     EXPECT_EQ(modulator.mode, 0); // steps
     EXPECT_EQ(modulator.numSteps, 8);
     float first[4] = {};

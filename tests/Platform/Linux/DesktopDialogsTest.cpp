@@ -86,13 +86,8 @@ TEST_F(DesktopDialogsTest, ToolArgumentsCarryTitleFolderNameFilterAndPlainText)
 
 TEST_F(DesktopDialogsTest, FilterNamesThatTheToolsCannotMisread)
 {
-    struct CASE
-    {
-        const char* text;
-        const char* extension;
-        const char* expected;
-    };
-    const CASE cases[] = {
+    const char* const cases[][3] = {
+        // text, extension, expected
         {"Preset files (*.prg)", "prg", "Preset files (*.prg)"},
         {"Maps | *.ccmap", "ccmap", "Maps"}, // "|" separates name and patterns
         {"two\nlines", "prg", "two lines"},  // kdialog separates filters by lines
@@ -100,8 +95,8 @@ TEST_F(DesktopDialogsTest, FilterNamesThatTheToolsCannotMisread)
         {"", "prg", "*.prg files"},
         {"", "", "All files"},
     };
-    for (const CASE& c : cases)
-        EXPECT_EQ(CDesktopDialogs::FilterName(c.text, c.extension), c.expected) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(CDesktopDialogs::FilterName(c[0], c[1]), c[2]) << c[0];
 }
 
 TEST_F(DesktopDialogsTest, ZenityFirstExceptOnKdeAndABrokenToolHandsOver)
@@ -165,11 +160,8 @@ TEST_F(DesktopDialogsTest, SavedNamesEndInTheExtension)
 {
     m_runner.available = {"zenity"};
     const std::string folder = m_folder.GetPath();
-    const struct
-    {
-        const char* typed;
-        const char* saved;
-    } cases[] = {
+    const char* const cases[][2] = {
+        // typed, saved
         {"Bass", "Bass.prg"},
         {"Bass.prg", "Bass.prg"},
         {"Lead v1.2", "Lead v1.2.prg"}, // a dot is not an extension of ours
@@ -177,10 +169,10 @@ TEST_F(DesktopDialogsTest, SavedNamesEndInTheExtension)
     };
     for (const auto& c : cases)
     {
-        m_runner.Answer(0, folder + "/" + c.typed + "\n");
+        m_runner.Answer(0, folder + "/" + c[0] + "\n");
         std::string path;
         EXPECT_TRUE(Dialogs().ChooseFileToSave(PresetSaveRequest(folder, "x"), path));
-        EXPECT_EQ(path, folder + "/" + c.saved);
+        EXPECT_EQ(path, folder + "/" + c[1]);
     }
 }
 
@@ -209,23 +201,17 @@ TEST_F(DesktopDialogsTest, AnExistingFileBehindTheAppendedExtensionIsReplacedOnl
 
 TEST_F(DesktopDialogsTest, AlertIsFalseOnlyForCancel)
 {
-    struct CASE
-    {
-        bool withCancel;
-        int exitStatus;
-        bool expected;
-    };
-    const CASE cases[] = {
-        {true, 0, true},   {true, 1, false},
-        {false, 0, true},  {false, 1, true}, // a closed alert without "Cancel" was read
-        {true, -1, false},                   // unknown: the answer that changes nothing
+    const int cases[][3] = {
+        // with "Cancel", exit status, answer
+        {1, 0, 1}, {1, 1, 0}, {0, 0, 1},
+        {0, 1, 1},  // a closed alert without "Cancel" was read
+        {1, -1, 0}, // unknown: the answer that changes nothing
     };
     m_runner.available = {"zenity"};
-    for (const CASE& c : cases)
+    for (const auto& c : cases)
     {
-        m_runner.Answer(c.exitStatus);
-        EXPECT_EQ(Dialogs().ShowAlert("T", "M", c.withCancel), c.expected)
-            << c.withCancel << " " << c.exitStatus;
+        m_runner.Answer(c[1]);
+        EXPECT_EQ(Dialogs().ShowAlert("T", "M", c[0] != 0), c[2] != 0) << c[0] << " " << c[1];
     }
     EXPECT_TRUE(m_fallback.messages.empty());
     // No tool at all: the fallback shows it and gives the answer.
@@ -233,18 +219,6 @@ TEST_F(DesktopDialogsTest, AlertIsFalseOnlyForCancel)
     m_fallback.messageAnswers = {false};
     EXPECT_FALSE(Dialogs().ShowAlert("T", "M", true));
     EXPECT_EQ(m_fallback.messages, std::vector<std::string>({"T|M"}));
-}
-
-TEST_F(DesktopDialogsTest, WithoutADisplayNoToolRuns)
-{
-    m_environment.hasDisplay = false;
-    m_runner.available = {"zenity", "kdialog", "gdbus", "xdg-open"};
-    std::string path;
-    Dialogs().ChooseFileToOpen(MidiMapRequest("/m"), path);
-    Dialogs().ShowAlert("T", "M", false);
-    EXPECT_FALSE(Dialogs().RevealInFileManager(m_folder.GetPath()));
-    EXPECT_TRUE(m_runner.runs.empty());
-    EXPECT_TRUE(m_runner.detached.empty());
 }
 
 TEST_F(DesktopDialogsTest, FallbackFieldTakesRelativeNamesAndFolders)
@@ -285,11 +259,7 @@ TEST_F(DesktopDialogsTest, FallbackAsksBeforeReplacingAndFindsFilesToOpen)
 
 TEST_F(DesktopDialogsTest, FileUrisEscapeEverythingButPlainCharacters)
 {
-    const struct
-    {
-        const char* path;
-        const char* uri;
-    } cases[] = {
+    const char* const cases[][2] = {
         {"/a/Lead Pad.prg", "file:///a/Lead%20Pad.prg"},
         {"/a/#1 100%.prg", "file:///a/%231%20100%25.prg"},
         {"/a/it's \"q\",b.prg", "file:///a/it%27s%20%22q%22%2Cb.prg"},
@@ -300,7 +270,7 @@ TEST_F(DesktopDialogsTest, FileUrisEscapeEverythingButPlainCharacters)
         {"/a/new\nline", "file:///a/new%0Aline"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CDesktopDialogs::FileUri(c.path), c.uri);
+        EXPECT_EQ(CDesktopDialogs::FileUri(c[0]), c[1]);
 }
 
 TEST_F(DesktopDialogsTest, RevealShowsFilesOverDBusAndOpensFolders)

@@ -23,29 +23,23 @@ protected:
 };
 } // namespace
 
+// A relative $XDG_DATA_HOME is invalid by the XDG rules and ignored.
 TEST_F(PlatformLinuxTest, DataFolderFollowsXdgDataHomeOnlyWhenAbsolute)
 {
     const std::string home = m_folder.GetPath() + "/home";
     CScopedEnv homeEnv("HOME", (home + "/").c_str());
     EXPECT_EQ(Platform::GetUserHomeFolder(), home);
+    const std::pair<const char*, std::string> rows[] = {{"/var/data//", "/var/data"},
+                                                        {"relative/data", home + "/.local/share"},
+                                                        {nullptr, home + "/.local/share"}};
+    for (const auto& [value, expected] : rows)
     {
-        CScopedEnv data("XDG_DATA_HOME", "/var/data//");
-        EXPECT_EQ(Platform::GetUserDataFolder(), "/var/data");
+        CScopedEnv data("XDG_DATA_HOME", value);
+        EXPECT_EQ(Platform::GetUserDataFolder(), expected);
     }
-    {
-        // A relative value is invalid by the XDG rules and ignored.
-        CScopedEnv data("XDG_DATA_HOME", "relative/data");
-        EXPECT_EQ(Platform::GetUserDataFolder(), home + "/.local/share");
-    }
-    {
-        CScopedEnv data("XDG_DATA_HOME", nullptr);
-        EXPECT_EQ(Platform::GetUserDataFolder(), home + "/.local/share");
-    }
-    {
-        // Without $HOME the password database gives the home folder.
-        CScopedEnv noHome("HOME", nullptr);
-        EXPECT_FALSE(Platform::GetUserHomeFolder().empty());
-    }
+    // Without $HOME the password database gives the home folder.
+    CScopedEnv noHome("HOME", nullptr);
+    EXPECT_FALSE(Platform::GetUserHomeFolder().empty());
 }
 
 TEST_F(PlatformLinuxTest, DesktopComesFromTheUserDirsFile)
@@ -112,8 +106,7 @@ TEST_F(PlatformLinuxTest, TempFilesAreUniqueHiddenAndReplaceTheirTarget)
 TEST_F(PlatformLinuxTest, WithoutADisplayTheScreenIsEmptyAndPanelsAreCancelled)
 {
     CNoDisplay noDisplay;
-    int width = -1;
-    int height = -1;
+    int width = -1, height = -1;
     Platform::GetScreenSize(width, height);
     EXPECT_EQ(width, 0);
     EXPECT_EQ(height, 0);
@@ -157,8 +150,7 @@ TEST_F(PlatformLinuxTest, PanelsCopyAPathOnlyWholeAndStartWhereTheLastFileWasCho
 
 TEST_F(PlatformLinuxTest, AZenityOnThePathAnswersThroughARealChildProcess)
 {
-    // A stand-in zenity that records its arguments and answers with a path that
-    // holds quotes and spaces.
+    // A stand-in zenity that records its arguments and answers with quotes and spaces.
     const std::string bin = m_folder.GetPath() + "/bin";
     std::filesystem::create_directories(bin);
     const std::string argumentsFile = m_folder.GetPath() + "/arguments";

@@ -1,5 +1,6 @@
 #include "Platform/Linux/ProcessToolRunner.h"
 
+#include "Platform/Linux/ScopedEnv.h"
 #include "support/TempDataFolder.h"
 
 #include <gtest/gtest.h>
@@ -60,8 +61,7 @@ TEST_F(ProcessToolRunnerTest, ArgumentsArriveUntouchedAndOutputAndStatusComeBack
 
 TEST_F(ProcessToolRunnerTest, TheChildGetsNoHostDescriptorsNoInputAndNoBlockedSignals)
 {
-    // What the host might have: a descriptor without close-on-exec, a blocked
-    // and an ignored signal.
+    // What the host might have: a descriptor without close-on-exec, a blocked and an ignored one.
     const int hostFd = open("/dev/null", O_RDONLY);
     ASSERT_GE(hostFd, 3);
     sigset_t blocked;
@@ -82,10 +82,8 @@ TEST_F(ProcessToolRunnerTest, TheChildGetsNoHostDescriptorsNoInputAndNoBlockedSi
     close(hostFd);
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.output.find("host-fd-open"), std::string::npos) << result.output;
-    // The masks are read by exec'ing grep in the shell's place: a shell blocks signals while it
-    // forks, so reading its status from a child caught that moment now and then.
-    // Signals 1..31 unblocked and at their defaults (32 and 33 are the C library's own, which no
-    // process can change). The masks are looked for: a shell's start-up files may print.
+    // grep runs in the shell's place: a shell blocks signals while it forks. Signals 1..31 are
+    // unblocked and at their defaults (32 and 33 are the C library's own).
     unsigned long long blockedMask = ~0ull, ignoredMask = ~0ull;
     const size_t masks = result.output.find("SigBlk:");
     ASSERT_NE(masks, std::string::npos) << result.output;
@@ -115,18 +113,16 @@ TEST_F(ProcessToolRunnerTest, ProgramsThatCannotRunAreNotStarted)
 
 TEST_F(ProcessToolRunnerTest, ProgramsAreFoundOnThePath)
 {
-    MakeScript("morvex-tool", "exit 0");
+    const std::string tool = MakeScript("morvex-tool", "exit 0");
     const std::string plainFile = m_folder.GetPath() + "/morvex-plain";
     std::ofstream(plainFile) << "not executable";
     const char* path = std::getenv("PATH");
-    const std::string saved = path ? path : "";
-    setenv("PATH", ("/morvex/missing::" + m_folder.GetPath() + ":" + saved).c_str(), 1);
-    EXPECT_EQ(CProcessToolRunner::FindOnPath("morvex-tool"), m_folder.GetPath() + "/morvex-tool");
+    CScopedEnv pathEnv("PATH", ("/morvex/missing::" + m_folder.GetPath() + ":" +
+                                (path ? path : "")).c_str());
+    EXPECT_EQ(CProcessToolRunner::FindOnPath("morvex-tool"), tool);
     EXPECT_EQ(CProcessToolRunner::FindOnPath("morvex-plain"), "");
     EXPECT_EQ(CProcessToolRunner::FindOnPath(plainFile), "");
-    EXPECT_EQ(CProcessToolRunner::FindOnPath(m_folder.GetPath() + "/morvex-tool"),
-              m_folder.GetPath() + "/morvex-tool");
-    setenv("PATH", saved.c_str(), 1);
+    EXPECT_EQ(CProcessToolRunner::FindOnPath(tool), tool);
 }
 
 TEST_F(ProcessToolRunnerTest, DetachedCommandsRunInTurnUntilOneSucceedsWithoutKeepingTheHost)

@@ -21,11 +21,9 @@ Window WaitForWindow(Display* display, const std::string& title)
 {
     for (int attempt = 0; attempt < 250; ++attempt)
     {
-        Window root = 0;
-        Window parent = 0;
+        Window root = 0, parent = 0, found = 0;
         Window* children = nullptr;
         unsigned count = 0;
-        Window found = 0;
         XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
         for (unsigned i = 0; i < count && found == 0; ++i)
         {
@@ -34,19 +32,14 @@ Window WaitForWindow(Display* display, const std::string& title)
             if (XFetchName(display, children[i], &name) && title == name &&
                 XGetWindowAttributes(display, children[i], &attributes) &&
                 attributes.map_state == IsViewable)
-            {
                 found = children[i];
-            }
             XFree(name);
         }
         XFree(children);
+        // The dialog takes the focus once it sees itself mapped.
+        std::this_thread::sleep_for(std::chrono::milliseconds(found != 0 ? 100 : 20));
         if (found != 0)
-        {
-            // The dialog takes the focus once it sees itself mapped.
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
             return found;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return 0;
 }
@@ -63,8 +56,7 @@ struct USER
     {
         XWindowAttributes attributes;
         XGetWindowAttributes(display, window, &attributes);
-        int rootX = 0;
-        int rootY = 0;
+        int rootX = 0, rootY = 0;
         Window child = 0;
         XTranslateCoordinates(display, window, DefaultRootWindow(display), attributes.width - x,
                               attributes.height - y, &rootX, &rootY, &child);

@@ -83,6 +83,7 @@ TEST_P(CBackgroundArtworkTest, EveryCaptionAndTextIsDrawnAndFits)
     EXPECT_GT(captions, 0);
 }
 
+// The background is the window, at both scales.
 TEST(CBackgroundArtworkSizeTest, BackgroundsHaveTheWindowSizeAtBothScales)
 {
     for (int mode : {int(kWindowNormal), int(kWindowCompact)})
@@ -99,7 +100,7 @@ TEST(CBackgroundArtworkSizeTest, BackgroundsHaveTheWindowSizeAtBothScales)
         }
 }
 
-TEST(CBackgroundArtworkSizeTest, ModuleTitlesAreInTheirAccentColours)
+TEST(CBackgroundArtworkColourTest, ModuleTitlesAreInTheirAccentColours)
 {
     std::vector<std::string> warnings;
     auto canvas = Render("Background.png", warnings);
@@ -129,7 +130,7 @@ TEST(CBackgroundArtworkSizeTest, ModuleTitlesAreInTheirAccentColours)
     }
 }
 
-TEST(CBackgroundArtworkSizeTest, ContrastFollowsWcag)
+TEST(CBackgroundArtworkColourTest, ContrastFollowsWcag)
 {
     // White on black is 21 : 1; a colour on itself 1 : 1.
     EXPECT_NEAR(Contrast(LAYOUT_COLOUR{255, 255, 255, 255}, LAYOUT_COLOUR{0, 0, 0, 255}), 21.0,

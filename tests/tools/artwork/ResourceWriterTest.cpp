@@ -64,16 +64,12 @@ TEST(CResourceWriterTest, SourceIsRewrittenOnlyWhenAnImageChanged)
     EXPECT_TRUE(changed);
 }
 
-TEST(CResourceWriterTest, PathsAreEscapedForTheAssemblerInsideTheCppLiteral)
+// A quote and a backslash: \" and \\ for the assembler, each escaped again for C++. FNV-1a 64
+// reference values: "" -> cbf29ce484222325, "a" -> af63dc4c8601ec8c.
+TEST(CResourceWriterTest, EscapingForTheAssemblerAndTheChecksumFollowTheirReferences)
 {
-    // A quote and a backslash: \" and \\ for the assembler, each escaped again for C++.
     EXPECT_EQ(CResourceWriter::EscapeForAsmInCpp("a\"b\\c"), "a\\\\\\\"b\\\\\\\\c");
     EXPECT_EQ(CResourceWriter::EscapeForAsmInCpp("/plain/path.png"), "/plain/path.png");
-}
-
-TEST(CResourceWriterTest, ChecksumIsFnv1a)
-{
-    // FNV-1a 64 reference values: "" -> cbf29ce484222325, "a" -> af63dc4c8601ec8c.
     EXPECT_EQ(CResourceWriter::Checksum({}), 0xcbf29ce484222325ull);
     EXPECT_EQ(CResourceWriter::Checksum({'a'}), 0xaf63dc4c8601ec8cull);
 }
