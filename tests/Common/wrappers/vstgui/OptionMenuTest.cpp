@@ -23,7 +23,7 @@ public:
     long lastTag = -100;
 };
 
-// Captures the open pop-up's layout from inside the modal loop.
+// The open pop-up's layout, read from inside the modal loop.
 struct LAYOUT_PROBE
 {
     std::vector<CRect> levels;
@@ -59,8 +59,7 @@ protected:
         m_frame->addView(m_menu);
     }
     void TearDown() override { m_frame->forget(); }
-    // Opens the menu by a click on its control (or a press held: `held`), then plays the
-    // queued events.
+    // Opens the menu by a click on its control (or a held press), then plays `events`.
     void OpenWith(const std::vector<CSyntheticEvent>& events, bool held = false)
     {
         m_frame->queueSyntheticEvent(MouseEvent(CSyntheticEvent::kMouseDown, CPoint(150, 110)));
@@ -70,8 +69,7 @@ protected:
             m_frame->queueSyntheticEvent(event);
         m_frame->idle();
     }
-    // Hovers the submenu entry whose row starts at rowTop and reads the open layout, with the
-    // rectangle of entry `index` of the submenu.
+    // Hovers the submenu entry at rowTop; the layout with entry `index` of the submenu.
     LAYOUT_PROBE HoverSubmenu(CCoord rowTop, int index)
     {
         LAYOUT_PROBE probe;
@@ -90,7 +88,6 @@ protected:
                   MouseEvent(CSyntheticEvent::kMouseDown, item),
                   MouseEvent(CSyntheticEvent::kMouseUp, item)});
     }
-    // Row centre of entry `index` (with separators) of the level, as laid out when open.
     static CSyntheticEvent Probe(LAYOUT_PROBE* probe)
     {
         CSyntheticEvent event;
@@ -272,26 +269,4 @@ TEST_F(COptionMenuTest, MultipleCheckStyleTogglesAndTheMenuIsDrawnOnTop)
     EXPECT_GT(pixels.inked, 20);       // text and the check mark
     EXPECT_LT(pixels.inked, 176 * 20); // on the menu's own panel
     EXPECT_FALSE(m_menu->isCheckEntry(0));
-}
-
-TEST_F(COptionMenuTest, EntryBookkeeping)
-{
-    m_menu->addEntry("A");
-    m_menu->addSeparator();
-    m_menu->addEntry("B");
-    m_menu->addEntry("C", 0);
-    EXPECT_EQ(m_menu->getNbEntries(), 4);
-    EXPECT_STREQ(m_menu->getEntry(0)->getTitle(), "C");
-    EXPECT_TRUE(m_menu->getEntry(2)->isSeparator());
-    EXPECT_TRUE(m_menu->setCurrent(2, false)); // "B" without separators
-    EXPECT_EQ(m_menu->getCurrentIndex(true), 3);
-    EXPECT_FALSE(m_menu->setCurrent(2)); // the separator
-    m_menu->checkEntry(0, true);
-    m_menu->checkEntryAlone(1);
-    EXPECT_FALSE(m_menu->isCheckEntry(0));
-    EXPECT_TRUE(m_menu->isCheckEntry(1));
-    const long before = CBaseObject::GetLiveObjectCount();
-    m_menu->removeAllEntry();
-    EXPECT_EQ(m_menu->getNbEntries(), 0);
-    EXPECT_EQ(CBaseObject::GetLiveObjectCount(), before - 4);
 }
