@@ -154,6 +154,7 @@ TEST_F(CBaseEditorTest, SteppedKnobMovesOneStepPerFourWheelEvents)
         {8, -1.0f, 1.0f, 0.0f},   // clamped at the minimum
         {12, 1.0f, 10.0f, 11.0f}, // and at the maximum
     };
+    ASSERT_TRUE(m_editor->GetControl(kFilterMode)->isTypeOf("CStepAnimKnob"));
     for (const auto& c : cases)
     {
         m_plugin.Wrapper()->setParameter(kFilterMode,

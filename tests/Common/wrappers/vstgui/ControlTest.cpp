@@ -180,6 +180,20 @@ TEST_F(CControlTest, OnOffTogglesOnPressAndKickIsOneWhilePressedInside)
     EXPECT_EQ(m_editor.log, "b6 e6 ");
 }
 
+TEST_F(CControlTest, SliderHandleTravelsItsRange)
+{
+    auto* slider = Add(new CHorizontalSlider(CRect(100, 300, 200, 310), nullptr, 8, 100, 190,
+                                             m_handle, nullptr, CPoint(), CSlider::kLeft));
+    slider->setValue(0.5f);
+    EXPECT_EQ(slider->getHandleRect(), CRect(145, 300, 155, 310));
+    slider->setValue(1.0f);
+    EXPECT_EQ(slider->getHandleRect(), CRect(190, 300, 200, 310));
+    auto* vertical = Add(new CVerticalSlider(CRect(300, 200, 310, 300), nullptr, 9, 200, 290,
+                                             m_handle, nullptr, CPoint(), CSlider::kBottom));
+    vertical->setValue(0.0f);
+    EXPECT_EQ(vertical->getHandleRect(), CRect(300, 290, 310, 300));
+}
+
 TEST_F(CControlTest, WheelStepsAreOneGestureClosedAfterAQuietHalfSecond)
 {
     auto* knob = Knob();

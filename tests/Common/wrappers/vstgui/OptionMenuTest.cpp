@@ -270,3 +270,25 @@ TEST_F(COptionMenuTest, MultipleCheckStyleTogglesAndTheMenuIsDrawnOnTop)
     EXPECT_LT(pixels.inked, 176 * 20); // on the menu's own panel
     EXPECT_FALSE(m_menu->isCheckEntry(0));
 }
+
+TEST_F(COptionMenuTest, EntryBookkeeping)
+{
+    m_menu->addEntry("A");
+    m_menu->addSeparator();
+    m_menu->addEntry("B");
+    m_menu->addEntry("C", 0);
+    EXPECT_EQ(m_menu->getNbEntries(), 4);
+    EXPECT_STREQ(m_menu->getEntry(0)->getTitle(), "C");
+    EXPECT_TRUE(m_menu->getEntry(2)->isSeparator());
+    EXPECT_TRUE(m_menu->setCurrent(2, false)); // "B" without separators
+    EXPECT_EQ(m_menu->getCurrentIndex(true), 3);
+    EXPECT_FALSE(m_menu->setCurrent(2)); // the separator
+    m_menu->checkEntry(0, true);
+    m_menu->checkEntryAlone(1);
+    EXPECT_FALSE(m_menu->isCheckEntry(0));
+    EXPECT_TRUE(m_menu->isCheckEntry(1));
+    const long before = CBaseObject::GetLiveObjectCount();
+    m_menu->removeAllEntry();
+    EXPECT_EQ(m_menu->getNbEntries(), 0);
+    EXPECT_EQ(CBaseObject::GetLiveObjectCount(), before - 4);
+}
