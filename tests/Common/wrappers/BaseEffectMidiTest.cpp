@@ -1,6 +1,4 @@
-// MIDI learn and the controller map on the real effect (the adapter's placement of the
-// events is its own suite's), and the .ccmap file: exact bytes, round trip, refusal of
-// anything else.
+// MIDI learn and the controller map on the real effect, and the .ccmap file's exact bytes.
 #include "support/ChunkBytes.h"
 #include "support/StateBytes.h"
 #include "support/TempDataFolder.h"

@@ -1,6 +1,4 @@
-// The preset library scan on temporary folder trees: byte-wise order, the substring match of
-// the extension, dot folders and dot files, duplicate names, path normalisation, unreadable
-// and over-long folders.
+// The preset library scan on temporary folder trees: order, names, odd and unreadable folders.
 #include "support/TempDataFolder.h"
 
 #include "Common/wrappers/utilities/BasePresetManager.h"
