@@ -48,7 +48,6 @@ protected:
         log.swap(m_log);
         return log;
     }
-
     Log m_log;
     CActionStack m_stack{nullptr, 50};
 };

@@ -1,6 +1,4 @@
-// MIDI learn and the controller map on the real effect (the adapter's placement of the
-// events is its own suite's), and the .ccmap file: exact bytes, round trip, refusal of
-// anything else.
+// MIDI learn and the controller map on the real effect, and the .ccmap file's exact bytes.
 #include "support/ChunkBytes.h"
 #include "support/StateBytes.h"
 #include "support/TempDataFolder.h"
@@ -41,7 +39,6 @@ protected:
         m_effect = static_cast<CMorvex*>(m_wrapper->GetBaseEffect());
     }
     void TearDown() override { delete m_wrapper; }
-
     std::vector<int32_t> Map() const
     {
         std::vector<int32_t> map;
@@ -55,7 +52,6 @@ protected:
         m_effect->OnMidiCC(controller, static_cast<float>(value) / 127.0f);
     }
     float Value(int id) { return m_effect->GetParameterInfo(id)->value; }
-
     CTempDataFolder m_data; // before the effect: its default preset and preferences live here
     CVstWrapper* m_wrapper = nullptr;
     CMorvex* m_effect = nullptr;
@@ -97,7 +93,6 @@ TEST_F(CBaseEffectMidiTest, RebindingUnbindsEveryControllerOfTheOldParameter)
     StateBytes::WriteFile(path, MapFile({{7, kVolume}, {9, kVolume}}));
     ASSERT_TRUE(m_effect->LoadMidiMap(path.c_str()));
     ASSERT_EQ(m_effect->GetMidiMapEntry(9), kVolume);
-
     m_effect->ActivateMidiLearn(kLayerAMix, true);
     Cc(7, 30);
     EXPECT_EQ(m_effect->GetMidiMapEntry(7), kLayerAMix);
@@ -117,19 +112,16 @@ TEST_F(CBaseEffectMidiTest, SavedMapFileHasTheExactLayoutAndRestoresEveryBinding
     // A parameter may have several controllers: 9 joined 7 on "Volume".
     ASSERT_EQ(m_effect->GetMidiMapEntry(7), kVolume);
     const std::vector<int32_t> learned = Map();
-
     const std::string path = m_data.GetPath() + "/map.ccmap";
     ASSERT_TRUE(m_effect->SaveMidiMap(path.c_str()));
     const Bytes saved = StateBytes::ReadFile(path);
     EXPECT_EQ(saved, MapFile(bindings));
     // The magic is the chunk's 'MvxQ' number as it lies in memory.
     EXPECT_EQ(ChunkBytes::U32(saved, 0), 0x4D767851u);
-
     m_effect->ResetMidiMap();
     EXPECT_EQ(m_effect->GetAssignedMidiCC(kVolume), -1);
     ASSERT_TRUE(m_effect->LoadMidiMap(path.c_str()));
     EXPECT_EQ(Map(), learned);
-
     // Saving where no file can be made fails.
     EXPECT_FALSE(m_effect->SaveMidiMap((m_data.GetPath() + "/missing/map.ccmap").c_str()));
     EXPECT_FALSE(m_effect->SaveMidiMap(nullptr));
@@ -141,7 +133,6 @@ TEST_F(CBaseEffectMidiTest, AnythingButAWholeMapFileIsRefusedWithTheMapUnchanged
     m_effect->OnMidiCC(11, 0.5f);
     const std::vector<int32_t> before = Map();
     const std::string path = m_data.GetPath() + "/bad.ccmap";
-
     Bytes wrongMagic = MapFile({{1, kVolume}});
     wrongMagic[0] = 'X';
     Bytes reversedMagic = MapFile({{1, kVolume}});
@@ -160,7 +151,6 @@ TEST_F(CBaseEffectMidiTest, AnythingButAWholeMapFileIsRefusedWithTheMapUnchanged
     EXPECT_FALSE(m_effect->LoadMidiMap((m_data.GetPath() + "/none.ccmap").c_str()));
     EXPECT_FALSE(m_effect->LoadMidiMap(nullptr));
     EXPECT_EQ(Map(), before);
-
     // Any version is accepted; ids outside -1..311 become -1.
     StateBytes::WriteFile(path, MapFile({{0, 312}, {1, -2}, {2, 0x7FFFFFFF}, {3, INT32_MIN},
                                          {4, 311}, {5, 0}},

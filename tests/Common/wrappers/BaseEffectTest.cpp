@@ -21,14 +21,11 @@ public:
         SetParameterInfo(4, kCurveLogarithmic, "Log", 0, 99, 0, nullptr);
         SetParameterInfo(5, kCurveLinear, "Smoothed", 0, 1, 0, nullptr, 50);
     }
-
     PARAM_MODULATION* GetParameterModulation(int id) override
     {
         return id == 2 ? &m_mod : nullptr;
     }
-
     void OnSetParameter(int id, float value) override { m_notified.push_back({id, value}); }
-
     PARAM_MODULATION m_mod;
     std::vector<std::pair<int, float>> m_notified;
 };
@@ -188,7 +185,6 @@ TEST_F(CBaseEffectTest, ModulatedReadAddsEntriesPerSampleAndClamps)
     m_effect.m_mod.buffers[1] = bufferB;
     m_effect.m_mod.depths[1] = -0.25f;
     m_effect.PreProcess(16);
-
     // Parameter 2 sits at 0.5: 0.5 + 0.5 * n/15 - 0.25.
     EXPECT_FLOAT_EQ(m_effect.GetParameterScaled(2, false, true, 0), 0.25f);
     EXPECT_FLOAT_EQ(m_effect.GetParameterScaled(2, false, true, 15), 0.75f);

@@ -22,7 +22,6 @@ public:
         m_notified.clear();
     }
     void OnSetParameter(int id, float value) override { m_notified.push_back({id, value}); }
-
     std::vector<std::pair<int, float>> m_notified;
 };
 
@@ -37,7 +36,6 @@ protected:
         m_effect.SetParameterScaled(id, scaled);
         m_effect.HostEndEdit(id);
     }
-
     CKnobEffect m_effect;
 };
 } // namespace

@@ -19,7 +19,6 @@ public:
             SetParameterInfo(id, kCurveLinear, "p", 0, 1, 0, nullptr);
         m_log.clear();
     }
-
     void Process(float* left, float* right, int numSamples) noexcept override
     {
         m_log.push_back("Process " + std::to_string(numSamples));
@@ -53,7 +52,6 @@ public:
     {
         m_log.push_back("Set " + std::to_string(id) + "=" + std::to_string(value));
     }
-
     std::vector<std::string> m_log;
 };
 
@@ -91,7 +89,6 @@ protected:
         delete m_wrapper;
         g_host = nullptr;
     }
-
     void SendCC(int offset, int controller, int value, unsigned char status = 0xB0)
     {
         VstMidiEvent event{};
@@ -106,7 +103,6 @@ protected:
         events.events[0] = reinterpret_cast<VstEvent*>(&event);
         EXPECT_EQ(m_wrapper->processEvents(&events), 1);
     }
-
     void Run(int numSamples)
     {
         m_in.assign(2 * static_cast<size_t>(numSamples), 0.25f);
@@ -115,14 +111,12 @@ protected:
         float* outputs[2] = {m_out.data(), m_out.data() + numSamples};
         m_wrapper->processReplacing(inputs, outputs, numSamples);
     }
-
     std::vector<std::string> TakeLog()
     {
         std::vector<std::string> log;
         log.swap(m_effect->m_log);
         return log;
     }
-
     HOST_STATE m_host;
     CVstWrapper* m_wrapper = nullptr;
     CRecordingEffect* m_effect = nullptr;

@@ -1,6 +1,5 @@
-// The biquad against the cookbook formulas in double: sine gains within 0.1 dB at three
-// rates, the three processing forms bit-identical, recovery from non-finite input, and the
-// roundoff of sections whose poles sit near 1.
+// The biquad against the cookbook formulas in double, its three processing forms, non-finite
+// input and the roundoff of sections whose poles sit near 1.
 #include "Common/wrappers/dsp/BiquadFilter.h"
 
 #include "support/CookbookBiquad.h"

@@ -65,7 +65,6 @@ TEST(CDelayApTest, DelaysOutsideTheLineAreClampedAndBadInputIsNotStored)
     EXPECT_EQ(half, Measure(std::numeric_limits<float>::quiet_NaN()));
     // A line of 64 samples reads at most 62 samples back.
     EXPECT_EQ(Measure(62.0f, 64, 10, 96), Measure(1000.0f, 64, 10, 96));
-
     CDelayAp line;
     line.SetSize(64);
     line.Process(std::numeric_limits<float>::infinity(), 3.0f);

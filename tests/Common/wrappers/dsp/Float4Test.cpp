@@ -106,11 +106,9 @@ TEST(Float4Test, LaneMovesPlaceEachLane)
                 "lane mask");
     EXPECT_EQ(Float4::SignMask(Float4::Set(-1.0f, 1.0f, -0.0f, kNaN)), 0b0101);
     EXPECT_EQ(Float4::Lane<3>(b), 7.0f);
-
     FLOAT4 r0 = a, r1 = b, r2 = Float4::Broadcast(8.0f), r3 = Float4::Zero();
     Float4::Transpose(r0, r1, r2, r3);
     ExpectLanes(r2, {2, 6, 8, 0}, "transpose");
-
     float pair[2] = {};
     float upper[2] = {};
     Float4::StoreTwo(pair, b);
@@ -135,7 +133,6 @@ TEST(Float4Test, DoubleLanesAndConversionsMatchScalarMaths)
     EXPECT_EQ(Float4::Lane<0>(Float4::ToFloat(x)), static_cast<float>(a));
     EXPECT_EQ(Float4::Lane<1>(Float4::ToDouble(Float4::Set(0.1f, -0.1f, 0, 0))),
               static_cast<double>(-0.1f));
-
     // Read through volatiles, so that the conversions run rather than fold at compile time.
     volatile double tooLarge = 3e10;
     volatile float notANumber = kNaN;
@@ -144,14 +141,12 @@ TEST(Float4Test, DoubleLanesAndConversionsMatchScalarMaths)
     EXPECT_EQ(whole[0], 7);
     EXPECT_EQ(whole[1], INT_MIN); // out of range, as the SSE2 conversion gives
     EXPECT_EQ(Float4::Lane<0>(fraction), 0.75f);
-
     int wholes[4];
     const FLOAT4 parts = Float4::SplitWhole(Float4::Set(2.5f, 0.25f, -1.5f, notANumber), wholes);
     EXPECT_EQ(wholes[0], 2);
     EXPECT_EQ(wholes[2], -1); // truncation toward zero
     EXPECT_EQ(wholes[3], INT_MIN);
     EXPECT_EQ(Float4::Lane<2>(parts), -0.5f);
-
     int wrapped[4];
     Float4::StoreInts(wrapped, Float4::WrappedDifference(5, Float4::SetInts(2, 5, 6, 9), 16));
     EXPECT_EQ(wrapped[0], 3);

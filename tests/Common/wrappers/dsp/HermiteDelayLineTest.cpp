@@ -33,24 +33,7 @@ TEST(CHermiteDelayLineTest, DelaysFollowTheSignalAndBeyondTheLineReadItsOldestSa
     EXPECT_FLOAT_EQ(line.Read(-3.0), static_cast<float>(Quadratic(149.0)));
 }
 
-TEST(CHermiteDelayLineTest, BelowOneSampleReadsTheCurrentInput)
-{
-    CHermiteDelayLine line;
-    line.SetLength(100);
-    line.Push(0.25f);
-    line.Push(0.5f);
-    line.Push(1.0f); // the current input
-    EXPECT_FLOAT_EQ(line.Read(0.0), 1.0f);
-    // Between the current input and the one before, never the stale far end of the line.
-    for (double delay : {0.1, 0.5, 0.9})
-    {
-        const float value = line.Read(delay);
-        EXPECT_GT(value, 0.5f) << delay;
-        EXPECT_LT(value, 1.0f) << delay;
-    }
-}
-
-TEST(CHermiteDelayLineTest, ClearSilencesEverythingPushedBefore)
+TEST(CHermiteDelayLineTest, ClearSilencesEverythingPushedBeforeAndShortDelaysReadTheInput)
 {
     CHermiteDelayLine line;
     line.SetLength(100);
@@ -59,11 +42,16 @@ TEST(CHermiteDelayLineTest, ClearSilencesEverythingPushedBefore)
     line.Push(0.25f);
     line.Push(0.5f);
     line.Push(1.0f);
-    EXPECT_FLOAT_EQ(line.Read(0.0), 1.0f);
+    EXPECT_FLOAT_EQ(line.Read(0.0), 1.0f); // the current input
     EXPECT_FLOAT_EQ(line.Read(2.0), 0.25f);
+    // Below one sample: between the current input and the one before, never the far end.
+    for (double delay : {0.1, 0.5, 0.9})
+    {
+        EXPECT_GT(line.Read(delay), 0.5f) << delay;
+        EXPECT_LT(line.Read(delay), 1.0f) << delay;
+    }
     for (double delay : {4.0, 10.5, 50.0, 99.0, 1e9})
         EXPECT_EQ(line.Read(delay), 0.0f) << delay;
-
     // Block access sees the same history: the stale memory it reaches is zeroed.
     int write = 0, read = 0;
     ASSERT_TRUE(line.BeginBlock(4, 1, 40, write, read));

@@ -81,7 +81,6 @@ TEST_F(CLookupTablesTest, ReadsClampTheirIndexToTheTable)
     EXPECT_EQ(EXP_TABLE.At(-1), 0.0f);
     EXPECT_FLOAT_EQ(EXP_TABLE.At(200000), 1.0f);
     EXPECT_NEAR(TUNE_TABLE.At(-100), 8.1777f, 1e-4f); // pitch 0
-
     // Halfway between entries 1024 and 1025 of the triangle: 1 - 0.5/1024.
     EXPECT_FLOAT_EQ(LookupInterpolated(TRIANGLE_TABLE, 1024.5f), 1.0f - 0.5f / 1024.0f);
     EXPECT_EQ(LookupInterpolated(SINE_TABLE, 5000.0f), SINE_TABLE[1023]);

@@ -4,6 +4,7 @@
 #include "Common/wrappers/dsp/Oversampler.h"
 
 #include "support/Signals.h"
+#include "support/Spectrum.h"
 
 #include <gtest/gtest.h>
 
@@ -33,16 +34,11 @@ constexpr double kUpCoeff[7] = {0.09760012, 0.32421076, 0.5610987, 0.7416316,
                                 0.8590885,  0.931542,   0.97955334};
 constexpr double kDownCoeff[7] = {0.125, 0.25, 0.375, 0.5, 0.625, 0.75, 0.875};
 
-// Amplitude of the component at f (cycles per sample) over [start, end), which holds a
-// whole number of its periods.
+// Amplitude at f (cycles per sample) over [start, end); sines of amplitude 0.5.
 double Amplitude(const Signal& x, size_t start, size_t end, double f)
 {
-    Complex sum = 0.0;
-    for (size_t n = start; n < end; ++n)
-        sum += static_cast<double>(x[n]) * std::polar(1.0, -2.0 * kPi * f * static_cast<double>(n));
-    return 2.0 * std::abs(sum) / static_cast<double>(end - start);
+    return TestSpectrum::Amplitude(x, f, 1.0, start, end);
 }
-
 Signal Sine(double f, size_t length)
 {
     return TestSignals::Sine(f, 1.0, length, 0.5);
@@ -76,7 +72,6 @@ TEST(COversamplerTest, FactorOneCopiesAndLongBlocksAreRefused)
     EXPECT_EQ(Signal(outL, outL + 16), l);
     oversampler.Downsample(outL, outR, 16);
     EXPECT_EQ(Signal(outR, outR + 16), r);
-
     oversampler.SetOversampling(8); // same block size, eight times the raised samples
     oversampler.Upsample(l.data(), r.data(), &outL, &outR, 16);
     outR[16 * 8 - 1] = 0.0f; // inside the buffer (the sanitizer build checks)

@@ -1,6 +1,4 @@
-// Trapezoidal grain window: the sample values and phases against the closed form
-// of a linear rise over R samples, a sustain and a linear fall, the silent start
-// delay, the ramp limit, restarting, and windows too short for any ramp.
+// Trapezoidal grain window against the closed form of a linear rise, sustain and fall.
 #include "Common/wrappers/dsp/Trapezia.h"
 
 #include <gtest/gtest.h>
@@ -73,10 +71,8 @@ TEST(CTrapeziaTest, RampIsCutToLeaveASustainAndRestartRefills)
 
 TEST(CTrapeziaTest, WindowsTooShortForARampStayFiniteAndWithinRange)
 {
-    // Ramps of 0 or 1 sample have no slope (1 / (R - 1) would divide by zero or flip
-    // the sign); every value and phase must still be finite, within 0..1, and the
-    // window must end: a ramp of 0 still takes one sample up and one down around the
-    // sustain, and a window of no samples is idle at once.
+    // Ramps of 0 or 1 sample have no slope (1 / (R - 1) divides by zero or flips the sign):
+    // values and phases stay finite in 0..1 and the window ends; no samples: idle at once.
     const std::pair<int, int> shapes[] = {{0, 0}, {1, 5}, {2, 1}, {3, 1}, {4, -3}, {5, 2}, {-4, 2}};
     for (const auto& [length, ramp] : shapes)
     {

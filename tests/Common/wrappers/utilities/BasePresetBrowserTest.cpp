@@ -1,7 +1,4 @@
-// The preset browser's menu and navigation over a library on disk: the fixed
-// entries, one submenu per category with the current preset checked, choices
-// from the menu, stepping through the whole list with wrap-around, and the save
-// dialog for "Save Current Preset" without a current preset.
+// The preset browser's menu, choices, stepping and save dialogs over a library on disk.
 #include "BaseMenuButton.h"
 #include "Platform/Linux/ScriptedDialogs.h"
 #include "Platform/Platform.h"
@@ -55,7 +52,6 @@ class CBasePresetBrowserTest : public ::testing::Test
 protected:
     void SetUp() override { m_browser = new CRecordingBrowser(); }
     void TearDown() override { m_browser->forget(); }
-
     std::string Library() const { return m_browser->GetFullPresetsPath(); }
     // Creates category folders and empty preset files: {"Bass/Sub.tst", ...}.
     void MakeFiles(const std::vector<std::string>& files)
@@ -76,7 +72,6 @@ protected:
         Menu()->SetChoice(menu, index);
         m_browser->valueChanged(menu);
     }
-
     CTempDataFolder m_data;
     CRecordingBrowser* m_browser = nullptr;
 };
@@ -87,7 +82,6 @@ TEST_F(CBasePresetBrowserTest, EmptyLibraryShowsTheDefaultPresetAndADisabledNoPr
     // The browser made its user category; without it the library is empty.
     ASSERT_EQ(0, rmdir((Library() + "User").c_str()));
     Choose(Menu(), CBasePresetBrowser::kEntryRefresh);
-
     EXPECT_EQ("Default Preset", m_browser->GetShownText());
     ASSERT_EQ(CBasePresetBrowser::kNumFixedEntries + 1, Menu()->getNbEntries());
     const char* titles[] = {"Default Preset", "-", "Save New Preset As...", "Save Current Preset",
@@ -105,13 +99,17 @@ TEST_F(CBasePresetBrowserTest, EmptyLibraryShowsTheDefaultPresetAndADisabledNoPr
     CMenuItem* none = Menu()->getEntry(CBasePresetBrowser::kNumFixedEntries);
     EXPECT_STREQ("[No presets found...]", none->getTitle());
     EXPECT_FALSE(none->isEnabled());
+    // Stepping an empty list loads nothing.
+    m_browser->SelectNextPreset();
+    m_browser->SelectPrevPreset();
+    EXPECT_TRUE(m_browser->loads.empty());
+    EXPECT_EQ("Default Preset", m_browser->GetShownText());
 }
 
 TEST_F(CBasePresetBrowserTest, CategoriesBecomeSubmenusWithTheCurrentPresetChecked)
 {
     MakeFiles({"Bass/Sub.tst", "Bass/Growl.tst", "Pads/Air.tst", "readme.txt"});
     m_browser->SetCurrentPresetPath((Library() + "Bass/Sub.tst").c_str());
-
     EXPECT_EQ("Sub", m_browser->GetShownText());
     EXPECT_FALSE(Menu()->getEntry(CBasePresetBrowser::kEntryDefault)->isChecked());
     // Categories Bass, Pads, User; presets Growl, Sub | Air.
@@ -138,12 +136,10 @@ TEST_F(CBasePresetBrowserTest, ChoosingFromACategoryLoadsThatCategorysPreset)
     MakeFiles({"Bass/Init.tst", "Pads/Init.tst"});
     Choose(Menu(), CBasePresetBrowser::kEntryRefresh);
     Choose(Menu()->getSubMenu(CBasePresetBrowser::kNumFixedEntries + 1), 0);
-
     ASSERT_EQ(1u, m_browser->loads.size());
     EXPECT_EQ(Library() + "Pads/Init.tst", m_browser->loads[0]);
     EXPECT_EQ(1, m_browser->GetCurrentIndex());
     EXPECT_EQ("Init", m_browser->GetShownText());
-
     Choose(Menu(), CBasePresetBrowser::kEntryDefault);
     EXPECT_EQ(1, m_browser->resets);
     EXPECT_EQ("Default Preset", m_browser->GetShownText());
@@ -183,39 +179,25 @@ TEST_F(CBasePresetBrowserTest, SteppingWrapsAroundTheWholeListAcrossCategories)
     }
 }
 
-TEST_F(CBasePresetBrowserTest, SteppingAnEmptyListLoadsNothing)
-{
-    m_browser->SelectNextPreset();
-    m_browser->SelectPrevPreset();
-    EXPECT_TRUE(m_browser->loads.empty());
-    EXPECT_EQ("Default Preset", m_browser->GetShownText());
-}
-
-TEST_F(CBasePresetBrowserTest, SaveCurrentWithoutAPresetOpensTheSaveDialogInTheUserCategory)
+TEST_F(CBasePresetBrowserTest, SaveDialogOpensInTheUserCategoryAndACancelSavesNothing)
 {
     CScriptedPlatform platform;
+    Choose(Menu(), CBasePresetBrowser::kEntrySaveAs); // cancelled: nothing saved
+    EXPECT_TRUE(m_browser->saves.empty());
+    EXPECT_EQ("Default Preset", m_browser->GetShownText());
+    ASSERT_EQ(1u, platform.fallback.initialTexts.size());
+    platform.fallback.initialTexts.clear();
     const std::string chosen = Library() + "User/Mine.tst";
     platform.fallback.typed.push_back(chosen);
     Choose(Menu(), CBasePresetBrowser::kEntrySaveCurrent);
-
     ASSERT_EQ(1u, platform.fallback.initialTexts.size());
     EXPECT_EQ(0u, platform.fallback.initialTexts[0].find(Library() + "User"));
     ASSERT_EQ(1u, m_browser->saves.size());
     EXPECT_EQ(chosen, m_browser->saves[0]);
     EXPECT_EQ("Mine", m_browser->GetShownText());
-
     // With a current preset it is saved in place, without a dialog.
     Choose(Menu(), CBasePresetBrowser::kEntrySaveCurrent);
     EXPECT_EQ(1u, platform.fallback.initialTexts.size());
     ASSERT_EQ(2u, m_browser->saves.size());
     EXPECT_EQ(chosen, m_browser->saves[1]);
-}
-
-TEST_F(CBasePresetBrowserTest, CancelledSaveDialogSavesNothing)
-{
-    CScriptedPlatform platform;
-    Choose(Menu(), CBasePresetBrowser::kEntrySaveAs);
-    EXPECT_EQ(1u, platform.fallback.initialTexts.size());
-    EXPECT_TRUE(m_browser->saves.empty());
-    EXPECT_EQ("Default Preset", m_browser->GetShownText());
 }

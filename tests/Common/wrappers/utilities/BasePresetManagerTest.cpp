@@ -1,6 +1,4 @@
-// The preset library scan on temporary folder trees: byte-wise order, the substring match of
-// the extension, dot folders and dot files, duplicate names, path normalisation, unreadable
-// and over-long folders.
+// The preset library scan on temporary folder trees: order, names, odd and unreadable folders.
 #include "support/TempDataFolder.h"
 
 #include "Common/wrappers/utilities/BasePresetManager.h"
@@ -19,7 +17,6 @@ class CBasePresetManagerTest : public ::testing::Test
 {
 protected:
     void SetUp() override { m_library = m_data.GetPath() + "/Library"; }
-
     void Folder(const std::string& relative)
     {
         ASSERT_EQ(mkdir((m_library + (relative.empty() ? "" : "/" + relative)).c_str(), 0755), 0)
@@ -31,7 +28,6 @@ protected:
         file << "x";
         ASSERT_TRUE(file.good()) << relative;
     }
-
     std::vector<std::string> CategoryNames() const
     {
         std::vector<std::string> names;
@@ -48,7 +44,6 @@ protected:
                            info.path);
         return rows;
     }
-
     CTempDataFolder m_data;
     std::string m_library;
     CBasePresetManager m_manager;
@@ -64,7 +59,6 @@ TEST_F(CBasePresetManagerTest, CategoriesAndPresetsSortByteWiseUpperCaseFirst)
                              "ambient/a.prg"})
         File(file);
     m_manager.RebuildPresetVector(m_library.c_str(), ".prg");
-
     // A shorter name that is a prefix of a longer one sorts first.
     EXPECT_EQ(CategoryNames(), (std::vector<std::string>{"Bass", "Bass2", "User", "ambient"}));
     const std::string bass = m_library + "/Bass/";
@@ -82,7 +76,6 @@ TEST_F(CBasePresetManagerTest, CategoriesAndPresetsSortByteWiseUpperCaseFirst)
         EXPECT_GE(info.category, categories.data());
         EXPECT_LT(info.category, categories.data() + categories.size());
     }
-
     // The predicates compare unsigned bytes: "\xC3" (a UTF-8 lead byte) sorts after "z".
     EXPECT_TRUE(CBasePresetManager::category_sort_predicate({"z"}, {"\xC3\xA9"}));
     EXPECT_FALSE(CBasePresetManager::category_sort_predicate({"\xC3\xA9"}, {"z"}));
@@ -102,7 +95,6 @@ TEST_F(CBasePresetManagerTest, ExtensionMatchesAnywhereAndDotsOnlyHideFolders)
                              "Keys/Notes.txt", "Keys/Lead.PRG", "Loose.prg"})
         File(file);
     m_manager.RebuildPresetVector(m_library.c_str(), ".prg");
-
     EXPECT_EQ(CategoryNames(), (std::vector<std::string>{"Keys"}));
     const std::string keys = m_library + "/Keys/";
     EXPECT_EQ(Presets(), (std::vector<std::string>{
@@ -123,7 +115,6 @@ TEST_F(CBasePresetManagerTest, SameNamesInTwoCategoriesKeepTheirOwnCategory)
                                                    "B|Init|" + m_library + "/B/Init.mprg"}));
     EXPECT_EQ(m_manager.GetPresetInfoVector()[1].category,
               &m_manager.GetPresetCategoryVector()[1]);
-
     // A rebuild replaces both lists.
     m_manager.RebuildPresetVector((m_library + "/A").c_str(), ".mprg");
     EXPECT_TRUE(m_manager.GetPresetInfoVector().empty());
@@ -138,7 +129,6 @@ TEST_F(CBasePresetManagerTest, PathsAreNormalised)
     m_manager.RebuildPresetVector((m_library + "/").c_str(), ".prg");
     ASSERT_EQ(m_manager.GetPresetInfoVector().size(), 1u);
     EXPECT_EQ(m_manager.GetPresetInfoVector()[0].path, m_library + "/Drums/Kick.prg");
-
     // "//" -> "/", scanning on after each replacement; "\\\\" -> "\\" except at bytes 0 and 1.
     EXPECT_EQ(CBasePresetManager::NormalisePath("a//b//c"), "a/b/c");
     EXPECT_EQ(CBasePresetManager::NormalisePath("a///b"), "a//b");
@@ -153,7 +143,6 @@ TEST_F(CBasePresetManagerTest, UnreadableOrMissingLibraryGivesEmptyLists)
     EXPECT_TRUE(m_manager.GetPresetCategoryVector().empty());
     m_manager.RebuildPresetVector(nullptr, ".prg");
     EXPECT_TRUE(m_manager.GetPresetInfoVector().empty());
-
     if (geteuid() == 0)
         GTEST_SKIP() << "running as root: permission bits do not stop root from reading a "
                         "folder, so an unreadable folder cannot be made";
@@ -166,7 +155,6 @@ TEST_F(CBasePresetManagerTest, UnreadableOrMissingLibraryGivesEmptyLists)
     // An unreadable category stays, with no presets.
     EXPECT_EQ(CategoryNames(), (std::vector<std::string>{"Locked", "Open"}));
     EXPECT_EQ(Presets(), (std::vector<std::string>{"Open|B|" + m_library + "/Open/B.prg"}));
-
     ASSERT_EQ(chmod(m_library.c_str(), 0), 0);
     m_manager.RebuildPresetVector(m_library.c_str(), ".prg");
     EXPECT_TRUE(m_manager.GetPresetCategoryVector().empty());
@@ -197,13 +185,11 @@ TEST_F(CBasePresetManagerTest, OverLongPathsAreSkippedNotCut)
     Folder(wide);
     File(wide + "/a.prg");
     m_manager.RebuildPresetVector(m_library.c_str(), ".prg");
-
     EXPECT_EQ(CategoryNames(), (std::vector<std::string>{"K", wide}));
     ASSERT_EQ(m_manager.GetPresetInfoVector().size(), 1u);
     const CPresetInfo& listed = m_manager.GetPresetInfoVector()[0];
     EXPECT_EQ(listed.path.size(), max);
     EXPECT_EQ(listed.name, std::string(fitting - 4, 'n'));
-
     // A library path over 1023 bytes is refused as a whole, never shortened into the path of
     // some other folder.
     const std::string tooLong = m_library + "/" + std::string(240, 'x');

@@ -67,7 +67,6 @@ TEST(CByteReaderTest, AFieldThatDoesNotFitEndsTheData)
     uint8_t byte = 0;
     EXPECT_FALSE(reader.ReadByte(byte));
     EXPECT_EQ(reader.GetRemaining(), 0u);
-
     CByteReader tooFar(bytes, sizeof(bytes));
     EXPECT_FALSE(tooFar.Skip(7));
     EXPECT_FALSE(tooFar.ReadByte(byte));

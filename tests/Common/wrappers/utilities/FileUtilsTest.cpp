@@ -136,7 +136,6 @@ TEST_F(FileUtilsTest, WriteFileReplacingSwapsInACompleteFileOnly)
     ASSERT_TRUE(FileUtils::ReadFile(path, bytes, 100));
     EXPECT_EQ(bytes, Bytes("second"));
     EXPECT_EQ(FolderEntries(m_folder.GetPath()), std::vector<std::string>{"target.bin"});
-
     // A write that fails half-way (the file size limit stands in for a full disk)
     // leaves the old file as it was and no temporary file behind.
     const std::vector<uint8_t> big(64 * 1024, 0x55);
@@ -147,7 +146,6 @@ TEST_F(FileUtilsTest, WriteFileReplacingSwapsInACompleteFileOnly)
     ASSERT_TRUE(FileUtils::ReadFile(path, bytes, 100));
     EXPECT_EQ(bytes, Bytes("second"));
     EXPECT_EQ(FolderEntries(m_folder.GetPath()), std::vector<std::string>{"target.bin"});
-
     // A folder that does not exist.
     EXPECT_FALSE(FileUtils::WriteFileReplacing(m_folder.GetPath() + "/no/such.bin", "x", 1));
 }

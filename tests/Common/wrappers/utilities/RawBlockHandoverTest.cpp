@@ -91,7 +91,6 @@ TEST(CRawBlockHandoverTest, HeldWritesArriveOnlyThroughAdoptAndAPlainWriteLiftsT
     block.Adopt(loaded, sequence);
     EXPECT_EQ(std::memcmp(block.Read(), loaded, 4), 0);
     EXPECT_EQ(block.GetReadSequence(), sequence);
-
     const uint8_t edited[4] = {5, 6, 7, 8};
     block.Write(edited);
     EXPECT_EQ(std::memcmp(block.Read(), edited, 4), 0);

@@ -128,21 +128,6 @@ TEST_F(CBitmapTest, SharedDecodedImagesAndBalancedCounts)
     EXPECT_EQ(CBaseObject::GetLiveObjectCount(), before);
 }
 
-TEST_F(CBitmapTest, ABackgroundWhosePixelsDoNotDecodeDrawsNothing)
-{
-    CBitmap* broken = new CBitmap("BitmapTestTruncated.png");
-    CFrame* frame = new CFrame(CRect(0, 0, 20, 20), nullptr);
-    frame->setBackgroundColor(kBlackCColor);
-    auto* view = new CView(CRect(0, 0, 12, 8));
-    view->setBackground(broken);
-    frame->addView(view);
-    ASSERT_TRUE(frame->openOffscreen(1.0));
-    EXPECT_EQ(broken->getSurface(1.0), nullptr);
-    EXPECT_TRUE(IsColour(PixelAt(*frame, 5, 5), kBlackCColor));
-    frame->forget();
-    broken->forget();
-}
-
 namespace
 {
 // Eight frames of 10 x 10 in translucent colours (a band's premultiplied pixels must be
@@ -171,7 +156,7 @@ std::vector<std::uint32_t> RenderFrame(CBitmap* strip, int frameIndex)
 }
 } // namespace
 
-TEST_F(CBitmapTest, OneFrameOfATallStripDecodesOnlyItsRowsWithTheWholeImagesPixels)
+TEST_F(CBitmapTest, FramesOfATallStripDecodeOnlyTheirRowsUntilTheWholeImageIsCheaper)
 {
     RegisterPng("BitmapTestTall.png", 1, MakeStripPng(10, 80, 8, kTranslucent));
     CBitmap* banded = new CBitmap("BitmapTestTall.png");
@@ -181,7 +166,6 @@ TEST_F(CBitmapTest, OneFrameOfATallStripDecodesOnlyItsRowsWithTheWholeImagesPixe
     EXPECT_FALSE(banded->IsDecoded(1));
     ASSERT_EQ(frame2.size(), 100u);
     EXPECT_NE(frame2, frame5);
-
     // The same frames from the whole image, which another bitmap decoded and now shares.
     CBitmap* whole = new CBitmap("BitmapTestTall.png");
     ASSERT_NE(whole->getSurface(1.0), nullptr);
@@ -193,10 +177,7 @@ TEST_F(CBitmapTest, OneFrameOfATallStripDecodesOnlyItsRowsWithTheWholeImagesPixe
     banded->forget();
     whole->forget();
     sharing->forget();
-}
-
-TEST_F(CBitmapTest, AStripMovedThroughManyFramesIsDecodedWholeOnce)
-{
+    // A strip moved through many frames is decoded whole once.
     RegisterPng("BitmapTestTall8.png", 1, MakeStripPng(10, 80, 8, kTranslucent));
     CBitmap* strip = new CBitmap("BitmapTestTall8.png");
     for (int f = 0; f < CBitmap::kMaxBands; ++f)
@@ -212,7 +193,7 @@ TEST_F(CBitmapTest, AStripMovedThroughManyFramesIsDecodedWholeOnce)
     strip->forget();
 }
 
-TEST_F(CBitmapTest, ATruncatedStripDrawsNoFrame)
+TEST_F(CBitmapTest, ImagesWhosePixelsDoNotDecodeDrawNothing)
 {
     std::vector<unsigned char> png = MakeStripPng(10, 80, 8, kTranslucent);
     png.resize(png.size() / 2);
@@ -223,4 +204,16 @@ TEST_F(CBitmapTest, ATruncatedStripDrawsNoFrame)
         EXPECT_EQ(pixel & 0xFFFFFFu, 0u); // black: nothing drawn
     EXPECT_EQ(strip->GetBandCount(), 0);
     strip->forget();
+    // A view background with the header and no pixels.
+    CBitmap* broken = new CBitmap("BitmapTestTruncated.png");
+    CFrame* frame = new CFrame(CRect(0, 0, 20, 20), nullptr);
+    frame->setBackgroundColor(kBlackCColor);
+    auto* view = new CView(CRect(0, 0, 12, 8));
+    view->setBackground(broken);
+    frame->addView(view);
+    ASSERT_TRUE(frame->openOffscreen(1.0));
+    EXPECT_EQ(broken->getSurface(1.0), nullptr);
+    EXPECT_TRUE(IsColour(PixelAt(*frame, 5, 5), kBlackCColor));
+    frame->forget();
+    broken->forget();
 }

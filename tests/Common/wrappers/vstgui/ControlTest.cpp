@@ -167,7 +167,6 @@ TEST_F(CControlTest, OnOffTogglesOnPressAndKickIsOneWhilePressedInside)
     EXPECT_FLOAT_EQ(button->getValue(), 0.0f);
     EXPECT_EQ(m_listener.changes, (std::vector<float>{1.0f, 0.0f}));
     EXPECT_EQ(m_editor.log, "b5 e5 b5 e5 ");
-
     m_frame->removeView(button);
     m_listener.changes.clear();
     m_editor.log.clear();

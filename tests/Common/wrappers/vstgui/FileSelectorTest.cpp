@@ -52,14 +52,12 @@ TEST(CFileSelectorTest, ProviderAnswersAndSaveAddsAMissingExtension)
     EXPECT_FALSE(CFileSelector::Open("Load", "Maps (*.ccmap)", ".ccmap", "/tmp", path));
     EXPECT_FALSE(CFileSelector::Save("Save", "Maps (*.ccmap)", ".ccmap", "/tmp", "a", path));
     EXPECT_EQ(path, "unchanged");
-
     CScriptedFiles files;
     CFileSelector::SetProvider(&files);
     files.answer = "/presets/User/Bass.prg";
     EXPECT_TRUE(CFileSelector::Open("Load", "Preset files (*.prg)", ".prg", "/presets", path));
     EXPECT_EQ(path, "/presets/User/Bass.prg");
     EXPECT_EQ(files.asked, "Load|Preset files (*.prg)|.prg|/presets");
-
     const std::pair<const char*, const char*> answers[] = {
         {"/p/Lead", "/p/Lead.prg"}, {"/p/Lead.prg", "/p/Lead.prg"}, {"/p/a", "/p/a.prg"}};
     for (const auto& [answer, expected] : answers)

@@ -42,7 +42,6 @@ TEST(CRectTest, PointInsideIsHalfOpenAndMovesKeepTheSize)
     EXPECT_TRUE(r.pointInside(CPoint(19.9, 19.9)));
     for (const CPoint& outside : {CPoint(20, 15), CPoint(15, 20), CPoint(9.9, 15)})
         EXPECT_FALSE(r.pointInside(outside)) << outside.x << "," << outside.y;
-
     CRect moved(1.5, 2.25, 11.5, 12.75);
     moved.moveTo(0, 0);
     EXPECT_DOUBLE_EQ(moved.getWidth(), 10.0);

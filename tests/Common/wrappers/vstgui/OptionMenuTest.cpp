@@ -23,7 +23,7 @@ public:
     long lastTag = -100;
 };
 
-// Captures the open pop-up's layout from inside the modal loop.
+// The open pop-up's layout, read from inside the modal loop.
 struct LAYOUT_PROBE
 {
     std::vector<CRect> levels;
@@ -59,8 +59,7 @@ protected:
         m_frame->addView(m_menu);
     }
     void TearDown() override { m_frame->forget(); }
-    // Opens the menu by a click on its control (or a press held: `held`), then plays the
-    // queued events.
+    // Opens the menu by a click on its control (or a held press), then plays `events`.
     void OpenWith(const std::vector<CSyntheticEvent>& events, bool held = false)
     {
         m_frame->queueSyntheticEvent(MouseEvent(CSyntheticEvent::kMouseDown, CPoint(150, 110)));
@@ -70,8 +69,7 @@ protected:
             m_frame->queueSyntheticEvent(event);
         m_frame->idle();
     }
-    // Hovers the submenu entry whose row starts at rowTop and reads the open layout, with the
-    // rectangle of entry `index` of the submenu.
+    // Hovers the submenu entry at rowTop; the layout with entry `index` of the submenu.
     LAYOUT_PROBE HoverSubmenu(CCoord rowTop, int index)
     {
         LAYOUT_PROBE probe;
@@ -90,7 +88,6 @@ protected:
                   MouseEvent(CSyntheticEvent::kMouseDown, item),
                   MouseEvent(CSyntheticEvent::kMouseUp, item)});
     }
-    // Row centre of entry `index` (with separators) of the level, as laid out when open.
     static CSyntheticEvent Probe(LAYOUT_PROBE* probe)
     {
         CSyntheticEvent event;
