@@ -2,12 +2,15 @@
 #include "support/EffectFixture.h"
 #include "support/StateBytes.h"
 
+#include "Processing/ModulationMatrix.h"
 #include "UndoItems.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -286,4 +289,84 @@ TEST_F(CUndoItemsTest, ItemsForNoModuleLayerOrModulatorChangeNothing)
         m_effect->Undo();
     }
     EXPECT_EQ(StateBytes::Chunk(m_effect), before);
+}
+
+namespace
+{
+struct HOST_EDIT
+{
+    int opcode;
+    int index;
+    float value;
+};
+std::vector<HOST_EDIT>* g_hostEdits = nullptr;
+
+VstIntPtr RecordHostEdits(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float value)
+{
+    if (g_hostEdits && (opcode == audioMasterBeginEdit || opcode == audioMasterAutomate ||
+                        opcode == audioMasterEndEdit))
+        g_hostEdits->push_back({opcode, index, value});
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+} // namespace
+
+// Editing commands and their undo change values the host never sent. The host hears of
+// every value that changed as one gesture (begin, automate with the new value, end), and
+// telling it adds no undo step.
+TEST(CEditingCommandsTest, TellTheHostEveryValueTheyChange)
+{
+    CTempDataFolder folder;
+    std::vector<HOST_EDIT> edits;
+    g_hostEdits = &edits;
+    CVstWrapper* wrapper = static_cast<CVstWrapper*>(createEffectInstance(RecordHostEdits));
+    auto* effect = static_cast<CMorvex*>(wrapper->GetBaseEffect());
+    CModulationMatrix* matrix = effect->GetModulationMatrix();
+    const auto moveKnob = [&] {
+        effect->HostBeginEdit(kPan);
+        wrapper->setParameter(kPan, 0.9f);
+        effect->HostEndEdit(kPan);
+        edits.clear();
+    };
+    struct ROW
+    {
+        const char* name;
+        std::function<void()> command;
+        std::vector<int> told; // slot 0's parameters and the knob
+    };
+    const ROW rows[] = {
+        {"add", [&] { effect->AddModulation(kVolume, 2, true); },
+         {kMtxSource, kMtxTarget, kMtxDepth}},
+        {"disable", [&] { matrix->EnableModulations(kVolume, false); }, {kMtxPower}},
+        {"undo the disable", [&] { effect->Undo(); }, {kMtxPower}},
+        {"clear", [&] { matrix->ClearModulations(kVolume); },
+         {kMtxSource, kMtxTarget, kMtxDepth, kMtxPower}},
+        {"undo the clear", [&] { effect->Undo(); }, {kMtxSource, kMtxTarget, kMtxDepth}},
+        {"undo a knob move", [&] { moveKnob(), effect->Undo(); }, {kPan}},
+        {"redo it", [&] { effect->Redo(); }, {kPan}},
+    };
+    for (const ROW& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        edits.clear();
+        row.command();
+        const int undoCount = effect->GetUndoCount() + effect->GetRedoCount();
+        std::map<int, std::vector<int>> gestures;
+        for (const HOST_EDIT& edit : edits)
+        {
+            gestures[edit.index].push_back(edit.opcode);
+            if (edit.opcode == audioMasterAutomate)
+            {
+                EXPECT_EQ(edit.value, effect->GetParameterScaled(edit.index, false, false, 0));
+            }
+        }
+        std::map<int, std::vector<int>> expected;
+        for (const int id : row.told)
+            expected[id] = {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit};
+        EXPECT_EQ(gestures, expected);
+        // The gestures recorded nothing: the history holds only the command itself.
+        edits.clear();
+        EXPECT_EQ(effect->GetUndoCount() + effect->GetRedoCount(), undoCount);
+    }
+    g_hostEdits = nullptr;
+    delete wrapper;
 }
