@@ -166,11 +166,14 @@ void CBaseEditor::valueChanged(CControl* control)
     const float value = control->getValue();
     m_effect->SetParameterScaled(id, value);
     m_effect->OnSetParameter(id, value);
-    m_effect->HostSetParameterAutomated(id, value);
-    if (control->isTypeOf("CBaseAnimKnob"))
+    // The model may have quantised or clamped the value: the host hears what it stored,
+    // the value it reads back.
+    const float stored = m_effect->GetParameterScaled(id, false, false, 0);
+    m_effect->HostSetParameterAutomated(id, stored);
+    if (control->isTypeOf("CBaseAnimKnob") || control->isTypeOf("CBaseListControl"))
     {
-        // The model may have quantised or clamped the value: show what it stored.
-        OnSetParameter(id, m_effect->GetParameterScaled(id, false, false, 0));
+        // Show what it stored; a list dragged between steps starts its next drag there.
+        OnSetParameter(id, stored);
     }
     else if (control->isTypeOf("CBaseReadOut"))
     {
