@@ -69,6 +69,8 @@ protected:
         // A parameter's control inside a nested container (as the editor's pages are).
         auto* page = new CViewContainer(CRect(20, 20, 120, 120));
         page->addView(new CControl(CRect(30, 30, 50, 50), nullptr, kFilterCutoff));
+        // A control that is no parameter (a page switch), at (80, 110)-(100, 130).
+        page->addView(new CControl(CRect(60, 90, 80, 110), nullptr, kNumParameters + 5));
         m_frame.addView(page);
         AIM_BUTTON_ART art;
         for (CBitmap*& look : m_looks)
@@ -133,10 +135,11 @@ TEST_F(CAimControlTest, ADropRoutesTheModulatorToTheParameterUnderItAndNothingEl
 {
     const std::vector<float> before = Matrix();
     AimDrag(CPoint(250, 350)); // empty background: nothing, and the line is erased
+    AimDrag(CPoint(90, 120));  // a control that is no parameter: nothing either
     EXPECT_EQ(before, Matrix());
     EXPECT_EQ(0, m_effect->GetUndoCount());
     EXPECT_TRUE(m_host.m_shown.empty());
-    EXPECT_EQ(1, m_host.m_redraws);
+    EXPECT_EQ(2, m_host.m_redraws);
 
     // Slot 1 already modulates the cutoff; slot 0 is free and takes the new routing.
     Route(1, 0, kFilterCutoff);
@@ -147,7 +150,7 @@ TEST_F(CAimControlTest, ADropRoutesTheModulatorToTheParameterUnderItAndNothingEl
     EXPECT_EQ(1, m_effect->GetUndoCount());
     // The control is told to show the new slot, not the one it had.
     EXPECT_EQ((std::vector<std::pair<int, int>>{{kFilterCutoff, 0}}), m_host.m_shown);
-    EXPECT_EQ(2, m_host.m_redraws);
+    EXPECT_EQ(3, m_host.m_redraws);
     EXPECT_EQ(CAimControl::kLookNormal, m_aim->GetLook());
 }
 

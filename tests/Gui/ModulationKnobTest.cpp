@@ -58,8 +58,9 @@ TEST_F(CModulationKnobTest, RightDragSetsTheDepthAsOneGestureAndStopsAtTheEnds)
 {
     Route(0, 1, 0.0f);
     const float volumeBefore = Scaled(m_effect, kVolume);
-    // 30 px up: +0.3 of depth.
-    RightDrag(CPoint(m_centre.x, m_centre.y - 30));
+    // 30 px up, in two moves: +0.3 of depth.
+    Drag(m_centre, {CPoint(m_centre.x, m_centre.y - 10), CPoint(m_centre.x, m_centre.y - 30)},
+         kRButton);
     EXPECT_NEAR(30.0f, DepthPercent(0), 1e-3f);
     EXPECT_FLOAT_EQ(volumeBefore, Scaled(m_effect, kVolume));
     ExpectOneGesture(m_plugin.Host().EditCalls(kMtxDepth));
