@@ -3,6 +3,7 @@
 // preset), and damaged or foreign data, which must change nothing or be made safe.
 #include "support/ChunkBytes.h"
 #include "support/CountingEditor.h"
+#include "support/HostRecorder.h"
 #include "support/StateBytes.h"
 #include "support/TempDataFolder.h"
 
@@ -62,21 +63,6 @@ bool SameBlock(CMorvex* a, CMorvex* b, const BLOCK& block)
                        static_cast<size_t>(block.size)) == 0;
 }
 
-struct HOST_CALL
-{
-    int opcode, index;
-    float value;
-};
-
-std::vector<HOST_CALL>* g_hostCalls = nullptr;
-
-VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float value)
-{
-    if (g_hostCalls)
-        g_hostCalls->push_back({opcode, index, value});
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 std::vector<std::string> g_alerts;
 
 bool RecordAlert(const char* title, const char* message, bool)
@@ -113,24 +99,22 @@ class CMorvexStateTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        g_hostCalls = &m_hostCalls;
         g_alerts.clear();
         m_previousAlert = SetAlertHandler(&RecordAlert);
         m_effect = Another(&m_wrapper);
-        m_hostCalls.clear();
+        m_host.Clear();
     }
     void TearDown() override
     {
         for (CVstWrapper* wrapper : m_wrappers)
             delete wrapper;
         SetAlertHandler(m_previousAlert);
-        g_hostCalls = nullptr;
     }
 
     // A new instance, deleted by the fixture.
     CMorvex* Another(CVstWrapper** wrapper = nullptr)
     {
-        m_wrappers.push_back(static_cast<CVstWrapper*>(createEffectInstance(HostCallback)));
+        m_wrappers.push_back(static_cast<CVstWrapper*>(createEffectInstance(&CHostRecorder::Callback)));
         if (wrapper)
             *wrapper = m_wrappers.back();
         return static_cast<CMorvex*>(m_wrappers.back()->GetBaseEffect());
@@ -170,7 +154,7 @@ protected:
     }
 
     CTempDataFolder m_folder;
-    std::vector<HOST_CALL> m_hostCalls;
+    CHostRecorder m_host;
     std::vector<CVstWrapper*> m_wrappers;
     CVstWrapper* m_wrapper = nullptr;
     CMorvex* m_effect = nullptr;
@@ -287,7 +271,7 @@ TEST_F(CMorvexStateTest, PresetRoundTripKeepsParametersAndBlocksButNotTheMidiMap
 
     m_effect->ActivateMidiLearn(kPan, true);
     m_effect->OnMidiCC(1, 0.0f);
-    m_hostCalls.clear();
+    m_host.Clear();
     ASSERT_TRUE(m_effect->LoadPreset(path.c_str()));
     // Values and blocks as saved.
     const Bytes loaded = Chunk(m_effect, true);
@@ -298,7 +282,7 @@ TEST_F(CMorvexStateTest, PresetRoundTripKeepsParametersAndBlocksButNotTheMidiMap
     EXPECT_EQ(ProgramName(), "Round");
     // The host learns the new name; a host chunk carries it along; a reset clears it.
     bool displayUpdated = false;
-    for (const HOST_CALL& call : m_hostCalls)
+    for (const HOST_CALL& call : m_host.Calls())
         displayUpdated |= call.opcode == audioMasterUpdateDisplay;
     EXPECT_TRUE(displayUpdated);
     CMorvex* other = Another();
@@ -319,13 +303,13 @@ TEST_F(CMorvexStateTest, LockedParametersKeepTheirValueButTheHostHearsEveryValue
 
     m_effect->SetParameterUnscaled(kVolume, -6.0f);
     m_effect->SetParameterLock(kVolume, true);
-    m_hostCalls.clear();
+    m_host.Clear();
     const auto expectAllToldOnce = [this](float eqBass)
     {
         EXPECT_EQ(m_effect->GetParameterInfo(kVolume)->value, -6.0f);
         EXPECT_EQ(m_effect->GetParameterInfo(kEqBass)->value, eqBass);
         std::vector<int> told(kNumParameters, 0);
-        for (const HOST_CALL& call : m_hostCalls)
+        for (const HOST_CALL& call : m_host.Calls())
         {
             if (call.opcode != audioMasterAutomate)
                 continue;
@@ -334,7 +318,7 @@ TEST_F(CMorvexStateTest, LockedParametersKeepTheirValueButTheHostHearsEveryValue
             EXPECT_FLOAT_EQ(call.value, m_effect->GetParameterScaled(call.index, false, false, 0));
         }
         EXPECT_EQ(told, std::vector<int>(kNumParameters, 1));
-        m_hostCalls.clear();
+        m_host.Clear();
     };
     Load(m_effect, chunk);
     expectAllToldOnce(3.0f);
@@ -352,7 +336,7 @@ TEST_F(CMorvexStateTest, FilesAndChunksThatAreNoStateChangeNothing)
 {
     const Bytes before = Chunk(m_effect);
     Bytes chunk = Chunk(Changed());
-    m_hostCalls.clear();
+    m_host.Clear();
     EXPECT_FALSE(m_effect->LoadPreset((m_folder.GetPath() + "/missing.prg").c_str()));
     EXPECT_FALSE(m_effect->LoadPreset(nullptr));
     EXPECT_FALSE(m_effect->LoadPreset(""));
@@ -373,7 +357,7 @@ TEST_F(CMorvexStateTest, FilesAndChunksThatAreNoStateChangeNothing)
     EXPECT_EQ(m_wrapper->setChunk(chunk.data(), static_cast<VstInt32>(chunk.size()), false), 0);
     EXPECT_EQ(Chunk(m_effect), before);
     EXPECT_EQ(ProgramName(), "Default Preset");
-    EXPECT_TRUE(m_hostCalls.empty());
+    EXPECT_TRUE(m_host.Calls().empty());
 }
 
 TEST_F(CMorvexStateTest, TruncatedChunksEndWhereTheDataEnds)
@@ -513,9 +497,9 @@ TEST_F(CMorvexStateTest, DefaultPresetAndPreferencesComeFromTheDataFolder)
 
     // A new instance starts in the user's default, without calling the host back
     // while it is being created.
-    m_hostCalls.clear();
+    m_host.Clear();
     CMorvex* other = Another();
-    for (const HOST_CALL& call : m_hostCalls)
+    for (const HOST_CALL& call : m_host.Calls())
         EXPECT_NE(call.opcode, audioMasterAutomate);
     // Equal but for the path field (the new instance has the default preset as
     // its current one; the saved file holds the path from before saving).

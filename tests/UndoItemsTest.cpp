@@ -1,5 +1,6 @@
 #include "support/CountingEditor.h"
 #include "support/EffectFixture.h"
+#include "support/HostRecorder.h"
 #include "support/StateBytes.h"
 
 #include "Processing/ModulationMatrix.h"
@@ -291,41 +292,18 @@ TEST_F(CUndoItemsTest, ItemsForNoModuleLayerOrModulatorChangeNothing)
     EXPECT_EQ(StateBytes::Chunk(m_effect), before);
 }
 
-namespace
-{
-struct HOST_EDIT
-{
-    int opcode;
-    int index;
-    float value;
-};
-std::vector<HOST_EDIT>* g_hostEdits = nullptr;
-
-VstIntPtr RecordHostEdits(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float value)
-{
-    if (g_hostEdits && (opcode == audioMasterBeginEdit || opcode == audioMasterAutomate ||
-                        opcode == audioMasterEndEdit))
-        g_hostEdits->push_back({opcode, index, value});
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-} // namespace
-
 // Editing commands and their undo change values the host never sent. The host hears of
 // every value that changed as one gesture (begin, automate with the new value, end), and
 // telling it adds no undo step.
 TEST(CEditingCommandsTest, TellTheHostEveryValueTheyChange)
 {
-    CTempDataFolder folder;
-    std::vector<HOST_EDIT> edits;
-    g_hostEdits = &edits;
-    CVstWrapper* wrapper = static_cast<CVstWrapper*>(createEffectInstance(RecordHostEdits));
-    auto* effect = static_cast<CMorvex*>(wrapper->GetBaseEffect());
+    CPluginInstance plugin;
+    CMorvex* effect = plugin.Effect();
     CModulationMatrix* matrix = effect->GetModulationMatrix();
     const auto moveKnob = [&] {
         effect->HostBeginEdit(kPan);
-        wrapper->setParameter(kPan, 0.9f);
+        plugin.Wrapper()->setParameter(kPan, 0.9f);
         effect->HostEndEdit(kPan);
-        edits.clear();
     };
     struct ROW
     {
@@ -341,22 +319,25 @@ TEST(CEditingCommandsTest, TellTheHostEveryValueTheyChange)
         {"clear", [&] { matrix->ClearModulations(kVolume); },
          {kMtxSource, kMtxTarget, kMtxDepth, kMtxPower}},
         {"undo the clear", [&] { effect->Undo(); }, {kMtxSource, kMtxTarget, kMtxDepth}},
-        {"undo a knob move", [&] { moveKnob(), effect->Undo(); }, {kPan}},
+        {"undo a knob move", [&] { moveKnob(), plugin.Host().Clear(), effect->Undo(); }, {kPan}},
         {"redo it", [&] { effect->Redo(); }, {kPan}},
     };
     for (const ROW& row : rows)
     {
         SCOPED_TRACE(row.name);
-        edits.clear();
+        plugin.Host().Clear();
         row.command();
-        const int undoCount = effect->GetUndoCount() + effect->GetRedoCount();
+        const int historySize = effect->GetUndoCount() + effect->GetRedoCount();
         std::map<int, std::vector<int>> gestures;
-        for (const HOST_EDIT& edit : edits)
+        for (const HOST_CALL& call : plugin.Host().Calls())
         {
-            gestures[edit.index].push_back(edit.opcode);
-            if (edit.opcode == audioMasterAutomate)
+            if (call.opcode != audioMasterBeginEdit && call.opcode != audioMasterAutomate &&
+                call.opcode != audioMasterEndEdit)
+                continue;
+            gestures[call.index].push_back(call.opcode);
+            if (call.opcode == audioMasterAutomate)
             {
-                EXPECT_EQ(edit.value, effect->GetParameterScaled(edit.index, false, false, 0));
+                EXPECT_EQ(call.value, effect->GetParameterScaled(call.index, false, false, 0));
             }
         }
         std::map<int, std::vector<int>> expected;
@@ -364,9 +345,6 @@ TEST(CEditingCommandsTest, TellTheHostEveryValueTheyChange)
             expected[id] = {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit};
         EXPECT_EQ(gestures, expected);
         // The gestures recorded nothing: the history holds only the command itself.
-        edits.clear();
-        EXPECT_EQ(effect->GetUndoCount() + effect->GetRedoCount(), undoCount);
+        EXPECT_EQ(effect->GetUndoCount() + effect->GetRedoCount(), historySize);
     }
-    g_hostEdits = nullptr;
-    delete wrapper;
 }

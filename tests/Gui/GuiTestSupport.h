@@ -1,7 +1,6 @@
 // Test support for the editor tests, no display needed (editors open offscreen): test
-// artwork made in memory, a host callback that records what the plug-in tells the host, a
-// plug-in instance in a temporary data folder, and fixtures for the base editor, the
-// Morvex editor and the pattern editors.
+// artwork made in memory, the host recorder under the editor tests' names, and fixtures
+// for the base editor, the Morvex editor and the pattern editors.
 #pragma once
 
 #include "Common/wrappers/BaseEditor.h"
@@ -11,6 +10,7 @@
 #include "Gui/ModEditorHost.h"
 #include "Morvex.h"
 #include "Preferences.h"
+#include "support/HostRecorder.h"
 #include "support/TempDataFolder.h"
 #include "utilities/AlertDialog.h"
 #include "vst2sdk/aeffectx.h"
@@ -37,49 +37,11 @@ constexpr const char* kButtonStrip = "TestButton.png"; // 20 x 10, 2 frames
 constexpr const char* kHandle = "TestHandle.png";      // 10 x 10
 void RegisterTestArtwork();
 
-struct HOST_CALL
-{
-    int opcode, index;
-    float value;
-};
-
-// What the plug-in sent to the host since the last Clear.
-class CHostRecorder
-{
-public:
-    CHostRecorder();
-    ~CHostRecorder();
-    void Clear() { m_calls.clear(); }
-    const std::vector<HOST_CALL>& Calls() const { return m_calls; }
-    // Only the gesture and automation calls (begin 43, end 44, automate 0) for `id`.
-    std::vector<HOST_CALL> EditCalls(int id) const;
-    int Count(int opcode) const;
-    static VstIntPtr Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                              void* ptr, float opt);
-
-private:
-    std::vector<HOST_CALL> m_calls;
-};
-
-// Expects `edits` to be one gesture: begin, at least `automations` automations, end.
-void ExpectOneGesture(const std::vector<HOST_CALL>& edits, size_t automations = 1);
-
-// A plug-in instance as a host has it, without an editor (none is installed).
-class CPluginInstance
-{
-public:
-    CPluginInstance();
-    ~CPluginInstance();
-    CVstWrapper* Wrapper() const { return m_wrapper; }
-    CMorvex* Effect() const { return m_effect; }
-    CHostRecorder& Host() { return m_host; }
-
-private:
-    CTempDataFolder m_dataFolder;
-    CHostRecorder m_host;
-    CVstWrapper* m_wrapper = nullptr;
-    CMorvex* m_effect = nullptr;
-};
+// The host recorder and the plug-in instance, under the names the editor tests use.
+using ::CHostRecorder;
+using ::CPluginInstance;
+using ::ExpectOneGesture;
+using ::HOST_CALL;
 
 // Parameter and block reads, and a matrix slot from `source` to `target`.
 float Scaled(CBaseEffect* effect, int id);
