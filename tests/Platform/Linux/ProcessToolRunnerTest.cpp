@@ -132,8 +132,9 @@ TEST_F(ProcessToolRunnerTest, DetachedCommandsRunInTurnUntilOneSucceedsWithoutKe
     const std::string failing = MakeScript("first", "touch '" + marks + "/first'\nexit 1");
     // The second command waits (at most 10 s) until the test lets it go, so the call
     // cannot have waited for it however slow the machine is.
-    const std::string slow = MakeScript("second", "i=0\nwhile [ ! -e '" + marks + "/go' ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done\n"
-                                                  "touch '" + marks + "/second'\nexit 0");
+    const std::string slow =
+        MakeScript("second", "i=0\nwhile [ ! -e '" + marks + "/go' ] && [ $i -lt 200 ]; do\n"
+                             "  sleep 0.05; i=$((i+1))\ndone\ntouch '" + marks + "/second'\nexit 0");
     const std::string never = MakeScript("third", "touch '" + marks + "/third'");
     EXPECT_TRUE(m_runner.StartDetached({{"morvex-no-such-program"}, {failing}, {slow}, {never}}));
     EXPECT_FALSE(std::filesystem::exists(marks + "/second"));
